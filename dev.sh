@@ -1,0 +1,89 @@
+#!/usr/bin/env bash
+# Builds, tests and runs Velkora on a Debian 12 machine.
+#   ./dev.sh run     build and start the editor on the demo data root (build/demo)
+#   ./dev.sh test    build and run every test
+#   ./dev.sh bench   build and run the benchmarks
+#   ./dev.sh asan    build the core, the tool and the corpus replays with ASan + UBSan and test them
+# Each command installs the Debian packages it needs when they are missing.
+set -euo pipefail
+cd "$(dirname "$0")"
+ROOT=$(pwd)
+BUILD=${VELKORA_BUILD_DIR:-$ROOT/build}
+JOBS=$(nproc 2>/dev/null || echo 2)
+
+BASE_PKGS=(cmake g++ make qt6-base-dev libgl-dev libgtest-dev libbenchmark-dev fonts-dejavu-core)
+
+need() {
+    local missing=()
+    for p in "$@"; do
+        dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" ||
+            missing+=("$p")
+    done
+    [ ${#missing[@]} -eq 0 ] && return 0
+    local sudo=()
+    [ "$(id -u)" -ne 0 ] && sudo=(sudo)
+    echo "Installing: ${missing[*]}"
+    "${sudo[@]}" apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq "${missing[@]}"
+}
+
+configure() { # build-dir extra-cmake-args...
+    local dir=$1; shift
+    cmake -S "$ROOT" -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null
+}
+
+cmd_run() {
+    need "${BASE_PKGS[@]}"
+    configure "$BUILD"
+    cmake --build "$BUILD" -j "$JOBS" --target velkora velkora-tool
+    if [ ! -d "$BUILD/demo" ]; then
+        "$BUILD/tools/velkora-tool" make-demo "$BUILD/demo"
+    fi
+    if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ] && [ -z "${QT_QPA_PLATFORM:-}" ]; then
+        echo "There is no display to show the editor on (DISPLAY is not set)." >&2
+        echo "Start it in a virtual display:  xvfb-run -a ./dev.sh run" >&2
+        echo "or without any screen:          QT_QPA_PLATFORM=offscreen ./dev.sh run" >&2
+        exit 1
+    fi
+    cd "$BUILD/demo"
+    exec "$BUILD/shell/velkora"
+}
+
+cmd_test() {
+    need "${BASE_PKGS[@]}"
+    configure "$BUILD"
+    cmake --build "$BUILD" -j "$JOBS"
+    cd "$BUILD"
+    QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j "$JOBS"
+}
+
+cmd_bench() {
+    need "${BASE_PKGS[@]}"
+    configure "$BUILD"
+    cmake --build "$BUILD" -j "$JOBS"
+    for b in "$BUILD"/bench/*_bench; do
+        [ -x "$b" ] && QT_QPA_PLATFORM=offscreen "$b" --benchmark_repetitions=5 \
+            --benchmark_report_aggregates_only=true
+    done
+}
+
+cmd_asan() {
+    need "${BASE_PKGS[@]}"
+    local dir=$BUILD-asan
+    configure "$dir" -DVELKORA_SANITIZE=ON -DVELKORA_GUI=OFF -DVELKORA_BENCH=OFF
+    cmake --build "$dir" -j "$JOBS"
+    cd "$dir"
+    ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
+        ctest --output-on-failure -j "$JOBS"
+}
+
+case "${1:-}" in
+run) cmd_run ;;
+test) cmd_test ;;
+bench) cmd_bench ;;
+asan) cmd_asan ;;
+*)
+    sed -n '2,8p' "$0"
+    exit 2
+    ;;
+esac

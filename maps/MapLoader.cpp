@@ -1,0 +1,3 @@
+#include "maps/MapLoader.h"
+
+namespace velkora {} // namespace velkora

@@ -1,0 +1,3 @@
+#include "palettes/BmpMaker.h"
+
+namespace velkora {} // namespace velkora

@@ -1,0 +1,3 @@
+#include "palettes/PalSwapper.h"
+
+namespace velkora {} // namespace velkora

@@ -1,0 +1,109 @@
+#pragma once
+// Types and helpers shared by every unit: the sprite and map arrays, the data root,
+// the error classes and the file helpers through which all file traffic goes.
+
+#include <QString>
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <stdexcept>
+#include <vector>
+
+namespace velkora {
+
+// Decoded sprite words: 16 per 8 x 8 tile, four 4-bit pixels per word, leftmost pixel in the top
+// nibble; row r of a tile is word 2r (pixels 0-3) then word 2r + 1 (pixels 4-7).
+using TMyArray = std::vector<uint16_t>;
+
+// Bytes: an encoded file image, a map's cells, the swapper's pixel cells.
+using TMyByteArray = std::vector<uint8_t>;
+
+// One 8 x 8 tile: 8 rows (top to bottom) of 4 bytes; each byte holds two pixels, the left one in
+// the high nibble: exactly the layout of a row of a 4-bit bitmap.
+using TBlock = std::array<std::array<uint8_t, 4>, 8>;
+using TBlocksArray = std::vector<TBlock>;
+
+// A colour mapping: entry c is the colour index that colour index c becomes.
+using TPalletteArray = std::array<int32_t, 16>;
+TPalletteArray IdentityPallette();
+
+// The data root: the process's current directory as captured at start-up, without a trailing
+// separator. Written only by the start-up steps.
+extern QString CurrentDir;
+extern const QString SpriteFolderName; // "Sprites"
+extern const QString MapFolderName;    // "Maps"
+
+// The process's current directory, absolute, without a trailing separator.
+QString GetCurrentDir();
+// Root + separator + Folder + separator + Name.
+QString DataPath(const QString& Root, const QString& Folder, const QString& Name = QString());
+
+// ---- Errors ---------------------------------------------------------------------------------
+// Every error of the system is an Exception carrying the text shown to the user.
+class Exception : public std::runtime_error {
+public:
+    explicit Exception(const QString& Message);
+    QString Message() const { return QString::fromUtf8(what()); }
+};
+// "Cannot open file "%s". %s"
+class EFOpenError : public Exception {
+public:
+    EFOpenError(const QString& FileName, const QString& Reason);
+};
+// "Cannot create file "%s". %s"
+class EFCreateError : public Exception {
+public:
+    EFCreateError(const QString& FileName, const QString& Reason);
+};
+// A read or write that failed part way: "Cannot read file "%s". %s" / "Cannot write file "%s". %s"
+class EInOutError : public Exception {
+public:
+    using Exception::Exception;
+};
+// "List index out of bounds (%d)"
+class EListError : public Exception {
+public:
+    explicit EListError(int Index);
+};
+// A file whose content cannot be taken (bad header, size over a limit, ...).
+class EFormatError : public Exception {
+public:
+    using Exception::Exception;
+};
+
+// The platform's text for an errno value ("No such file or directory").
+QString SystemErrorText(int Errno);
+
+// The absolute, cleaned form of a path; a relative one is taken against the current directory.
+QString ExpandFileName(const QString& FileName);
+
+// ---- Files ----------------------------------------------------------------------------------
+// Files larger than this are refused by the readers (no game file comes near it).
+constexpr uint64_t MaxReadFileSize = uint64_t(1) << 30;
+
+// Reads a whole regular file. A missing file, a directory or anything that is not a regular file
+// raises EFOpenError with the expanded path and the reason; a failed read raises EInOutError.
+TMyByteArray ReadFileBytes(const QString& FileName, uint64_t MaxSize = MaxReadFileSize);
+
+// Replaces FileName with Data atomically: the bytes go to a new temporary file in the same folder,
+// every write is checked, the file is flushed to disk and then renamed over FileName. On any
+// failure the temporary file is removed, the old FileName is left exactly as it was and an error
+// is raised: EFCreateError when the file cannot be created (missing folder, a directory in the
+// way, no permission), EInOutError when a write, the flush or the rename fails. A symbolic link
+// is written through, and an existing file keeps its permission bits.
+void WriteFileAtomically(const QString& FileName, const uint8_t* Data, size_t Size);
+inline void WriteFileAtomically(const QString& FileName, const TMyByteArray& Data) {
+    WriteFileAtomically(FileName, Data.data(), Data.size());
+}
+
+// Big-endian helpers for the game's 16-bit numbers.
+inline uint16_t ReadBE16(const uint8_t* p) {
+    return uint16_t((p[0] << 8) | p[1]);
+}
+inline void AppendBE16(TMyByteArray& Out, uint16_t v) {
+    Out.push_back(uint8_t(v >> 8));
+    Out.push_back(uint8_t(v & 0xFF));
+}
+
+} // namespace velkora

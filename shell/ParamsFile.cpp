@@ -1,0 +1,3 @@
+#include "shell/ParamsFile.h"
+
+namespace velkora {} // namespace velkora

@@ -1,0 +1,3 @@
+#include "sprites/CompDecompUnit.h"
+
+namespace velkora {} // namespace velkora

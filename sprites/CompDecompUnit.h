@@ -1,0 +1,39 @@
+#pragma once
+// The game's sprite codec: the compressed form (four bit planes per tile, a 16-entry code table
+// and a presence map that leaves out zero plane bytes), the uncompressed form written by
+// TSpriteInfo::SaveSprite and the plain form; and the tile block array made from decoded words.
+// Pure functions over byte and word arrays: they never change their input and keep no state.
+
+#include "shell/MyTypes.h"
+
+namespace velkora {
+
+// Which of the three layouts a sprite file image is read as.
+enum class TSpriteForm {
+    Compressed,   // 00 02 FF, then the chunk size, the code table, the presence map, the chunks
+    Uncompressed, // 00 01, little-endian block count, words from offset 4 (as SaveSprite writes)
+    Plain,        // anything else: big-endian words from offset 5
+};
+TSpriteForm SpriteFormOf(const uint8_t* S, size_t Size);
+
+// Decodes the sprite file image S[0..Size) into OutBits (emptied first). Never reads outside S:
+// bytes beyond its end read as zero. In the compressed form only whole 32-byte tiles of plane
+// data are decoded, so the word count is always a multiple of 16 there.
+void DeCompress(const uint8_t* S, size_t Size, TMyArray& OutBits);
+inline void DeCompress(const TMyByteArray& S, TMyArray& OutBits) {
+    DeCompress(S.data(), S.size(), OutBits);
+}
+
+// The largest word count Compress accepts: the presence map's byte count is a 16-bit field.
+constexpr size_t MaxCompressWords = 262143;
+
+// Encodes words into the complete compressed file image, byte-exact: the most frequent pixel
+// value gets code 0 (ties to the smaller value), chunk size 1, a zero pad byte to an even length.
+// Words after the last whole tile are not encoded. Raises Exception for more than
+// MaxCompressWords words.
+TMyByteArray Compress(const TMyArray& OutBits);
+
+// One block per whole 16 words; words after the last whole tile are not used.
+TBlocksArray MakeBlockArray(const TMyArray& BA);
+
+} // namespace velkora

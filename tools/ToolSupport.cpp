@@ -1,0 +1,51 @@
+#include "tools/ToolSupport.h"
+
+#include <QTextStream>
+
+namespace velkora::tool {
+
+bool WantsHelp(const QStringList& Args) {
+    return Args.contains(QLatin1String("--help")) || Args.contains(QLatin1String("-h"));
+}
+
+int PrintUsage(const CommandGroup& Group) {
+    QTextStream(stdout) << "Usage:\n" << Group.Usage;
+    return 0;
+}
+
+QString TakeOption(QStringList& Args, const QString& Name, const QString& Default) {
+    const int i = Args.indexOf(Name);
+    if (i < 0)
+        return Default;
+    if (i + 1 >= Args.size())
+        throw UsageError(QStringLiteral("option %1 needs a value").arg(Name));
+    const QString Value = Args.at(i + 1);
+    Args.remove(i, 2);
+    return Value;
+}
+
+long long ParseNumber(const QString& Text, const QString& What, long long Min, long long Max) {
+    bool Ok = false;
+    const long long v = Text.toLongLong(&Ok, 10);
+    if (!Ok || v < Min || v > Max)
+        throw UsageError(QStringLiteral("%1 must be a whole number from %2 to %3, not \"%4\"")
+                             .arg(What)
+                             .arg(Min)
+                             .arg(Max)
+                             .arg(Text));
+    return v;
+}
+
+void ExpectArgs(const QStringList& Args, int Count, const char* Usage) {
+    for (const QString& a : Args)
+        if (a.startsWith(QLatin1String("--")))
+            throw UsageError(QStringLiteral("unknown option %1").arg(a));
+    if (Args.size() != Count)
+        throw UsageError(QStringLiteral("expected: %1").arg(QLatin1String(Usage)));
+}
+
+void PrintLine(const QString& Line) {
+    QTextStream(stdout) << Line << '\n';
+}
+
+} // namespace velkora::tool

@@ -1,0 +1,44 @@
+#pragma once
+// Shared plumbing of velkora-tool's commands.
+
+#include "shell/MyTypes.h"
+
+#include <QStringList>
+
+namespace velkora::tool {
+
+// Wrong arguments: reported with the command's usage, exit status 2.
+class UsageError : public Exception {
+public:
+    using Exception::Exception;
+};
+
+// One command group ("sprite", "map", ...): Run gets the arguments after the group's name.
+struct CommandGroup {
+    const char* Name;
+    const char* Usage; // one line per command, shown by --help
+    int (*Run)(const QStringList& Args);
+};
+
+// True when the arguments ask for help (-h or --help anywhere).
+bool WantsHelp(const QStringList& Args);
+// Prints a group's usage to stdout and returns 0.
+int PrintUsage(const CommandGroup& Group);
+// Takes the value of "--Name VALUE" out of Args; Default when absent; UsageError when the value
+// is missing.
+QString TakeOption(QStringList& Args, const QString& Name, const QString& Default = QString());
+// Parses a whole number in [Min, Max] or raises UsageError naming What.
+long long ParseNumber(const QString& Text, const QString& What, long long Min, long long Max);
+// Raises UsageError unless Args holds exactly Count positional arguments.
+void ExpectArgs(const QStringList& Args, int Count, const char* Usage);
+// Writes text to stdout.
+void PrintLine(const QString& Line);
+
+// The groups, each defined in its own file.
+extern const CommandGroup SpriteGroup;   // sprite decode|encode|pack|render
+extern const CommandGroup LibraryGroup;  // library list
+extern const CommandGroup MapGroup;      // map decode|encode|info|render
+extern const CommandGroup PalettesGroup; // palettes
+extern const CommandGroup DemoGroup;     // make-demo
+
+} // namespace velkora::tool
