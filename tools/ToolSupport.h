@@ -41,4 +41,9 @@ extern const CommandGroup MapGroup;      // map decode|encode|info|render
 extern const CommandGroup PalettesGroup; // palettes
 extern const CommandGroup DemoGroup;     // make-demo
 
+// Rendering commands, shared by the groups that dispatch to them (RenderCommands.cpp):
+// "sprite render ..." and "map render ..." (Args after "render").
+int SpriteRender(const QStringList& Args);
+int MapRender(const QStringList& Args);
+
 } // namespace velkora::tool

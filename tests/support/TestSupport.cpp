@@ -1,6 +1,7 @@
 #include "tests/support/TestSupport.h"
 
 #include <QFile>
+#include <QProcess>
 
 #include <csignal>
 #include <cstring>
@@ -81,6 +82,25 @@ int RunWithFileSizeLimit(uint64_t LimitBytes, const std::function<void()>& Body,
     if (WIFEXITED(Status))
         return WEXITSTATUS(Status);
     return -1;
+}
+
+int RunTool(const QStringList& Args, QByteArray* Out, QByteArray* Err, const QString& WorkDir) {
+    QProcess p;
+    if (!WorkDir.isEmpty())
+        p.setWorkingDirectory(WorkDir);
+    p.start(QStringLiteral(VELKORA_TOOL), Args);
+    if (!p.waitForFinished(60000)) {
+        p.kill();
+        p.waitForFinished();
+        return -1;
+    }
+    if (Out)
+        *Out = p.readAllStandardOutput();
+    if (Err)
+        *Err = p.readAllStandardError();
+    if (p.exitStatus() != QProcess::NormalExit)
+        return -1;
+    return p.exitCode();
 }
 
 } // namespace velkora::test

@@ -5,6 +5,7 @@
 #include "shell/MyTypes.h"
 
 #include <QString>
+#include <QStringList>
 #include <QTemporaryDir>
 
 #include <functional>
@@ -34,6 +35,11 @@ TMyByteArray Bytes(std::initializer_list<int> List);
 // Returns the child's exit status, or -1 when it died by a signal.
 int RunWithFileSizeLimit(uint64_t LimitBytes, const std::function<void()>& Body,
                          QString* Message = nullptr);
+
+// Runs the built velkora-tool with Args (in WorkDir when given) and returns its exit status, or
+// -1 when it crashed or did not finish within a minute. Its stdout and stderr go to Out and Err.
+int RunTool(const QStringList& Args, QByteArray* Out = nullptr, QByteArray* Err = nullptr,
+            const QString& WorkDir = QString());
 
 // A deterministic random generator for seeded random cases.
 using Rng = std::mt19937;
