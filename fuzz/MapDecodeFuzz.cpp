@@ -1,0 +1,19 @@
+// The map reader on any bytes: never crashes, refuses what it cannot take with an error, and
+// otherwise yields exactly width x height cells.
+
+#include "fuzz/FuzzCheck.h"
+#include "maps/MapLoader.h"
+
+using namespace velkora;
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size) {
+    int32_t PackType = -1, w = -1, h = -1;
+    try {
+        const TMyByteArray Cells = DecodeMap(Data, Size, PackType, w, h, QStringLiteral("fuzz.Map"));
+        FUZZ_CHECK(w >= 0 && w <= 65535 && h >= 0 && h <= 65535);
+        FUZZ_CHECK(Cells.size() == size_t(w) * size_t(h));
+    } catch (const EFormatError&) {
+        FUZZ_CHECK(Size < 6 || int64_t(ReadBE16(Data + 2)) * ReadBE16(Data + 4) > MaxMapCells);
+    }
+    return 0;
+}

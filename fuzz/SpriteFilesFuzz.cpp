@@ -1,0 +1,21 @@
+// The edit-file and uncompressed-file readers: any bytes read as words without a fault, and the
+// uncompressed file written for any words reads back as exactly those words.
+
+#include "fuzz/FuzzCheck.h"
+#include "sprites/CompDecompUnit.h"
+#include "sprites/SpriteEditor.h"
+
+using namespace velkora;
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size) {
+    const TMyArray Words = WordsOfEditFile(Data, Size);
+    FUZZ_CHECK(Words.size() == Size / 2);
+    FUZZ_CHECK(EditFileImage(Words).size() == Size / 2 * 2);
+
+    const TMyByteArray Packed = UncompressedSpriteImage(Words, Words.size() / 16);
+    FUZZ_CHECK(Packed.size() == 4 + 2 * Words.size() + Words.size() % 2);
+    TMyArray Back;
+    DeCompress(Packed, Back);
+    FUZZ_CHECK(Back == Words);
+    return 0;
+}
