@@ -17,14 +17,11 @@ int Run(const QStringList& Arguments) {
     ExpectArgs(Args, 0, "palettes [--params FILE]");
     TXMLDocument Doc;
     Doc.FileName = Params;
-    XMLDocument = &Doc;
-    try {
-        Init();
-    } catch (...) {
-        XMLDocument = nullptr;
-        throw;
-    }
-    XMLDocument = nullptr;
+    struct Publish { // the shared reference lives only as long as Doc
+        explicit Publish(TXMLDocument* d) { XMLDocument = d; }
+        ~Publish() { XMLDocument = nullptr; }
+    } Scope(&Doc);
+    Init();
     for (const TPallette& p : PalletteArray) {
         QStringList Colours;
         for (const TCol& c : p.Col)
