@@ -1,19 +1,27 @@
-// The program body: unit start-up steps in order, the main window, the message loop.
+// The program body: the units' start-up steps in order, the main window, the message loop, and
+// the shutdown steps in reverse order.
 
 #include "shell/Application.h"
+#include "shell/VelkoraProjectEditor.h"
 #include "sprites/SpriteEditor.h"
-
-#include <QMainWindow>
 
 #include <csignal>
 
 int main(int argc, char** argv) {
+    // A save past the file size limit must fail with an error, not end the program.
     std::signal(SIGXFSZ, SIG_IGN);
     velkora::TApplication App(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("VelkoraProject"));
+    QApplication::setApplicationDisplayName(QStringLiteral("Velkora"));
+
     velkora::SpriteEditorInitialization();
-    QMainWindow w;
-    w.show();
-    const int Result = App.exec();
+    velkora::VelkoraProjectEditorInitialization();
+    int Result = 0;
+    {
+        velkora::TMainFrm MainWindow;
+        MainWindow.show();
+        Result = App.exec();
+    }
     velkora::SpriteEditorFinalization();
     return Result;
 }

@@ -1,0 +1,160 @@
+// The main window: start-up, workspace switching and the general error report.
+
+#include "maps/MapFrm.h"
+#include "palettes/ChangePalletteFrm.h"
+#include "shell/Application.h"
+#include "shell/VelkoraProjectEditor.h"
+#include "sprites/SpriteEditor.h"
+#include "tests/gui/GuiTestMain.h"
+#include "tests/support/TestSupport.h"
+#include "workbench/SpritesFrm.h"
+
+#include <QDir>
+#include <QMouseEvent>
+#include <QStringList>
+#include <QToolButton>
+
+#include <memory>
+
+using namespace velkora;
+
+namespace {
+
+// Counts the hide and show events of a widget, in order.
+class ShowHideLog : public QObject {
+public:
+    QStringList Log;
+    bool eventFilter(QObject*, QEvent* e) override {
+        if (e->type() == QEvent::Show)
+            Log << "show";
+        else if (e->type() == QEvent::Hide)
+            Log << "hide";
+        return false;
+    }
+};
+
+// A widget whose mouse press handler fails, as a handler with a bad file would.
+class FailingWidget : public QWidget {
+public:
+    int Presses = 0;
+    void mousePressEvent(QMouseEvent*) override {
+        ++Presses;
+        throw Exception(QStringLiteral("Cannot open file \"/x\". No such file or directory"));
+    }
+};
+
+} // namespace
+
+class ShellTest : public QObject {
+    Q_OBJECT
+    std::unique_ptr<test::TempDir> fRoot;
+    QString fOldDir;
+    QStringList fErrors;
+
+private slots:
+    void initTestCase() {
+        fRoot = std::make_unique<test::TempDir>();
+        QVERIFY(test::RunTool({"make-demo", fRoot->path(), "--force"}) == 0 ||
+                QDir(fRoot->path()).mkdir("Sprites"));
+        fOldDir = QDir::currentPath();
+        QDir::setCurrent(fRoot->path());
+        TApplication::SetErrorSink([this](const QString& m) { fErrors << m; });
+        SpriteEditorInitialization();
+        VelkoraProjectEditorInitialization();
+    }
+    void cleanupTestCase() {
+        SpriteEditorFinalization();
+        QDir::setCurrent(fOldDir);
+    }
+
+    void startUpCreatesTheWorkspacesAtTheFirstShow() {
+        QCOMPARE(CurrentDir, QDir(fRoot->path()).canonicalPath());
+        QVERIFY(SpriteContainer != nullptr);
+        TMainFrm w;
+        QCOMPARE(MainFrm, &w);
+        QVERIFY(w.SpritesFrm() == nullptr);
+        QVERIFY(w.MapFrm() == nullptr);
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        QVERIFY(w.SpritesFrm() != nullptr);
+        QVERIFY(w.MapFrm() != nullptr);
+        QVERIFY(fChPalFrm != nullptr);
+        QCOMPARE(fChPalFrm->parentWidget(), w.SpritesFrm()->PalPanel);
+        QVERIFY(w.SpritesFrm()->isVisible());
+        QVERIFY(!w.MapFrm()->isVisible());
+        QVERIFY(fChPalFrm->isVisible());
+        QCOMPARE(w.VisibleFrm(), static_cast<QWidget*>(w.SpritesFrm()));
+        QVERIFY(w.SpriteLoadFrame->isChecked());
+        QVERIFY(!w.MapEditFrame->isChecked());
+        QCOMPARE(w.size(), QSize(735, 528));
+        QCOMPARE(w.ToolBar->height(), 39);
+        QCOMPARE(w.SpriteLoadFrame->size(), QSize(39, 38));
+        // A second show of the main window builds nothing new.
+        TSpriteFrm* const First = w.SpritesFrm();
+        w.hide();
+        w.show();
+        QCOMPARE(w.SpritesFrm(), First);
+    }
+
+    void theButtonsSwitchWorkspacesAndFollowTheLastClick() {
+        TMainFrm w;
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        QTest::mouseClick(w.MapEditFrame, Qt::LeftButton);
+        QVERIFY(w.MapFrm()->isVisible());
+        QVERIFY(!w.SpritesFrm()->isVisible());
+        QVERIFY(!fChPalFrm->isVisible());
+        QVERIFY(!w.SpriteLoadFrame->isChecked());
+        QVERIFY(w.MapEditFrame->isChecked());
+        QVERIFY(w.MapEditFrame->isEnabled());
+
+        // The button of the workspace already shown hides and shows it again.
+        ShowHideLog Log;
+        w.MapFrm()->installEventFilter(&Log);
+        QTest::mouseClick(w.MapEditFrame, Qt::LeftButton);
+        QCOMPARE(Log.Log, QStringList({"hide", "show"}));
+        QVERIFY(w.MapFrm()->isVisible());
+        QVERIFY(w.MapEditFrame->isChecked());
+        w.MapFrm()->removeEventFilter(&Log);
+
+        ShowHideLog SpriteLog;
+        w.SpritesFrm()->installEventFilter(&SpriteLog);
+        QTest::mouseClick(w.SpriteLoadFrame, Qt::LeftButton);
+        QCOMPARE(SpriteLog.Log, QStringList({"show"}));
+        QVERIFY(w.SpritesFrm()->isVisible());
+        QVERIFY(!w.MapFrm()->isVisible());
+        QVERIFY(w.SpriteLoadFrame->isChecked());
+        QVERIFY(!w.MapEditFrame->isChecked());
+        // Clicking the pressed button leaves it pressed.
+        QTest::mouseClick(w.SpriteLoadFrame, Qt::LeftButton);
+        QVERIFY(w.SpriteLoadFrame->isChecked());
+        w.SpritesFrm()->removeEventFilter(&SpriteLog);
+    }
+
+    void anErrorInAHandlerIsReportedAndTheProgramGoesOn() {
+        fErrors.clear();
+        FailingWidget f;
+        f.resize(50, 50);
+        f.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&f));
+        QTest::mouseClick(&f, Qt::LeftButton);
+        QTest::mouseClick(&f, Qt::LeftButton);
+        QCOMPARE(f.Presses, 2);
+        QCOMPARE(fErrors.size(), 2);
+        QCOMPARE(fErrors.first(), QString("Cannot open file \"/x\". No such file or directory"));
+    }
+
+    void anErrorInACreateHandlerIsReportedAndTheWindowStillCreated() {
+        fErrors.clear();
+        bool After = false;
+        RunReported([&] {
+            throw EListError(-1);
+            After = true;
+        });
+        QVERIFY(!After);
+        QCOMPARE(fErrors, QStringList({"List index out of bounds (-1)"}));
+    }
+};
+
+VELKORA_GUI_TEST_MAIN(ShellTest)
+#include "ShellTest.moc"
