@@ -97,8 +97,9 @@ struct TPalSet {
 using TPalSetArray = std::vector<TPalSet>;
 
 // Each opens Doc, works on its tree and closes it again, also when it fails. Readers replace sa
-// with one entry per counted child of the container, in order; on an error sa keeps exactly the
-// entries completely read before it. A root without the container raises EFormatError.
+// with one entry per counted child of the container, in order. An error in an entry leaves sa
+// with exactly the entries completely read before it; one before the container is reached (the
+// file cannot be read or parsed, the root lacks the container: EFormatError) leaves sa as it was.
 void ReadMapSets(TXMLDocument& Doc, TSetArray& sa);
 // Appends "Set_<n>" with "Name", "Tex1", "Tex2" (n = the sets held in memory) and saves. The rest
 // of the file survives; on any error the file is left as it was.
