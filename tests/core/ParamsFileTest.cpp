@@ -241,11 +241,12 @@ TEST(SetLists, ARootWithoutTheNeededContainerIsAnErrorAndNothingIsWritten) {
     const QByteArray Two =
         "<Root>\n  <P/>\n  <M><Set_0 Name='a' Tex1='1' Tex2='2'/></M>\n</Root>\n";
     WriteText(Doc.FileName, Two);
-    TPalSetArray Pals;
+    TPalSetArray Pals(1); // left as it was
     EXPECT_EQ(ErrorOf<EFormatError>([&] { ReadPalSets(Doc, Pals); }),
               QString("Parameters file \"%1\": the root element \"Root\" (line 1) has 2 of the "
                       "three containers; the palette sets container (child 3) is missing")
                   .arg(Doc.FileName));
+    EXPECT_EQ(Pals.size(), 1u);
     EXPECT_TRUE(ErrorOf<EFormatError>([&] {
                     AppendPalSet(Doc, IdentityPallette(), 0);
                 }).contains("the palette sets container (child 3) is missing"));
