@@ -29,37 +29,54 @@ inline uint8_t ByteAt(const uint8_t* S, size_t Size, size_t I) {
 constexpr int SlotOfCodeBit[4] = {0, 2, 1, 3};
 
 // Per-byte tables of the codec. A plane byte holds the eight pixels of one row, bit 7 the
-// leftmost; a presence map byte holds eight chunks, bit 7 the first.
+// leftmost; a presence map byte m holds eight chunks, bit 7 the first. Eight plane bytes are
+// handled as one 64-bit value, plane byte i in bits 8i to 8i + 7.
 struct TByteTables {
     // Spread[k][b]: bit i of b moved to bit 4i + k, so a plane byte's pixels land in the eight
     // nibbles of a row value (leftmost pixel in the top nibble) as code bit k.
     uint32_t Spread[4][256];
     // The number of set bits.
     uint8_t Pop[256];
-    // For a map byte m: Rank[m][i] is the position of plane byte i among the present bytes,
-    // ByteMask[m] has 0xFF in byte i when plane byte i is present (byte i = bits 8i to 8i + 7).
-    uint8_t Rank[256][8];
-    uint64_t ByteMask[256];
-    // For a map byte m: Pick[m][j] is the plane byte that is the j-th present one.
-    uint8_t Pick[256][8];
+    // Spreading the present bytes of m, packed at the bottom, to their places: keep the lowest
+    // Pop[m] bytes, then move the bytes of Widen[m][k] up by 4, 2 and 1 bytes in turn (k = 0, 1,
+    // 2). Every byte moves by its number of absent bytes before it; doing the large steps first
+    // keeps the bytes apart at every step.
+    uint64_t Keep[256];
+    uint64_t Widen[256][3];
+    // The inverse, packing the present bytes of m at the bottom: move the bytes of Narrow[m][k]
+    // down by 1, 2 and 4 bytes in turn. Absent bytes must be zero.
+    uint64_t Narrow[256][3];
 
-    constexpr TByteTables() : Spread(), Pop(), Rank(), ByteMask(), Pick() {
-        for (int b = 0; b < 256; ++b) {
+    constexpr TByteTables() : Spread(), Pop(), Keep(), Widen(), Narrow() {
+        constexpr int Step[3] = {4, 2, 1};
+        for (int m = 0; m < 256; ++m) {
             uint32_t Sp = 0;
             for (int i = 0; i < 8; ++i)
-                if (b & (1 << i))
+                if (m & (1 << i))
                     Sp |= uint32_t(1) << (4 * i);
             for (int k = 0; k < 4; ++k)
-                Spread[k][b] = Sp << k;
-            int n = 0;
-            for (int i = 0; i < 8; ++i) {
-                Rank[b][i] = uint8_t(n);
-                if (b & (0x80 >> i)) {
-                    ByteMask[b] |= uint64_t(0xFF) << (8 * i);
-                    Pick[b][n++] = uint8_t(i);
-                }
-            }
-            Pop[b] = uint8_t(n);
+                Spread[k][m] = Sp << k;
+            int Place[8] = {}, n = 0; // Place[j]: the plane byte of the j-th present byte
+            for (int i = 0; i < 8; ++i)
+                if (m & (0x80 >> i))
+                    Place[n++] = i;
+            Pop[m] = uint8_t(n);
+            Keep[m] = n == 8 ? ~uint64_t(0) : (uint64_t(1) << (8 * n)) - 1;
+            int Pos[8] = {};
+            for (int j = 0; j < n; ++j)
+                Pos[j] = j;
+            for (int k = 0; k < 3; ++k)
+                for (int j = 0; j < n; ++j)
+                    if ((Place[j] - j) & Step[k]) {
+                        Widen[m][k] |= uint64_t(0xFF) << (8 * Pos[j]);
+                        Pos[j] += Step[k];
+                    }
+            for (int k = 0; k < 3; ++k)
+                for (int j = 0; j < n; ++j)
+                    if ((Place[j] - j) & Step[2 - k]) {
+                        Narrow[m][k] |= uint64_t(0xFF) << (8 * Pos[j]);
+                        Pos[j] -= Step[2 - k];
+                    }
         }
     }
 };
@@ -126,18 +143,14 @@ void ExpandChunks(const uint8_t* S, size_t Size, size_t BytesPerBit, size_t MapB
         for (size_t j = 0; j < MapUsed; ++j, Dst += 8) {
             const unsigned m = Map[j];
             if (Src + 8 <= Size) {
-                const uint8_t* p = S + Src;
-                uint64_t v;
-                if (m == 0xFF) {
-                    v = LoadLE64(p);
-                } else {
-                    const uint8_t* r = Tab.Rank[m];
-                    v = 0;
-#pragma GCC unroll 8
-                    for (int i = 0; i < 8; ++i)
-                        v |= uint64_t(p[r[i]]) << (8 * i);
-                    v &= Tab.ByteMask[m];
-                }
+                uint64_t v = LoadLE64(S + Src) & Tab.Keep[m];
+                const uint64_t* Widen = Tab.Widen[m];
+                uint64_t t = v & Widen[0];
+                v = (v ^ t) | (t << 32);
+                t = v & Widen[1];
+                v = (v ^ t) | (t << 16);
+                t = v & Widen[2];
+                v = (v ^ t) | (t << 8);
                 StoreLE64(Planes + Dst, v);
                 Src += Tab.Pop[m];
             } else {
@@ -296,16 +309,14 @@ inline uint8_t EmitSlot(uint64_t v, uint8_t*& Out) {
     // Bit 8r + 7 set when byte r is non-zero; then those bits gathered, row r to bit 7 - r.
     const uint64_t Nz = (((v & Low7) + Low7) | v) & ~Low7;
     const unsigned m = unsigned(((Nz >> 7) * 0x8040201008040201ULL) >> 56);
-    if (m == 0xFF) {
-        StoreLE64(Out, v);
-    } else {
-        // Byte r goes to the number of non-zero bytes before it; a zero byte is overwritten by
-        // the next non-zero one or lands in the scratch.
-        const uint64_t Before = ((Nz >> 7) * 0x0101010101010101ULL) << 8;
-#pragma GCC unroll 8
-        for (int r = 0; r < 8; ++r)
-            Out[(Before >> (8 * r)) & 0xFF] = uint8_t(v >> (8 * r));
-    }
+    const uint64_t* Narrow = Tab.Narrow[m];
+    uint64_t t = v & Narrow[0];
+    v = (v ^ t) | (t >> 8);
+    t = v & Narrow[1];
+    v = (v ^ t) | (t >> 16);
+    t = v & Narrow[2];
+    v = (v ^ t) | (t >> 32);
+    StoreLE64(Out, v);
     Out += Tab.Pop[m];
     return uint8_t(m);
 }
