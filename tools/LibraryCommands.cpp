@@ -9,9 +9,9 @@ namespace velkora::tool {
 
 namespace {
 
-const char Usage[] = "  velkora-tool library list [--root DIR]\n"
-                     "      Lists the sprite library of DIR/Sprites (DIR defaults to the current\n"
-                     "      directory) in library order, one name a line.\n";
+const char Usage[] =
+    "  velkora-tool library list [--root DIR]\n"
+    "      Lists DIR/Sprites (DIR: the current directory) in library order, one name a line.\n";
 
 int List(QStringList Args) {
     const QString Root = TakeOption(Args, QStringLiteral("--root"), GetCurrentDir());
