@@ -64,8 +64,9 @@ public:
     void CmbIconClick(TImageControl* Sender);
     void CmbIconMouseEnter(TImageControl* Sender);
     void CmbIconMouseLeave(TImageControl* Sender);
-    // One wheel notification over the frame; every other one acts (the first, third, ...),
-    // one palette up for a positive delta, down for a negative one.
+    // One wheel notification over the frame; every other one acts (the first, third, ...) on
+    // the selector under the pointer: the next palette for a negative delta (rolled towards
+    // the user), the previous one otherwise, held within the palettes there are.
     void FormMouseWheel(int WheelDelta);
     // A click on the frame's background closes the colour chooser.
     void FormClick();

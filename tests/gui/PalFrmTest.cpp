@@ -216,25 +216,19 @@ private slots:
         QCOMPARE(Item->Bitmap(), Whole);
     }
 
-    void writingColoursAgainRemovesLabels() {
+    void recolouringRemovesLabelsAndInitClearsThem() {
         Host h(3, 1, 73);
         h.Sel->SetTextOutProc([](int32_t i) { return QString::number(i + 1); });
         h.Sel->SetfColorProc([](int32_t) { return QColor(Qt::white); });
         for (int i = 0; i < 3; ++i) {
-            const QImage In = Interior(h.Sel->Item(i));
-            for (int y = 0; y < In.height(); ++y)
-                for (int x = 0; x < In.width(); ++x)
-                    QCOMPARE(In.pixel(x, y), qRgb(255, 255, 255));
+            QImage White(Interior(h.Sel->Item(i)).size(), QImage::Format_RGB32);
+            White.fill(Qt::white);
+            QCOMPARE(Interior(h.Sel->Item(i)), White);
         }
-    }
-
-    void initAgainClearsTheLabels() {
-        Host h(3, 1, 73);
-        h.Sel->SetTextOutProc([](int32_t i) { return QString::number(i + 1); });
+        // Init drops the labels with the items: the fresh items can be labelled again.
         h.Sel->Init(2, 1);
         QCOMPARE(h.Sel->size(), QSize(72, 46));
         QCOMPARE(h.Sel->ItemText(h.Sel->Item(0)), QString());
-        // Labelling the fresh items works (no stale entry is in the way).
         h.Sel->SetTextOutProc([](int32_t i) { return QString("x%1").arg(i); });
         QCOMPARE(h.Sel->ItemText(h.Sel->Item(1)), QString("x1"));
     }
