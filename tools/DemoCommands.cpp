@@ -17,9 +17,9 @@ namespace {
 
 const char* const Usage =
     "  velkora-tool make-demo [--force] DIR\n"
-    "      write the demo data root (Sprites, Maps, XMLParams.xml) into DIR,\n"
-    "      creating it and its parents; DIR must be missing or empty unless\n"
-    "      --force is given, which writes over the demo's own files there\n";
+    "      Writes the demo data root (Sprites, Maps, XMLParams.xml) into DIR, creating DIR and\n"
+    "      its parents. DIR must be missing or empty unless --force is given, which writes the\n"
+    "      demo's files into it over any of the same names and leaves other files alone.\n";
 
 // Creates Folder and every missing parent, like mkdir -p, naming the reason when it cannot.
 void MakeFolders(const QString& Folder) {

@@ -4,6 +4,8 @@
 #include "tools/demo/Sheets.h"
 #include "tools/demo/TerrainKit.h"
 
+#include <cstdlib>
+
 namespace velkora::demo {
 
 namespace {
@@ -52,16 +54,19 @@ TCanvas Tufts(const TCanvas& Grass) {
 
 TCanvas TallGrass(const TCanvas& Grass) {
     TCanvas c = Grass;
-    for (int i = 0; i < 11; ++i) {
-        const uint32_t r = Hash(i, 7, 2401);
-        const int x = 2 + int(r % 20);
-        const int y = 6 + int((r >> 8) % 16);
-        const int Len = 3 + int((r >> 16) % 3);
-        const int Lean = int((r >> 20) % 3) - 1;
-        c.Put(x, y + 1, Ink);
-        for (int k = 0; k < Len; ++k)
-            c.Put(x + (k >= Len - 1 ? Lean : 0), y - k, k == 0 ? DarkGreen : LightGreen);
-        c.Put(x + 1, y, DarkGreen);
+    // Three clumps of blades fanning out from a shaded root.
+    const int Clumps[][2] = {{6, 10}, {16, 8}, {11, 20}};
+    for (const auto& k : Clumps) {
+        const int x = k[0];
+        const int y = k[1];
+        c.Line(x - 3, y + 1, x + 3, y + 1, DarkGreen);
+        for (int b = -2; b <= 2; ++b) {
+            const int Len = 6 - std::abs(b);
+            const int Tip = x + b * 2;
+            c.Line(x + b + 1, y, Tip + 1, y - Len + 1, DarkGreen);
+            c.Line(x + b, y, Tip, y - Len, LightGreen);
+        }
+        c.Put(x, y, DarkGreen);
     }
     return c;
 }

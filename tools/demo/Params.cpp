@@ -198,6 +198,7 @@ QByteArray ParamsFileImage(const QStringList& SortedSprites) {
 
     w.writeEndElement();
     w.writeEndDocument();
+    Out.append('\n');
     return Out;
 }
 
