@@ -35,6 +35,7 @@ TDemoMap Finish(const QString& Name, TScene& s, bool ColumnByColumn = false) {
 
 TDemoMap MeadowMap() {
     TScene s(20, 15, 101);
+    s.SetDeepWater(false);
     s.WaterEllipse(6.5, 4.5, 4.5, 3.2, 1.2);
     s.WaterLine({{7, 7}, {8.5, 10}, {8, 13}, {9, 16}}, 0.9, 0.4);
     s.SandLine({{-1, 11.5}, {16.5, 11.5}}, 0.55);
@@ -58,6 +59,7 @@ TDemoMap MeadowMap() {
 
 TDemoMap VillageMap() {
     TScene s(64, 48, 202);
+    s.SetDeepWater(false);
     // A lake in the north-west draining into a river that winds south-east.
     s.WaterEllipse(14, 11, 11, 7, 2.5);
     s.LandEllipse(11, 10, 2.2, 1.6, 0.5);
@@ -125,19 +127,20 @@ TDemoMap WorldMap() {
     TScene s(n, n, 404);
     for (int j = 0; j <= n; ++j)
         for (int i = 0; i <= n; ++i) {
-            const double h = FractalNoise(i, j, 48, 5, 405);
+            const double h = FractalNoise(i, j, 48, 4, 405);
             const double Dry = FractalNoise(i, j, 40, 3, 406);
             if (h < 0.43)
                 s.SetWater(i, j, true);
             else if (Dry > 0.67)
                 s.SetSand(i, j, true);
         }
+    s.SmoothGround();
     s.Settle();
     for (int y = 0; y < n; ++y)
         for (int x = 0; x < n; ++x) {
-            const double h = FractalNoise(x + 0.5, y + 0.5, 48, 5, 405);
+            const double h = FractalNoise(x + 0.5, y + 0.5, 48, 4, 405);
             const double Wood = FractalNoise(x, y, 24, 3, 407);
-            if (Wood > 0.56 && h > 0.47)
+            if (Wood > 0.6 && h > 0.47)
                 s.SetWood(x, y, true);
             if (h > 0.66 && s.PlainGrass(x, y) && Random01(x, y, 408) < 0.25)
                 s.Place(x, y, h > 0.7 ? Village::Boulder : Village::Pine);

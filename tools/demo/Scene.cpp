@@ -103,6 +103,26 @@ void TScene::SandRect(int x0, int y0, int x1, int y1) {
             SetSand(i, j, true);
 }
 
+void TScene::SmoothGround() {
+    auto Majority = [&](const std::vector<uint8_t>& Grid) {
+        std::vector<uint8_t> Out = Grid;
+        for (int j = 0; j <= fHeight; ++j)
+            for (int i = 0; i <= fWidth; ++i) {
+                int Count = 0;
+                for (int dj = -1; dj <= 1; ++dj)
+                    for (int di = -1; di <= 1; ++di) {
+                        const int x = std::clamp(i + di, 0, fWidth);
+                        const int y = std::clamp(j + dj, 0, fHeight);
+                        Count += Grid[Corner(x, y)] != 0;
+                    }
+                Out[Corner(i, j)] = Count >= 5;
+            }
+        return Out;
+    };
+    fWater = Majority(fWater);
+    fSand = Majority(fSand);
+}
+
 void TScene::Place(int x, int y, uint8_t Value) {
     if (x >= 0 && y >= 0 && x < fWidth && y < fHeight)
         fPlaced[Cell(x, y)] = Value;
@@ -211,7 +231,7 @@ void TScene::RemoveSandDiagonals() {
 uint8_t TScene::WaterItem(int x, int y, int Mask) const {
     if (Mask != 15)
         return ItemOfMask[size_t(Mask)];
-    bool Deep = true;
+    bool Deep = fDeep;
     for (int j = y - 2; j <= y + 3 && Deep; ++j)
         for (int i = x - 2; i <= x + 3 && Deep; ++i)
             Deep = Water(i, j);
@@ -264,7 +284,9 @@ TMyByteArray TScene::Cells() {
                         Inner = false;
                 }
                 const double r = Random01(x, y, fSeed + 13);
-                v = Inner ? Village::Forest : r < 0.6 ? Village::Tree : Village::Pine;
+                v = Inner     ? (r < 0.04 ? Village::Tree : Village::Forest)
+                    : r < 0.6 ? Village::Tree
+                              : Village::Pine;
             } else
                 v = GrassItem(x, y);
         }

@@ -33,7 +33,14 @@ public:
     void SetWater(int i, int j, bool Water);
     void SetSand(int i, int j, bool Sand);
     bool Water(int i, int j) const;
+    // Gives every corner the water and sand of most of its 3 x 3 neighbourhood, which removes
+    // single-corner notches and spikes from long shores.
+    void SmoothGround();
     bool Sand(int i, int j) const;
+
+    // Whether water far from any shore shows as deep water (on by default; lakes and rivers
+    // look better without).
+    void SetDeepWater(bool Deep) { fDeep = Deep; }
 
     // Resolves the ground: sand gives way near water, and cells with sand at two opposite corners
     // only (which have no item) get a third. Call it after the ground is laid and before things
@@ -72,6 +79,7 @@ private:
     int fWidth;
     int fHeight;
     uint32_t fSeed;
+    bool fDeep = true;
     std::vector<uint8_t> fWater;  // per corner
     std::vector<uint8_t> fSand;   // per corner
     std::vector<int16_t> fPlaced; // per cell, -1 when nothing is placed

@@ -151,13 +151,15 @@ TCanvas Transition(int Mask, const TCanvas& Outside, const TCanvas& Inside,
         for (int x = 0; x < ItemSize; ++x) {
             const double u = (x + 0.5) / ItemSize;
             const double v = (y + 0.5) / ItemSize;
-            const double su = u * u * (3 - 2 * u);
-            const double sv = v * v * (3 - 2 * v);
+            // Halfway between linear and smooth steps: round pond corners without turning a
+            // staircase of corners into a row of bumps.
+            const double su = 0.5 * u + 0.5 * u * u * (3 - 2 * u);
+            const double sv = 0.5 * v + 0.5 * v * v * (3 - 2 * v);
             const double f =
                 a * (1 - su) * (1 - sv) + b * su * (1 - sv) + c * (1 - su) * sv + d * su * sv;
             const double n = FractalNoise(x + 0.5, y + 0.5, 8, 2, Seed, 3);
-            const double gu = ((b - a) * (1 - sv) + (d - c) * sv) * 6 * u * (1 - u);
-            const double gv = ((c - a) * (1 - su) + (d - b) * su) * 6 * v * (1 - v);
+            const double gu = ((b - a) * (1 - sv) + (d - c) * sv) * (0.5 + 3 * u * (1 - u));
+            const double gv = ((c - a) * (1 - su) + (d - b) * su) * (0.5 + 3 * v * (1 - v));
             const double Slope = std::max(std::sqrt(gu * gu + gv * gv), 0.5) / ItemSize;
             const double Dist = (f + Wiggle * (n - 0.5) - 0.5) / Slope;
             uint8_t Colour = Dist >= 0 ? Inside.At(x, y) : Outside.At(x, y);

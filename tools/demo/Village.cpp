@@ -36,12 +36,14 @@ TCanvas Forest() {
         for (int x = 0; x < ItemSize; ++x)
             if (Dither(x, y, 0.5))
                 c.Put(x, y, Ink);
-    // Crowns in two staggered rows; lower crowns overlap higher ones.
-    const double Crowns[][3] = {{5, 2, 7.5}, {17, 3, 7}, {11, 10, 7.5},
-                                {23, 11, 7}, {4, 17, 7}, {16, 19, 7.5}};
+    // Crowns in staggered rows, lower ones overlapping higher ones; the ones further back in
+    // shadow.
+    const uint8_t Shaded[3] = {Ink, DarkGreen, Green};
+    const double Crowns[][4] = {{3, 1, 6, 1},    {15, 0, 6.5, 0}, {9, 7, 6, 1},    {21, 7, 6, 0},
+                                {3, 13, 6.5, 0}, {15, 13, 6, 1},  {9, 19, 6.5, 0}, {21, 19, 6, 1}};
     uint32_t Seed = 3101;
     for (const auto& k : Crowns)
-        ShadedBlob(c, k[0], k[1], k[2], k[2] * 0.9, Leaves, 0.9, Seed++);
+        ShadedBlob(c, k[0], k[1], k[2], k[2] * 0.85, k[3] > 0 ? Shaded : Leaves, 0.9, Seed++);
     c.SetWrap(false);
     return c;
 }
