@@ -71,6 +71,23 @@ bool Within(const std::set<int>& s, const std::set<int>& Allowed) {
     return true;
 }
 
+// Pixel (x, y) of item Item of a texture (3 x 3 tiles, row by row).
+int ItemPixel(const TBlocksArray& Blocks, int Item, int x, int y) {
+    const uint8_t Byte =
+        Blocks[size_t(9 * Item + 3 * (y / 8) + x / 8)][size_t(y % 8)][size_t(x % 8 / 2)];
+    return x % 2 == 0 ? Byte >> 4 : Byte & 15;
+}
+
+// Pixel (x, y) of group Group of a sprite laid out in groups of TilesX x TilesY tiles.
+int GroupPixel(const TBlocksArray& Blocks, int TilesX, int TilesY, int Group, int x, int y) {
+    const size_t Block = size_t(Group * TilesX * TilesY + (y / 8) * TilesX + x / 8);
+    const uint8_t Byte = Blocks[Block][size_t(y % 8)][size_t(x % 8 / 2)];
+    return x % 2 == 0 ? Byte >> 4 : Byte & 15;
+}
+
+// Transition items by corner mask (bit 1 NW, 2 NE, 4 SW, 8 SE), shared by the textures.
+const std::array<int, 16> ItemOfMask = {0, 17, 15, 16, 7, 12, 18, 8, 5, 19, 10, 9, 6, 13, 14, 11};
+
 // Ground of a map cell at its four corners (bit 1 NW, 2 NE, 4 SW, 8 SE) for water and for sand;
 // false for cells that show a thing (tree, house, bridge, ...) rather than ground.
 bool GroundOf(uint8_t v, int& Water, int& Sand) {
@@ -183,6 +200,72 @@ TEST_F(DemoRoot, TilesLieInTheOrderOfTheirGroups) {
             EXPECT_EQ(f.Bytes[64 * g + 48 + 15] & 15, 0) << Name << " " << g;  // bottom right
         }
     }
+}
+
+TEST_F(DemoRoot, TransitionItemsMeetTheirNeighboursInPureGround) {
+    // An item edge whose two corners lie in the same ground shows only that ground, so that
+    // the edge meets the neighbouring item's edge whatever that item is.
+    struct TCase {
+        const char* Sprite;
+        std::set<int> Outer; // the ground where the mask's bits are clear
+        std::set<int> Inner; // where they are set
+        bool Diagonals;
+    };
+    const TCase Cases[] = {
+        {"A1.spr", {1, 2, 3, 8, 9}, {4, 5, 6, 15}, true},    // grass, water
+        {"A2.spr", {1, 2, 3}, {7, 8, 9, 10, 11, 12}, false}, // grass, sand
+    };
+    // The corners of each edge (as mask bits) and the pixel at step k along it.
+    struct TEdge {
+        int Bits;
+        int x0, y0, dx, dy;
+    };
+    const TEdge Edges[] = {{1 | 2, 0, 0, 1, 0},   // north
+                           {4 | 8, 0, 23, 1, 0},  // south
+                           {1 | 4, 0, 0, 0, 1},   // west
+                           {2 | 8, 23, 0, 0, 1}}; // east
+    for (const TCase& t : Cases) {
+        TSpriteInfo s;
+        s.Init(Sprite(t.Sprite));
+        s.GenerateBlocArray();
+        for (int Mask = 1; Mask < 16; ++Mask) {
+            if (!t.Diagonals && (Mask == 6 || Mask == 9))
+                continue;
+            for (const TEdge& e : Edges) {
+                const int Set = Mask & e.Bits;
+                if (Set != 0 && Set != e.Bits)
+                    continue; // a mixed edge
+                const std::set<int>& Ground = Set ? t.Inner : t.Outer;
+                for (int k = 0; k < 24; ++k) {
+                    const int c = ItemPixel(s.BlocksArray, ItemOfMask[size_t(Mask)],
+                                            e.x0 + k * e.dx, e.y0 + k * e.dy);
+                    EXPECT_TRUE(Ground.count(c))
+                        << t.Sprite << " mask " << Mask << " edge " << e.Bits << " step " << k;
+                }
+            }
+        }
+    }
+}
+
+TEST_F(DemoRoot, FiguresAndBannersKeepTheirGroupShapes) {
+    // The hero's right-facing frames (groups 6, 7) mirror the left-facing ones (4, 5).
+    TSpriteInfo Hero;
+    Hero.Init(Sprite("Hero.spr"));
+    Hero.GenerateBlocArray();
+    for (int f = 0; f < 2; ++f)
+        for (int y = 0; y < 16; ++y)
+            for (int x = 0; x < 16; ++x)
+                ASSERT_EQ(GroupPixel(Hero.BlocksArray, 2, 2, 6 + f, x, y),
+                          GroupPixel(Hero.BlocksArray, 2, 2, 4 + f, 15 - x, y))
+                    << f << " " << x << "," << y;
+    // The title banner's frame has golden corners: tiles 0, 11, 36 and 47 of its group.
+    TSpriteInfo Title;
+    Title.Init(Sprite("Title.spr"));
+    Title.GenerateBlocArray();
+    const std::pair<int, int> Corners[] = {{0, 0}, {95, 0}, {0, 31}, {95, 31}};
+    for (const auto& [x, y] : Corners)
+        EXPECT_EQ(GroupPixel(Title.BlocksArray, 12, 4, 0, x, y), 14) << x << "," << y;
+    EXPECT_EQ(GroupPixel(Title.BlocksArray, 12, 4, 0, 48, 0), 11); // the grey rim between them
 }
 
 TEST_F(DemoRoot, MapsHaveTheirSizesAndOnlyItemsOfATextureSet) {
