@@ -41,6 +41,7 @@ TDemoMap MeadowMap() {
     s.SandLine({{-1, 11.5}, {16.5, 11.5}}, 0.55);
     s.SandLine({{14.5, 11.5}, {14.5, 5.5}}, 0.55);
     s.SandRect(11, 4, 18, 6);
+    s.Settle();
     BridgeAcross(s, 11, 5, 12);
     s.House(11, 2);
     s.House(16, 2);

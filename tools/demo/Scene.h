@@ -33,18 +33,19 @@ public:
     void SetWater(int i, int j, bool Water);
     void SetSand(int i, int j, bool Sand);
     bool Water(int i, int j) const;
+    bool Sand(int i, int j) const;
     // Gives every corner the water and sand of most of its 3 x 3 neighbourhood, which removes
     // single-corner notches and spikes from long shores.
     void SmoothGround();
-    bool Sand(int i, int j) const;
 
     // Whether water far from any shore shows as deep water (on by default; lakes and rivers
     // look better without).
     void SetDeepWater(bool Deep) { fDeep = Deep; }
 
     // Resolves the ground: sand gives way near water, and cells with sand at two opposite corners
-    // only (which have no item) get a third. Call it after the ground is laid and before things
-    // are placed by what ground they stand on; Cells() calls it again.
+    // only (which have no item) get a third, or lose one where a third would touch water. Call
+    // it after the ground is laid and before things are placed by the ground they stand on;
+    // Cells() calls it again.
     void Settle();
 
     // Things on cells (cell coordinates). A placed value wins over everything else.
