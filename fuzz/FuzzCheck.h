@@ -4,10 +4,10 @@
 #include <cstdio>
 #include <cstdlib>
 
-#define FUZZ_CHECK(Cond)                                                                          \
-    do {                                                                                          \
-        if (!(Cond)) {                                                                            \
-            std::fprintf(stderr, "%s:%d: property failed: %s\n", __FILE__, __LINE__, #Cond);      \
-            std::abort();                                                                         \
-        }                                                                                         \
+#define FUZZ_CHECK(Cond)                                                                           \
+    do {                                                                                           \
+        if (!(Cond)) {                                                                             \
+            std::fprintf(stderr, "%s:%d: property failed: %s\n", __FILE__, __LINE__, #Cond);       \
+            std::abort();                                                                          \
+        }                                                                                          \
     } while (0)

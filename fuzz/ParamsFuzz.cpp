@@ -13,7 +13,8 @@ using namespace velkora;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size) {
     static const QString Name =
-        QDir::tempPath() + QStringLiteral("/velkora-params-fuzz-%1.xml").arg(QCoreApplication::applicationPid());
+        QDir::tempPath() +
+        QStringLiteral("/velkora-params-fuzz-%1.xml").arg(QCoreApplication::applicationPid());
     {
         QFile f(Name);
         if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate))

@@ -1,0 +1,64 @@
+#include "bench/BenchSupport.h"
+
+#include <cstdio>
+
+namespace velkora::bench {
+
+namespace {
+// "Decode/ref:memcpy/repeats:5_median" -> "Decode/ref:memcpy"
+std::string BaseName(const std::string& Name) {
+    std::string n = Name;
+    for (const char* Suffix : {"_median", "_mean", "_stddev", "_cv"}) {
+        const std::string s(Suffix);
+        if (n.size() > s.size() && n.compare(n.size() - s.size(), s.size(), s) == 0)
+            n.erase(n.size() - s.size());
+    }
+    const size_t r = n.find("/repeats:");
+    if (r != std::string::npos)
+        n.erase(r);
+    return n;
+}
+} // namespace
+
+void RatioReporter::ReportRuns(const std::vector<Run>& Runs) {
+    ConsoleReporter::ReportRuns(Runs);
+    for (const Run& r : Runs) {
+        if (r.error_occurred)
+            continue;
+        const bool IsAggregate = r.run_type == Run::RT_Aggregate;
+        if (IsAggregate && r.aggregate_name != "median")
+            continue;
+        const std::string Name = BaseName(r.benchmark_name());
+        const double Ns = r.GetAdjustedRealTime() * (r.time_unit == benchmark::kMillisecond   ? 1e6
+                                                     : r.time_unit == benchmark::kMicrosecond ? 1e3
+                                                     : r.time_unit == benchmark::kSecond      ? 1e9
+                                                                                         : 1.0);
+        if (!fTimes.count(Name))
+            fOrder.push_back(Name);
+        // A median, when there is one, replaces the single runs.
+        if (IsAggregate || !fTimes.count(Name))
+            fTimes[Name] = Ns;
+    }
+}
+
+void RatioReporter::Finalize() {
+    ConsoleReporter::Finalize();
+    bool Header = false;
+    for (const std::string& Name : fOrder) {
+        const size_t p = Name.find("/ref:");
+        if (p == std::string::npos)
+            continue;
+        const std::string Measured = Name.substr(0, p);
+        if (!fTimes.count(Measured))
+            continue;
+        if (!Header) {
+            std::printf("\n%-40s %14s %14s %8s\n", "measured / reference", "measured ns",
+                        "reference ns", "ratio");
+            Header = true;
+        }
+        std::printf("%-40s %14.0f %14.0f %7.2fx\n", (Measured + " / " + Name.substr(p + 5)).c_str(),
+                    fTimes[Measured], fTimes[Name], fTimes[Measured] / fTimes[Name]);
+    }
+}
+
+} // namespace velkora::bench

@@ -1,0 +1,28 @@
+#!/usr/bin/env bash
+# Builds the libFuzzer targets with clang (ASan + UBSan) and runs each for a while on a working
+# copy of its seed corpus. Usage: fuzz/run-fuzzers.sh [SECONDS-PER-TARGET] [PARALLEL]
+# Findings are written as crash-*/timeout-*/oom-* files in build-fuzz/findings/<target>/.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+SECONDS_EACH=${1:-600}
+PARALLEL=${2:-2}
+BUILD=build-fuzz
+CC=clang CXX=clang++ cmake -S . -B "$BUILD" -DVELKORA_FUZZ=ON -DVELKORA_GUI=OFF \
+    -DVELKORA_TESTS=OFF -DVELKORA_BENCH=OFF -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build "$BUILD" -j "$PARALLEL"
+targets=$(sed -n '/^set(VELKORA_FUZZ_TARGETS/,/)/p' fuzz/CMakeLists.txt | tr -d '()' | tail -n +2)
+run() {
+    local t=$1 work="$BUILD/work/$t" out="$BUILD/findings/$t"
+    mkdir -p "$work" "$out"
+    cp -n fuzz/corpus/"$t"/* "$work"/ 2>/dev/null || true
+    local maxlen=4096
+    [ "$t" = Params ] && maxlen=16384
+    (cd "$out" && ../../fuzz/${t}Fuzz -max_total_time="$SECONDS_EACH" -max_len=$maxlen \
+        -timeout=10 -rss_limit_mb=4096 -print_final_stats=1 "../../work/$t" \
+        >"../$t.log" 2>&1) || echo "$t: finding, see $out and $BUILD/findings/$t.log"
+    grep -E "^stat::(number_of_executed_units|average_exec_per_sec)|^Done" "$BUILD/findings/$t.log" |
+        sed "s/^/$t: /"
+}
+export -f run
+export BUILD SECONDS_EACH
+printf '%s\n' $targets | xargs -P "$PARALLEL" -I{} bash -c 'run {}'
