@@ -190,6 +190,18 @@ void TDrawGrid::mouseMoveEvent(QMouseEvent* Event) {
         OnMouseMove(Event->buttons(), Event->modifiers(), Client.x(), Client.y());
 }
 
+void TDrawGrid::focusInEvent(QFocusEvent* Event) {
+    Q_UNUSED(Event);
+    if (fShowSelection)
+        InvalidateCell(fSelection.x(), fSelection.y());
+}
+
+void TDrawGrid::focusOutEvent(QFocusEvent* Event) {
+    Q_UNUSED(Event);
+    if (fShowSelection)
+        InvalidateCell(fSelection.x(), fSelection.y());
+}
+
 void TDrawGrid::keyPressEvent(QKeyEvent* Event) {
     if (!fShowSelection) {
         QWidget::keyPressEvent(Event);

@@ -68,6 +68,9 @@ protected:
     void mousePressEvent(QMouseEvent* Event) override;
     void mouseMoveEvent(QMouseEvent* Event) override;
     void keyPressEvent(QKeyEvent* Event) override;
+    // The focus shows nowhere but on the selection marking: no repaint of the whole grid.
+    void focusInEvent(QFocusEvent* Event) override;
+    void focusOutEvent(QFocusEvent* Event) override;
 
 private:
     // Moves the selection to Cell if it is a cell and OnSelectCell allows it.
