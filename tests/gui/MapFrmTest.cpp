@@ -264,11 +264,34 @@ private slots:
         QCOMPARE(f->HLCell(), QPoint(3, 2));
         QTest::mouseRelease(f->DrawGrid1, Qt::RightButton, {}, Widget(QPoint(90, 55)));
 
-        // The left button alone does not pan either, and the grid keeps its place across maps.
+        // The left button alone does not pan either.
         QTest::mousePress(f->DrawGrid1, Qt::LeftButton, {}, Widget(QPoint(10, 10)));
         DragTo(*f, QPoint(50, 50), Qt::LeftButton, {});
         QTest::mouseRelease(f->DrawGrid1, Qt::LeftButton, {}, Widget(QPoint(50, 50)));
         QCOMPARE(f->DrawGrid1->pos(), Pos);
+    }
+
+    void aLargeMapPansUnderThePanel() {
+        fRoot->AddMap("A1.Map", 300, 200, TMyByteArray(300 * 200, 3));
+        fRoot->AddMap("B1.Map", 5, 5, TMyByteArray(25, 3));
+        auto f = Start();
+        QCOMPARE(f->DrawGrid1->size(), QSize(7202, 4802));
+        QTest::mousePress(f->DrawGrid1, Qt::RightButton, {}, Widget(QPoint(400, 300)));
+        DragTo(*f, QPoint(100, 50), Qt::RightButton, {});
+        QTest::mouseRelease(f->DrawGrid1, Qt::RightButton, {}, Widget(QPoint(100, 50)));
+        QCOMPARE(f->DrawGrid1->pos(), QPoint(24 - 300, 16 - 250));
+        // The panel covers the map: between its controls it shows its own background.
+        const QImage Shot = f->grab().toImage();
+        const QPoint InPanel = f->LeftPanel->geometry().topLeft() + QPoint(100, 540);
+        QCOMPARE(Shot.pixel(InPanel), f->LeftPanel->palette().color(QPalette::Window).rgb());
+        // Cells keep their place under the cursor and show their items.
+        MoveTo(*f, QPoint(24 * 20 + 3, 24 * 12 + 3));
+        QCOMPARE(f->HLCell(), QPoint(20, 12));
+        QCOMPARE(MapCell(*f, 21, 12), Item(0, 0, 3));
+        // The grid keeps its place across maps.
+        Choose(f->LevelCmb, 1);
+        QCOMPARE(f->DrawGrid1->pos(), QPoint(24 - 300, 16 - 250));
+        QCOMPARE(f->DrawGrid1->size(), QSize(122, 122));
     }
 
     void addCurrentStoresThePairWithoutApplyingIt() {
