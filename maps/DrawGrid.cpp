@@ -101,10 +101,17 @@ void TDrawGrid::InvalidateGrid() {
 }
 
 void TDrawGrid::paintEvent(QPaintEvent* Event) {
-    const QRect Clip = Event->rect() & VisibleRect();
-    if (Clip.isEmpty())
-        return;
+    // Only what is exposed and can be seen is painted: the region's rectangles, one by one.
+    const QRect Visible = VisibleRect();
     QPainter Canvas(this);
+    for (const QRect& r : Event->region()) {
+        const QRect Clip = r & Visible;
+        if (!Clip.isEmpty())
+            PaintRect(Canvas, Clip);
+    }
+}
+
+void TDrawGrid::PaintRect(QPainter& Canvas, const QRect& Clip) {
     Canvas.setClipRect(Clip);
     const QPalette& Pal = palette();
 

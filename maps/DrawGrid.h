@@ -4,6 +4,7 @@
 // scrolls; it only paints the cells inside the region being painted, so that a grid of
 // thousands of cells, larger than its parent, paints as cheaply as a small one.
 
+#include <QPainter>
 #include <QPoint>
 #include <QRect>
 #include <QWidget>
@@ -73,6 +74,8 @@ protected:
     void focusOutEvent(QFocusEvent* Event) override;
 
 private:
+    // Paints the part Clip of the grid (widget coordinates).
+    void PaintRect(QPainter& Canvas, const QRect& Clip);
     // Moves the selection to Cell if it is a cell and OnSelectCell allows it.
     bool Select(QPoint Cell);
     int ColPitch() const { return fColWidth + fLineWidth; }
