@@ -144,9 +144,10 @@ void TMainForm::FormCreate() {
     }
     fCellPictures.Rebuild(*fMapItems1, *fMapItems2);
 
-    // 6. The first map; an empty Maps folder leaves the workspace empty.
+    // 6. The first map. An empty Maps folder leaves the workspace empty; a first map that cannot
+    // be read is reported and leaves it empty too: either way the start-up goes on.
     if (!fS->isEmpty())
-        LevelCmbChange();
+        RunReported([&] { LevelCmbChange(); });
 
     // 7. The texture sets.
     fSetArray.clear();

@@ -433,6 +433,23 @@ private slots:
         QVERIFY(fErrors.isEmpty());
     }
 
+    void aBrokenFirstMapIsReportedAndStartUpGoesOn() {
+        WriteBytes(fRoot->MapPath("A1.Map"), Bytes({0, 1}));
+        fRoot->AddMap("B1.Map", 2, 2, TMyByteArray(4, 0));
+        fRoot->MapSets = {{"s", 1, 2}};
+        auto f = Start();
+        QCOMPARE(fErrors.size(), 1);
+        QVERIFY2(fErrors[0].contains("A1.Map"), qPrintable(fErrors[0]));
+        QCOMPARE(f->LevelCmb->currentIndex(), -1);
+        QVERIFY(!f->SaveBtn->isEnabled());
+        QCOMPARE(f->SetsCMB->count(), 1);
+        QCOMPARE(f->Tex2cmb->currentIndex(), 2);
+        QTest::keyClick(f->LevelCmb, Qt::Key_End);
+        QCOMPARE(f->MapParams().Width, 2);
+        QVERIFY(f->SaveBtn->isEnabled());
+        QCOMPARE(fErrors.size(), 1);
+    }
+
     void anEmptyLibraryStillOpensTheMap() {
         QDir(fRoot->SpritePath("")).removeRecursively();
         fRoot->AddMap("A1.Map", 2, 2, Bytes({0, 30, 60, 1}));
