@@ -8,21 +8,28 @@
 #include <QDir>
 #include <QImageWriter>
 
+#include <cerrno>
+
 namespace velkora::tool {
 
-int SpriteRender(const QStringList& Args) {
-    Q_UNUSED(Args);
-    throw Exception(QStringLiteral("not built yet"));
-}
-
 namespace {
+
+const char SpriteRenderUsage[] =
+    "sprite render IN.spr OUT.png [--params FILE] [--palette N] "
+    "[--size 8x8|16x16|24x24|48x48|96x32] [--order cw|ccw] [--width W] [--height H]";
 
 const char MapRenderUsage[] =
     "map render IN.Map OUT.png --root DIR --tex1 I --tex2 J [--pal1 P] [--pal2 Q]";
 
-// Reads the palettes of the parameters file FileName into PalletteArray, through the shared
-// document reference as the editor does.
-void ReadMapPalettes(const QString& FileName) {
+QString RequiredOption(QStringList& Args, const QString& Name) {
+    const QString Value = TakeOption(Args, Name);
+    if (Value.isNull())
+        throw UsageError(QStringLiteral("%1 is required").arg(Name));
+    return Value;
+}
+
+// Reads the palettes of FileName into PalletteArray through the shared document reference.
+void LoadPalettes(const QString& FileName) {
     TXMLDocument Doc;
     Doc.FileName = FileName;
     struct Publish {
@@ -32,15 +39,8 @@ void ReadMapPalettes(const QString& FileName) {
     Init();
 }
 
-QString RequiredOption(QStringList& Args, const QString& Name) {
-    const QString Value = TakeOption(Args, Name);
-    if (Value.isNull())
-        throw UsageError(QStringLiteral("%1 is required").arg(Name));
-    return Value;
-}
-
-// Replaces FileName with Image encoded as PNG.
-void WriteMapPng(const QImage& Image, const QString& FileName) {
+// Writes Image as a PNG, replacing FileName atomically.
+void WritePng(const QImage& Image, const QString& FileName) {
     QByteArray Data;
     QBuffer Buffer(&Data);
     Buffer.open(QIODevice::WriteOnly);
@@ -54,6 +54,55 @@ void WriteMapPng(const QImage& Image, const QString& FileName) {
 
 } // namespace
 
+int SpriteRender(const QStringList& Arguments) {
+    QStringList Args = Arguments;
+    const QString Params = TakeOption(Args, QStringLiteral("--params"), "XMLParams.xml");
+    const int PalI = int(ParseNumber(TakeOption(Args, QStringLiteral("--palette"), "0"),
+                                     QStringLiteral("--palette"), 0, 1000000));
+    const QString Size = TakeOption(Args, QStringLiteral("--size"), "24x24");
+    const QString Order = TakeOption(Args, QStringLiteral("--order"), "cw");
+    const int w = int(ParseNumber(TakeOption(Args, QStringLiteral("--width"), "230"),
+                                  QStringLiteral("--width"), 1, 32767));
+    const int h = int(ParseNumber(TakeOption(Args, QStringLiteral("--height"), "96"),
+                                  QStringLiteral("--height"), 1, 32767));
+    ExpectArgs(Args, 2, SpriteRenderUsage);
+
+    static const char* const SizeNames[] = {"8x8", "16x16", "24x24", "48x48", "96x32"};
+    int SizeIndex = -1;
+    for (int i = 0; i < 5; ++i)
+        if (Size.compare(QLatin1String(SizeNames[i]), Qt::CaseInsensitive) == 0)
+            SizeIndex = i;
+    if (SizeIndex < 0)
+        throw UsageError(
+            QStringLiteral("--size must be 8x8, 16x16, 24x24, 48x48 or 96x32, not \"%1\"")
+                .arg(Size));
+    bool IsCW = true;
+    if (Order.compare(QLatin1String("ccw"), Qt::CaseInsensitive) == 0)
+        IsCW = false;
+    else if (Order.compare(QLatin1String("cw"), Qt::CaseInsensitive) != 0)
+        throw UsageError(QStringLiteral("--order must be cw or ccw, not \"%1\"").arg(Order));
+
+    TSpriteInfo Sprite;
+    Sprite.Init(Args.at(0));
+    Sprite.GenerateBlocArray();
+    LoadPalettes(Params);
+    if (size_t(PalI) >= PalletteArray.size())
+        throw Exception(QStringLiteral("There is no palette %1: \"%2\" holds %3 palettes")
+                            .arg(PalI)
+                            .arg(ExpandFileName(Params))
+                            .arg(PalletteArray.size()));
+
+    QImage Image;
+    if (Sprite.BlocksArray.empty())
+        // Without a whole tile MakeBMPImage draws nothing; the picture is then all colour 0,
+        // which is what one blank tile gives.
+        MakeBMPImage(Image, TBlocksArray(1), SpriteSize[0], PalI, true, w, h);
+    else
+        MakeBMPImage(Image, Sprite.BlocksArray, SpriteSize[size_t(SizeIndex)], PalI, IsCW, w, h);
+    WritePng(Image, Args.at(1));
+    return 0;
+}
+
 int MapRender(const QStringList& Arguments) {
     QStringList Args = Arguments;
     const QString Root = RequiredOption(Args, QStringLiteral("--root"));
@@ -64,7 +113,7 @@ int MapRender(const QStringList& Arguments) {
     ExpectArgs(Args, 2, MapRenderUsage);
 
     if (!QDir(Root).exists())
-        throw EFOpenError(ExpandFileName(Root), QStringLiteral("No such directory"));
+        throw EFOpenError(ExpandFileName(Root), SystemErrorText(ENOENT));
     const QString RootPath = QDir(Root).absolutePath();
     const TSpriteContainer Library(RootPath);
     const int Count = int(Library.SpriteNames().size());
@@ -74,7 +123,7 @@ int MapRender(const QStringList& Arguments) {
     const int I = int(ParseNumber(Tex1, QStringLiteral("--tex1"), 0, Count - 1));
     const int J = int(ParseNumber(Tex2, QStringLiteral("--tex2"), 0, Count - 1));
 
-    ReadMapPalettes(RootPath + QStringLiteral("/XMLParams.xml"));
+    LoadPalettes(RootPath + QStringLiteral("/XMLParams.xml"));
     const long long Palettes = (long long)(PalletteArray.size());
     if (Palettes == 0)
         throw Exception(QStringLiteral("The parameters file \"%1\" holds no palette")
@@ -96,7 +145,7 @@ int MapRender(const QStringList& Arguments) {
     TMapCellPictures Pictures;
     Pictures.Rebuild(Items1, Items2);
 
-    WriteMapPng(RenderMap(Cells, w, h, Pictures), Args.at(1));
+    WritePng(RenderMap(Cells, w, h, Pictures), Args.at(1));
     return 0;
 }
 

@@ -14,7 +14,9 @@ const char Usage[] =
     "      Reads an edit file and writes it as an uncompressed sprite file.\n"
     "  velkora-tool sprite render IN.spr OUT.png --params FILE [--palette N] "
     "[--size 8x8|16x16|24x24|48x48|96x32] [--order cw|ccw] [--width W] [--height H]\n"
-    "      Draws a sprite in one of the game's palettes into a PNG image.\n";
+    "      Draws a sprite in one of the game's palettes into a PNG image.\n"
+    "      Defaults: XMLParams.xml, palette 0, 24x24, cw, 230 x 96. The PNG is indexed, its\n"
+    "      colour table the palette; a sprite without a whole tile gives an image of colour 0.\n";
 
 int Decode(const QStringList& Args) {
     ExpectArgs(Args, 2, "velkora-tool sprite decode IN.spr OUT.bin");
