@@ -35,6 +35,10 @@ private:
 TSpriteFrm::TSpriteFrm(QWidget* Parent)
     : QWidget(Parent), fPalletteSwapper(std::make_unique<TPalletteSwapper>()) {
     setupUi(this);
+    // Where Tahoma is missing, a narrow face of its height keeps the designed captions whole.
+    QFont Font = font();
+    Font.setFamilies({QStringLiteral("Tahoma"), QStringLiteral("DejaVu Sans Condensed")});
+    setFont(Font);
     OpenDialog1 = [this] {
         return QFileDialog::getOpenFileName(this, QString(), QString(), AnyFileFilter);
     };
