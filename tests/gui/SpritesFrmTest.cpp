@@ -435,6 +435,35 @@ private slots:
         QVERIFY2(fErrors.isEmpty(), qPrintable(fErrors.join('\n')));
     }
 
+    void theSelectedSetAppliesFromTheSecondShowOn() {
+        fRoot->PalSets = {Reversed(), IdentityPallette()};
+        fRoot->WriteParams();
+        Start();
+        // The callbacks are registered after the first load.
+        VERIFY_SHOWS(LibraryWords);
+        fFrm->hide();
+        fFrm->show();
+        VERIFY_SHOWS(Mapped(LibraryWords, Reversed()));
+        QVERIFY2(fErrors.isEmpty(), qPrintable(fErrors.join('\n')));
+    }
+
+    void aSpriteThatCannotBeReadLeavesTheWorkbenchWorking() {
+        // A folder named like a sprite file sorts first and fails to open.
+        QVERIFY(QDir(fRoot->SpritePath(QString())).mkdir("A0.spr"));
+        Start();
+        QCOMPARE(fFrm->ComboBox1->itemText(0), QString("A0.spr"));
+        QCOMPARE(fErrors.size(), 1);
+        QVERIFY2(fErrors.first().startsWith("Cannot open file"), qPrintable(fErrors.first()));
+        QVERIFY(fFrm->BMP().isNull());
+        fErrors.clear();
+        // The frame still reaches the workbench.
+        Choose(fFrm->ComboBox1, 1);
+        VERIFY_SHOWS(LibraryWords);
+        SelectSet(1);
+        VERIFY_SHOWS(Mapped(LibraryWords, Reversed()));
+        QVERIFY2(fErrors.isEmpty(), qPrintable(fErrors.join('\n')));
+    }
+
     void anEmptyLibraryShowsNoPictureAndCannotBeSaved() {
         for (const char* Name : {"A1.spr", "A2.spr", "B7.spr"})
             QVERIFY(QFile::remove(fRoot->SpritePath(Name)));
