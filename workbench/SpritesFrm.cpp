@@ -6,7 +6,6 @@
 
 #include <QComboBox>
 #include <QFileDialog>
-#include <QPointer>
 #include <QShowEvent>
 #include <QSignalBlocker>
 
@@ -97,18 +96,18 @@ void TSpriteFrm::FormCreate() {
 
 void TSpriteFrm::FormShow() {
     // The callbacks reach this workbench only while it exists: the frame may outlive it.
-    const QPointer<TSpriteFrm> Self(this);
+    const std::shared_ptr<TSpriteFrm*> Self = fSelf;
     TRefProc OnChangeFirstPal = [Self] {
-        if (Self)
-            Self->ChangeFirstPal();
+        if (*Self)
+            (*Self)->ChangeFirstPal();
     };
     TOnSetPalSwap OnSetPalSwap = [Self](int32_t, int32_t) {
-        if (Self)
-            Self->SetPalSwap();
+        if (*Self)
+            (*Self)->SetPalSwap();
     };
     TRefProc OnResetbtnClick = [Self] {
-        if (Self)
-            Self->ResetbtnClick();
+        if (*Self)
+            (*Self)->ResetbtnClick();
     };
 
     // Registered after the load, so at the very first show the sprite appears without the
@@ -125,6 +124,8 @@ void TSpriteFrm::FormShow() {
 }
 
 void TSpriteFrm::FormDestroy() {
+    // From here on the callbacks left on the frame do nothing.
+    *fSelf = nullptr;
     // Another workbench may have published its own document since.
     if (XMLDocument == &XMLDocument1)
         XMLDocument = nullptr;

@@ -76,6 +76,8 @@ private:
     TSpriteInfo fSpriteInfo;
     QImage fBMP;
     std::unique_ptr<TPalletteSwapper> fPalletteSwapper;
+    // This workbench while it lives, null once it is being destroyed; shared with the callbacks.
+    std::shared_ptr<TSpriteFrm*> fSelf = std::make_shared<TSpriteFrm*>(this);
 };
 
 } // namespace velkora

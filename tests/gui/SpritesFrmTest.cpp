@@ -485,14 +485,22 @@ private slots:
         QVERIFY2(fErrors.isEmpty(), qPrintable(fErrors.join('\n')));
     }
 
-    void theSharedDocumentIsReleasedOnlyByItsOwner() {
+    void aFrameThatOutlivesTheWorkbenchReachesItNoMore() {
         Start();
         TXMLDocument Other;
         XMLDocument = &Other;
+        fChPalFrm->setParent(nullptr);
         delete fFrm;
         fFrm = nullptr;
+        // Only the workbench that published the document withdraws it.
         QCOMPARE(XMLDocument, &Other);
         XMLDocument = nullptr;
+        // The callbacks the workbench left on the frame do nothing now.
+        SelectSet(1);
+        QTest::mouseClick(fChPalFrm->Resetbtn, Qt::LeftButton);
+        fChPalFrm->OnChangeFirstPal()();
+        delete fChPalFrm;
+        QVERIFY2(fErrors.isEmpty(), qPrintable(fErrors.join('\n')));
     }
 };
 
