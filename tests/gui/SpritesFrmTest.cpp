@@ -15,6 +15,7 @@
 #include <QDir>
 #include <QFile>
 #include <QPushButton>
+#include <QWheelEvent>
 
 #include <memory>
 
@@ -255,6 +256,40 @@ private slots:
         Choose(fFrm->PalCmb, 0);
         QCOMPARE(fFrm->BMP(), Before);
         VERIFY_SHOWS(LibraryWords);
+        QVERIFY2(fErrors.isEmpty(), qPrintable(fErrors.join('\n')));
+    }
+
+    void theFramesPalettesRenderWhatTheBitmapMakerDraws() {
+        Start();
+        Choose(fFrm->SizeCmb, 1);
+        // The second palette from the palette list opened under its selector.
+        QTest::mouseMove(fChPalFrm->SecondCmbIcon, fChPalFrm->SecondCmbIcon->rect().center());
+        QTest::mouseClick(fChPalFrm->SecondCmbIcon, Qt::LeftButton);
+        QVERIFY(fChPalFrm->fFirstPalCMB->isVisible());
+        QTest::mouseClick(fChPalFrm->fFirstPalCMB->Item(3), Qt::LeftButton);
+        QCOMPARE(fChPalFrm->SecondPalIndex(), 3);
+        VERIFY_SHOWS(LibraryWords);
+        QCOMPARE(fFrm->BMP().colorTable(), ColorTable(3));
+
+        // The wheel over the first selector moves both palettes down to the first.
+        QTest::mouseMove(fChPalFrm->CmbIcon, fChPalFrm->CmbIcon->rect().center());
+        for (int i = 0; i < 2; ++i) {
+            const QPointF At = fChPalFrm->CmbIcon->rect().center();
+            QWheelEvent e(At, fChPalFrm->CmbIcon->mapToGlobal(At), QPoint(), QPoint(0, 120),
+                          Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+            QApplication::sendEvent(fChPalFrm->CmbIcon, &e);
+        }
+        QCOMPARE(fChPalFrm->SecondPalIndex(), 0);
+        VERIFY_SHOWS(LibraryWords);
+        QCOMPARE(fFrm->BMP().colorTable(), ColorTable(0));
+
+        // A recoloured sprite keeps its colours through a palette change.
+        SelectSet(2);
+        QTest::mouseMove(fChPalFrm->SecondCmbIcon, fChPalFrm->SecondCmbIcon->rect().center());
+        QTest::mouseClick(fChPalFrm->SecondCmbIcon, Qt::LeftButton);
+        QTest::mouseClick(fChPalFrm->fFirstPalCMB->Item(1), Qt::LeftButton);
+        QCOMPARE(fChPalFrm->SecondPalIndex(), 1);
+        VERIFY_SHOWS(Mapped(LibraryWords, Rotated()));
         QVERIFY2(fErrors.isEmpty(), qPrintable(fErrors.join('\n')));
     }
 
