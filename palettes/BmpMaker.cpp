@@ -1,3 +1,156 @@
 #include "palettes/BmpMaker.h"
 
-namespace velkora {} // namespace velkora
+#include <algorithm>
+#include <cstring>
+#include <new>
+
+namespace velkora {
+
+std::vector<TPallette> PalletteArray;
+TXMLDocument* XMLDocument = nullptr;
+
+const std::array<QPoint, 5> SpriteSize = {QPoint(1, 1), QPoint(2, 2), QPoint(3, 3), QPoint(6, 6),
+                                          QPoint(12, 4)};
+
+namespace {
+
+// Larger pictures are refused rather than allocated; the editor's views are a few hundred pixels.
+constexpr int MaxBitmapSide = 32767;
+constexpr int64_t MaxBitmapPixels = int64_t(1) << 26;
+
+} // namespace
+
+void Init() {
+    if (!XMLDocument)
+        throw Exception(QStringLiteral("The parameters document has not been created"));
+    TXMLDocument& Doc = *XMLDocument;
+    Doc.Open();
+    try {
+        LoadPallette(Doc.DocumentElement());
+    } catch (const EFormatError& e) {
+        Doc.Close();
+        throw EFormatError(QStringLiteral("Parameters file \"%1\": %2")
+                               .arg(ExpandFileName(Doc.FileName), e.Message()));
+    } catch (...) {
+        Doc.Close();
+        throw;
+    }
+    Doc.Close();
+}
+
+void LoadPallette(const QDomElement& Root) {
+    PalletteArray.clear();
+    const QDomNode Palettes = ChildAt(Root, 0);
+    for (QDomNode p = FirstCountedChild(Palettes);
+         !p.isNull() && p.nodeName().startsWith(QLatin1String("Pal")); p = NextCountedSibling(p)) {
+        PalletteArray.emplace_back();
+        // Children beyond the sixteenth have no colour to go to and are not read.
+        size_t c = 0;
+        for (QDomNode Col = FirstCountedChild(p); !Col.isNull() && c < 16;
+             Col = NextCountedSibling(Col), ++c) {
+            TCol& Dest = PalletteArray.back().Col[c];
+            Dest.R = uint8_t(IntAttribute(Col, QStringLiteral("R")) & 0xFF);
+            Dest.G = uint8_t(IntAttribute(Col, QStringLiteral("G")) & 0xFF);
+            Dest.B = uint8_t(IntAttribute(Col, QStringLiteral("B")) & 0xFF);
+        }
+    }
+}
+
+QRgb PaletteColor(int p, int c) {
+    c &= 15;
+    if (p < 0 || size_t(p) >= PalletteArray.size())
+        return qRgb(17 * c, 17 * c, 17 * c);
+    const TCol& Col = PalletteArray[size_t(p)].Col[size_t(c)];
+    return qRgb(Col.R, Col.G, Col.B);
+}
+
+QVector<QRgb> ColorTable(int PalI) {
+    QVector<QRgb> Table(16);
+    for (int c = 0; c < 16; ++c)
+        Table[c] = PaletteColor(PalI, c);
+    return Table;
+}
+
+bool MakeBMPPixels(TMyByteArray& Pixels, const TBlocksArray& BA, QPoint BlockSize, bool IsCW, int w,
+                   int h) {
+    if (BA.empty())
+        return false;
+    if (w <= 0 || h <= 0) {
+        Pixels.clear();
+        return true;
+    }
+    if (w > MaxBitmapSide || h > MaxBitmapSide || int64_t(w) * h > MaxBitmapPixels)
+        throw Exception(QStringLiteral("A bitmap of %1 x %2 pixels is too large (at most %3 "
+                                       "pixels, %4 on a side)")
+                            .arg(w)
+                            .arg(h)
+                            .arg(MaxBitmapPixels)
+                            .arg(MaxBitmapSide));
+    const int64_t X = BlockSize.x();
+    const int64_t Y = BlockSize.y();
+    if (X < 1 || Y < 1)
+        throw Exception(
+            QStringLiteral("A tile group of %1 x %2 tiles is not a size").arg(X).arg(Y));
+
+    Pixels.assign(size_t(w) * size_t(h), 0);
+    const int64_t PerGroup = X * Y;
+    const int64_t Groups = int64_t(BA.size()) / PerGroup;
+    // Placement works in bytes of a 4-bit row (two pixels each); a byte at column b holds the
+    // pixels 2b (high nibble) and 2b + 1. Of each row only the pixels below w are kept, which is
+    // what the first (w + 1) div 2 bytes show.
+    int64_t Left = 0;
+    int64_t Top = 0;
+    const int64_t HalfW = w / 2;
+    for (int64_t g = 0; g < Groups && Top < h; ++g) {
+        for (int64_t bI = 0; bI < Y; ++bI) {
+            const int64_t Row0 = Top + 8 * bI;
+            if (Row0 >= h)
+                break;
+            for (int64_t bJ = 0; bJ < X; ++bJ) {
+                const int64_t X0 = 2 * (Left + 4 * bJ);
+                if (X0 >= w)
+                    break;
+                const int64_t Index = g * PerGroup + (IsCW ? bI * X + bJ : bJ * Y + bI);
+                const TBlock& Block = BA[size_t(Index)];
+                const int64_t Cols = std::min<int64_t>(8, w - X0);
+                const int64_t Rows = std::min<int64_t>(8, h - Row0);
+                for (int64_t i = 0; i < Rows; ++i) {
+                    uint8_t* Dest = Pixels.data() + (Row0 + i) * w + X0;
+                    const auto& Src = Block[size_t(i)];
+                    for (int64_t k = 0; k < Cols; ++k) {
+                        const uint8_t b = Src[size_t(k / 2)];
+                        Dest[k] = (k & 1) ? uint8_t(b & 15) : uint8_t(b >> 4);
+                    }
+                }
+            }
+        }
+        // A group that would end exactly at byte w div 2 starts a new band.
+        if (Left + 8 * X < HalfW) {
+            Left += 4 * X;
+        } else {
+            Top += 8 * Y;
+            Left = 0;
+        }
+    }
+    return true;
+}
+
+void MakeBMPImage(QImage& B, const TBlocksArray& BA, QPoint BlockSize, int PalI, bool IsCW, int w,
+                  int h) {
+    TMyByteArray Pixels;
+    if (!MakeBMPPixels(Pixels, BA, BlockSize, IsCW, w, h))
+        return;
+    if (w <= 0 || h <= 0) {
+        B = QImage();
+        return;
+    }
+    QImage Image(w, h, QImage::Format_Indexed8);
+    if (Image.isNull())
+        throw std::bad_alloc();
+    Image.setColorTable(ColorTable(PalI));
+    for (int y = 0; y < h; ++y)
+        std::memcpy(Image.scanLine(y), Pixels.data() + size_t(y) * size_t(w), size_t(w));
+    B = Image;
+}
+
+} // namespace velkora

@@ -1,18 +1,384 @@
 #include "palettes/ChangePalletteFrm.h"
 
+#include "palettes/BmpMaker.h"
+#include "shell/Application.h"
+
+#include <QApplication>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QSignalBlocker>
+#include <QStyle>
+#include <QWheelEvent>
+
+#include <algorithm>
+
 namespace velkora {
 
 TChPalFrm* fChPalFrm = nullptr;
 
+namespace {
+
+// Calls a callback of the owner when it is set. A copy runs: the owner may replace its
+// callbacks from inside one.
+template <typename F, typename... A> void CallIfSet(const F& Callback, A... Args) {
+    if (Callback) {
+        const F Copy = Callback;
+        Copy(Args...);
+    }
+}
+
+} // namespace
+
 TChPalFrm::TChPalFrm(QWidget* Parent) : QWidget(Parent) {
     setupUi(this);
+    ImageList1 = {QImage(QStringLiteral(":/palettes/images/chevron.png")),
+                  QImage(QStringLiteral(":/palettes/images/chevron_hot.png"))};
+    for (TImageControl* Icon : {CmbIcon, SecondCmbIcon}) {
+        connect(Icon, &TImageControl::Click, this, [this](TImageControl* s) { CmbIconClick(s); });
+        connect(Icon, &TImageControl::MouseEnter, this,
+                [this](TImageControl* s) { CmbIconMouseEnter(s); });
+        connect(Icon, &TImageControl::MouseLeave, this,
+                [this](TImageControl* s) { CmbIconMouseLeave(s); });
+    }
+    connect(Resetbtn, &QPushButton::clicked, this, [this] { ResetbtnClick(); });
+    connect(Addbtn, &QPushButton::clicked, this, [this] { AddbtnClick(); });
+    connect(PalCmb, &QComboBox::currentIndexChanged, this, [this] { PalCmbChange(); });
+    // Wheel notifications over any part of the frame, whichever child is under the pointer and
+    // whether or not that child uses the wheel itself.
+    qApp->installEventFilter(this);
+    RunReported([&] { FormCreate(); });
 }
 
 TChPalFrm::~TChPalFrm() {
+    if (qApp)
+        qApp->removeEventFilter(this);
     if (fChPalFrm == this)
         fChPalFrm = nullptr;
 }
 
-void TChPalFrm::PalCmbChange() {}
+void TChPalFrm::FormCreate() {
+    fPalSet = IdentityPallette();
+    fFocusedCmb = -1;
+    fFirstCMBII = 0;
+    fSecondCMBII = 0;
+    wc = 0;
+
+    for (TImageControl* Icon : {CmbIcon, SecondCmbIcon})
+        WritePalNumber(Icon, 1);
+
+    const int32_t N = int32_t(PalletteArray.size());
+    fFirstPalCMB = new TPalSel(this);
+    fFirstPalCMB->SetItemWidth(73);
+    fFirstPalCMB->Init(N, 1);
+    fFirstPalCMB->SetSelectMode(smFull);
+    fFirstPalCMB->SetfColorProc([this](int32_t) { return palette().color(QPalette::Base); });
+    fFirstPalCMB->SetTextOutProc([](int32_t i) { return QString::number(i + 1); });
+    fFirstPalCMB->SetOnSelectItem([this](TImageControl* Item) { FirstPalCMBSelectItem(Item); });
+    fFirstPalCMB->hide();
+
+    fFirstPal = new TPalSel(FirstPalPanel);
+    fFirstPal->Init(1, 16);
+    fFirstPal->SetfColorProc(PaletteColors(0));
+    fFirstPal->SetSelecteble(false);
+    fFirstPal->hide();
+
+    fPalSel = new TPalSel(Panel1);
+    fPalSel->Init(1, 16);
+    fPalSel->SetfColorProc(PaletteColors(0));
+    fPalSel->SetOnSelectItem([this](TImageControl* Item) { PalSelSelectItem(Item); });
+    fPalSel->SetOnChangeHL([this](TImageControl* Item) { PalSelChangeHL(Item); });
+
+    fComboSel = new TPalSel(this);
+    fComboSel->Init(4, 4);
+    fComboSel->SetfColorProc(PaletteColors(0));
+    fComboSel->SetOnSelectItem([this](TImageControl* Item) { ComboSelSelectItem(Item); });
+    fComboSel->SetCloseAfterSelect(true);
+    fComboSel->hide();
+
+    for (TImageControl* Icon : {CmbIcon, SecondCmbIcon})
+        DrawChevron(Icon, 0);
+
+    // A set list that cannot be read stays empty; the error is reported.
+    TPalSetArray Sets;
+    LoadPalSets(Sets, XMLDocument);
+    fPalSetArray = std::move(Sets);
+    FillPalCmb();
+}
+
+// ---- Colours --------------------------------------------------------------------------------
+
+QColor TChPalFrm::PalColor(int32_t p, int32_t c) const {
+    if (p < 0 || size_t(p) >= PalletteArray.size() || c < 0 || c > 15)
+        return palette().color(QPalette::Base);
+    const TCol& Col = PalletteArray[size_t(p)].Col[size_t(c)];
+    return QColor(Col.R, Col.G, Col.B);
+}
+
+TGetColorFunc TChPalFrm::PaletteColors(int32_t p) const {
+    return [this, p](int32_t i) { return PalColor(p, i); };
+}
+
+QColor TChPalFrm::SecondColorFunc(int32_t i) const {
+    if (i < 0 || i > 15)
+        return palette().color(QPalette::Base);
+    return PalColor(fSecondCMBII, fPalSet[size_t(i)]);
+}
+
+void TChPalFrm::ShowChooserColors() {
+    // Chooser item t stands for colour index t - 1, so it shows that colour of the palette the
+    // sprite is drawn in, whatever the mapping is.
+    fComboSel->SetfColorProc(PaletteColors(fSecondCMBII));
+}
+
+// ---- Palette selectors ----------------------------------------------------------------------
+
+void TChPalFrm::WritePalNumber(TImageControl* Icon, int32_t Number) {
+    // Clear the number field first, so that a shorter number leaves no digit of a longer one.
+    Icon->BrushColor = Qt::white;
+    Icon->FillRect(QRect(0, 0, std::max(Icon->width() - 24, 0), Icon->height()));
+    Icon->FontHeight = 15;
+    Icon->TextOut(4, 4, QString::number(Number));
+    Icon->update();
+}
+
+void TChPalFrm::DrawChevron(TImageControl* Icon, int Picture) {
+    Icon->Draw(Icon->width() - 24, 0, ImageList1[size_t(Picture)]);
+    Icon->repaint();
+}
+
+void TChPalFrm::CmbIconMouseEnter(TImageControl* Sender) {
+    fFocusedCmb = Sender->Tag();
+    DrawChevron(Sender, 1);
+}
+
+void TChPalFrm::CmbIconMouseLeave(TImageControl* Sender) {
+    // While the palette list is open, the selector last entered stays the one it acts on.
+    if (fFirstPalCMB->isHidden())
+        fFocusedCmb = -1;
+    DrawChevron(Sender, 0);
+}
+
+void TChPalFrm::CmbIconClick(TImageControl* Sender) {
+    if (fFirstPalCMB->isHidden()) {
+        fFirstPalCMB->show();
+        fFirstPalCMB->raise();
+    } else {
+        fFirstPalCMB->hide();
+    }
+    PlacePaletteList(Sender->parentWidget());
+}
+
+void TChPalFrm::PlacePaletteList(const QWidget* Panel) {
+    const int Top = Panel->y() + Panel->height() + 1;
+    fFirstPalCMB->move(Panel->x() + 2, Top);
+    // A list taller than the room below the selector shows as many whole items as fit and
+    // scrolls the rest, so that every palette stays reachable.
+    const QSize Grid = fFirstPalCMB->GridSize();
+    const int Pitch = std::max(fFirstPalCMB->ItemHeight() - 1, 1);
+    const int Room = std::max(height() - Top, Pitch);
+    if (Grid.height() <= Room) {
+        fFirstPalCMB->resize(Grid);
+        return;
+    }
+    const int BarWidth = fFirstPalCMB->style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+    fFirstPalCMB->resize(Grid.width() + BarWidth, Room / Pitch * Pitch);
+}
+
+void TChPalFrm::FirstPalCMBSelectItem(TImageControl* Item) {
+    const int32_t t = Item->Tag();
+    if (fFocusedCmb == 1) {
+        WritePalNumber(CmbIcon, t);
+        fFirstPal->SetfColorProc(PaletteColors(t - 1));
+        // The mapping strip shows the first palette unmapped until the mapping changes.
+        fPalSel->SetfColorProc(PaletteColors(t - 1));
+        fFirstCMBII = t - 1;
+        CallIfSet(fOnChangeFirstPal);
+    } else if (fFocusedCmb == 2) {
+        fSecondCMBII = t - 1;
+        WritePalNumber(SecondCmbIcon, t);
+        fPalSel->SetfColorProc([this](int32_t i) { return SecondColorFunc(i); });
+        ShowChooserColors();
+        CallIfSet(fOnChangeFirstPal);
+        fPalSel->update();
+    }
+    fFirstPalCMB->hide();
+    fFocusedCmb = -1;
+}
+
+// ---- Mouse wheel ----------------------------------------------------------------------------
+
+bool TChPalFrm::eventFilter(QObject* Watched, QEvent* Event) {
+    if (Event->type() != QEvent::Wheel || !Watched->isWidgetType())
+        return false;
+    auto* Receiver = static_cast<QWidget*>(Watched);
+    if (Receiver != this && !isAncestorOf(Receiver))
+        return false;
+    const auto* Wheel = static_cast<const QWheelEvent*>(Event);
+    // Sideways scrolling and the empty begin/end events of some devices are no wheel steps.
+    if (Wheel->angleDelta().y() == 0)
+        return false;
+    // A notification from the device arrives spontaneous at the widget under the pointer; when
+    // that widget ignores it, Qt hands the same notification on to its parents, no longer
+    // spontaneous and with the same time stamp. Only its first arrival counts.
+    if (Wheel->spontaneous()) {
+        fWheelReceiver = Receiver;
+        fWheelTime = Wheel->timestamp();
+    } else if (fWheelReceiver && Wheel->timestamp() == fWheelTime &&
+               Receiver->isAncestorOf(fWheelReceiver)) {
+        return false;
+    }
+    // The palette list scrolls under the wheel when it is too tall for the frame.
+    if (fFirstPalCMB && fFirstPalCMB->isVisible() && fFirstPalCMB->Scrolls() &&
+        (Receiver == fFirstPalCMB || fFirstPalCMB->isAncestorOf(Receiver)))
+        return false;
+    FormMouseWheel(Wheel->angleDelta().y());
+    return false;
+}
+
+void TChPalFrm::FormMouseWheel(int WheelDelta) {
+    ++wc;
+    if (wc % 2 == 0)
+        return;
+    if (fFocusedCmb != 1 && fFocusedCmb != 2)
+        return;
+    const int32_t N = int32_t(PalletteArray.size());
+    if (N == 0)
+        return;
+    const int32_t Step = WheelDelta < 0 ? 1 : -1;
+    if (fFocusedCmb == 1) {
+        fFirstCMBII = std::max(std::min(fFirstCMBII + Step, N - 1), 0);
+        WritePalNumber(CmbIcon, fFirstCMBII + 1);
+        fFirstPal->SetfColorProc(PaletteColors(fFirstCMBII));
+        fPalSel->SetfColorProc([this, p = fFirstCMBII](int32_t i) {
+            return i < 0 || i > 15 ? PalColor(-1, 0) : PalColor(p, fPalSet[size_t(i)]);
+        });
+        fFirstPal->update();
+        // The first selector's wheel moves both palettes together.
+        fSecondCMBII = fFirstCMBII;
+        WritePalNumber(SecondCmbIcon, fSecondCMBII + 1);
+        ShowChooserColors();
+        CallIfSet(fOnChangeFirstPal);
+    } else {
+        fSecondCMBII = std::max(std::min(fSecondCMBII + Step, N - 1), 0);
+        WritePalNumber(SecondCmbIcon, fSecondCMBII + 1);
+        fPalSel->SetfColorProc([this](int32_t i) { return SecondColorFunc(i); });
+        ShowChooserColors();
+        fPalSel->update();
+        CallIfSet(fOnChangeFirstPal);
+    }
+}
+
+// ---- Editing one mapping entry --------------------------------------------------------------
+
+void TChPalFrm::PalSelSelectItem(TImageControl* Item) {
+    fComboSel->show();
+    fComboSel->raise();
+    fComboSel->move(Panel1->x() + Item->x() + 2, Panel1->y() + Item->y() + Item->height());
+    fCurSelpalIndex = Item->Tag();
+}
+
+void TChPalFrm::PalSelChangeHL(TImageControl*) {
+    fComboSel->hide();
+}
+
+void TChPalFrm::ComboSelSelectItem(TImageControl* Item) {
+    const int32_t t = Item->Tag();
+    if (fCurSelpalIndex < 1 || fCurSelpalIndex > 16)
+        return;
+    fPalSet[size_t(fCurSelpalIndex - 1)] = t - 1;
+    CallIfSet(fOnSetPalSwap, fCurSelpalIndex, t);
+    fPalSel->SetfColorProc([this](int32_t i) { return SecondColorFunc(i); });
+}
+
+void TChPalFrm::FormClick() {
+    fComboSel->hide();
+}
+
+void TChPalFrm::mousePressEvent(QMouseEvent* Event) {
+    fBackgroundPressed = Event->button() == Qt::LeftButton;
+    Event->accept();
+}
+
+void TChPalFrm::mouseReleaseEvent(QMouseEvent* Event) {
+    Event->accept();
+    if (Event->button() != Qt::LeftButton)
+        return;
+    const bool Clicked = fBackgroundPressed && rect().contains(Event->position().toPoint());
+    fBackgroundPressed = false;
+    if (Clicked)
+        FormClick();
+}
+
+// ---- Painting -------------------------------------------------------------------------------
+
+void TChPalFrm::paintEvent(QPaintEvent*) {
+    FormPaint();
+}
+
+void TChPalFrm::FormPaint() {
+    if (fPalSel && fPalSel->isHidden())
+        fPalSel->show();
+    if (fFirstPal && fFirstPal->isHidden())
+        fFirstPal->show();
+}
+
+// ---- Palette sets ---------------------------------------------------------------------------
+
+void TChPalFrm::PalCmbChange() {
+    const int Index = PalCmb->currentIndex();
+    if (Index < 0 || size_t(Index) >= fPalSetArray.size())
+        return;
+    fPalSet = fPalSetArray[size_t(Index)].pal;
+    CallIfSet(fOnSetPalSwap, 0, 0);
+    fPalSel->SetfColorProc([this](int32_t i) { return SecondColorFunc(i); });
+    fPalSel->update();
+}
+
+void TChPalFrm::FillPalCmb() {
+    const QSignalBlocker Blocker(PalCmb);
+    PalCmb->clear();
+    for (const TPalSet& Set : fPalSetArray)
+        PalCmb->addItem(Set.Name);
+    PalCmb->setCurrentIndex(fPalSetArray.empty() ? -1 : 0);
+}
+
+void TChPalFrm::AddbtnClick() {
+    TPalSet cSet;
+    cSet.pal = fPalSet;
+    AddPalSet(cSet, XMLDocument);
+    // The list keeps its entries when the file cannot be read back.
+    TPalSetArray Sets;
+    LoadPalSets(Sets, XMLDocument);
+    fPalSetArray = std::move(Sets);
+    FillPalCmb();
+}
+
+void TChPalFrm::ResetbtnClick() {
+    ResetPalSet();
+    fPalSel->SetfColorProc([this](int32_t i) { return SecondColorFunc(i); });
+    CallIfSet(fOnResetbtnClick);
+}
+
+void TChPalFrm::ResetPalSet() {
+    fPalSet = IdentityPallette();
+}
+
+namespace {
+
+TXMLDocument& Document(TXMLDocument* XMLDoc) {
+    if (!XMLDoc)
+        throw Exception(QStringLiteral("The parameters document has not been created"));
+    return *XMLDoc;
+}
+
+} // namespace
+
+void TChPalFrm::LoadPalSets(TPalSetArray& sa, TXMLDocument* XMLDoc) const {
+    ReadPalSets(Document(XMLDoc), sa);
+}
+
+void TChPalFrm::AddPalSet(const TPalSet& cSet, TXMLDocument* XMLDoc) const {
+    AppendPalSet(Document(XMLDoc), cSet.pal, int(fPalSetArray.size()));
+}
 
 } // namespace velkora

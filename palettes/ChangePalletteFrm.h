@@ -3,11 +3,16 @@
 // by entry, palette sets applied from and stored into the parameters file. It recolours nothing
 // itself: every change is reported to its owner through three callbacks.
 
+#include "palettes/PalFrm.h"
 #include "shell/MyTypes.h"
+#include "shell/ParamsFile.h"
 #include "ui_ChangePalletteFrm.h"
 
+#include <QImage>
+#include <QPointer>
 #include <QWidget>
 
+#include <array>
 #include <functional>
 
 namespace velkora {
@@ -40,16 +45,96 @@ public:
     // The workbench calls it after every sprite load. No selected set: nothing happens.
     void PalCmbChange();
 
+    // "Add current": stores the mapping as a new set and reads the set list again.
+    void AddbtnClick();
+    // "Reset": the identity mapping, reported through OnResetbtnClick only.
+    void ResetbtnClick();
+    // The mapping becomes the identity.
+    void ResetPalSet();
+    // Colour fPalSet[i] of the second palette: what the sprite's colour index i looks like now.
+    QColor SecondColorFunc(int32_t i) const;
+    // Reads the palette sets of the parameters file into sa; on an error sa holds the sets read
+    // before it. Appends cSet's mapping as set number "the sets read last"; cSet.Name is not
+    // stored. Both go through the given document and raise its errors.
+    void LoadPalSets(TPalSetArray& sa, TXMLDocument* XMLDoc) const;
+    void AddPalSet(const TPalSet& cSet, TXMLDocument* XMLDoc) const;
+
+    // The palette selectors: the pointer over one makes the palette list and the wheel act on
+    // it; a click opens or closes the palette list below it.
+    void CmbIconClick(TImageControl* Sender);
+    void CmbIconMouseEnter(TImageControl* Sender);
+    void CmbIconMouseLeave(TImageControl* Sender);
+    // One wheel notification over the frame; every other one acts (the first, third, ...) on
+    // the selector under the pointer: the next palette for a negative delta (rolled towards
+    // the user), the previous one otherwise, held within the palettes there are.
+    void FormMouseWheel(int WheelDelta);
+    // A click on the frame's background closes the colour chooser.
+    void FormClick();
+    // The strips appear with the frame's first paint.
+    void FormPaint();
+
+    // The selectors: the first palette's colours, the mapping strip, the 4 x 4 colour chooser
+    // and the palette list. Children of the frame or its panels.
+    TPalSel* fFirstPal = nullptr;
+    TPalSel* fPalSel = nullptr;
+    TPalSel* fComboSel = nullptr;
+    TPalSel* fFirstPalCMB = nullptr;
+    // The palette selectors' chevron: 0 normal, 1 under the pointer.
+    std::array<QImage, 2> ImageList1;
+
+    // State shown for inspection.
+    int32_t FocusedCmb() const { return fFocusedCmb; }
+    int32_t CurSelpalIndex() const { return fCurSelpalIndex; }
+    int64_t WheelCount() const { return wc; }
+    const TPalSetArray& PalSetArray() const { return fPalSetArray; }
+
+protected:
+    bool eventFilter(QObject* Watched, QEvent* Event) override;
+    void paintEvent(QPaintEvent* Event) override;
+    void mousePressEvent(QMouseEvent* Event) override;
+    void mouseReleaseEvent(QMouseEvent* Event) override;
+
 private:
+    void FormCreate();
+    // Handlers of the selectors.
+    void FirstPalCMBSelectItem(TImageControl* Item);
+    void PalSelSelectItem(TImageControl* Item);
+    void PalSelChangeHL(TImageControl* Item);
+    void ComboSelSelectItem(TImageControl* Item);
+
+    // Colour c of palette p; the window background colour (the background of window content)
+    // when there is no such colour, as when no palette was read.
+    QColor PalColor(int32_t p, int32_t c) const;
+    // Item i gets colour i of palette p.
+    TGetColorFunc PaletteColors(int32_t p) const;
+    // The chooser shows the 16 colours of the second palette.
+    void ShowChooserColors();
+    // Writes a 1-based palette number at the left of a palette selector.
+    void WritePalNumber(TImageControl* Icon, int32_t Number);
+    void DrawChevron(TImageControl* Icon, int Picture);
+    // Opens the palette list below a selector's panel, no taller than the frame leaves room for.
+    void PlacePaletteList(const QWidget* Panel);
+    void FillPalCmb();
+    void ChangeFirstPal();
+
+    int32_t fFocusedCmb = -1;
     int32_t fFirstCMBII = 0;
     int32_t fSecondCMBII = 0;
+    int64_t wc = 0;
     TRefProc fOnChangeFirstPal;
     TOnSetPalSwap fOnSetPalSwap;
+    int32_t fCurSelpalIndex = 0;
     TPalletteArray fPalSet = IdentityPallette();
     TRefProc fOnResetbtnClick;
+    TPalSetArray fPalSetArray;
+
+    // Telling one wheel notification from its travel up the parents (see eventFilter).
+    QPointer<QWidget> fWheelReceiver;
+    quint64 fWheelTime = 0;
+    bool fBackgroundPressed = false;
 };
 
-// The one palette-set frame.
+// The one palette-set frame; set by the main window.
 extern TChPalFrm* fChPalFrm;
 
 } // namespace velkora

@@ -8,6 +8,8 @@
 
 #include <QDomDocument>
 #include <QDomElement>
+#include <QHash>
+#include <QStringList>
 
 #include <vector>
 
@@ -19,10 +21,16 @@ public:
     // directory at the moment of each Open and Save.
     QString FileName;
 
-    // Loads and parses FileName into a fresh tree. Raises EFOpenError for a missing file and
-    // EFormatError (file, line, column) for one that does not parse.
+    // Loads and parses FileName into a fresh tree. Raises EFOpenError for a missing file (or one
+    // over MaxParamsFileSize) and EFormatError (file, line, column) for one that does not parse
+    // or goes beyond MaxParamsDepth or MaxParamsNodes.
+    // Comments are kept; whitespace-only text is dropped.
     void Open();
-    // Writes the whole tree back to FileName atomically.
+    // Writes the whole tree back to FileName atomically, as UTF-8 with a fresh XML declaration,
+    // indented by two spaces. Elements read from the file keep their attributes in the file's
+    // order; attributes the file did not have follow in natural order (name, p1, p2 ... p16).
+    // A text that XML cannot hold (a control character) raises EFormatError and nothing is
+    // written; so does a save of a closed document.
     void Save();
     // Discards the tree.
     void Close();
@@ -31,19 +39,44 @@ public:
     QDomElement DocumentElement() const { return fDocument.documentElement(); }
 
 private:
+    // The attribute order of each element as read, keyed by the element's node.
+    struct TAttributeOrder {
+        QDomElement Element; // keeps the node (and so its key) alive
+        QStringList Names;
+    };
+    QByteArray Serialize() const;
+    void WriteNode(QString& Out, const QDomNode& Node, int Depth) const;
+
     QDomDocument fDocument;
+    QHash<const void*, TAttributeOrder> fAttributeOrder;
     bool fActive = false;
 };
 
-// Children that count: elements and comments, in document order (whitespace-only text does not).
+// Limits of the parameters files Open accepts: size, nesting of elements, and nodes (elements,
+// attributes, comments and non-blank texts). A game's palettes and a user's sets need a small
+// fraction of each.
+constexpr uint64_t MaxParamsFileSize = uint64_t(16) << 20;
+constexpr int MaxParamsDepth = 256;
+constexpr int64_t MaxParamsNodes = 250000;
+
+// Children that count: elements and comments, in document order. Text (whitespace-only text is
+// not even kept), CDATA and processing instructions do not count.
+bool IsCountedChild(const QDomNode& Node);
 int ChildCount(const QDomNode& Node);
+// The Index-th counted child; a null node when there is none.
 QDomNode ChildAt(const QDomNode& Node, int Index);
+// Walking the counted children in order: null nodes at the end.
+QDomNode FirstCountedChild(const QDomNode& Node);
+QDomNode NextCountedSibling(const QDomNode& Node);
+// "element "Set_3" (line 12)", "comment (line 4)": a node as named in error messages.
+QString DescribeNode(const QDomNode& Node);
 // The Index-th container under the root (0 palettes, 1 map texture sets, 2 palette sets);
 // raises EFormatError when the root has no such child.
 QDomNode Container(TXMLDocument& Doc, int Index);
 
-// A whole-number attribute; a missing or non-numeric value raises EFormatError naming the
-// attribute and its element.
+// A whole-number attribute: optional sign and decimal digits, surrounding spaces allowed, within
+// the 32-bit signed range. A missing, empty, non-numeric or out-of-range value raises
+// EFormatError naming the attribute and its element.
 int32_t IntAttribute(const QDomNode& Node, const QString& Name);
 // A text attribute; a missing one raises EFormatError naming the attribute and its element.
 QString TextAttribute(const QDomNode& Node, const QString& Name);
@@ -63,14 +96,18 @@ struct TPalSet {
 };
 using TPalSetArray = std::vector<TPalSet>;
 
-// Each opens Doc, works on its tree and closes it. Readers size the array to the container's
-// child count and fill it in order; on an error the entries read before it stay.
+// Each opens Doc, works on its tree and closes it again, also when it fails. Readers replace sa
+// with one entry per counted child of the container, in order. An error in an entry leaves sa
+// with exactly the entries completely read before it; one before the container is reached (the
+// file cannot be read or parsed, the root lacks the container: EFormatError) leaves sa as it was.
 void ReadMapSets(TXMLDocument& Doc, TSetArray& sa);
-// Appends "Set_<n>" with "Name", "Tex1", "Tex2" (n = the sets held in memory) and saves.
+// Appends "Set_<n>" with "Name", "Tex1", "Tex2" (n = the sets held in memory) and saves. The rest
+// of the file survives; on any error the file is left as it was.
 void AppendMapSet(TXMLDocument& Doc, const TSet& cSet, int n);
 // Entries outside 0 to 15 raise EFormatError naming the set and the attribute.
 void ReadPalSets(TXMLDocument& Doc, TPalSetArray& sa);
-// Appends "Set_<n>" with "name" = n and "p1".."p16" and saves.
+// Appends "Set_<n>" with "name" = n and "p1".."p16" and saves. Entries outside 0 to 15 are
+// refused (EFormatError) before anything is written: the readers would reject them.
 void AppendPalSet(TXMLDocument& Doc, const TPalletteArray& pal, int n);
 
 } // namespace velkora

@@ -14,11 +14,17 @@ enum class TSpriteForm {
     Uncompressed, // 00 01, little-endian block count, words from offset 4 (as SaveSprite writes)
     Plain,        // anything else: big-endian words from offset 5
 };
+// Compressed when S begins 00 02 FF. Uncompressed exactly when S begins 00 01 and its length and
+// block count are those the uncompressed writer gives n words: 4 + 2n bytes for an even n, 5 + 2n
+// with a last byte 00 for an odd n, and (n div 16) mod 65536 little-endian at bytes 2-3. Plain
+// otherwise (missing bytes of a short S read as zero).
 TSpriteForm SpriteFormOf(const uint8_t* S, size_t Size);
 
 // Decodes the sprite file image S[0..Size) into OutBits (emptied first). Never reads outside S:
 // bytes beyond its end read as zero. In the compressed form only whole 32-byte tiles of plane
-// data are decoded, so the word count is always a multiple of 16 there.
+// data are decoded, so the word count is always a multiple of 16 there, and it follows from the
+// header alone (at most 66,845,696 words). Plain form: a single last byte is the high byte of a
+// last word.
 void DeCompress(const uint8_t* S, size_t Size, TMyArray& OutBits);
 inline void DeCompress(const TMyByteArray& S, TMyArray& OutBits) {
     DeCompress(S.data(), S.size(), OutBits);

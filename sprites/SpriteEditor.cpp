@@ -1,10 +1,221 @@
 #include "sprites/SpriteEditor.h"
 
+#include "sprites/CompDecompUnit.h"
+
+#include <QFile>
+
+#include <algorithm>
+#include <dirent.h>
+#include <string>
+
 namespace velkora {
+
+// ---- Sprite files -----------------------------------------------------------------------------
+
+TMyByteArray EditFileImage(const TMyArray& Words) {
+    TMyByteArray Out(2 * Words.size());
+    uint8_t* p = Out.data();
+    for (uint16_t w : Words) {
+        *p++ = uint8_t(w >> 8);
+        *p++ = uint8_t(w & 0xFF);
+    }
+    return Out;
+}
+
+TMyArray WordsOfEditFile(const uint8_t* S, size_t Size) {
+    TMyArray Words(Size / 2);
+    for (size_t i = 0; i < Words.size(); ++i)
+        Words[i] = ReadBE16(S + 2 * i);
+    return Words;
+}
+
+TMyByteArray UncompressedSpriteImage(const TMyArray& Words, size_t BlockCount) {
+    TMyByteArray Out;
+    Out.reserve(5 + 2 * Words.size());
+    Out.push_back(0x00);
+    Out.push_back(0x01);
+    Out.push_back(uint8_t(BlockCount & 0xFF));
+    Out.push_back(uint8_t((BlockCount >> 8) & 0xFF));
+    const TMyByteArray Body = EditFileImage(Words);
+    Out.insert(Out.end(), Body.begin(), Body.end());
+    if (Words.size() % 2)
+        Out.push_back(0x00);
+    return Out;
+}
+
+void TSpriteInfo::Init(const QString& FileName) {
+    const TMyByteArray Image = ReadFileBytes(FileName);
+    TMyArray Words;
+    DeCompress(Image, Words);
+    Bytes = std::move(Words);
+}
+
+void TSpriteInfo::GenerateBlocArray() {
+    BlocksArray = MakeBlockArray(Bytes);
+}
+
+void TSpriteInfo::SaveToEdit(const QString& FileName) const {
+    WriteFileAtomically(FileName, EditFileImage(Bytes));
+}
+
+void TSpriteInfo::LoadAfterEdt(const QString& FileName) {
+    const TMyByteArray Image = ReadFileBytes(FileName);
+    Bytes = WordsOfEditFile(Image.data(), Image.size());
+}
+
+void TSpriteInfo::SaveAsCompressedSprite(const QString& FileName) const {
+    // Encoded first: a sprite the encoder refuses leaves the file as it was.
+    WriteFileAtomically(FileName, Compress(Bytes));
+}
+
+void TSpriteInfo::SaveSprite(const QString& FileName) const {
+    // The block count is that of Bytes' whole tiles (the length of BlocksArray whenever it is
+    // current), so the reader always recognises the layout and gets the words back.
+    WriteFileAtomically(FileName, UncompressedSpriteImage(Bytes, Bytes.size() / 16));
+}
+
+// ---- The sprite library -----------------------------------------------------------------------
+
+namespace {
+
+// The ASCII digits of s, joined, without leading zeros ("" for none or all zeros).
+std::string DigitsOf(const QString& s) {
+    std::string d;
+    for (QChar c : s) {
+        const char16_t u = c.unicode();
+        if (u >= u'0' && u <= u'9' && !(d.empty() && u == u'0'))
+            d.push_back(char(u));
+    }
+    return d;
+}
+
+// Compares two digit strings without leading zeros by numeric value.
+int CompareIndex(const std::string& a, const std::string& b) {
+    if (a.size() != b.size())
+        return a.size() < b.size() ? -1 : 1;
+    const int c = a.compare(b);
+    return c < 0 ? -1 : (c > 0 ? 1 : 0);
+}
+
+// Code unit order of two whole names.
+int CompareUnits(const QString& a, const QString& b) {
+    const char16_t* pa = reinterpret_cast<const char16_t*>(a.utf16());
+    const char16_t* pb = reinterpret_cast<const char16_t*>(b.utf16());
+    const qsizetype n = std::min(a.size(), b.size());
+    for (qsizetype i = 0; i < n; ++i)
+        if (pa[i] != pb[i])
+            return pa[i] < pb[i] ? -1 : 1;
+    if (a.size() != b.size())
+        return a.size() < b.size() ? -1 : 1;
+    return 0;
+}
+
+// A name's sort key, computed once: its first code unit (an empty name before all others), its
+// index as digits, the name itself for ties.
+struct TSortKey {
+    int First;
+    std::string Index;
+    const QString* Name;
+};
+
+TSortKey KeyOf(const QString& Name) {
+    return {Name.isEmpty() ? -1 : int(Name.at(0).unicode()), DigitsOf(Name), &Name};
+}
+
+int CompareKeys(const TSortKey& a, const TSortKey& b) {
+    if (a.First != b.First)
+        return a.First < b.First ? -1 : 1;
+    if (const int c = CompareIndex(a.Index, b.Index))
+        return c;
+    return CompareUnits(*a.Name, *b.Name);
+}
+
+} // namespace
+
+QString GetIndex(const QString& s) {
+    return QString::fromStdString(DigitsOf(s));
+}
+
+int SortFunc(const QString& Name1, const QString& Name2) {
+    return CompareKeys(KeyOf(Name1), KeyOf(Name2));
+}
+
+void SortNames(QStringList& Names) {
+    std::vector<TSortKey> Keys;
+    Keys.reserve(size_t(Names.size()));
+    for (const QString& n : Names)
+        Keys.push_back(KeyOf(n));
+    std::sort(Keys.begin(), Keys.end(),
+              [](const TSortKey& a, const TSortKey& b) { return CompareKeys(a, b) < 0; });
+    QStringList Sorted;
+    Sorted.reserve(Names.size());
+    for (const TSortKey& k : Keys)
+        Sorted.push_back(*k.Name);
+    Names = std::move(Sorted);
+}
+
+QStringList FindFiles(const QString& Folder, const QString& Suffix) {
+    QStringList Found;
+    // Read the folder directly: entries of every kind count, and no entry needs to be examined
+    // beyond its name.
+    DIR* d = ::opendir(QFile::encodeName(Folder).constData());
+    if (!d)
+        return Found;
+    while (const dirent* e = ::readdir(d)) {
+        const QString Name = QFile::decodeName(e->d_name);
+        if (Name == QLatin1String(".") || Name == QLatin1String(".."))
+            continue;
+        if (Name.size() < Suffix.size())
+            continue;
+        bool Match = true;
+        for (qsizetype i = 0; i < Suffix.size() && Match; ++i) {
+            const QChar a = Name.at(Name.size() - Suffix.size() + i), b = Suffix.at(i);
+            Match = a == b || (a.unicode() < 128 && b.unicode() < 128 &&
+                               a.toLower().unicode() == b.toLower().unicode());
+        }
+        if (Match)
+            Found.push_back(Name);
+    }
+    ::closedir(d);
+    return Found;
+}
+
+TSpriteContainer::TSpriteContainer() : TSpriteContainer(CurrentDir) {}
+
+TSpriteContainer::TSpriteContainer(const QString& Root) : fRoot(Root) {
+    FindFiles(fSpriteNames);
+    SortNames(fSpriteNames);
+}
+
+void TSpriteContainer::FindFiles(QStringList& S) const {
+    S += velkora::FindFiles(DataPath(fRoot, SpriteFolderName), QStringLiteral(".spr"));
+}
+
+QString TSpriteContainer::FileName(int I) const {
+    if (I < 0 || I >= fSpriteNames.size())
+        throw EListError(I);
+    return DataPath(fRoot, SpriteFolderName, fSpriteNames.at(I));
+}
+
+TSpriteInfo TSpriteContainer::GetSpriteInfo(int I) const {
+    TSpriteInfo Info;
+    Info.Init(FileName(I));
+    Info.GenerateBlocArray();
+    return Info;
+}
 
 TSpriteContainer* SpriteContainer = nullptr;
 
-void SpriteEditorInitialization() {}
-void SpriteEditorFinalization() {}
+void SpriteEditorInitialization() {
+    CurrentDir = GetCurrentDir();
+    delete SpriteContainer;
+    SpriteContainer = nullptr;
+    SpriteContainer = new TSpriteContainer();
+}
+
+void SpriteEditorFinalization() {
+    delete SpriteContainer;
+    SpriteContainer = nullptr;
+}
 
 } // namespace velkora

@@ -18,14 +18,17 @@ struct TSpriteInfo {
     void Init(const QString& FileName);
     // Rebuilds BlocksArray from Bytes.
     void GenerateBlocArray();
-    // Writes Bytes as an edit file: the words big-endian, no header.
+    // Writes Bytes as an edit file: the words big-endian, no header. Every save replaces its
+    // file atomically: a failed one raises an error and leaves the old file whole.
     void SaveToEdit(const QString& FileName) const;
     // Reads an edit file into Bytes; an odd last byte is ignored. On failure Bytes is unchanged.
     void LoadAfterEdt(const QString& FileName);
     // Writes Bytes in the compressed form. An encoder failure leaves any old file untouched.
     void SaveAsCompressedSprite(const QString& FileName) const;
     // Writes the uncompressed form: 00 01, the block count (low 16 bits, little-endian), the
-    // words big-endian, a 00 pad byte when the word count is odd.
+    // words big-endian, a 00 pad byte when the word count is odd. The count is that of the whole
+    // blocks in Bytes (BlocksArray's length whenever it is current), so Init reads the file
+    // back as these words.
     void SaveSprite(const QString& FileName) const;
 };
 

@@ -1,16 +1,86 @@
+// make-demo: writes the bundled demo data root, drawn by tools/demo.
+
+#include "sprites/SpriteEditor.h"
 #include "tools/ToolSupport.h"
+#include "tools/demo/Demo.h"
+#include "tools/demo/Params.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+#include <cerrno>
+#include <sys/stat.h>
 
 namespace velkora::tool {
 
 namespace {
 
-int Run(const QStringList& Args) {
-    Q_UNUSED(Args);
-    throw Exception(QStringLiteral("not built yet"));
+const char* const Usage =
+    "  velkora-tool make-demo [--force] DIR\n"
+    "      Writes the demo data root (Sprites, Maps, XMLParams.xml) into DIR, creating DIR and\n"
+    "      its parents. DIR must be missing or empty unless --force is given, which writes the\n"
+    "      demo's files into it over any of the same names and leaves other files alone.\n";
+
+// Creates Folder and every missing parent, like mkdir -p, naming the reason when it cannot.
+void MakeFolders(const QString& Folder) {
+    const QString Parent = QFileInfo(Folder).path();
+    if (Parent != Folder && !QFileInfo(Parent).exists())
+        MakeFolders(Parent);
+    if (QFileInfo(Folder).isDir())
+        return;
+    if (::mkdir(QFile::encodeName(Folder).constData(), 0777) != 0 && errno != EEXIST)
+        throw Exception(
+            QStringLiteral("Cannot create folder \"%1\". %2").arg(Folder, SystemErrorText(errno)));
+    if (!QFileInfo(Folder).isDir())
+        throw Exception(
+            QStringLiteral("Cannot create folder \"%1\". %2").arg(Folder, SystemErrorText(EEXIST)));
+}
+
+int Run(const QStringList& Arguments) {
+    QStringList Args = Arguments;
+    const bool Force = Args.removeAll(QStringLiteral("--force")) > 0;
+    ExpectArgs(Args, 1, "velkora-tool make-demo [--force] DIR");
+    const QString Root = ExpandFileName(Args.first());
+
+    const QFileInfo Info(Root);
+    if (Info.exists() && !Info.isDir())
+        throw Exception(QStringLiteral("\"%1\" is not a folder.").arg(Root));
+    const auto Entries = QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System;
+    if (Info.isDir() && !Force && !QDir(Root).isEmpty(Entries))
+        throw Exception(QStringLiteral("The folder \"%1\" is not empty; give --force to write the "
+                                       "demo data into it anyway.")
+                            .arg(Root));
+
+    const QString SpriteFolder = DataPath(Root, SpriteFolderName);
+    const QString MapFolder = DataPath(Root, MapFolderName);
+    MakeFolders(SpriteFolder);
+    MakeFolders(MapFolder);
+
+    const std::vector<demo::TDemoSprite> Sprites = demo::DemoSprites();
+    for (const demo::TDemoSprite& s : Sprites)
+        WriteFileAtomically(DataPath(Root, SpriteFolderName, s.Name), demo::SpriteFileImage(s));
+    const std::vector<demo::TDemoMap> Maps = demo::DemoMaps();
+    for (const demo::TDemoMap& m : Maps)
+        WriteFileAtomically(DataPath(Root, MapFolderName, m.Name), demo::MapFileImage(m));
+
+    // The texture sets name sprites by position in the library as the editor will list it, so
+    // the positions come from the folder itself (with --force it may hold other sprites too).
+    QStringList Library = FindFiles(SpriteFolder, QStringLiteral(".spr"));
+    SortNames(Library);
+    const QByteArray Params = demo::ParamsFileImage(Library);
+    WriteFileAtomically(Root + QStringLiteral("/XMLParams.xml"),
+                        reinterpret_cast<const uint8_t*>(Params.constData()),
+                        size_t(Params.size()));
+
+    PrintLine(QStringLiteral("Wrote %1 sprites, %2 maps and XMLParams.xml to %3")
+                  .arg(Sprites.size())
+                  .arg(Maps.size())
+                  .arg(Root));
+    return 0;
 }
 
 } // namespace
 
-const CommandGroup DemoGroup = {"make-demo", "  velkora-tool make-demo ...\n", &Run};
+const CommandGroup DemoGroup = {"make-demo", Usage, &Run};
 
 } // namespace velkora::tool

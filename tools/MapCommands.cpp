@@ -1,16 +1,105 @@
+// The "map" commands: map files to raw cells and back, a summary of a map, and its picture.
+
+#include "maps/MapLoader.h"
 #include "tools/ToolSupport.h"
+
+#include <array>
 
 namespace velkora::tool {
 
 namespace {
 
+const char DecodeUsage[] = "velkora-tool map decode IN.Map OUT.cells";
+const char EncodeUsage[] = "velkora-tool map encode IN.cells W H OUT.Map";
+const char InfoUsage[] = "velkora-tool map info IN.Map";
+
+int Decode(const QStringList& Args) {
+    ExpectArgs(Args, 2, DecodeUsage);
+    int32_t w = 0;
+    int32_t h = 0;
+    const TMyByteArray Cells = LoadMap(Args.at(0), w, h);
+    WriteFileAtomically(Args.at(1), Cells);
+    PrintLine(QStringLiteral("%1 %2").arg(w).arg(h));
+    return 0;
+}
+
+int Encode(const QStringList& Args) {
+    ExpectArgs(Args, 4, EncodeUsage);
+    const int32_t w = int32_t(ParseNumber(Args.at(1), QStringLiteral("W"), 0, 65535));
+    const int32_t h = int32_t(ParseNumber(Args.at(2), QStringLiteral("H"), 0, 65535));
+    const int64_t Cells = int64_t(w) * h;
+    if (Cells > MaxMapCells)
+        throw EFormatError(QStringLiteral("A map of %1 x %2 cells is too large; at most %3 are "
+                                          "allowed.")
+                               .arg(w)
+                               .arg(h)
+                               .arg(MaxMapCells));
+    // No cell file can be longer than the largest map; anything beyond is refused unread.
+    const TMyByteArray Bytes = ReadFileBytes(Args.at(0), uint64_t(MaxMapCells));
+    if (int64_t(Bytes.size()) != Cells)
+        throw EFormatError(QStringLiteral("Cell file \"%1\" has %2 bytes, but a map of %3 x %4 "
+                                          "needs exactly %5.")
+                               .arg(ExpandFileName(Args.at(0)))
+                               .arg(qulonglong(Bytes.size()))
+                               .arg(w)
+                               .arg(h)
+                               .arg(Cells));
+    SaveMap(Args.at(3), Bytes, w, h);
+    return 0;
+}
+
+int Info(const QStringList& Args) {
+    ExpectArgs(Args, 1, InfoUsage);
+    const QString FileName = Args.at(0);
+    const TMyByteArray Data = ReadFileBytes(FileName);
+    int32_t PackType = 0;
+    int32_t w = 0;
+    int32_t h = 0;
+    const TMyByteArray Cells =
+        DecodeMap(Data.data(), Data.size(), PackType, w, h, ExpandFileName(FileName));
+    std::array<uint64_t, 256> Counts{};
+    for (uint8_t v : Cells)
+        ++Counts[v];
+    PrintLine(QStringLiteral("pack-type %1").arg(PackType));
+    PrintLine(QStringLiteral("width %1").arg(w));
+    PrintLine(QStringLiteral("height %1").arg(h));
+    for (int v = 0; v < 256; ++v)
+        if (Counts[size_t(v)] != 0)
+            PrintLine(QStringLiteral("value %1: %2 cells").arg(v).arg(Counts[size_t(v)]));
+    return 0;
+}
+
 int Run(const QStringList& Args) {
-    Q_UNUSED(Args);
-    throw Exception(QStringLiteral("not built yet"));
+    if (Args.isEmpty())
+        throw UsageError(QStringLiteral("map needs a command: decode, encode, info or render"));
+    const QString Command = Args.first();
+    const QStringList Rest = Args.mid(1);
+    if (Command == QLatin1String("decode"))
+        return Decode(Rest);
+    if (Command == QLatin1String("encode"))
+        return Encode(Rest);
+    if (Command == QLatin1String("info"))
+        return Info(Rest);
+    if (Command == QLatin1String("render"))
+        return MapRender(Rest);
+    throw UsageError(QStringLiteral("unknown map command \"%1\"").arg(Command));
 }
 
 } // namespace
 
-const CommandGroup MapGroup = {"map", "  velkora-tool map ...\n", &Run};
+const CommandGroup MapGroup = {
+    "map",
+    "  velkora-tool map decode IN.Map OUT.cells\n"
+    "      Writes the map's cells to OUT.cells, W x H bytes row by row, and prints \"W H\".\n"
+    "  velkora-tool map encode IN.cells W H OUT.Map\n"
+    "      Writes the map file for W x H cells (IN.cells must hold exactly W x H bytes).\n"
+    "  velkora-tool map info IN.Map\n"
+    "      Prints \"pack-type P\", \"width W\" and \"height H\", then one line \"value V: N "
+    "cells\"\n"
+    "      per cell value V (decimal) that occurs, in ascending order of V.\n"
+    "  velkora-tool map render IN.Map OUT.png --root DIR --tex1 I --tex2 J [--pal1 P] [--pal2 Q]\n"
+    "      Draws the map as a PNG picture with the items of the texture sprites I and J of the\n"
+    "      data root DIR, in the palettes P and Q.\n",
+    &Run};
 
 } // namespace velkora::tool

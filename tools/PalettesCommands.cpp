@@ -1,16 +1,42 @@
+#include "palettes/BmpMaker.h"
 #include "tools/ToolSupport.h"
 
 namespace velkora::tool {
 
 namespace {
 
-int Run(const QStringList& Args) {
-    Q_UNUSED(Args);
-    throw Exception(QStringLiteral("not built yet"));
+const char UsageText[] =
+    "  velkora-tool palettes [--params FILE]\n"
+    "      Lists the palettes of a parameters file (default XMLParams.xml in the current\n"
+    "      directory), one line per palette in file order: its 16 colours as RRGGBB in\n"
+    "      upper-case hex, separated by single spaces.\n";
+
+int Run(const QStringList& Arguments) {
+    QStringList Args = Arguments;
+    const QString Params = TakeOption(Args, QStringLiteral("--params"), "XMLParams.xml");
+    ExpectArgs(Args, 0, "palettes [--params FILE]");
+    TXMLDocument Doc;
+    Doc.FileName = Params;
+    struct Publish { // the shared reference lives only as long as Doc
+        explicit Publish(TXMLDocument* d) { XMLDocument = d; }
+        ~Publish() { XMLDocument = nullptr; }
+    } Scope(&Doc);
+    Init();
+    for (const TPallette& p : PalletteArray) {
+        QStringList Colours;
+        for (const TCol& c : p.Col)
+            Colours.append(QStringLiteral("%1%2%3")
+                               .arg(c.R, 2, 16, QLatin1Char('0'))
+                               .arg(c.G, 2, 16, QLatin1Char('0'))
+                               .arg(c.B, 2, 16, QLatin1Char('0'))
+                               .toUpper());
+        PrintLine(Colours.join(QLatin1Char(' ')));
+    }
+    return 0;
 }
 
 } // namespace
 
-const CommandGroup PalettesGroup = {"palettes", "  velkora-tool palettes ...\n", &Run};
+const CommandGroup PalettesGroup = {"palettes", UsageText, &Run};
 
 } // namespace velkora::tool

@@ -1,10 +1,91 @@
+#include "palettes/BmpMaker.h"
+#include "sprites/SpriteEditor.h"
 #include "tools/ToolSupport.h"
+
+#include <QBuffer>
+#include <QImageWriter>
 
 namespace velkora::tool {
 
-int SpriteRender(const QStringList& Args) {
-    Q_UNUSED(Args);
-    throw Exception(QStringLiteral("not built yet"));
+namespace {
+
+const char SpriteRenderUsage[] =
+    "sprite render IN.spr OUT.png [--params FILE] [--palette N] "
+    "[--size 8x8|16x16|24x24|48x48|96x32] [--order cw|ccw] [--width W] [--height H]";
+
+// Reads the palettes of FileName into PalletteArray through the shared document reference.
+void LoadPalettes(const QString& FileName) {
+    TXMLDocument Doc;
+    Doc.FileName = FileName;
+    struct Publish {
+        explicit Publish(TXMLDocument* d) { XMLDocument = d; }
+        ~Publish() { XMLDocument = nullptr; }
+    } Scope(&Doc);
+    Init();
+}
+
+// Writes Image as a PNG, replacing FileName atomically.
+void WritePng(const QImage& Image, const QString& FileName) {
+    QByteArray Data;
+    QBuffer Buffer(&Data);
+    Buffer.open(QIODevice::WriteOnly);
+    QImageWriter Writer(&Buffer, "png");
+    if (!Writer.write(Image))
+        throw EInOutError(QStringLiteral("Cannot write file \"%1\". %2")
+                              .arg(ExpandFileName(FileName), Writer.errorString()));
+    WriteFileAtomically(FileName, reinterpret_cast<const uint8_t*>(Data.constData()),
+                        size_t(Data.size()));
+}
+
+} // namespace
+
+int SpriteRender(const QStringList& Arguments) {
+    QStringList Args = Arguments;
+    const QString Params = TakeOption(Args, QStringLiteral("--params"), "XMLParams.xml");
+    const int PalI = int(ParseNumber(TakeOption(Args, QStringLiteral("--palette"), "0"),
+                                     QStringLiteral("--palette"), 0, 1000000));
+    const QString Size = TakeOption(Args, QStringLiteral("--size"), "24x24");
+    const QString Order = TakeOption(Args, QStringLiteral("--order"), "cw");
+    const int w = int(ParseNumber(TakeOption(Args, QStringLiteral("--width"), "230"),
+                                  QStringLiteral("--width"), 1, 32767));
+    const int h = int(ParseNumber(TakeOption(Args, QStringLiteral("--height"), "96"),
+                                  QStringLiteral("--height"), 1, 32767));
+    ExpectArgs(Args, 2, SpriteRenderUsage);
+
+    static const char* const SizeNames[] = {"8x8", "16x16", "24x24", "48x48", "96x32"};
+    int SizeIndex = -1;
+    for (int i = 0; i < 5; ++i)
+        if (Size.compare(QLatin1String(SizeNames[i]), Qt::CaseInsensitive) == 0)
+            SizeIndex = i;
+    if (SizeIndex < 0)
+        throw UsageError(
+            QStringLiteral("--size must be 8x8, 16x16, 24x24, 48x48 or 96x32, not \"%1\"")
+                .arg(Size));
+    bool IsCW = true;
+    if (Order.compare(QLatin1String("ccw"), Qt::CaseInsensitive) == 0)
+        IsCW = false;
+    else if (Order.compare(QLatin1String("cw"), Qt::CaseInsensitive) != 0)
+        throw UsageError(QStringLiteral("--order must be cw or ccw, not \"%1\"").arg(Order));
+
+    TSpriteInfo Sprite;
+    Sprite.Init(Args.at(0));
+    Sprite.GenerateBlocArray();
+    LoadPalettes(Params);
+    if (size_t(PalI) >= PalletteArray.size())
+        throw Exception(QStringLiteral("There is no palette %1: \"%2\" holds %3 palettes")
+                            .arg(PalI)
+                            .arg(ExpandFileName(Params))
+                            .arg(PalletteArray.size()));
+
+    QImage Image;
+    if (Sprite.BlocksArray.empty())
+        // Without a whole tile MakeBMPImage draws nothing; the picture is then all colour 0,
+        // which is what one blank tile gives.
+        MakeBMPImage(Image, TBlocksArray(1), SpriteSize[0], PalI, true, w, h);
+    else
+        MakeBMPImage(Image, Sprite.BlocksArray, SpriteSize[size_t(SizeIndex)], PalI, IsCW, w, h);
+    WritePng(Image, Args.at(1));
+    return 0;
 }
 
 int MapRender(const QStringList& Args) {

@@ -1,16 +1,66 @@
+#include "sprites/SpriteEditor.h"
 #include "tools/ToolSupport.h"
 
 namespace velkora::tool {
 
 namespace {
 
+const char Usage[] =
+    "  velkora-tool sprite decode IN.spr OUT.bin\n"
+    "      Decodes a sprite file (compressed, uncompressed or plain) into an edit file.\n"
+    "  velkora-tool sprite encode IN.bin OUT.spr\n"
+    "      Reads an edit file and writes it as a compressed sprite file.\n"
+    "  velkora-tool sprite pack IN.bin OUT.spr\n"
+    "      Reads an edit file and writes it as an uncompressed sprite file.\n"
+    "  velkora-tool sprite render IN.spr OUT.png --params FILE [--palette N] "
+    "[--size 8x8|16x16|24x24|48x48|96x32] [--order cw|ccw] [--width W] [--height H]\n"
+    "      Draws a sprite in one of the game's palettes into a PNG image.\n"
+    "      Defaults: XMLParams.xml, palette 0, 24x24, cw, 230 x 96. The PNG is indexed, its\n"
+    "      colour table the palette; a sprite without a whole tile gives an image of colour 0.\n";
+
+int Decode(const QStringList& Args) {
+    ExpectArgs(Args, 2, "velkora-tool sprite decode IN.spr OUT.bin");
+    TSpriteInfo Sprite;
+    Sprite.Init(Args.at(0));
+    Sprite.SaveToEdit(Args.at(1));
+    return 0;
+}
+
+int Encode(const QStringList& Args) {
+    ExpectArgs(Args, 2, "velkora-tool sprite encode IN.bin OUT.spr");
+    TSpriteInfo Sprite;
+    Sprite.LoadAfterEdt(Args.at(0));
+    Sprite.SaveAsCompressedSprite(Args.at(1));
+    return 0;
+}
+
+int Pack(const QStringList& Args) {
+    ExpectArgs(Args, 2, "velkora-tool sprite pack IN.bin OUT.spr");
+    TSpriteInfo Sprite;
+    Sprite.LoadAfterEdt(Args.at(0));
+    Sprite.GenerateBlocArray();
+    Sprite.SaveSprite(Args.at(1));
+    return 0;
+}
+
 int Run(const QStringList& Args) {
-    Q_UNUSED(Args);
-    throw Exception(QStringLiteral("not built yet"));
+    if (Args.isEmpty())
+        throw UsageError(QStringLiteral("sprite needs a command: decode, encode, pack or render"));
+    const QString Command = Args.first();
+    const QStringList Rest = Args.mid(1);
+    if (Command == QLatin1String("decode"))
+        return Decode(Rest);
+    if (Command == QLatin1String("encode"))
+        return Encode(Rest);
+    if (Command == QLatin1String("pack"))
+        return Pack(Rest);
+    if (Command == QLatin1String("render"))
+        return SpriteRender(Rest);
+    throw UsageError(QStringLiteral("unknown sprite command \"%1\"").arg(Command));
 }
 
 } // namespace
 
-const CommandGroup SpriteGroup = {"sprite", "  velkora-tool sprite ...\n", &Run};
+const CommandGroup SpriteGroup = {"sprite", Usage, &Run};
 
 } // namespace velkora::tool

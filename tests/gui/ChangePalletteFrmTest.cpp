@@ -1,7 +1,457 @@
+// The palette-set frame: palette selectors, mouse wheel, the colour chooser, palette sets read
+// from and stored into the parameters file.
+
+#include "palettes/ChangePalletteFrm.h"
+#include "palettes/BmpMaker.h"
+#include "shell/Application.h"
+#include "shell/ParamsFile.h"
 #include "tests/gui/GuiTestMain.h"
+#include "tests/support/DataRoot.h"
+#include "tests/support/TestSupport.h"
+
+#include <QDir>
+#include <QDomDocument>
+#include <QFile>
+#include <QVBoxLayout>
+#include <QWheelEvent>
+#include <QtTest/qtestspontaneevent.h>
+
+using namespace velkora;
+
+namespace {
+
+TPalletteArray Identity() {
+    return IdentityPallette();
+}
+
+// A data root with palettes and palette sets, its parameters document published and read as
+// the workbench does, and the frame docked in a 525 x 171 panel as the main window docks it.
+struct Rig {
+    test::TempDir Dir;
+    test::DataRoot Root{Dir.path()};
+    QString OldDir = QDir::currentPath();
+    TXMLDocument Doc;
+    QStringList Errors;
+    QWidget Panel;
+    TChPalFrm* Frm = nullptr;
+    int ChangeFirstPal = 0;
+    QList<QPair<int, int>> SetPalSwap;
+    int ResetClicks = 0;
+
+    explicit Rig(int Palettes, std::vector<TPalletteArray> Sets = {}) {
+        for (int p = 0; p < Palettes; ++p)
+            Root.Palettes.push_back(test::DistinctPalette(p));
+        Root.PalSets = std::move(Sets);
+        Root.WriteParams();
+        QDir::setCurrent(Root.Root());
+        TApplication::SetErrorSink([this](const QString& m) { Errors << m; });
+        Doc.FileName = QStringLiteral("XMLParams.xml");
+        XMLDocument = &Doc;
+        velkora::Init();
+    }
+    ~Rig() {
+        delete Frm;
+        XMLDocument = nullptr;
+        PalletteArray.clear();
+        TApplication::SetErrorSink({});
+        QDir::setCurrent(OldDir);
+    }
+    void Create() {
+        Frm = new TChPalFrm();
+        fChPalFrm = Frm;
+        Frm->setParent(&Panel);
+        auto* Layout = new QVBoxLayout(&Panel);
+        Layout->setContentsMargins(0, 0, 0, 0);
+        Layout->addWidget(Frm);
+        Frm->SetOnChangeFirstPal([this] { ++ChangeFirstPal; });
+        Frm->SetOnSetPalSwap([this](int m, int s) { SetPalSwap << qMakePair(m, s); });
+        Frm->SetOnResetbtnClick([this] { ++ResetClicks; });
+        Panel.resize(525, 171);
+        Panel.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&Panel));
+    }
+
+    void Hover(QWidget* w) { QTest::mouseMove(w, w->rect().center()); }
+    void Click(QWidget* w) { QTest::mouseClick(w, Qt::LeftButton, {}, w->rect().center()); }
+    // One wheel notification sent to w (delta 120 per notch, negative towards the user).
+    void Wheel(QWidget* w, int Delta) {
+        const QPointF At = w->rect().center();
+        QWheelEvent e(At, w->mapToGlobal(At), QPoint(), QPoint(0, Delta), Qt::NoButton,
+                      Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(w, &e);
+    }
+    // One acting wheel step: the frame acts on every other notification.
+    void Step(QWidget* w, int Delta) {
+        if (Frm->WheelCount() % 2 == 1)
+            Wheel(w, Delta);
+        Wheel(w, Delta);
+    }
+};
+
+QRgb Centre(const TImageControl* Item) {
+    return Item->Bitmap().pixel(Item->width() / 2, Item->height() / 2);
+}
+
+// The colour each item of a selector shows.
+QList<QRgb> Colours(const TPalSel* s) {
+    QList<QRgb> c;
+    for (int i = 0; i < s->ItemCount(); ++i)
+        c << Centre(s->Item(i));
+    return c;
+}
+
+// Colour Map[i] of palette p for i = 0 to 15.
+QList<QRgb> PaletteColours(int p, const TPalletteArray& Map = Identity()) {
+    QList<QRgb> c;
+    for (int i = 0; i < 16; ++i)
+        c << PaletteColor(p, Map[size_t(i)]);
+    return c;
+}
+
+// The palette-set container of a parameters file.
+QDomElement PalSetContainer(const QString& FileName) {
+    QFile f(FileName);
+    if (!f.open(QIODevice::ReadOnly))
+        return {};
+    QDomDocument d;
+    d.setContent(&f);
+    return d.documentElement().childNodes().at(2).toElement();
+}
+
+} // namespace
 
 class ChangePalletteFrmTest : public QObject {
     Q_OBJECT
+private slots:
+    void creationShowsPaletteOneAndTheSetList() {
+        TPalletteArray Set1 = Identity();
+        Set1[0] = 5;
+        Rig r(3, {Identity(), Set1});
+        r.Create();
+        TChPalFrm& f = *r.Frm;
+        QCOMPARE(r.Errors, QStringList());
+        QCOMPARE(f.FirstPalIndex(), 0);
+        QCOMPARE(f.SecondPalIndex(), 0);
+        QCOMPARE(f.FocusedCmb(), -1);
+        // The strips appear with the first paint, in palette 0; the popups stay hidden.
+        QVERIFY(f.fFirstPal->isVisible() && f.fPalSel->isVisible());
+        QVERIFY(!f.fComboSel->isVisible() && !f.fFirstPalCMB->isVisible());
+        for (const TPalSel* s : {f.fFirstPal, f.fPalSel, f.fComboSel})
+            QCOMPARE(Colours(s), PaletteColours(0));
+        QCOMPARE(f.fFirstPal->grab().toImage().pixel(3 * 23 + 10, 11), PaletteColor(0, 3));
+        // The palette list: one labelled item per palette.
+        QCOMPARE(f.fFirstPalCMB->size(), QSize(72, 69));
+        QCOMPARE(f.fFirstPalCMB->ItemText(f.fFirstPalCMB->Item(2)), QString("3"));
+        // The set list is filled, selection-only, its first entry selected but not applied
+        // until the workbench asks.
+        QCOMPARE(f.PalCmb->count(), 2);
+        QCOMPARE(f.PalCmb->itemText(1), QString("1"));
+        QCOMPARE(f.PalCmb->currentIndex(), 0);
+        QVERIFY(!f.PalCmb->isEditable());
+        QVERIFY(r.SetPalSwap.isEmpty());
+        f.PalCmb->setCurrentIndex(1);
+        QCOMPARE(f.PalletteSet(), Set1);
+        f.PalCmb->setCurrentIndex(0);
+        f.PalCmbChange();
+        QCOMPARE(f.PalletteSet(), Identity());
+        QCOMPARE(r.SetPalSwap, (QList<QPair<int, int>>{{0, 0}, {0, 0}, {0, 0}}));
+        // The global goes with the frame.
+        QCOMPARE(fChPalFrm, r.Frm);
+        delete r.Frm;
+        r.Frm = nullptr;
+        QVERIFY(fChPalFrm == nullptr);
+    }
+
+    void choosingAColourEditsOneMappingEntry() {
+        Rig r(2);
+        r.Create();
+        TChPalFrm& f = *r.Frm;
+        // Second palette 1, so that mapped colours differ from palette 0.
+        r.Hover(f.SecondCmbIcon);
+        r.Step(f.SecondCmbIcon, -120);
+        r.SetPalSwap.clear();
+
+        TImageControl* Entry4 = f.fPalSel->Item(3);
+        r.Hover(Entry4);
+        r.Click(Entry4);
+        QVERIFY(f.fComboSel->isVisible());
+        QCOMPARE(f.CurSelpalIndex(), 4);
+        QCOMPARE(f.fComboSel->pos(),
+                 QPoint(f.Panel1->x() + Entry4->x() + 2, f.Panel1->y() + Entry4->y() + 24));
+        r.Hover(f.fComboSel->Item(9));
+        r.Click(f.fComboSel->Item(9));
+        TPalletteArray Expected = Identity();
+        Expected[3] = 9;
+        QCOMPARE(f.PalletteSet(), Expected);
+        QCOMPARE(r.SetPalSwap, (QList<QPair<int, int>>{{4, 10}}));
+        QVERIFY(!f.fComboSel->isVisible());
+        QCOMPARE(Colours(f.fPalSel), PaletteColours(1, Expected));
+        // The chooser offers the second palette's colours in order, whatever the mapping.
+        QCOMPARE(Colours(f.fComboSel), PaletteColours(1));
+
+        // It closes when the highlight moves on along the strip, or on a background click.
+        r.Hover(f.fPalSel->Item(1));
+        r.Click(f.fPalSel->Item(1));
+        r.Hover(f.fPalSel->Item(2));
+        QVERIFY(!f.fComboSel->isVisible());
+        r.Click(f.fPalSel->Item(2));
+        QVERIFY(f.fComboSel->isVisible());
+        QTest::mouseClick(&f, Qt::LeftButton, {}, QPoint(300, 150));
+        QVERIFY(!f.fComboSel->isVisible());
+        QCOMPARE(r.SetPalSwap.size(), 1);
+    }
+
+    void theWheelMovesThePalettes() {
+        TPalletteArray Set = Identity();
+        Set[0] = 15;
+        Rig r(4, {Set});
+        r.Create();
+        TChPalFrm& f = *r.Frm;
+        // Four notches down over the first selector: two acting steps, both palettes move.
+        r.Hover(f.CmbIcon);
+        QCOMPARE(f.FocusedCmb(), 1);
+        for (int i = 0; i < 4; ++i)
+            r.Wheel(f.CmbIcon, -120);
+        QCOMPARE(f.WheelCount(), qint64(4));
+        QCOMPARE(f.FirstPalIndex(), 2);
+        QCOMPARE(f.SecondPalIndex(), 2);
+        QCOMPARE(r.ChangeFirstPal, 2);
+        for (const TPalSel* s : {f.fFirstPal, f.fPalSel, f.fComboSel})
+            QCOMPARE(Colours(s), PaletteColours(2));
+        // It stops at the first and the last palette.
+        for (int i = 0; i < 10; ++i)
+            r.Wheel(f.CmbIcon, 120);
+        QCOMPARE(f.FirstPalIndex(), 0);
+        QCOMPARE(f.SecondPalIndex(), 0);
+        for (int i = 0; i < 10; ++i)
+            r.Wheel(f.CmbIcon, -120);
+        QCOMPARE(f.FirstPalIndex(), 3);
+
+        // Over the second selector only the second palette moves; the strip shows it mapped.
+        f.PalCmbChange();
+        r.Hover(f.SecondCmbIcon);
+        r.Step(f.SecondCmbIcon, 120);
+        QCOMPARE(f.FirstPalIndex(), 3);
+        QCOMPARE(f.SecondPalIndex(), 2);
+        QCOMPARE(Colours(f.fFirstPal), PaletteColours(3));
+        QCOMPARE(Colours(f.fPalSel), PaletteColours(2, Set));
+        QCOMPARE(Colours(f.fComboSel), PaletteColours(2));
+
+        // Away from the selectors the wheel counts but does nothing.
+        r.Hover(f.Resetbtn);
+        QCOMPARE(f.FocusedCmb(), -1);
+        const int Calls = r.ChangeFirstPal;
+        r.Step(f.Resetbtn, 120);
+        QCOMPARE(f.SecondPalIndex(), 2);
+        QCOMPARE(r.ChangeFirstPal, Calls);
+    }
+
+    void aRealWheelNotchCountsOnceOnItsWayUp() {
+        // A notch from the device reaches the widget under the pointer and, ignored there,
+        // travels up through the panel to the frame: still one notification, left unhandled.
+        Rig r(4);
+        r.Create();
+        TChPalFrm& f = *r.Frm;
+        r.Hover(f.CmbIcon);
+        for (int i = 0; i < 4; ++i) {
+            const QPointF At = f.CmbIcon->rect().center();
+            QWheelEvent e(At, f.CmbIcon->mapToGlobal(At), QPoint(), QPoint(0, -120), Qt::NoButton,
+                          Qt::NoModifier, Qt::NoScrollPhase, false);
+            e.setTimestamp(ulong(1000 + i));
+            QSpontaneKeyEvent::setSpontaneous(&e);
+            qApp->notify(f.CmbIcon, &e);
+            QVERIFY(!e.isAccepted());
+        }
+        QCOMPARE(f.WheelCount(), qint64(4));
+        QCOMPARE(f.FirstPalIndex(), 2);
+    }
+
+    void choosingPalettesInTheList() {
+        TPalletteArray Set = Identity();
+        Set[1] = 4;
+        Rig r(4, {Set});
+        r.Create();
+        TChPalFrm& f = *r.Frm;
+        f.PalCmbChange();
+        // First selector: only the first palette changes; the mapping strip shows it unmapped.
+        r.Hover(f.CmbIcon);
+        r.Click(f.CmbIcon);
+        QVERIFY(f.fFirstPalCMB->isVisible());
+        QCOMPARE(f.fFirstPalCMB->pos(), QPoint(394, 25));
+        // Leaving the selector for the open list keeps the list acting on it.
+        r.Hover(f.fFirstPalCMB->Item(2));
+        QCOMPARE(f.FocusedCmb(), 1);
+        r.Click(f.fFirstPalCMB->Item(2));
+        QCOMPARE(f.FirstPalIndex(), 2);
+        QCOMPARE(f.SecondPalIndex(), 0);
+        QCOMPARE(f.FocusedCmb(), -1);
+        QVERIFY(!f.fFirstPalCMB->isVisible());
+        QCOMPARE(r.ChangeFirstPal, 1);
+        QCOMPARE(Colours(f.fFirstPal), PaletteColours(2));
+        QCOMPARE(Colours(f.fPalSel), PaletteColours(2));
+        QCOMPARE(Colours(f.fComboSel), PaletteColours(0));
+
+        // Second selector: the second palette, mapped in the strip, plain in the chooser.
+        r.Hover(f.SecondCmbIcon);
+        r.Click(f.SecondCmbIcon);
+        QCOMPARE(f.fFirstPalCMB->pos(), QPoint(394, 56));
+        r.Hover(f.fFirstPalCMB->Item(3));
+        r.Click(f.fFirstPalCMB->Item(3));
+        QCOMPARE(f.FirstPalIndex(), 2);
+        QCOMPARE(f.SecondPalIndex(), 3);
+        QCOMPARE(r.ChangeFirstPal, 2);
+        QCOMPARE(Colours(f.fFirstPal), PaletteColours(2));
+        QCOMPARE(Colours(f.fPalSel), PaletteColours(3, Set));
+        QCOMPARE(Colours(f.fComboSel), PaletteColours(3));
+
+        // A second click on a selector closes the list without a choice.
+        r.Hover(f.SecondCmbIcon);
+        r.Click(f.SecondCmbIcon);
+        r.Click(f.SecondCmbIcon);
+        QVERIFY(!f.fFirstPalCMB->isVisible());
+        QCOMPARE(r.ChangeFirstPal, 2);
+    }
+
+    void aLongPaletteListScrollsWithinTheFrame() {
+        Rig r(12);
+        r.Create();
+        TChPalFrm& f = *r.Frm;
+        r.Hover(f.SecondCmbIcon);
+        r.Click(f.SecondCmbIcon);
+        TPalSel* List = f.fFirstPalCMB;
+        QCOMPARE(List->GridSize(), QSize(72, 276));
+        QVERIFY(List->geometry().bottom() < f.height());
+        QVERIFY(List->Scrolls());
+        TImageControl* Last = List->Item(11);
+        List->ScrollBox->ensureWidgetVisible(Last, 0, 0);
+        r.Hover(Last);
+        r.Click(Last);
+        QCOMPARE(f.SecondPalIndex(), 11);
+    }
+
+    void addCurrentStoresTheMappingAsANewSet() {
+        Rig r(2, {Identity(), Identity(), Identity()});
+        r.Create();
+        TChPalFrm& f = *r.Frm;
+        f.PalCmb->setCurrentIndex(2);
+        TPalletteArray Current = Identity();
+        std::reverse(Current.begin(), Current.end());
+        f.SetPalletteSet(Current);
+        r.SetPalSwap.clear();
+        r.Click(f.Addbtn);
+        QCOMPARE(r.Errors, QStringList());
+        const QDomElement Sets = PalSetContainer(r.Root.Root() + "/XMLParams.xml");
+        QCOMPARE(Sets.childNodes().count(), 4);
+        const QDomElement Added = Sets.childNodes().at(3).toElement();
+        QCOMPARE(Added.tagName(), QString("Set_3"));
+        QCOMPARE(Added.attribute("name"), QString("3"));
+        for (int j = 0; j < 16; ++j)
+            QCOMPARE(Added.attribute(QString("p%1").arg(j + 1)), QString::number(15 - j));
+        // The list is read again: four entries, the first selected but not applied.
+        QCOMPARE(f.PalCmb->count(), 4);
+        QCOMPARE(f.PalCmb->itemText(3), QString("3"));
+        QCOMPARE(f.PalCmb->currentIndex(), 0);
+        QCOMPARE(f.PalSetArray().back().pal, Current);
+        QVERIFY(r.SetPalSwap.isEmpty());
+        QCOMPARE(f.PalletteSet(), Current);
+
+        // A file that cannot be read back any more: reported, and the list stays as it was.
+        TPalletteArray Bad = Identity();
+        Bad[0] = -1;
+        r.Root.PalSets = {Identity(), Bad};
+        r.Root.WriteParams();
+        r.Click(f.Addbtn);
+        QCOMPARE(r.Errors.size(), 1);
+        QCOMPARE(f.PalCmb->count(), 4);
+        QCOMPARE(f.PalSetArray().size(), size_t(4));
+    }
+
+    void aSetMapsTheStripAndResetRestoresTheIdentity() {
+        TPalletteArray Set = Identity();
+        Set[2] = 7;
+        Set[9] = 1;
+        Rig r(3, {Set});
+        r.Create();
+        TChPalFrm& f = *r.Frm;
+        r.Hover(f.SecondCmbIcon);
+        r.Click(f.SecondCmbIcon);
+        r.Hover(f.fFirstPalCMB->Item(1));
+        r.Click(f.fFirstPalCMB->Item(1));
+        f.PalCmbChange();
+        // A set whose p3 is 7 makes item 3 of the mapping strip show colour 7.
+        QCOMPARE(Centre(f.fPalSel->Item(2)), PaletteColor(1, 7));
+        r.SetPalSwap.clear();
+        r.ChangeFirstPal = 0;
+        r.Click(f.Resetbtn);
+        QCOMPARE(f.PalletteSet(), Identity());
+        QCOMPARE(r.ResetClicks, 1);
+        QVERIFY(r.SetPalSwap.isEmpty());
+        QCOMPARE(r.ChangeFirstPal, 0);
+        QCOMPARE(Colours(f.fPalSel), PaletteColours(1));
+    }
+
+    void withoutPalettesSetsOrCallbacksNothingBreaks() {
+        Rig r(0);
+        r.Create();
+        TChPalFrm& f = *r.Frm;
+        f.SetOnChangeFirstPal({});
+        f.SetOnResetbtnClick({});
+        const QRgb Background = f.palette().color(QPalette::Base).rgb();
+        for (const TPalSel* s : {f.fFirstPal, f.fPalSel, f.fComboSel})
+            for (QRgb c : Colours(s))
+                QCOMPARE(c, Background);
+        QCOMPARE(f.fFirstPalCMB->ItemCount(), 0);
+        QCOMPARE(f.fFirstPalCMB->size(), QSize(0, 0));
+        // The wheel and the (empty) palette list do nothing.
+        r.Hover(f.CmbIcon);
+        for (int i = 0; i < 4; ++i)
+            r.Wheel(f.CmbIcon, -120);
+        r.Click(f.CmbIcon);
+        r.Click(f.CmbIcon);
+        r.Hover(f.SecondCmbIcon);
+        r.Step(f.SecondCmbIcon, 120);
+        QCOMPARE(f.FirstPalIndex(), 0);
+        QCOMPARE(f.SecondPalIndex(), 0);
+        // No set to apply: nothing happens.
+        QCOMPARE(f.PalCmb->count(), 0);
+        f.PalCmbChange();
+        QVERIFY(r.SetPalSwap.isEmpty());
+        // The mapping can still be edited, and reset without a callback.
+        f.SetOnSetPalSwap({});
+        r.Click(f.fPalSel->Item(0));
+        r.Click(f.fComboSel->Item(2));
+        QCOMPARE(f.PalletteSet()[0], 2);
+        QCOMPARE(Centre(f.fPalSel->Item(0)), Background);
+        r.Click(f.Resetbtn);
+        QCOMPARE(f.PalletteSet(), Identity());
+        QCOMPARE(r.Errors, QStringList());
+    }
+
+    void unreadableSetsAreReportedAtCreation_data() {
+        QTest::addColumn<bool>("RemoveFile");
+        QTest::addColumn<QString>("Mentions");
+        QTest::newRow("entry out of range") << false << "p5";
+        QTest::newRow("no parameters file") << true << "XMLParams.xml";
+    }
+    void unreadableSetsAreReportedAtCreation() {
+        QFETCH(bool, RemoveFile);
+        QFETCH(QString, Mentions);
+        TPalletteArray Bad = Identity();
+        Bad[4] = 16;
+        Rig r(2, {Identity(), Bad});
+        if (RemoveFile)
+            QFile::remove(r.Root.Root() + "/XMLParams.xml");
+        r.Create();
+        TChPalFrm& f = *r.Frm;
+        // Reported; the set list stays empty and the frame works otherwise.
+        QCOMPARE(r.Errors.size(), 1);
+        QVERIFY2(r.Errors[0].contains(Mentions), qPrintable(r.Errors[0]));
+        QCOMPARE(f.PalCmb->count(), 0);
+        QVERIFY(f.PalSetArray().empty());
+        QVERIFY(f.fPalSel->isVisible());
+        QCOMPARE(Colours(f.fFirstPal), PaletteColours(0));
+        QCOMPARE(f.fFirstPalCMB->ItemCount(), 2);
+    }
 };
 
 VELKORA_GUI_TEST_MAIN(ChangePalletteFrmTest)

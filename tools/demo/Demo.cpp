@@ -1,0 +1,78 @@
+#include "tools/demo/Demo.h"
+
+#include "maps/MapLoader.h"
+#include "sprites/CompDecompUnit.h"
+#include "sprites/SpriteEditor.h"
+#include "tools/demo/Sheets.h"
+
+namespace velkora::demo {
+
+std::vector<TDemoSprite> DemoSprites() {
+    // The names exercise the library's order: A1, A2, A10, B1, Font, Hero, Title, a1. The first,
+    // the grass and water texture, is what the sprite workbench shows at start.
+    return {
+        {QStringLiteral("A1.spr"), SheetToWords(LandSheet(), 3, 3)},
+        {QStringLiteral("A2.spr"), SheetToWords(VillageSheet(), 3, 3)},
+        {QStringLiteral("A10.spr"), SheetToWords(CaveSheet(), 3, 3)},
+        {QStringLiteral("B1.spr"), SheetToWords(CreatureSheet(), 2, 2)},
+        {QStringLiteral("Font.spr"), SheetToWords(FontSheet(), 1, 1)},
+        {QStringLiteral("Hero.spr"), SheetToWords(HeroSheet(), 2, 2)},
+        {QStringLiteral("Title.spr"), SheetToWords(BannerSheet(), 12, 4)},
+        {QStringLiteral("a1.spr"), SheetToWords(IconSheet(), 2, 2), false},
+    };
+}
+
+std::vector<TDemoMap> DemoMaps() {
+    return {MeadowMap(), VillageMap(), IslandMap(), WorldMap()};
+}
+
+TMyByteArray SpriteFileImage(const TDemoSprite& Sprite) {
+    if (Sprite.Compressed)
+        return Compress(Sprite.Words);
+    return UncompressedSpriteImage(Sprite.Words, Sprite.Words.size() / 16);
+}
+
+namespace {
+
+// Pack type 2: the header, then the cells column by column (each column top to bottom) in the
+// run-length code the writer uses for rows: runs of 1 to 3 as literals, longer runs as escapes
+// of at most 255 cells; then the end marker and the pad byte.
+TMyByteArray ColumnByColumnImage(const TDemoMap& Map) {
+    if (Map.Width != Map.Height)
+        throw Exception(QStringLiteral("A map stored column by column must be square."));
+    const size_t n = size_t(Map.Width);
+    TMyByteArray Stream;
+    Stream.reserve(n * n);
+    for (size_t x = 0; x < n; ++x)
+        for (size_t y = 0; y < n; ++y)
+            Stream.push_back(Map.Cells[y * n + x]);
+    TMyByteArray Out;
+    AppendBE16(Out, 2);
+    AppendBE16(Out, uint16_t(Map.Width));
+    AppendBE16(Out, uint16_t(Map.Height));
+    for (size_t i = 0; i < Stream.size();) {
+        size_t Run = 1;
+        while (i + Run < Stream.size() && Stream[i + Run] == Stream[i] && Run < 255)
+            ++Run;
+        if (Run >= 4 || Stream[i] == 0xFE) {
+            Out.insert(Out.end(), {0xFE, uint8_t(Run), Stream[i]});
+        } else {
+            Out.insert(Out.end(), Run, Stream[i]);
+        }
+        i += Run;
+    }
+    Out.push_back(0xFF);
+    if (Out.size() % 2 != 0)
+        Out.push_back(0xFF);
+    return Out;
+}
+
+} // namespace
+
+TMyByteArray MapFileImage(const TDemoMap& Map) {
+    if (Map.ColumnByColumn)
+        return ColumnByColumnImage(Map);
+    return EncodeMap(Map.Cells, Map.Width, Map.Height);
+}
+
+} // namespace velkora::demo
