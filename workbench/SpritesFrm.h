@@ -75,6 +75,7 @@ private:
 
     TSpriteInfo fSpriteInfo;
     QImage fBMP;
+    // Made with the workbench, so that it exists even when the create handler fails part way.
     std::unique_ptr<TPalletteSwapper> fPalletteSwapper;
     // This workbench while it lives, null once it is being destroyed; shared with the callbacks.
     std::shared_ptr<TSpriteFrm*> fSelf = std::make_shared<TSpriteFrm*>(this);
