@@ -256,13 +256,17 @@ void TMainForm::DrawGrid1MouseDown(Qt::MouseButton Button, Qt::KeyboardModifiers
 void TMainForm::DrawGrid1MouseMove(Qt::MouseButtons Buttons, Qt::KeyboardModifiers Shift, int X,
                                    int Y) {
     const Qt::KeyboardModifiers Keys = Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier;
+    QPoint Cursor(X, Y);
     if (Buttons == Qt::RightButton && !(Shift & Keys)) {
         // The grabbed point of the map stays under the cursor.
-        fCp = QPoint(X, Y);
+        fCp = Cursor;
         DrawGrid1->move(DrawGrid1->x() + (fCp.x() - fPp.x()), DrawGrid1->y() + (fCp.y() - fPp.y()));
+        // The grid moved: the cursor is over the grab point again, and the highlight goes to the
+        // cell under it, so that a click right after the pan paints the cell the user sees.
+        Cursor = fPp;
     }
     const QPoint Old = fHLCell;
-    fHLCell = QPoint(X / MapCellSize, Y / MapCellSize);
+    fHLCell = QPoint(Cursor.x() / MapCellSize, Cursor.y() / MapCellSize);
     DrawGrid1->setFocus();
     if (fGridStale) {
         fGridStale = false;

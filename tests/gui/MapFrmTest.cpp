@@ -245,6 +245,8 @@ private slots:
         QTest::mousePress(f->DrawGrid1, Qt::RightButton, {}, Widget(QPoint(10, 10)));
         DragTo(*f, QPoint(30, 25), Qt::RightButton, {});
         QCOMPARE(f->DrawGrid1->pos(), QPoint(24 + 20, 16 + 15));
+        // The highlight is on the cell under the cursor, the one grabbed.
+        QCOMPARE(f->HLCell(), QPoint(0, 0));
         // The grab point stays: the cursor is again over client (10, 10), one step further on.
         DragTo(*f, QPoint(12, 10), Qt::RightButton, {});
         QCOMPARE(f->DrawGrid1->pos(), QPoint(24 + 22, 16 + 15));
