@@ -12,7 +12,8 @@ CC=clang CXX=clang++ cmake -S . -B "$BUILD" -DVELKORA_FUZZ=ON -DVELKORA_GUI=OFF 
 cmake --build "$BUILD" -j "$PARALLEL"
 targets=$(sed -n '/^set(VELKORA_FUZZ_TARGETS/,/)/p' fuzz/CMakeLists.txt | tr -d '()' | tail -n +2)
 run() {
-    local t=$1 work="$BUILD/work/$t" out="$BUILD/findings/$t"
+    local t=$1
+    local work="$BUILD/work/$t" out="$BUILD/findings/$t"
     mkdir -p "$work" "$out"
     cp -n fuzz/corpus/"$t"/* "$work"/ 2>/dev/null || true
     local maxlen=4096

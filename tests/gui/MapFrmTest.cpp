@@ -1,7 +1,470 @@
+#include "maps/MapFrm.h"
+#include "maps/MapLoader.h"
+#include "palettes/BmpMaker.h"
+#include "shell/Application.h"
+#include "sprites/SpriteEditor.h"
 #include "tests/gui/GuiTestMain.h"
+#include "tests/support/DataRoot.h"
+#include "tests/support/TestSupport.h"
+
+#include <QDir>
+#include <QDomDocument>
+#include <QFile>
+#include <QMouseEvent>
+#include <QPaintEvent>
+#include <QPainter>
+
+#include <memory>
+
+using namespace velkora;
+using namespace velkora::test;
+
+namespace {
+
+// Collects the rectangles a widget paints.
+class PaintLog : public QObject {
+public:
+    QRegion Painted;
+    bool eventFilter(QObject*, QEvent* e) override {
+        if (e->type() == QEvent::Paint)
+            Painted += static_cast<QPaintEvent*>(e)->region();
+        return false;
+    }
+};
+
+// Map grid client coordinates lie inside its one-pixel border.
+QPoint Widget(QPoint Client) {
+    return Client + QPoint(1, 1);
+}
+
+void MoveTo(TMainForm& f, QPoint Client) {
+    QTest::mouseMove(f.DrawGrid1, Widget(Client));
+}
+
+// A move with buttons and keys held, as the window system delivers it during a drag.
+void DragTo(TMainForm& f, QPoint Client, Qt::MouseButtons Buttons, Qt::KeyboardModifiers Keys) {
+    const QPoint p = Widget(Client);
+    QMouseEvent e(QEvent::MouseMove, p, f.DrawGrid1->mapToGlobal(p), Qt::NoButton, Buttons, Keys);
+    QApplication::sendEvent(f.DrawGrid1, &e);
+}
+
+// Chooses an entry of a combo box with the keyboard, as a user would.
+void Choose(QComboBox* Combo, int Index) {
+    const int Steps = Index - Combo->currentIndex();
+    for (int i = 0; i < qAbs(Steps); ++i)
+        QTest::keyClick(Combo, Steps > 0 ? Qt::Key_Down : Qt::Key_Up);
+}
+
+QImage Rgb(const QImage& i) {
+    return i.convertToFormat(QImage::Format_RGB32);
+}
+
+QImage MapCell(TMainForm& f, int Col, int Row) {
+    return Rgb(f.DrawGrid1->grab(f.DrawGrid1->CellRect(Col, Row)).toImage());
+}
+
+QImage ItemCell(TMainForm& f, int Col, int Row) {
+    return Rgb(f.DrawGrid2->grab(f.DrawGrid2->CellRect(Col, Row)).toImage());
+}
+
+// The item grid's picture of an item: stretched to the 25 x 24 cell.
+QImage Stretched(const QImage& Item) {
+    QImage Cell(25, 24, QImage::Format_RGB32);
+    QPainter p(&Cell);
+    p.drawImage(Cell.rect(), Item);
+    return Cell;
+}
+
+} // namespace
 
 class MapFrmTest : public QObject {
     Q_OBJECT
+    std::unique_ptr<TempDir> fDir;
+    std::unique_ptr<DataRoot> fRoot;
+    std::unique_ptr<TXMLDocument> fDoc;
+    QString fOldDir;
+    QStringList fErrors;
+
+    // Library order: A1.spr, A2.spr, B1.spr.
+    void MakeRoot() {
+        fDir = std::make_unique<TempDir>();
+        fRoot = std::make_unique<DataRoot>(fDir->path());
+        fRoot->AddSprite("A1.spr", PatternWords(225, 1));
+        fRoot->AddSprite("B1.spr", PatternWords(225, 2));
+        fRoot->AddSprite("A2.spr", PatternWords(225, 3), false);
+        fRoot->Palettes = {DistinctPalette(0), DistinctPalette(1), DistinctPalette(2)};
+    }
+
+    // Starts as the editor does: the data root is the current directory, the library is built
+    // and the workbench has published the parameters document.
+    std::unique_ptr<TMainForm> Start() {
+        fRoot->WriteParams();
+        QDir::setCurrent(fDir->path());
+        SpriteEditorInitialization();
+        fDoc = std::make_unique<TXMLDocument>();
+        fDoc->FileName = QStringLiteral("XMLParams.xml");
+        XMLDocument = fDoc.get();
+        auto f = std::make_unique<TMainForm>();
+        f->show();
+        if (!QTest::qWaitForWindowExposed(f.get()))
+            qWarning("the workspace was not exposed");
+        return f;
+    }
+
+    // The items the workspace should show for texture I in palette P.
+    static QImage Item(int I, int P, int Index) {
+        TMapImageItems Items;
+        Items.SetPaletteIndex(P);
+        Items.SetSpriteInfo(SpriteContainer->SpriteInfo(I));
+        return Rgb(Items.Item(Index));
+    }
+
+private slots:
+    void init() {
+        fOldDir = QDir::currentPath();
+        fErrors.clear();
+        TApplication::SetErrorSink([this](const QString& m) { fErrors << m; });
+        MakeRoot();
+    }
+    void cleanup() {
+        XMLDocument = nullptr;
+        fDoc.reset();
+        SpriteEditorFinalization();
+        QDir::setCurrent(fOldDir);
+        fRoot.reset();
+        fDir.reset();
+    }
+
+    void startUpShowsTheFirstMapInTheFirstTextures() {
+        fRoot->AddMap("Level2.Map", 20, 15, TMyByteArray(300, 1));
+        fRoot->AddMap("Level10.Map", 3, 3, TMyByteArray(9, 2));
+        fRoot->AddMap("Arena.MAP", 2, 2, TMyByteArray(4, 3));
+        auto f = Start();
+        QVERIFY(fErrors.isEmpty());
+        QCOMPARE(f->windowTitle(), QString("MapEditor"));
+        QCOMPARE(f->LevelCmb->count(), 3);
+        QCOMPARE(f->LevelCmb->itemText(0), QString("Arena.MAP"));
+        QCOMPARE(f->LevelCmb->itemText(1), QString("Level2.Map"));
+        QCOMPARE(f->LevelCmb->itemText(2), QString("Level10.Map"));
+        QCOMPARE(f->MapFileName(), QDir(fDir->path()).filePath("Maps/Arena.MAP"));
+        QCOMPARE(f->Tex1cmb->count(), 3);
+        QCOMPARE(f->Tex1cmb->itemText(1), QString("A2.spr"));
+        QCOMPARE(f->Tex1cmb->currentIndex(), 0);
+        QCOMPARE(f->Tex2cmb->currentIndex(), 0);
+        QCOMPARE(f->FirstPalCmb->count(), 3);
+        QCOMPARE(f->SecPalCmb->itemText(2), QString("2"));
+        QVERIFY(f->SaveBtn->isEnabled());
+        QCOMPARE(f->SetsCMB->count(), 0);
+
+        // A 20 x 15 map gives a grid of 20 x 15 cells and 482 x 362 pixels, where it was.
+        Choose(f->LevelCmb, 1);
+        QCOMPARE(f->DrawGrid1->ColCount(), 20);
+        QCOMPARE(f->DrawGrid1->RowCount(), 15);
+        QCOMPARE(f->DrawGrid1->size(), QSize(482, 362));
+        QCOMPARE(f->DrawGrid1->pos(), QPoint(24, 16));
+        QCOMPARE(MapCell(*f, 19, 14), Item(0, 0, 1));
+        QCOMPARE(f->DrawGrid2->geometry(), QRect(15, 160, 134, 254));
+        QCOMPARE(f->LeftPanel->geometry(), QRect(f->width() - 198, 0, 198, f->height()));
+    }
+
+    void aPickedItemIsPaintedWithALeftClick() {
+        TMyByteArray Cells(6 * 5, 0);
+        Cells[0] = 24;
+        Cells[1] = 25;
+        fRoot->AddMap("A1.Map", 6, 5, Cells);
+        auto f = Start();
+        Choose(f->Tex2cmb, 2);
+        Choose(f->SecPalCmb, 1);
+
+        // Item grid cell (2, 6) is item 32.
+        QTest::mouseClick(f->DrawGrid2, Qt::LeftButton, {}, f->DrawGrid2->CellRect(2, 6).center());
+        QCOMPARE(f->SelImage(), 32);
+        QCOMPARE(f->DrawGrid2->Selection(), QPoint(2, 6));
+        QCOMPARE(ItemCell(*f, 3, 6), Stretched(Item(2, 1, 8)));
+        // The selected cell is marked.
+        QCOMPARE(ItemCell(*f, 2, 6).pixel(0, 0), f->palette().color(QPalette::Highlight).rgb());
+
+        MoveTo(*f, QPoint(3 * 24 + 5, 2 * 24 + 5));
+        QCOMPARE(f->HLCell(), QPoint(3, 2));
+        // The highlighted cell previews item 32 in a red frame.
+        QImage Preview = Item(2, 1, 7);
+        DrawHighlightFrame(Preview);
+        QCOMPARE(MapCell(*f, 3, 2), Preview);
+
+        QTest::mouseClick(f->DrawGrid1, Qt::LeftButton, {}, Widget(QPoint(3 * 24 + 5, 2 * 24 + 5)));
+        QCOMPARE(int(f->MapParams().GetValue(2, 3)), 32);
+        MoveTo(*f, QPoint(5, 100));
+        QCOMPARE(MapCell(*f, 3, 2), Item(2, 1, 7));
+        // 24 is the first texture's last item, 25 the second texture's first.
+        QCOMPARE(MapCell(*f, 0, 0), Item(0, 0, 24));
+        QCOMPARE(MapCell(*f, 1, 0), Item(2, 1, 0));
+
+        // The border lies beyond the cells: a click there paints nothing.
+        const TMyByteArray Before = f->MapParams().DecomBytes;
+        MoveTo(*f, QPoint(6 * 24, 10));
+        QCOMPARE(f->HLCell(), QPoint(6, 0));
+        QTest::mouseClick(f->DrawGrid1, Qt::LeftButton, {}, Widget(QPoint(6 * 24, 10)));
+        QCOMPARE(f->MapParams().DecomBytes, Before);
+        QVERIFY(fErrors.isEmpty());
+    }
+
+    void theHighlightFollowsTheMouseCellByCell() {
+        fRoot->AddMap("A1.Map", 20, 15, TMyByteArray(300, 0));
+        auto f = Start();
+        MoveTo(*f, QPoint(47, 5));
+        QCOMPARE(f->HLCell(), QPoint(1, 0));
+        MoveTo(*f, QPoint(48, 71));
+        QCOMPARE(f->HLCell(), QPoint(2, 2));
+        MoveTo(*f, QPoint(48, 72));
+        QCOMPARE(f->HLCell(), QPoint(2, 3));
+        QVERIFY(f->DrawGrid1->hasFocus());
+
+        // A move to another cell repaints those two cells only.
+        PaintLog Log;
+        f->DrawGrid1->installEventFilter(&Log);
+        QCoreApplication::processEvents();
+        Log.Painted = QRegion();
+        MoveTo(*f, QPoint(4 * 24 + 3, 3 * 24 + 3));
+        QTRY_VERIFY(!Log.Painted.isEmpty());
+        QCOMPARE(Log.Painted,
+                 QRegion(f->DrawGrid1->CellRect(2, 3)) + QRegion(f->DrawGrid1->CellRect(4, 3)));
+
+        // After a texture change the next move (if not a repaint of the workspace before it)
+        // repaints every visible cell.
+        Log.Painted = QRegion();
+        Choose(f->Tex1cmb, 1);
+        MoveTo(*f, QPoint(4 * 24 + 9, 3 * 24 + 3));
+        QTRY_COMPARE(Log.Painted.boundingRect(), f->DrawGrid1->VisibleRect());
+        QCOMPARE(MapCell(*f, 0, 0), Item(1, 0, 0));
+        f->DrawGrid1->removeEventFilter(&Log);
+    }
+
+    void aRightDragPansTheGrid() {
+        fRoot->AddMap("A1.Map", 20, 15, TMyByteArray(300, 0));
+        auto f = Start();
+        QTest::mousePress(f->DrawGrid1, Qt::RightButton, {}, Widget(QPoint(10, 10)));
+        DragTo(*f, QPoint(30, 25), Qt::RightButton, {});
+        QCOMPARE(f->DrawGrid1->pos(), QPoint(24 + 20, 16 + 15));
+        // The highlight is on the cell under the cursor, the one grabbed.
+        QCOMPARE(f->HLCell(), QPoint(0, 0));
+        // The grab point stays: the cursor is again over client (10, 10), one step further on.
+        DragTo(*f, QPoint(12, 10), Qt::RightButton, {});
+        QCOMPARE(f->DrawGrid1->pos(), QPoint(24 + 22, 16 + 15));
+        QTest::mouseRelease(f->DrawGrid1, Qt::RightButton, {}, Widget(QPoint(12, 10)));
+
+        // With Shift, Ctrl or Alt held, or another button as well, the grid stays; the
+        // highlight still follows.
+        const QPoint Pos = f->DrawGrid1->pos();
+        QTest::mousePress(f->DrawGrid1, Qt::RightButton, {}, Widget(QPoint(10, 10)));
+        DragTo(*f, QPoint(30, 25), Qt::RightButton, Qt::ShiftModifier);
+        QCOMPARE(f->DrawGrid1->pos(), Pos);
+        QCOMPARE(f->HLCell(), QPoint(1, 1));
+        DragTo(*f, QPoint(60, 25), Qt::RightButton, Qt::ControlModifier);
+        DragTo(*f, QPoint(60, 55), Qt::RightButton, Qt::AltModifier);
+        DragTo(*f, QPoint(90, 55), Qt::RightButton | Qt::LeftButton, {});
+        QCOMPARE(f->DrawGrid1->pos(), Pos);
+        QCOMPARE(f->HLCell(), QPoint(3, 2));
+        QTest::mouseRelease(f->DrawGrid1, Qt::RightButton, {}, Widget(QPoint(90, 55)));
+
+        // The left button alone does not pan either.
+        QTest::mousePress(f->DrawGrid1, Qt::LeftButton, {}, Widget(QPoint(10, 10)));
+        DragTo(*f, QPoint(50, 50), Qt::LeftButton, {});
+        QTest::mouseRelease(f->DrawGrid1, Qt::LeftButton, {}, Widget(QPoint(50, 50)));
+        QCOMPARE(f->DrawGrid1->pos(), Pos);
+    }
+
+    void aLargeMapPansUnderThePanel() {
+        fRoot->AddMap("A1.Map", 300, 200, TMyByteArray(300 * 200, 3));
+        fRoot->AddMap("B1.Map", 5, 5, TMyByteArray(25, 3));
+        auto f = Start();
+        QCOMPARE(f->DrawGrid1->size(), QSize(7202, 4802));
+        QTest::mousePress(f->DrawGrid1, Qt::RightButton, {}, Widget(QPoint(400, 300)));
+        DragTo(*f, QPoint(100, 50), Qt::RightButton, {});
+        QTest::mouseRelease(f->DrawGrid1, Qt::RightButton, {}, Widget(QPoint(100, 50)));
+        QCOMPARE(f->DrawGrid1->pos(), QPoint(24 - 300, 16 - 250));
+        // The panel covers the map: between its controls it shows its own background.
+        const QImage Shot = f->grab().toImage();
+        const QPoint InPanel = f->LeftPanel->geometry().topLeft() + QPoint(100, 540);
+        QCOMPARE(Shot.pixel(InPanel), f->LeftPanel->palette().color(QPalette::Window).rgb());
+        // Cells keep their place under the cursor and show their items.
+        MoveTo(*f, QPoint(24 * 20 + 3, 24 * 12 + 3));
+        QCOMPARE(f->HLCell(), QPoint(20, 12));
+        QCOMPARE(MapCell(*f, 21, 12), Item(0, 0, 3));
+        // The grid keeps its place across maps.
+        Choose(f->LevelCmb, 1);
+        QCOMPARE(f->DrawGrid1->pos(), QPoint(24 - 300, 16 - 250));
+        QCOMPARE(f->DrawGrid1->size(), QSize(122, 122));
+    }
+
+    void addCurrentStoresThePairWithoutApplyingIt() {
+        fRoot->AddMap("A1.Map", 2, 2, TMyByteArray(4, 0));
+        fRoot->MapSets = {{"first", 2, 1}};
+        auto f = Start();
+        // The first set is applied at start-up.
+        QCOMPARE(f->Tex1cmb->currentIndex(), 2);
+        QCOMPARE(f->Tex2cmb->currentIndex(), 1);
+
+        Choose(f->Tex1cmb, 0);
+        Choose(f->Tex2cmb, 2);
+        const QImage Before = f->CellPictures().Picture(0);
+        QTest::mouseClick(f->BitBtn1, Qt::LeftButton);
+        QVERIFY2(fErrors.isEmpty(), qPrintable(fErrors.join('\n')));
+
+        QCOMPARE(f->SetsCMB->count(), 2);
+        QCOMPARE(f->SetsCMB->currentIndex(), 0);
+        QCOMPARE(f->SetsCMB->itemText(1), QString("A1.spr : B1.spr"));
+        QCOMPARE(f->SetArray().size(), size_t(2));
+        QCOMPARE(f->SetArray()[1].i1, 0);
+        QCOMPARE(f->SetArray()[1].i2, 2);
+        // Not applied: the textures stay.
+        QCOMPARE(f->Tex1cmb->currentIndex(), 0);
+        QCOMPARE(f->Tex2cmb->currentIndex(), 2);
+        QCOMPARE(f->CellPictures().Picture(0), Before);
+
+        QFile File(fDir->file("XMLParams.xml"));
+        QVERIFY(File.open(QIODevice::ReadOnly));
+        QDomDocument Doc;
+        QVERIFY(Doc.setContent(&File));
+        const QDomElement Added = Doc.documentElement().childNodes().at(1).lastChildElement();
+        QCOMPARE(Added.tagName(), QString("Set_1"));
+        QCOMPARE(Added.attribute("Name"), QString("A1.spr : B1.spr"));
+        QCOMPARE(Added.attribute("Tex1"), QString("0"));
+        QCOMPARE(Added.attribute("Tex2"), QString("2"));
+    }
+
+    void choosingASetChangesTexturesAndKeepsPalettes() {
+        fRoot->AddMap("A1.Map", 2, 2, TMyByteArray(4, 0));
+        fRoot->MapSets = {{"first", 0, 0}, {"second", 1, 2}};
+        auto f = Start();
+        Choose(f->FirstPalCmb, 2);
+        Choose(f->SecPalCmb, 1);
+        // A palette choice redraws its own texture only.
+        QCOMPARE(ItemCell(*f, 1, 0), Stretched(Item(0, 2, 1)));
+        QCOMPARE(ItemCell(*f, 1, 5), Stretched(Item(0, 1, 1)));
+
+        Choose(f->SetsCMB, 1);
+        QCOMPARE(f->Tex1cmb->currentIndex(), 1);
+        QCOMPARE(f->Tex2cmb->currentIndex(), 2);
+        QCOMPARE(f->FirstPalCmb->currentIndex(), 2);
+        QCOMPARE(f->SecPalCmb->currentIndex(), 1);
+        QCOMPARE(ItemCell(*f, 4, 4), Stretched(Item(1, 2, 24)));
+        QCOMPARE(ItemCell(*f, 1, 9), Stretched(Item(2, 1, 21)));
+        QCOMPARE(f->MapParams().DecomBytes, TMyByteArray(4, 0));
+        QVERIFY(fErrors.isEmpty());
+    }
+
+    void aSetNamingAMissingTextureIsRefused() {
+        fRoot->AddMap("A1.Map", 2, 2, TMyByteArray(4, 0));
+        fRoot->MapSets = {{"ok", 1, 1}, {"gone", 0, 7}};
+        auto f = Start();
+        Choose(f->SetsCMB, 1);
+        QCOMPARE(fErrors.size(), 1);
+        QVERIFY2(fErrors[0].contains("gone"), qPrintable(fErrors[0]));
+        QCOMPARE(f->Tex1cmb->currentIndex(), 1);
+        QCOMPARE(f->Tex2cmb->currentIndex(), 1);
+    }
+
+    void saveWritesTheMapBackAsPackType1() {
+        // Pack type 2: stored column by column.
+        WriteBytes(fRoot->MapPath("A1.Map"), Bytes({0, 2, 0, 2, 0, 2, 1, 2, 3, 4, 0xFF, 0xFF}));
+        auto f = Start();
+        QCOMPARE(f->MapParams().DecomBytes, Bytes({1, 3, 2, 4}));
+        QTest::mouseClick(f->SaveBtn, Qt::LeftButton);
+        QVERIFY(fErrors.isEmpty());
+        QCOMPARE(ReadBytes(fRoot->MapPath("A1.Map")),
+                 Bytes({0, 1, 0, 2, 0, 2, 1, 3, 2, 4, 0xFF, 0xFF}));
+    }
+
+    void aFailedLoadKeepsTheMapInMemoryAndItsFile() {
+        fRoot->AddMap("A1.Map", 3, 2, TMyByteArray(6, 5));
+        WriteBytes(fRoot->MapPath("B1.Map"), Bytes({0, 1, 0}));
+        fRoot->AddMap("C1.Map", 2, 2, TMyByteArray(4, 9));
+        auto f = Start();
+        Choose(f->LevelCmb, 1);
+        QCOMPARE(fErrors.size(), 1);
+        QCOMPARE(f->LevelCmb->currentIndex(), 0);
+        QCOMPARE(f->MapParams().Width, 3);
+        QCOMPARE(f->DrawGrid1->size(), QSize(3 * 24 + 2, 2 * 24 + 2));
+
+        MoveTo(*f, QPoint(30, 30));
+        QTest::mouseClick(f->DrawGrid1, Qt::LeftButton, {}, Widget(QPoint(30, 30)));
+        QTest::mouseClick(f->SaveBtn, Qt::LeftButton);
+        int32_t w = 0, h = 0;
+        QCOMPARE(LoadMap(fRoot->MapPath("A1.Map"), w, h), Bytes({5, 5, 5, 5, 0, 5}));
+        QCOMPARE(ReadBytes(fRoot->MapPath("B1.Map")), Bytes({0, 1, 0}));
+
+        // The chooser moves on from the map in memory.
+        QTest::keyClick(f->LevelCmb, Qt::Key_End);
+        QCOMPARE(f->LevelCmb->currentIndex(), 2);
+        QCOMPARE(f->MapParams().DecomBytes, TMyByteArray(4, 9));
+        QCOMPARE(fErrors.size(), 1);
+    }
+
+    void aCellBeyondTheItemsShowsTheUnknownPictureAndKeepsItsValue() {
+        fRoot->AddMap("A1.Map", 3, 1, Bytes({60, 0xFE, 49}));
+        auto f = Start();
+        // The highlight goes to the border, off the cells.
+        MoveTo(*f, QPoint(3 * 24, 24));
+        QCOMPARE(f->HLCell(), QPoint(3, 1));
+        QCOMPARE(MapCell(*f, 0, 0), Rgb(UnknownItemPicture()));
+        QCOMPARE(MapCell(*f, 1, 0), Rgb(UnknownItemPicture()));
+        QCOMPARE(MapCell(*f, 2, 0), Item(0, 0, 24));
+        QTest::mouseClick(f->SaveBtn, Qt::LeftButton);
+        int32_t w = 0, h = 0;
+        QCOMPARE(LoadMap(fRoot->MapPath("A1.Map"), w, h), Bytes({60, 0xFE, 49}));
+        QVERIFY(fErrors.isEmpty());
+    }
+
+    void anEmptyMapsFolderOpensAnEmptyWorkspace() {
+        fRoot->MapSets = {{"s", 1, 2}};
+        auto f = Start();
+        QVERIFY2(fErrors.isEmpty(), qPrintable(fErrors.join('\n')));
+        QCOMPARE(f->LevelCmb->count(), 0);
+        QVERIFY(!f->SaveBtn->isEnabled());
+        QVERIFY(f->MapFileName().isEmpty());
+        // Start-up went on: the sets were read and the first applied.
+        QCOMPARE(f->SetsCMB->count(), 1);
+        QCOMPARE(f->Tex1cmb->currentIndex(), 1);
+        QCOMPARE(f->Tex2cmb->currentIndex(), 2);
+        // Nothing to paint, nothing to save.
+        MoveTo(*f, QPoint(10, 10));
+        QTest::mouseClick(f->DrawGrid1, Qt::LeftButton, {}, Widget(QPoint(10, 10)));
+        f->SaveBtnClick();
+        QVERIFY(f->MapParams().DecomBytes.empty());
+        QCOMPARE(QDir(fRoot->MapPath("")).entryList(QDir::Files).size(), 0);
+        QVERIFY(fErrors.isEmpty());
+    }
+
+    void aBrokenFirstMapIsReportedAndStartUpGoesOn() {
+        WriteBytes(fRoot->MapPath("A1.Map"), Bytes({0, 1}));
+        fRoot->AddMap("B1.Map", 2, 2, TMyByteArray(4, 0));
+        fRoot->MapSets = {{"s", 1, 2}};
+        auto f = Start();
+        QCOMPARE(fErrors.size(), 1);
+        QVERIFY2(fErrors[0].contains("A1.Map"), qPrintable(fErrors[0]));
+        QCOMPARE(f->LevelCmb->currentIndex(), -1);
+        QVERIFY(!f->SaveBtn->isEnabled());
+        QCOMPARE(f->SetsCMB->count(), 1);
+        QCOMPARE(f->Tex2cmb->currentIndex(), 2);
+        QTest::keyClick(f->LevelCmb, Qt::Key_End);
+        QCOMPARE(f->MapParams().Width, 2);
+        QVERIFY(f->SaveBtn->isEnabled());
+        QCOMPARE(fErrors.size(), 1);
+    }
+
+    void anEmptyLibraryStillOpensTheMap() {
+        QDir(fRoot->SpritePath("")).removeRecursively();
+        fRoot->AddMap("A1.Map", 2, 2, Bytes({0, 30, 60, 1}));
+        auto f = Start();
+        QVERIFY2(fErrors.isEmpty(), qPrintable(fErrors.join('\n')));
+        QCOMPARE(f->Tex1cmb->count(), 0);
+        QVERIFY(!f->BitBtn1->isEnabled());
+        QCOMPARE(f->MapParams().Width, 2);
+        QVERIFY(f->SaveBtn->isEnabled());
+        QCOMPARE(MapCell(*f, 1, 1).pixel(5, 5), PaletteColor(0, 0));
+        Choose(f->FirstPalCmb, 1);
+        QVERIFY(fErrors.isEmpty());
+    }
 };
 
 VELKORA_GUI_TEST_MAIN(MapFrmTest)

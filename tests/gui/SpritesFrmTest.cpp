@@ -1,7 +1,542 @@
+// The sprite workbench driven through its controls, with the palette-set frame docked into it as
+// the main window does, on small data roots built with the project's own writers.
+
+#include "workbench/SpritesFrm.h"
+#include "palettes/BmpMaker.h"
+#include "palettes/ChangePalletteFrm.h"
+#include "shell/Application.h"
+#include "sprites/CompDecompUnit.h"
+#include "sprites/SpriteEditor.h"
 #include "tests/gui/GuiTestMain.h"
+#include "tests/support/DataRoot.h"
+#include "tests/support/TestSupport.h"
+
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QPushButton>
+#include <QWheelEvent>
+
+#include <memory>
+
+using namespace velkora;
+
+namespace {
+
+const TMyArray LibraryWords = test::PatternWords(100, 1);            // A1.spr, compressed
+const TMyArray SecondWords = test::PatternWords(30, 2);              // A2.spr, uncompressed
+const TMyArray TinyWords = {0x1234, 0x5678, 0x9ABC, 0xDEF0, 0x0F0F}; // B7.spr: no whole tile
+
+// The palette sets of the data root; set 0, selected at start, is the identity.
+TPalletteArray Reversed() {
+    TPalletteArray m{};
+    for (int c = 0; c < 16; ++c)
+        m[size_t(c)] = 15 - c;
+    return m;
+}
+TPalletteArray Rotated() {
+    TPalletteArray m{};
+    for (int c = 0; c < 16; ++c)
+        m[size_t(c)] = (c + 5) % 16;
+    return m;
+}
+
+// Every pixel of Words through the mapping m.
+TMyArray Mapped(const TMyArray& Words, const TPalletteArray& m) {
+    TMyArray Out(Words.size());
+    for (size_t i = 0; i < Words.size(); ++i) {
+        uint16_t w = 0;
+        for (int k = 3; k >= 0; --k)
+            w = uint16_t((w << 4) | (m[size_t((Words[i] >> (4 * k)) & 15)] & 15));
+        Out[i] = w;
+    }
+    return Out;
+}
+
+// What the bitmap maker draws for these words in the workbench's 230 x 96 view.
+QImage Rendered(const TMyArray& Words, int Size, int PalI, bool IsCW) {
+    TSpriteInfo s;
+    s.Bytes = Words;
+    s.GenerateBlocArray();
+    QImage B;
+    MakeBMPImage(B, s.BlocksArray, SpriteSize[size_t(Size)], PalI, IsCW, 230, 96);
+    return B;
+}
+
+// Empty when the two pictures agree in size, colour table and every pixel index.
+QString IndexedDifference(const QImage& Got, const QImage& Want) {
+    if (Got.size() != Want.size())
+        return QStringLiteral("size %1x%2, want %3x%4")
+            .arg(Got.width())
+            .arg(Got.height())
+            .arg(Want.width())
+            .arg(Want.height());
+    if (Got.colorTable() != Want.colorTable())
+        return QStringLiteral("colour tables differ");
+    for (int y = 0; y < Want.height(); ++y)
+        for (int x = 0; x < Want.width(); ++x)
+            if (Got.pixelIndex(x, y) != Want.pixelIndex(x, y))
+                return QStringLiteral("pixel (%1, %2) is %3, want %4")
+                    .arg(x)
+                    .arg(y)
+                    .arg(Got.pixelIndex(x, y))
+                    .arg(Want.pixelIndex(x, y));
+    return QString();
+}
+
+// Empty when the picture on screen shows Want's colours 1:1 from Image1's top left corner.
+QString ShownDifference(const QLabel* Image1, const QImage& Want) {
+    const QImage Shown = Image1->pixmap().toImage();
+    if (Shown.size() != Want.size())
+        return QStringLiteral("shown %1x%2").arg(Shown.width()).arg(Shown.height());
+    for (int y = 0; y < Want.height(); ++y)
+        for (int x = 0; x < Want.width(); ++x)
+            if ((Shown.pixel(x, y) & 0xFFFFFF) != (Want.pixel(x, y) & 0xFFFFFF))
+                return QStringLiteral("shown pixel (%1, %2) differs").arg(x).arg(y);
+    return QString();
+}
+
+// Moves a selection-only combo box to item Index with the arrow keys, as a user would.
+void Choose(QComboBox* Box, int Index) {
+    while (Box->currentIndex() < Index)
+        QTest::keyClick(Box, Qt::Key_Down);
+    while (Box->currentIndex() > Index)
+        QTest::keyClick(Box, Qt::Key_Up);
+}
+
+} // namespace
+
+// Checks what the workbench shows and ends the test function at the first difference.
+#define VERIFY_SHOWS(Words)                                                                        \
+    do {                                                                                           \
+        VerifyShows(Words);                                                                        \
+        if (QTest::currentTestFailed())                                                            \
+            return;                                                                                \
+    } while (false)
 
 class SpritesFrmTest : public QObject {
     Q_OBJECT
+
+    std::unique_ptr<test::TempDir> fDir;
+    std::unique_ptr<test::DataRoot> fRoot;
+    QString fOldDir;
+    QStringList fErrors;
+    TSpriteFrm* fFrm = nullptr;
+
+    // Creates the workbench and the palette-set frame in the main window's order and shows the
+    // workbench.
+    void Start() {
+        QDir::setCurrent(fRoot->Root());
+        SpriteEditorInitialization();
+        fFrm = new TSpriteFrm();
+        fChPalFrm = new TChPalFrm();
+        fChPalFrm->setParent(fFrm->PalPanel);
+        fFrm->PalPanel->layout()->addWidget(fChPalFrm);
+        fChPalFrm->hide();
+        fChPalFrm->show();
+        fFrm->show();
+        QVERIFY(QTest::qWaitForWindowExposed(fFrm));
+    }
+
+    // The shown picture is exactly what the bitmap maker draws for Words with the workbench's
+    // size and direction and the frame's second palette.
+    void VerifyShows(const TMyArray& Words) {
+        QCOMPARE(fFrm->SpriteInfo().Bytes, Words);
+        const QImage Want = Rendered(Words, fFrm->SizeCmb->currentIndex(),
+                                     fChPalFrm->SecondPalIndex(), fFrm->CwCmb->currentIndex() == 0);
+        const QString d = IndexedDifference(fFrm->BMP(), Want);
+        QVERIFY2(d.isEmpty(), qPrintable(d));
+        const QString s = ShownDifference(fFrm->Image1, Want);
+        QVERIFY2(s.isEmpty(), qPrintable(s));
+        QCOMPARE(fFrm->Image1->size(), QSize(230, 96));
+    }
+
+    void SelectSet(int Index) { Choose(fChPalFrm->PalCmb, Index); }
+
+    void ImportFile(const QString& FileName) {
+        fFrm->OpenDialog1 = [FileName] { return FileName; };
+        QTest::mouseClick(fFrm->LoadFromIdaBtn, Qt::LeftButton);
+    }
+
+private slots:
+    void initTestCase() {
+        fOldDir = QDir::currentPath();
+        TApplication::SetErrorSink([this](const QString& m) { fErrors << m; });
+    }
+
+    void init() {
+        fErrors.clear();
+        fDir = std::make_unique<test::TempDir>();
+        fRoot = std::make_unique<test::DataRoot>(fDir->path());
+        for (int p = 0; p < 4; ++p)
+            fRoot->Palettes.push_back(test::DistinctPalette(p));
+        fRoot->PalSets = {IdentityPallette(), Reversed(), Rotated()};
+        fRoot->WriteParams();
+        fRoot->AddSprite("A1.spr", LibraryWords, true);
+        fRoot->AddSprite("A2.spr", SecondWords, false);
+        fRoot->AddSprite("B7.spr", TinyWords, false);
+    }
+
+    void cleanup() {
+        delete fFrm;
+        fFrm = nullptr;
+        QVERIFY(fChPalFrm == nullptr); // the frame went with the workbench it was docked into
+        QVERIFY(XMLDocument == nullptr);
+        SpriteEditorFinalization();
+        QDir::setCurrent(fOldDir);
+    }
+
+    void theFormIsLaidOutAsDesigned() {
+        Start();
+        QCOMPARE(fFrm->size(), QSize(656, 436));
+        const struct {
+            QWidget* w;
+            QRect r;
+        } Geometry[] = {
+            {fFrm->Panel2, {12, 8, 133, 81}},         {fFrm->ComboBox1, {4, 27, 124, 21}},
+            {fFrm->CheckBox1, {6, 58, 86, 17}},       {fFrm->BitBtn4, {105, 51, 23, 25}},
+            {fFrm->Panel1, {143, 8, 114, 81}},        {fFrm->SaveToIdaBtn, {4, 27, 108, 25}},
+            {fFrm->LoadFromIdaBtn, {4, 54, 108, 25}}, {fFrm->Panel3, {12, 95, 129, 100}},
+            {fFrm->SizeCmb, {56, 12, 60, 21}},        {fFrm->PalCmb, {56, 39, 60, 21}},
+            {fFrm->CwCmb, {56, 66, 60, 21}},          {fFrm->Panel4, {147, 95, 234, 100}},
+            {fFrm->Image1, {2, 2, 230, 96}},          {fFrm->PalPanel, {8, 201, 525, 171}},
+        };
+        for (const auto& g : Geometry)
+            QVERIFY2(g.w->geometry() == g.r, qPrintable(g.w->objectName()));
+        QCOMPARE(fFrm->Label6->text(), QString("Select item"));
+        QCOMPARE(fFrm->Label3->text(), QString("Edit"));
+        QCOMPARE(fFrm->Label1->text(), QString("Size"));
+        QCOMPARE(fFrm->Label4->text(), QString("Pallette"));
+        QCOMPARE(fFrm->Label5->text(), QString("Direction"));
+        QCOMPARE(fFrm->SaveToIdaBtn->text(), QString("Save"));
+        QCOMPARE(fFrm->LoadFromIdaBtn->text(), QString("Open"));
+        QCOMPARE(fFrm->CheckBox1->text(), QString("Compressed"));
+        QVERIFY(fFrm->BitBtn4->text().isEmpty());
+        QVERIFY(!fFrm->BitBtn4->icon().isNull());
+        QCOMPARE(fFrm->BitBtn4->iconSize(), QSize(16, 16));
+        for (QComboBox* Box : {fFrm->ComboBox1, fFrm->SizeCmb, fFrm->PalCmb, fFrm->CwCmb})
+            QVERIFY2(!Box->isEditable(), qPrintable(Box->objectName()));
+        QCOMPARE(fFrm->ImageList1.size(), 0);
+        // The frame fills its panel.
+        QCOMPARE(fChPalFrm->parentWidget(), static_cast<QWidget*>(fFrm->PalPanel));
+        QCOMPARE(fChPalFrm->geometry(), QRect(0, 0, 525, 171));
+    }
+
+    void startUpShowsTheFirstSpriteWithTheDefaults() {
+        Start();
+        QVERIFY2(fErrors.isEmpty(), qPrintable(fErrors.join('\n')));
+        QCOMPARE(XMLDocument, &fFrm->XMLDocument1);
+        QCOMPARE(fFrm->XMLDocument1.FileName, QString("XMLParams.xml"));
+        QCOMPARE(PalletteArray.size(), size_t(4));
+        QCOMPARE(fFrm->SizeCmb->currentText(), QString("24x24"));
+        QCOMPARE(fFrm->CwCmb->currentText(), QString("CW"));
+        QCOMPARE(fFrm->PalCmb->count(), 4);
+        QCOMPARE(fFrm->PalCmb->currentText(), QString("2"));
+        QVERIFY(fFrm->CheckBox1->isChecked());
+        QCOMPARE(fFrm->ComboBox1->count(), 3);
+        QCOMPARE(fFrm->ComboBox1->itemText(0), QString("A1.spr"));
+        QCOMPARE(fFrm->ComboBox1->itemText(2), QString("B7.spr"));
+        QCOMPARE(fFrm->ComboBox1->currentIndex(), 0);
+        QVERIFY(fFrm->BitBtn4->isEnabled());
+        QVERIFY(fFrm->SaveToIdaBtn->isEnabled());
+        VERIFY_SHOWS(LibraryWords);
+    }
+
+    void sizeDirectionAndPaletteChangesRenderWhatTheBitmapMakerDraws() {
+        Start();
+        for (int Cw = 0; Cw < 2; ++Cw) {
+            Choose(fFrm->CwCmb, Cw);
+            for (int Size = 0; Size < 5; ++Size) {
+                Choose(fFrm->SizeCmb, Size);
+                VERIFY_SHOWS(LibraryWords);
+            }
+        }
+        // The workbench's own palette list renders with the frame's palette all the same.
+        const QImage Before = fFrm->BMP();
+        Choose(fFrm->PalCmb, 0);
+        QCOMPARE(fFrm->BMP(), Before);
+        VERIFY_SHOWS(LibraryWords);
+        QVERIFY2(fErrors.isEmpty(), qPrintable(fErrors.join('\n')));
+    }
+
+    void theFramesPalettesRenderWhatTheBitmapMakerDraws() {
+        Start();
+        Choose(fFrm->SizeCmb, 1);
+        // The second palette from the palette list opened under its selector.
+        QTest::mouseMove(fChPalFrm->SecondCmbIcon, fChPalFrm->SecondCmbIcon->rect().center());
+        QTest::mouseClick(fChPalFrm->SecondCmbIcon, Qt::LeftButton);
+        QVERIFY(fChPalFrm->fFirstPalCMB->isVisible());
+        QTest::mouseClick(fChPalFrm->fFirstPalCMB->Item(3), Qt::LeftButton);
+        QCOMPARE(fChPalFrm->SecondPalIndex(), 3);
+        VERIFY_SHOWS(LibraryWords);
+        QCOMPARE(fFrm->BMP().colorTable(), ColorTable(3));
+
+        // The wheel over the first selector moves both palettes down to the first.
+        QTest::mouseMove(fChPalFrm->CmbIcon, fChPalFrm->CmbIcon->rect().center());
+        for (int i = 0; i < 2; ++i) {
+            const QPointF At = fChPalFrm->CmbIcon->rect().center();
+            QWheelEvent e(At, fChPalFrm->CmbIcon->mapToGlobal(At), QPoint(), QPoint(0, 120),
+                          Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+            QApplication::sendEvent(fChPalFrm->CmbIcon, &e);
+        }
+        QCOMPARE(fChPalFrm->SecondPalIndex(), 0);
+        VERIFY_SHOWS(LibraryWords);
+        QCOMPARE(fFrm->BMP().colorTable(), ColorTable(0));
+
+        // A recoloured sprite keeps its colours through a palette change.
+        SelectSet(2);
+        QTest::mouseMove(fChPalFrm->SecondCmbIcon, fChPalFrm->SecondCmbIcon->rect().center());
+        QTest::mouseClick(fChPalFrm->SecondCmbIcon, Qt::LeftButton);
+        QTest::mouseClick(fChPalFrm->fFirstPalCMB->Item(1), Qt::LeftButton);
+        QCOMPARE(fChPalFrm->SecondPalIndex(), 1);
+        VERIFY_SHOWS(Mapped(LibraryWords, Rotated()));
+        QVERIFY2(fErrors.isEmpty(), qPrintable(fErrors.join('\n')));
+    }
+
+    void aSetChangeRecoloursTheLibrarySprite() {
+        Start();
+        SelectSet(1);
+        VERIFY_SHOWS(Mapped(LibraryWords, Reversed()));
+        // Always from the sprite as loaded, never a composition of mappings.
+        SelectSet(2);
+        VERIFY_SHOWS(Mapped(LibraryWords, Rotated()));
+        SelectSet(0);
+        VERIFY_SHOWS(LibraryWords);
+        // Another sprite gets the selected set as it is loaded.
+        SelectSet(2);
+        Choose(fFrm->ComboBox1, 1);
+        VERIFY_SHOWS(Mapped(SecondWords, Rotated()));
+        QVERIFY2(fErrors.isEmpty(), qPrintable(fErrors.join('\n')));
+    }
+
+    void anImportIsShownUntilASetChangeOrResetBringsBackTheLibrarySprite() {
+        Start();
+        const TMyArray Edited = test::PatternWords(40, 9);
+        const QString EditFile = fDir->file("sprite.edt");
+        test::WriteBytes(EditFile, EditFileImage(Edited));
+        ImportFile(EditFile);
+        VERIFY_SHOWS(Edited);
+
+        // Cancelling the dialog changes nothing.
+        ImportFile(QString());
+        VERIFY_SHOWS(Edited);
+
+        // The swapper still holds the library sprite.
+        SelectSet(1);
+        VERIFY_SHOWS(Mapped(LibraryWords, Reversed()));
+
+        // "Reset" reloads the library file.
+        ImportFile(EditFile);
+        VERIFY_SHOWS(Edited);
+        QTest::mouseClick(fChPalFrm->Resetbtn, Qt::LeftButton);
+        VERIFY_SHOWS(LibraryWords);
+
+        // An edit file of odd length loses its last byte.
+        TMyByteArray Odd = EditFileImage(Edited);
+        Odd.push_back(0xAB);
+        test::WriteBytes(EditFile, Odd);
+        ImportFile(EditFile);
+        VERIFY_SHOWS(Edited);
+        QVERIFY2(fErrors.isEmpty(), qPrintable(fErrors.join('\n')));
+    }
+
+    void aFailingImportIsReportedAndKeepsTheCurrentSprite() {
+        Start();
+        SelectSet(2);
+        const QImage Before = fFrm->BMP();
+        const QString Missing = fDir->file("missing.edt");
+        ImportFile(Missing);
+        QCOMPARE(fErrors.size(), 1);
+        QVERIFY2(fErrors.first().startsWith(QString("Cannot open file \"%1\". ").arg(Missing)),
+                 qPrintable(fErrors.first()));
+        VERIFY_SHOWS(Mapped(LibraryWords, Rotated()));
+        QCOMPARE(fFrm->BMP(), Before);
+    }
+
+    void theEditFileHoldsTheCurrentWords() {
+        Start();
+        const QString EditFile = fDir->file("out.edt");
+        test::WriteBytes(EditFile,
+                         test::Bytes({1,  2,  3,  4,  5,  6,  7,  8,  9,  10, 11, 12, 13,
+                                      14, 15, 16, 17, 18, 19, 20, 21, 22, 23, 24, 25, 26}));
+        SelectSet(1);
+        fFrm->SaveDialog1 = [EditFile] { return EditFile; };
+        QTest::mouseClick(fFrm->SaveToIdaBtn, Qt::LeftButton);
+        // Replaced without a question, with the recoloured words.
+        QCOMPARE(test::ReadBytes(EditFile), EditFileImage(Mapped(LibraryWords, Reversed())));
+
+        // Cancelling writes nothing.
+        QFile::remove(EditFile);
+        fFrm->SaveDialog1 = [] { return QString(); };
+        QTest::mouseClick(fFrm->SaveToIdaBtn, Qt::LeftButton);
+        QVERIFY(!QFile::exists(EditFile));
+        QVERIFY2(fErrors.isEmpty(), qPrintable(fErrors.join('\n')));
+    }
+
+    void aLibrarySaveWritesTheCurrentWordsCompressedOrNot() {
+        Start();
+        const TMyArray Edited = test::PatternWords(24, 5);
+        const QString EditFile = fDir->file("in.edt");
+        test::WriteBytes(EditFile, EditFileImage(Edited));
+        ImportFile(EditFile);
+
+        // Compressed: the encoder's bytes in Sprites/A1.spr under the data root.
+        QTest::mouseClick(fFrm->BitBtn4, Qt::LeftButton);
+        QCOMPARE(test::ReadBytes(fRoot->SpritePath("A1.spr")), Compress(Edited));
+        Choose(fFrm->ComboBox1, 1);
+        VERIFY_SHOWS(SecondWords);
+        Choose(fFrm->ComboBox1, 0);
+        VERIFY_SHOWS(Edited);
+
+        // Uncompressed, recoloured.
+        QTest::mouseClick(fFrm->CheckBox1, Qt::LeftButton);
+        QVERIFY(!fFrm->CheckBox1->isChecked());
+        SelectSet(1);
+        const TMyArray Recoloured = Mapped(Edited, Reversed());
+        VERIFY_SHOWS(Recoloured);
+        QTest::mouseClick(fFrm->BitBtn4, Qt::LeftButton);
+        QCOMPARE(test::ReadBytes(fRoot->SpritePath("A1.spr")),
+                 UncompressedSpriteImage(Recoloured, Recoloured.size() / 16));
+        SelectSet(0);
+        Choose(fFrm->ComboBox1, 1);
+        Choose(fFrm->ComboBox1, 0);
+        VERIFY_SHOWS(Recoloured);
+        QVERIFY2(fErrors.isEmpty(), qPrintable(fErrors.join('\n')));
+
+        // A library file that cannot be written is reported, and nothing is written.
+        QVERIFY(QDir(fRoot->Root()).rename("Sprites", "Gone"));
+        QTest::mouseClick(fFrm->BitBtn4, Qt::LeftButton);
+        QCOMPARE(fErrors.size(), 1);
+        QVERIFY2(fErrors.first().startsWith("Cannot create file"), qPrintable(fErrors.first()));
+        QVERIFY(!QDir(fRoot->Root()).exists("Sprites"));
+        QCOMPARE(test::ReadBytes(fRoot->Root() + "/Gone/A1.spr"),
+                 UncompressedSpriteImage(Recoloured, Recoloured.size() / 16));
+        QVERIFY(QDir(fRoot->Root()).rename("Gone", "Sprites"));
+    }
+
+    void aSpriteWithoutAWholeTileShowsNoPicture() {
+        Start();
+        Choose(fFrm->ComboBox1, 2);
+        QCOMPARE(fFrm->SpriteInfo().Bytes, TinyWords);
+        QVERIFY(fFrm->SpriteInfo().BlocksArray.empty());
+        // Not the picture of the sprite shown before.
+        QVERIFY(fFrm->BMP().isNull());
+        QVERIFY(fFrm->Image1->pixmap().isNull());
+        QCOMPARE(fFrm->Image1->size(), QSize(230, 96));
+        Choose(fFrm->SizeCmb, 0);
+        Choose(fFrm->CwCmb, 1);
+        QVERIFY(fFrm->BMP().isNull());
+
+        // Recolouring and export still work on its words.
+        SelectSet(1);
+        QCOMPARE(fFrm->SpriteInfo().Bytes, Mapped(TinyWords, Reversed()));
+        QVERIFY(fFrm->BMP().isNull());
+        const QString EditFile = fDir->file("tiny.edt");
+        fFrm->SaveDialog1 = [EditFile] { return EditFile; };
+        QTest::mouseClick(fFrm->SaveToIdaBtn, Qt::LeftButton);
+        QCOMPARE(test::ReadBytes(EditFile), EditFileImage(Mapped(TinyWords, Reversed())));
+
+        // Back to a sprite with tiles.
+        Choose(fFrm->ComboBox1, 0);
+        VERIFY_SHOWS(Mapped(LibraryWords, Reversed()));
+        QVERIFY2(fErrors.isEmpty(), qPrintable(fErrors.join('\n')));
+    }
+
+    void everyShowReloadsTheSelectedSpriteFromDisk() {
+        Start();
+        const QString EditFile = fDir->file("in.edt");
+        test::WriteBytes(EditFile, EditFileImage(test::PatternWords(12, 3)));
+        ImportFile(EditFile);
+        fFrm->hide();
+        fFrm->show();
+        VERIFY_SHOWS(LibraryWords);
+
+        // A mapping edited entry by entry is discarded; the selected set is applied again.
+        TPalletteArray Edit = IdentityPallette();
+        Edit[3] = 9;
+        fChPalFrm->SetPalletteSet(Edit);
+        fChPalFrm->OnSetPalSwap()(4, 10);
+        VERIFY_SHOWS(Mapped(LibraryWords, Edit));
+        fFrm->hide();
+        fFrm->show();
+        VERIFY_SHOWS(LibraryWords);
+
+        // The file is read anew.
+        const TMyArray Changed = test::PatternWords(50, 7);
+        fRoot->AddSprite("A1.spr", Changed, true);
+        fFrm->hide();
+        fFrm->show();
+        VERIFY_SHOWS(Changed);
+        QVERIFY2(fErrors.isEmpty(), qPrintable(fErrors.join('\n')));
+    }
+
+    void theSelectedSetAppliesFromTheSecondShowOn() {
+        fRoot->PalSets = {Reversed(), IdentityPallette()};
+        fRoot->WriteParams();
+        Start();
+        // The callbacks are registered after the first load.
+        VERIFY_SHOWS(LibraryWords);
+        fFrm->hide();
+        fFrm->show();
+        VERIFY_SHOWS(Mapped(LibraryWords, Reversed()));
+        QVERIFY2(fErrors.isEmpty(), qPrintable(fErrors.join('\n')));
+    }
+
+    void aSpriteThatCannotBeReadLeavesTheWorkbenchWorking() {
+        // A folder named like a sprite file sorts first and fails to open.
+        QVERIFY(QDir(fRoot->SpritePath(QString())).mkdir("A0.spr"));
+        Start();
+        QCOMPARE(fFrm->ComboBox1->itemText(0), QString("A0.spr"));
+        QCOMPARE(fErrors.size(), 1);
+        QVERIFY2(fErrors.first().startsWith("Cannot open file"), qPrintable(fErrors.first()));
+        QVERIFY(fFrm->BMP().isNull());
+        fErrors.clear();
+        // The frame still reaches the workbench.
+        Choose(fFrm->ComboBox1, 1);
+        VERIFY_SHOWS(LibraryWords);
+        SelectSet(1);
+        VERIFY_SHOWS(Mapped(LibraryWords, Reversed()));
+        QVERIFY2(fErrors.isEmpty(), qPrintable(fErrors.join('\n')));
+    }
+
+    void anEmptyLibraryShowsNoPictureAndCannotBeSaved() {
+        for (const char* Name : {"A1.spr", "A2.spr", "B7.spr"})
+            QVERIFY(QFile::remove(fRoot->SpritePath(Name)));
+        Start();
+        QVERIFY2(fErrors.isEmpty(), qPrintable(fErrors.join('\n')));
+        QCOMPARE(fFrm->ComboBox1->count(), 0);
+        QVERIFY(fFrm->BMP().isNull());
+        QVERIFY(fFrm->Image1->pixmap().isNull());
+        QVERIFY(!fFrm->BitBtn4->isEnabled());
+        QVERIFY(!fFrm->SaveToIdaBtn->isEnabled());
+        QVERIFY(fFrm->LoadFromIdaBtn->isEnabled());
+        // The frame's controls act on the empty sprite without an error.
+        SelectSet(1);
+        QTest::mouseClick(fChPalFrm->Resetbtn, Qt::LeftButton);
+        Choose(fFrm->SizeCmb, 4);
+        fFrm->hide();
+        fFrm->show();
+        QVERIFY(fFrm->BMP().isNull());
+        QVERIFY2(fErrors.isEmpty(), qPrintable(fErrors.join('\n')));
+    }
+
+    void aFrameThatOutlivesTheWorkbenchReachesItNoMore() {
+        Start();
+        TXMLDocument Other;
+        XMLDocument = &Other;
+        fChPalFrm->setParent(nullptr);
+        delete fFrm;
+        fFrm = nullptr;
+        // Only the workbench that published the document withdraws it.
+        QCOMPARE(XMLDocument, &Other);
+        XMLDocument = nullptr;
+        // The callbacks the workbench left on the frame do nothing now.
+        SelectSet(1);
+        QTest::mouseClick(fChPalFrm->Resetbtn, Qt::LeftButton);
+        fChPalFrm->OnChangeFirstPal()();
+        delete fChPalFrm;
+        QVERIFY2(fErrors.isEmpty(), qPrintable(fErrors.join('\n')));
+    }
 };
 
 VELKORA_GUI_TEST_MAIN(SpritesFrmTest)

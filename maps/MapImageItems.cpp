@@ -1,0 +1,163 @@
+#include "maps/MapImageItems.h"
+
+#include "palettes/BmpMaker.h"
+
+#include <cstring>
+#include <new>
+
+namespace velkora {
+
+namespace {
+
+QImage NewImage(int w, int h, QImage::Format Format) {
+    QImage Image(w, h, Format);
+    if (Image.isNull())
+        throw std::bad_alloc();
+    return Image;
+}
+
+} // namespace
+
+// ---- TMapImageItems -------------------------------------------------------------------------
+
+TMapImageItems::TMapImageItems() : fItemBmp(NewImage(ItemSize, ItemSize, QImage::Format_Indexed8)) {
+    fItemBmp.setColorTable(ColorTable(0));
+    fItemBmp.fill(0);
+}
+
+TMapImageItems::~TMapImageItems() = default;
+
+void TMapImageItems::SetSpriteInfo(const TSpriteInfo& Value) {
+    fSpriteInfo = Value;
+    Refresh();
+}
+
+void TMapImageItems::Refresh() {
+    MakeBMPImage(fFullBmp, fSpriteInfo.BlocksArray, SpriteSize[2], fPaletteIndex, true, StripWidth,
+                 StripHeight);
+}
+
+QImage& TMapImageItems::GetItem(int i) {
+    fItemBmp.setColorTable(fFullBmp.isNull() ? ColorTable(fPaletteIndex) : fFullBmp.colorTable());
+    // Only items that lie wholly inside the strip are copied; nothing outside it is read.
+    const bool Inside = !fFullBmp.isNull() && fFullBmp.format() == QImage::Format_Indexed8 &&
+                        fFullBmp.width() >= ItemSize && i >= 0 &&
+                        i <= (fFullBmp.height() - ItemSize) / ItemSize;
+    if (!Inside) {
+        fItemBmp.fill(0);
+        return fItemBmp;
+    }
+    const int Top = i * ItemSize;
+    for (int y = 0; y < ItemSize; ++y)
+        std::memcpy(fItemBmp.scanLine(y), fFullBmp.constScanLine(Top + y), ItemSize);
+    return fItemBmp;
+}
+
+// ---- Cell pictures --------------------------------------------------------------------------
+
+const QImage& UnknownItemPicture() {
+    static const QImage Picture = [] {
+        QImage p = NewImage(MapCellSize, MapCellSize, QImage::Format_RGB32);
+        for (int y = 0; y < MapCellSize; ++y) {
+            QRgb* Line = reinterpret_cast<QRgb*>(p.scanLine(y));
+            for (int x = 0; x < MapCellSize; ++x)
+                Line[x] = ((x / 4 + y / 4) & 1) ? qRgb(0x48, 0x48, 0x48) : qRgb(0x20, 0x20, 0x20);
+        }
+        // A cross two pixels thick from corner to corner.
+        for (int k = 0; k < MapCellSize; ++k) {
+            for (int d = 0; d < 2; ++d) {
+                const int x = qMin(k + d, MapCellSize - 1);
+                p.setPixel(x, k, qRgb(0xE0, 0x10, 0x10));
+                p.setPixel(MapCellSize - 1 - x, k, qRgb(0xE0, 0x10, 0x10));
+            }
+        }
+        return p;
+    }();
+    return Picture;
+}
+
+QImage CellPicture(TMapImageItems& Items1, TMapImageItems& Items2, int Value) {
+    if (Value < 0 || Value >= MapItemCount)
+        return UnknownItemPicture();
+    const QImage& Item = Value < TMapImageItems::SpriteCount
+                             ? Items1.Item(Value)
+                             : Items2.Item(Value - TMapImageItems::SpriteCount);
+    QImage Picture = Item.convertToFormat(QImage::Format_RGB32);
+    if (Picture.isNull())
+        throw std::bad_alloc();
+    return Picture;
+}
+
+void DrawHighlightFrame(QImage& Picture) {
+    if (Picture.width() < 23 || Picture.height() < 23)
+        return;
+    if (Picture.format() != QImage::Format_RGB32 && Picture.format() != QImage::Format_ARGB32)
+        Picture = Picture.convertToFormat(QImage::Format_RGB32);
+    const QRgb Red = qRgb(255, 0, 0);
+    for (int k = 0; k <= 22; ++k) {
+        Picture.setPixel(0, k, Red);
+        Picture.setPixel(22, k, Red);
+        Picture.setPixel(k, 0, Red);
+        Picture.setPixel(k, 22, Red);
+    }
+}
+
+TMapCellPictures::TMapCellPictures() {
+    QImage Blank = NewImage(MapCellSize, MapCellSize, QImage::Format_RGB32);
+    Blank.fill(PaletteColor(0, 0));
+    fPictures.fill(Blank);
+}
+
+void TMapCellPictures::RebuildTexture(int Texture, TMapImageItems& Items) {
+    const int First = Texture == 0 ? 0 : TMapImageItems::SpriteCount;
+    for (int i = 0; i < TMapImageItems::SpriteCount; ++i) {
+        QImage Picture = Items.Item(i).convertToFormat(QImage::Format_RGB32);
+        if (Picture.isNull())
+            throw std::bad_alloc();
+        fPictures[size_t(First + i)] = Picture;
+    }
+}
+
+void TMapCellPictures::Rebuild(TMapImageItems& Items1, TMapImageItems& Items2) {
+    RebuildTexture(0, Items1);
+    RebuildTexture(1, Items2);
+}
+
+// ---- The whole map --------------------------------------------------------------------------
+
+QImage RenderMap(const TMyByteArray& Cells, int32_t w, int32_t h,
+                 const TMapCellPictures& Pictures) {
+    if (w <= 0 || h <= 0)
+        throw EFormatError(
+            QStringLiteral("A map of %1 x %2 cells has nothing to draw").arg(w).arg(h));
+    if (Cells.size() != size_t(w) * size_t(h))
+        throw EFormatError(QStringLiteral("A map of %1 x %2 cells cannot hold %3 cells")
+                               .arg(w)
+                               .arg(h)
+                               .arg(Cells.size()));
+    const int64_t Width = int64_t(w) * MapCellSize;
+    const int64_t Height = int64_t(h) * MapCellSize;
+    if (Width * Height > MaxMapImagePixels)
+        throw EFormatError(QStringLiteral("A map of %1 x %2 cells makes a picture of %3 x %4 "
+                                          "pixels, more than the %5 pixels allowed")
+                               .arg(w)
+                               .arg(h)
+                               .arg(Width)
+                               .arg(Height)
+                               .arg(MaxMapImagePixels));
+    QImage Image = NewImage(int(Width), int(Height), QImage::Format_RGB32);
+    uchar* const Bits = Image.bits();
+    const size_t Stride = size_t(Image.bytesPerLine());
+    constexpr size_t CellBytes = MapCellSize * sizeof(QRgb);
+    for (int32_t r = 0; r < h; ++r) {
+        for (int32_t c = 0; c < w; ++c) {
+            const QImage& Picture = Pictures.Picture(Cells[size_t(r) * size_t(w) + size_t(c)]);
+            uchar* Dest = Bits + size_t(r) * MapCellSize * Stride + size_t(c) * CellBytes;
+            for (int y = 0; y < MapCellSize; ++y, Dest += Stride)
+                std::memcpy(Dest, Picture.constScanLine(y), CellBytes);
+        }
+    }
+    return Image;
+}
+
+} // namespace velkora
