@@ -13,7 +13,8 @@ const char Usage[] =
     "  velkora-tool library list [--root DIR]\n"
     "      Lists DIR/Sprites (DIR: the current directory) in library order, one name a line.\n";
 
-int List(QStringList Args) {
+int List(const QStringList& Arguments) {
+    QStringList Args = Arguments;
     const QString Root = TakeOption(Args, QStringLiteral("--root"), GetCurrentDir());
     ExpectArgs(Args, 0, "velkora-tool library list [--root DIR]");
     // A missing Sprites folder is an empty library, but a data root that is not there at all is
@@ -30,11 +31,7 @@ int List(QStringList Args) {
 }
 
 int Run(const QStringList& Args) {
-    if (Args.isEmpty())
-        throw UsageError(QStringLiteral("library needs a command: list"));
-    if (Args.first() == QLatin1String("list"))
-        return List(Args.mid(1));
-    throw UsageError(QStringLiteral("unknown library command \"%1\"").arg(Args.first()));
+    return Dispatch("library", {{"list", List}}, Args);
 }
 
 } // namespace

@@ -70,19 +70,9 @@ int Info(const QStringList& Args) {
 }
 
 int Run(const QStringList& Args) {
-    if (Args.isEmpty())
-        throw UsageError(QStringLiteral("map needs a command: decode, encode, info or render"));
-    const QString Command = Args.first();
-    const QStringList Rest = Args.mid(1);
-    if (Command == QLatin1String("decode"))
-        return Decode(Rest);
-    if (Command == QLatin1String("encode"))
-        return Encode(Rest);
-    if (Command == QLatin1String("info"))
-        return Info(Rest);
-    if (Command == QLatin1String("render"))
-        return MapRender(Rest);
-    throw UsageError(QStringLiteral("unknown map command \"%1\"").arg(Command));
+    return Dispatch("map",
+                    {{"decode", Decode}, {"encode", Encode}, {"info", Info}, {"render", MapRender}},
+                    Args);
 }
 
 } // namespace

@@ -44,19 +44,9 @@ int Pack(const QStringList& Args) {
 }
 
 int Run(const QStringList& Args) {
-    if (Args.isEmpty())
-        throw UsageError(QStringLiteral("sprite needs a command: decode, encode, pack or render"));
-    const QString Command = Args.first();
-    const QStringList Rest = Args.mid(1);
-    if (Command == QLatin1String("decode"))
-        return Decode(Rest);
-    if (Command == QLatin1String("encode"))
-        return Encode(Rest);
-    if (Command == QLatin1String("pack"))
-        return Pack(Rest);
-    if (Command == QLatin1String("render"))
-        return SpriteRender(Rest);
-    throw UsageError(QStringLiteral("unknown sprite command \"%1\"").arg(Command));
+    return Dispatch(
+        "sprite",
+        {{"decode", Decode}, {"encode", Encode}, {"pack", Pack}, {"render", SpriteRender}}, Args);
 }
 
 } // namespace

@@ -4,6 +4,21 @@
 
 namespace velkora::tool {
 
+int Dispatch(const char* Group, std::initializer_list<SubCommand> Commands,
+             const QStringList& Args) {
+    QStringList Names;
+    for (const SubCommand& c : Commands)
+        Names << QLatin1String(c.Name);
+    if (Args.isEmpty())
+        throw UsageError(QStringLiteral("%1 needs a command: %2")
+                             .arg(QLatin1String(Group), Names.join(QStringLiteral(", "))));
+    for (const SubCommand& c : Commands)
+        if (Args.first() == QLatin1String(c.Name))
+            return c.Run(Args.mid(1));
+    throw UsageError(
+        QStringLiteral("unknown %1 command \"%2\"").arg(QLatin1String(Group), Args.first()));
+}
+
 bool WantsHelp(const QStringList& Args) {
     return Args.contains(QLatin1String("--help")) || Args.contains(QLatin1String("-h"));
 }

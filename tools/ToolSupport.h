@@ -5,6 +5,8 @@
 
 #include <QStringList>
 
+#include <initializer_list>
+
 namespace velkora::tool {
 
 // Wrong arguments: reported with the command's usage, exit status 2.
@@ -19,6 +21,15 @@ struct CommandGroup {
     const char* Usage; // one line per command, shown by --help
     int (*Run)(const QStringList& Args);
 };
+
+// One command of a group ("decode" of "sprite"): Run gets the arguments after its name.
+struct SubCommand {
+    const char* Name;
+    int (*Run)(const QStringList& Args);
+};
+// Runs the command that Args names first; UsageError when it names none of Commands.
+int Dispatch(const char* Group, std::initializer_list<SubCommand> Commands,
+             const QStringList& Args);
 
 // True when the arguments ask for help (-h or --help anywhere).
 bool WantsHelp(const QStringList& Args);
