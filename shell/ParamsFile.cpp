@@ -9,15 +9,11 @@ namespace velkora {
 
 namespace {
 
-// The shared data behind a node handle: the same for every handle to one node, so it can key a
-// hash. QDomNode exposes it only to derived classes; a member pointer formed here reads it from
-// any handle.
-struct NodeKey : QDomNode {
-    static const void* Of(const QDomNode& Node) {
-        constexpr auto Impl = &NodeKey::impl;
-        return Node.*Impl;
-    }
-};
+// Where an element read from the file starts: unique among the file's elements, and -1 for
+// elements made since, so it keys what is remembered about the elements as read.
+qint64 PositionKey(const QDomNode& Node) {
+    return (qint64(Node.lineNumber()) << 32) | quint32(Node.columnNumber());
+}
 
 // Closes the document on every path out of one operation.
 class OpenScope {
@@ -230,7 +226,7 @@ void TXMLDocument::Open() {
             break;
         }
         if (Names.size() > 1)
-            fAttributeOrder.insert(NodeKey::Of(E), TAttributeOrder{E, Names});
+            fAttributeOrder.insert(PositionKey(E), Names);
         Node = E;
     }
 }
@@ -279,10 +275,10 @@ void TXMLDocument::WriteNode(QString& Out, const QDomNode& Node, int Depth) cons
         for (int i = 0; i < Attrs.count(); ++i)
             Names.append(Attrs.item(i).nodeName());
         std::sort(Names.begin(), Names.end(), NaturalLess);
-        const auto Known = fAttributeOrder.constFind(NodeKey::Of(E));
+        const auto Known = fAttributeOrder.constFind(PositionKey(E));
         if (Known != fAttributeOrder.constEnd()) {
             QStringList Ordered;
-            for (const QString& a : Known->Names)
+            for (const QString& a : *Known)
                 if (Names.contains(a))
                     Ordered.append(a);
             for (const QString& a : Names)

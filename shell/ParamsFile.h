@@ -39,16 +39,13 @@ public:
     QDomElement DocumentElement() const { return fDocument.documentElement(); }
 
 private:
-    // The attribute order of each element as read, keyed by the element's node.
-    struct TAttributeOrder {
-        QDomElement Element; // keeps the node (and so its key) alive
-        QStringList Names;
-    };
+    // The attribute order of each element as read, keyed by where the element starts in the
+    // file (elements made since have no entry).
     QByteArray Serialize() const;
     void WriteNode(QString& Out, const QDomNode& Node, int Depth) const;
 
     QDomDocument fDocument;
-    QHash<const void*, TAttributeOrder> fAttributeOrder;
+    QHash<qint64, QStringList> fAttributeOrder;
     bool fActive = false;
 };
 
