@@ -7,6 +7,14 @@
 #include <sys/mman.h>
 #endif
 
+// The decoder's fast path for processors with AVX-512 VBMI2 and GFNI, chosen at run time.
+#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+#define VELKORA_CODEC_AVX512 1
+#include <immintrin.h>
+#else
+#define VELKORA_CODEC_AVX512 0
+#endif
+
 namespace velkora {
 
 namespace {
@@ -127,6 +135,28 @@ void DecodeWords(const uint8_t* S, size_t Size, size_t From, size_t Count, TMyAr
     }
 }
 
+// One plane byte per map bit: the eight plane bytes of map byte m from the chunk bytes at Src,
+// which moves past them. Planes is zero on entry and only present bytes are written; a chunk past
+// the end of S reads as zero. The source is read eight bytes at a time while eight remain.
+inline void ExpandMapByte(const uint8_t* S, size_t Size, unsigned m, size_t& Src, uint8_t* Planes) {
+    if (Src + 8 <= Size) {
+        uint64_t v = LoadLE64(S + Src) & Tab.Keep[m];
+        const uint64_t* Widen = Tab.Widen[m];
+        uint64_t t = v & Widen[0];
+        v = (v ^ t) | (t << 32);
+        t = v & Widen[1];
+        v = (v ^ t) | (t << 16);
+        t = v & Widen[2];
+        v = (v ^ t) | (t << 8);
+        StoreLE64(Planes, v);
+        Src += Tab.Pop[m];
+    } else {
+        for (int i = 0; i < 8; ++i)
+            if (m & (0x80u >> i))
+                Planes[i] = ByteAt(S, Size, Src++);
+    }
+}
+
 // Fills the plane data of the first MapUsed map bytes (8 x BytesPerBit bytes each) from the
 // presence map and the chunk data of a compressed image. Planes is zero on entry and only present
 // chunks are written; a chunk whose bytes run past the end of S is completed with zeros. The map
@@ -138,27 +168,8 @@ void ExpandChunks(const uint8_t* S, size_t Size, size_t BytesPerBit, size_t MapB
     size_t Src = DataStart; // offset in S of the next present chunk's bytes
     size_t Dst = 0;
     if (BytesPerBit == 1) {
-        // One plane byte per map bit: expand eight at a time; the source is read ahead up to 8
-        // bytes, so this path is taken only while 8 source bytes remain.
-        for (size_t j = 0; j < MapUsed; ++j, Dst += 8) {
-            const unsigned m = Map[j];
-            if (Src + 8 <= Size) {
-                uint64_t v = LoadLE64(S + Src) & Tab.Keep[m];
-                const uint64_t* Widen = Tab.Widen[m];
-                uint64_t t = v & Widen[0];
-                v = (v ^ t) | (t << 32);
-                t = v & Widen[1];
-                v = (v ^ t) | (t << 16);
-                t = v & Widen[2];
-                v = (v ^ t) | (t << 8);
-                StoreLE64(Planes + Dst, v);
-                Src += Tab.Pop[m];
-            } else {
-                for (int i = 0; i < 8; ++i)
-                    if (m & (0x80u >> i))
-                        Planes[Dst + i] = ByteAt(S, Size, Src++);
-            }
-        }
+        for (size_t j = 0; j < MapUsed; ++j, Dst += 8)
+            ExpandMapByte(S, Size, Map[j], Src, Planes + Dst);
         return;
     }
     // Larger chunks: copy each run of present chunks at once (their bytes are contiguous on both
@@ -213,6 +224,117 @@ void DecodeTiles(const uint8_t* Planes, size_t Tiles, const uint16_t (&Hi)[256],
     }
 }
 
+#if VELKORA_CODEC_AVX512
+// Decodes tiles of a compressed image with one byte per chunk straight from S, two at a time,
+// from tile t on while the next 64 chunk bytes lie inside S; Src is the offset of the next
+// present chunk and moves on with the tiles. Returns the first tile not decoded. The code table
+// entries must all be below 16. Needs AVX-512 F, BW, VBMI and VBMI2, and GFNI.
+//
+// For two tiles: their eight map bytes, each bit-reversed, are the mask that expands the chunk
+// bytes into the 64 plane bytes (tile T, slot s, row r at 32T + 8s + r). Each pair of rows is
+// gathered into one 8 x 8 bit matrix and transposed, so that one byte holds a pixel's two codes
+// (upper row in the high nibble); the codes go through the code table, the nibbles of
+// neighbouring pixels are exchanged so that a byte holds two pixels of one row, and the bytes are
+// put into word order.
+__attribute__((target("avx512f,avx512bw,avx512vbmi,avx512vbmi2,gfni,popcnt"))) size_t
+DecodeTilePairs(const uint8_t* S, size_t Size, size_t t, size_t Tiles,
+                const uint8_t (&PalArray)[16], size_t& Src, uint16_t* Out) {
+    alignas(64) static constexpr uint8_t Arrange[64] = {
+    // Qword 4T + g: rows 2g + 1 (bytes 0-3) and 2g (bytes 4-7) of tile T, slots 3, 1, 2, 0
+    // in each, so that code bit k of the lower row lands in bit k of the transpose.
+#define VELKORA_ROWS(T, g)                                                                         \
+    32 * T + 24 + 2 * g + 1, 32 * T + 8 + 2 * g + 1, 32 * T + 16 + 2 * g + 1, 32 * T + 2 * g + 1,  \
+        32 * T + 24 + 2 * g, 32 * T + 8 + 2 * g, 32 * T + 16 + 2 * g, 32 * T + 2 * g
+        VELKORA_ROWS(0, 0), VELKORA_ROWS(0, 1), VELKORA_ROWS(0, 2),
+        VELKORA_ROWS(0, 3), VELKORA_ROWS(1, 0), VELKORA_ROWS(1, 1),
+        VELKORA_ROWS(1, 2), VELKORA_ROWS(1, 3)
+#undef VELKORA_ROWS
+    };
+    alignas(64) static constexpr uint8_t WordOrder[64] = {
+    // Row 2g of qword q takes the high bytes of its 16-bit lanes, row 2g + 1 the low ones,
+    // pixel pairs 1, 0, 3, 2 (the little-endian bytes of the row's two words).
+#define VELKORA_WORDS(q)                                                                           \
+    8 * q + 3, 8 * q + 1, 8 * q + 7, 8 * q + 5, 8 * q + 2, 8 * q + 0, 8 * q + 6, 8 * q + 4
+        VELKORA_WORDS(0), VELKORA_WORDS(1), VELKORA_WORDS(2), VELKORA_WORDS(3), VELKORA_WORDS(4),
+        VELKORA_WORDS(5), VELKORA_WORDS(6), VELKORA_WORDS(7)
+#undef VELKORA_WORDS
+    };
+    // gf2p8affine matrices: reversing the bits of each byte; and, as the data operand, the
+    // selector of pixel p (bit 7 - p) in byte p.
+    // The plain forms of some intrinsics leave lanes undefined, which the compiler warns about;
+    // masks of all lanes give the same instructions.
+    const __mmask16 All32 = 0xFFFF;
+    const __mmask64 All8 = ~__mmask64(0);
+    const __m128i Reverse = _mm_set1_epi64x(0x8040201008040201LL);
+    const __m512i Pixels = _mm512_set1_epi64(0x0102040810204080LL);
+    const __m512i ArrangeIdx = _mm512_load_si512(Arrange);
+    const __m512i WordIdx = _mm512_load_si512(WordOrder);
+    const __m512i Nibble = _mm512_set1_epi8(0x0F);
+    const __m512i LowNibble16 = _mm512_set1_epi16(0x000F);
+    const __m128i Codes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(PalArray));
+    const __m512i CodeLo = _mm512_maskz_broadcast_i32x4(All32, Codes);
+    const __m512i CodeHi = _mm512_maskz_broadcast_i32x4(All32, _mm_slli_epi16(Codes, 4));
+    const uint8_t* const Map = S + HeaderSize;
+    size_t From = Src; // a local: the stores below could alias Src
+    for (; t + 2 <= Tiles && Size - From >= 64; t += 2) {
+        uint64_t m;
+        std::memcpy(&m, Map + 4 * t, 8);
+        const uint64_t Present = uint64_t(_mm_cvtsi128_si64(
+            _mm_gf2p8affine_epi64_epi8(_mm_cvtsi64_si128(int64_t(m)), Reverse, 0)));
+        const __m512i Planes = _mm512_maskz_expand_epi8(
+            Present, _mm512_loadu_si512(reinterpret_cast<const void*>(S + From)));
+        From += size_t(__builtin_popcountll(Present));
+
+        const __m512i Rows = _mm512_maskz_permutexvar_epi8(All8, ArrangeIdx, Planes);
+        const __m512i Pair = _mm512_gf2p8affine_epi64_epi8(Pixels, Rows, 0);
+        const __m512i Lo = _mm512_and_si512(Pair, Nibble);
+        const __m512i Hi = _mm512_and_si512(_mm512_srli_epi16(Pair, 4), Nibble);
+        const __m512i w =
+            _mm512_or_si512(_mm512_shuffle_epi8(CodeLo, Lo), _mm512_shuffle_epi8(CodeHi, Hi));
+        // Exchange bits 0-3 with bits 12-15 of every 16-bit lane.
+        const __m512i d =
+            _mm512_and_si512(_mm512_xor_si512(_mm512_srli_epi16(w, 12), w), LowNibble16);
+        const __m512i Swapped = _mm512_xor_si512(w, _mm512_or_si512(d, _mm512_slli_epi16(d, 12)));
+        _mm512_storeu_si512(reinterpret_cast<void*>(Out + t * TileWords),
+                            _mm512_maskz_permutexvar_epi8(All8, WordIdx, Swapped));
+    }
+    Src = From;
+    return t;
+}
+
+bool HasTilePairDecoder() {
+    static const bool Has =
+        __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") &&
+        __builtin_cpu_supports("avx512vbmi") && __builtin_cpu_supports("avx512vbmi2") &&
+        __builtin_cpu_supports("gfni") && __builtin_cpu_supports("popcnt");
+    return Has;
+}
+#endif
+
+// Decodes all tiles of a compressed image with one byte per chunk whose map lies wholly inside S,
+// straight from S, without the plane data of the whole sprite.
+void DecodeDirect(const uint8_t* S, size_t Size, size_t MapBytes, size_t Tiles,
+                  const uint8_t (&PalArray)[16], const uint16_t (&Hi)[256],
+                  const uint16_t (&Lo)[256], uint16_t* Out) {
+    size_t Src = HeaderSize + MapBytes;
+    size_t t = 0;
+#if VELKORA_CODEC_AVX512
+    const bool SmallCodes =
+        std::all_of(std::begin(PalArray), std::end(PalArray), [](uint8_t c) { return c < 16; });
+    if (SmallCodes && HasTilePairDecoder())
+        t = DecodeTilePairs(S, Size, 0, Tiles, PalArray, Src, Out);
+#else
+    (void)PalArray;
+#endif
+    const uint8_t* const Map = S + HeaderSize;
+    for (; t < Tiles; ++t) {
+        uint8_t Planes[TileBytes] = {};
+        for (size_t j = 0; j < 4; ++j)
+            ExpandMapByte(S, Size, Map[4 * t + j], Src, Planes + 8 * j);
+        DecodeTiles(Planes, 1, Hi, Lo, Out + t * TileWords);
+    }
+}
+
 void DecodeCompressed(const uint8_t* S, size_t Size, TMyArray& OutBits) {
     const size_t BytesPerBit = ByteAt(S, Size, 3);
     uint8_t PalArray[16];
@@ -249,6 +371,13 @@ void DecodeCompressed(const uint8_t* S, size_t Size, TMyArray& OutBits) {
         const unsigned Pair = PalArray[c >> 4] * 16u + PalArray[c & 15];
         Hi[c] = uint16_t(Pair << 8);
         Lo[c] = uint16_t(Pair);
+    }
+
+    // The common case, the encoder's output: every chunk one byte, the whole map inside S.
+    if (BytesPerBit == 1 && MapAvail == MapBytes) {
+        OutBits.resize(Tiles * TileWords);
+        DecodeDirect(S, Size, MapBytes, Tiles, PalArray, Hi, Lo, OutBits.data());
+        return;
     }
 
     OutBits.reserve(Tiles * TileWords);

@@ -1,0 +1,176 @@
+#include "bench/GuiBenchSupport.h"
+
+#include "maps/MapLoader.h"
+#include "shell/Application.h"
+#include "shell/MyTypes.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QDomDocument>
+#include <QElapsedTimer>
+#include <QEvent>
+#include <QFile>
+#include <QProcess>
+#include <QWidget>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <random>
+
+namespace velkora::bench {
+
+namespace {
+
+QStringList& Errors() {
+    static QStringList e;
+    return e;
+}
+
+// The demo's parameters file without texture sets: with an empty library they would name
+// sprites that do not exist.
+QString DropMapSets(const QString& ParamsFile) {
+    QFile f(ParamsFile);
+    if (!f.open(QIODevice::ReadOnly))
+        return QStringLiteral("cannot read %1").arg(ParamsFile);
+    QDomDocument Doc;
+    if (!Doc.setContent(&f))
+        return QStringLiteral("cannot parse %1").arg(ParamsFile);
+    f.close();
+    QDomElement Sets = Doc.documentElement().firstChildElement().nextSiblingElement();
+    while (!Sets.firstChild().isNull())
+        Sets.removeChild(Sets.firstChild());
+    const QByteArray Text = Doc.toByteArray(2);
+    WriteFileAtomically(ParamsFile, reinterpret_cast<const uint8_t*>(Text.constData()),
+                        size_t(Text.size()));
+    return QString();
+}
+
+TMyByteArray RandomRuns(int Side) {
+    std::mt19937 Rng(7);
+    TMyByteArray c(size_t(Side) * size_t(Side));
+    size_t i = 0;
+    while (i < c.size()) {
+        const size_t Run = 1 + Rng() % 12;
+        const uint8_t v = uint8_t(Rng() % 50);
+        for (size_t k = 0; k < Run && i < c.size(); ++k)
+            c[i++] = v;
+    }
+    return c;
+}
+
+} // namespace
+
+TEditorRoot::TEditorRoot(const TRootContents& Contents) {
+    if (!fDir.isValid()) {
+        fError = QStringLiteral("cannot create a temporary folder");
+        return;
+    }
+    QProcess Tool;
+    Tool.start(QStringLiteral(VELKORA_TOOL),
+               {QStringLiteral("make-demo"), fDir.path(), QStringLiteral("--force")});
+    if (!Tool.waitForFinished(120000) || Tool.exitStatus() != QProcess::NormalExit ||
+        Tool.exitCode() != 0) {
+        fError = QStringLiteral("velkora-tool make-demo failed: %1")
+                     .arg(QString::fromLocal8Bit(Tool.readAllStandardError()));
+        return;
+    }
+    try {
+        const QDir Sprites(fDir.filePath(QStringLiteral("Sprites")));
+        const TMyByteArray Sample = ReadFileBytes(Sprites.filePath(QStringLiteral("A1.spr")));
+        if (!Contents.DemoSprites) {
+            for (const QString& Name : Sprites.entryList(QDir::Files))
+                QFile::remove(Sprites.filePath(Name));
+            const QString Error = DropMapSets(fDir.filePath(QStringLiteral("XMLParams.xml")));
+            if (!Error.isEmpty()) {
+                fError = Error;
+                return;
+            }
+        }
+        for (int i = 1; i <= Contents.ExtraSprites; ++i) {
+            QFile f(Sprites.filePath(QStringLiteral("z%1.spr").arg(i)));
+            if (!f.open(QIODevice::WriteOnly) ||
+                f.write(reinterpret_cast<const char*>(Sample.data()), qint64(Sample.size())) !=
+                    qint64(Sample.size())) {
+                fError = QStringLiteral("cannot write %1").arg(f.fileName());
+                return;
+            }
+        }
+        if (Contents.MapSide > 0)
+            SaveMap(fDir.filePath(QStringLiteral("Maps/A%1.Map").arg(Contents.MapSide)),
+                    RandomRuns(Contents.MapSide), Contents.MapSide, Contents.MapSide);
+    } catch (const Exception& e) {
+        fError = e.Message();
+    }
+}
+
+int64_t ProcStatusKb(const char* Field) {
+    std::FILE* f = std::fopen("/proc/self/status", "r");
+    if (!f)
+        return -1;
+    char Line[256];
+    int64_t Kb = -1;
+    const size_t n = std::strlen(Field);
+    while (std::fgets(Line, sizeof Line, f)) {
+        if (std::strncmp(Line, Field, n) == 0 && Line[n] == ':') {
+            Kb = std::strtoll(Line + n + 1, nullptr, 10);
+            break;
+        }
+    }
+    std::fclose(f);
+    return Kb;
+}
+
+const QStringList& ReportedErrors() {
+    return Errors();
+}
+
+void ClearReportedErrors() {
+    Errors().clear();
+}
+
+void DeliverUpdates() {
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::UpdateRequest);
+}
+
+namespace {
+// Notes the first paint event of a widget.
+class TPaintWatch : public QObject {
+public:
+    bool Painted = false;
+    bool eventFilter(QObject*, QEvent* e) override {
+        if (e->type() == QEvent::Paint)
+            Painted = true;
+        return false;
+    }
+};
+} // namespace
+
+bool ShowAndWaitForFirstPaint(QWidget* Window) {
+    TPaintWatch Watch;
+    Window->installEventFilter(&Watch);
+    Window->show();
+    QElapsedTimer Timer;
+    Timer.start();
+    // The window's paint event comes first in the paint of the whole window, which ends before
+    // the event that started it returns.
+    while (!Watch.Painted && Timer.elapsed() < 10000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    Window->removeEventFilter(&Watch);
+    return Watch.Painted;
+}
+
+int RunGuiBenchmarks(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    TApplication App(argc, argv);
+    App.setAttribute(Qt::AA_Use96Dpi, true);
+    TApplication::SetErrorSink([](const QString& Message) { Errors() << Message; });
+    benchmark::Initialize(&argc, argv);
+    RatioReporter Reporter;
+    benchmark::RunSpecifiedBenchmarks(&Reporter);
+    benchmark::Shutdown();
+    return 0;
+}
+
+} // namespace velkora::bench
