@@ -48,8 +48,9 @@ int64_t ProcStatusKb(const char* Field);
 const QStringList& ReportedErrors();
 void ClearReportedErrors();
 
-// Delivers the paint a widget's update() scheduled, at once: the posted update requests of all
-// windows are sent, so the backing store repaints its dirty region and flushes.
+// Delivers the paint a widget's update() scheduled, at once: the pending events are processed,
+// among them the update requests of the windows, so the backing stores repaint their dirty
+// regions and flush.
 void DeliverUpdates();
 
 // Makes Window visible and waits (processing events) until its first paint is done; false

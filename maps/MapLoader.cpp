@@ -244,6 +244,20 @@ inline size_t CopyLiterals(const uint8_t* c, uint8_t* Out) {
 }
 #endif
 
+#if defined(__SSE2__)
+// Bit k (0 to 63) set where cell k differs from cell k + 1, that is where a run ends at cell k.
+// Reads c[0, 65).
+inline uint64_t RunEnds64(const uint8_t* c) {
+    uint64_t Same = 0;
+    for (int k = 0; k < 64; k += 16) {
+        const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(c + k));
+        const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(c + k + 1));
+        Same |= uint64_t(unsigned(_mm_movemask_epi8(_mm_cmpeq_epi8(a, b)))) << k;
+    }
+    return ~Same;
+}
+#endif
+
 // Writes one run of Count (1 to 255) cells of value v at p, which has room for 3 bytes, and
 // returns the end of what it wrote: 1 to 3 ordinary cells as literals, otherwise one escape.
 // Chooses without branching, as short runs of either kind follow each other at random.
@@ -357,7 +371,39 @@ TMyByteArray EncodeMap(const TMyByteArray& Bytes, int32_t w, int32_t h) {
         Out.insert(Out.end(), Buf, q);
         return Buf;
     };
-    for (size_t i = 0; i < n;) {
+    size_t i = 0;
+#if defined(__SSE2__)
+    // Blocks of 64 cells: the runs that end inside a block are found at once and written one
+    // after the other, without waiting on each other's lengths. A run that goes on past the block
+    // starts the next block; one that fills it whole is measured and written on its own.
+    constexpr size_t BlockRoom = 64 * 3;
+    while (n - i >= 65) {
+        if (p > Buf + sizeof Buf - BlockRoom) {
+            Out.insert(Out.end(), Buf, p);
+            p = Buf;
+        }
+        uint64_t Ends = RunEnds64(Cells + i);
+        if (Ends == 0) {
+            const size_t End = RunEnd(Cells, i, n);
+            const size_t Count = End - i;
+            if (Count <= MaxPiece)
+                p = PutShortRun(p, Count, Cells[i]);
+            else
+                p = PutLongRun(p, Count, Cells[i], Ensure);
+            i = End;
+            continue;
+        }
+        size_t Start = i;
+        do {
+            const size_t End = i + size_t(__builtin_ctzll(Ends)) + 1;
+            p = PutShortRun(p, End - Start, Cells[Start]);
+            Start = End;
+            Ends &= Ends - 1;
+        } while (Ends != 0);
+        i = Start;
+    }
+#endif
+    while (i < n) {
         p = Ensure(p);
 #if defined(__SSE2__)
         // Literals first, as many as can be told at once; then one run of any kind.
