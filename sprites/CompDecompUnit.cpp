@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <iterator>
 
 #if defined(__linux__)
 #include <sys/mman.h>
@@ -225,23 +226,24 @@ void DecodeTiles(const uint8_t* Planes, size_t Tiles, const uint16_t (&Hi)[256],
 }
 
 #if VELKORA_CODEC_AVX512
-// Decodes tiles of a compressed image with one byte per chunk straight from S, two at a time,
-// from tile t on while the next 64 chunk bytes lie inside S; Src is the offset of the next
+// Decodes the tiles of a compressed image with one byte per chunk straight from S, two at a time,
+// from the first on while the next 64 chunk bytes lie inside S; Src is the offset of the next
 // present chunk and moves on with the tiles. Returns the first tile not decoded. The code table
 // entries must all be below 16. Needs AVX-512 F, BW, VBMI and VBMI2, and GFNI.
 //
 // For two tiles: their eight map bytes, each bit-reversed, are the mask that expands the chunk
 // bytes into the 64 plane bytes (tile T, slot s, row r at 32T + 8s + r). Each pair of rows is
 // gathered into one 8 x 8 bit matrix and transposed, so that one byte holds a pixel's two codes
-// (upper row in the high nibble); the codes go through the code table, the nibbles of
-// neighbouring pixels are exchanged so that a byte holds two pixels of one row, and the bytes are
-// put into word order.
+// (row 2g in the low nibble, row 2g + 1 in the high one); the codes go through the code table, the
+// nibbles of neighbouring pixels are exchanged so that a byte holds two pixels of one row, and the
+// bytes are put into word order.
 __attribute__((target("avx512f,avx512bw,avx512vbmi,avx512vbmi2,gfni,popcnt"))) size_t
-DecodeTilePairs(const uint8_t* S, size_t Size, size_t t, size_t Tiles,
-                const uint8_t (&PalArray)[16], size_t& Src, uint16_t* Out) {
+DecodeTilePairs(const uint8_t* S, size_t Size, size_t Tiles, const uint8_t (&PalArray)[16],
+                size_t& Src, uint16_t* Out) {
     alignas(64) static constexpr uint8_t Arrange[64] = {
     // Qword 4T + g: rows 2g + 1 (bytes 0-3) and 2g (bytes 4-7) of tile T, slots 3, 1, 2, 0
-    // in each, so that code bit k of the lower row lands in bit k of the transpose.
+    // in each: in the transpose, bit k of a pixel's byte is then code bit k of row 2g, and
+    // bit 4 + k code bit k of row 2g + 1.
 #define VELKORA_ROWS(T, g)                                                                         \
     32 * T + 24 + 2 * g + 1, 32 * T + 8 + 2 * g + 1, 32 * T + 16 + 2 * g + 1, 32 * T + 2 * g + 1,  \
         32 * T + 24 + 2 * g, 32 * T + 8 + 2 * g, 32 * T + 16 + 2 * g, 32 * T + 2 * g
@@ -259,12 +261,12 @@ DecodeTilePairs(const uint8_t* S, size_t Size, size_t t, size_t Tiles,
         VELKORA_WORDS(5), VELKORA_WORDS(6), VELKORA_WORDS(7)
 #undef VELKORA_WORDS
     };
-    // gf2p8affine matrices: reversing the bits of each byte; and, as the data operand, the
-    // selector of pixel p (bit 7 - p) in byte p.
     // The plain forms of some intrinsics leave lanes undefined, which the compiler warns about;
     // masks of all lanes give the same instructions.
     const __mmask16 All32 = 0xFFFF;
     const __mmask64 All8 = ~__mmask64(0);
+    // For gf2p8affine: the matrix that reverses the bits of each byte; and, as the data operand
+    // of the transpose, the selector of pixel p (bit 7 - p) in byte p.
     const __m128i Reverse = _mm_set1_epi64x(0x8040201008040201LL);
     const __m512i Pixels = _mm512_set1_epi64(0x0102040810204080LL);
     const __m512i ArrangeIdx = _mm512_load_si512(Arrange);
@@ -276,6 +278,7 @@ DecodeTilePairs(const uint8_t* S, size_t Size, size_t t, size_t Tiles,
     const __m512i CodeHi = _mm512_maskz_broadcast_i32x4(All32, _mm_slli_epi16(Codes, 4));
     const uint8_t* const Map = S + HeaderSize;
     size_t From = Src; // a local: the stores below could alias Src
+    size_t t = 0;
     for (; t + 2 <= Tiles && Size - From >= 64; t += 2) {
         uint64_t m;
         std::memcpy(&m, Map + 4 * t, 8);
@@ -309,23 +312,22 @@ bool HasTilePairDecoder() {
         __builtin_cpu_supports("gfni") && __builtin_cpu_supports("popcnt");
     return Has;
 }
-#endif
+
+// Whether DecodeDirect can decode with this code table on this processor.
+bool CanDecodeDirect(const uint8_t (&PalArray)[16]) {
+    return std::all_of(std::begin(PalArray), std::end(PalArray),
+                       [](uint8_t c) { return c < 16; }) &&
+           HasTilePairDecoder();
+}
 
 // Decodes all tiles of a compressed image with one byte per chunk whose map lies wholly inside S,
-// straight from S, without the plane data of the whole sprite.
+// straight from S, without the plane data of the whole sprite. Only where CanDecodeDirect.
 void DecodeDirect(const uint8_t* S, size_t Size, size_t MapBytes, size_t Tiles,
                   const uint8_t (&PalArray)[16], const uint16_t (&Hi)[256],
                   const uint16_t (&Lo)[256], uint16_t* Out) {
     size_t Src = HeaderSize + MapBytes;
-    size_t t = 0;
-#if VELKORA_CODEC_AVX512
-    const bool SmallCodes =
-        std::all_of(std::begin(PalArray), std::end(PalArray), [](uint8_t c) { return c < 16; });
-    if (SmallCodes && HasTilePairDecoder())
-        t = DecodeTilePairs(S, Size, 0, Tiles, PalArray, Src, Out);
-#else
-    (void)PalArray;
-#endif
+    size_t t = DecodeTilePairs(S, Size, Tiles, PalArray, Src, Out);
+    // The last tiles, whose chunk bytes reach the end of S.
     const uint8_t* const Map = S + HeaderSize;
     for (; t < Tiles; ++t) {
         uint8_t Planes[TileBytes] = {};
@@ -334,6 +336,7 @@ void DecodeDirect(const uint8_t* S, size_t Size, size_t MapBytes, size_t Tiles,
         DecodeTiles(Planes, 1, Hi, Lo, Out + t * TileWords);
     }
 }
+#endif
 
 void DecodeCompressed(const uint8_t* S, size_t Size, TMyArray& OutBits) {
     const size_t BytesPerBit = ByteAt(S, Size, 3);
@@ -373,12 +376,14 @@ void DecodeCompressed(const uint8_t* S, size_t Size, TMyArray& OutBits) {
         Lo[c] = uint16_t(Pair);
     }
 
+#if VELKORA_CODEC_AVX512
     // The common case, the encoder's output: every chunk one byte, the whole map inside S.
-    if (BytesPerBit == 1 && MapAvail == MapBytes) {
+    if (BytesPerBit == 1 && MapAvail == MapBytes && CanDecodeDirect(PalArray)) {
         OutBits.resize(Tiles * TileWords);
         DecodeDirect(S, Size, MapBytes, Tiles, PalArray, Hi, Lo, OutBits.data());
         return;
     }
+#endif
 
     OutBits.reserve(Tiles * TileWords);
     AdviseHugePages(OutBits.data(), Tiles * TileWords * sizeof(uint16_t));
