@@ -5,17 +5,12 @@
 namespace velkora::bench {
 
 namespace {
-// "Decode/ref:memcpy/repeats:5_median" -> "Decode/ref:memcpy"
-std::string BaseName(const std::string& Name) {
-    std::string n = Name;
-    for (const char* Suffix : {"_median", "_mean", "_stddev", "_cv"}) {
-        const std::string s(Suffix);
-        if (n.size() > s.size() && n.compare(n.size() - s.size(), s.size(), s) == 0)
-            n.erase(n.size() - s.size());
-    }
-    const size_t r = n.find("/repeats:");
-    if (r != std::string::npos)
-        n.erase(r);
+// The name a benchmark was registered with and its arguments, without what the run adds
+// ("/repeats:5", "/manual_time", "/iterations:1", "_median"): "Decode/ref:memcpy".
+std::string BaseName(const benchmark::BenchmarkReporter::Run& r) {
+    std::string n = r.run_name.function_name;
+    if (!r.run_name.args.empty())
+        n += "/" + r.run_name.args;
     return n;
 }
 } // namespace
@@ -28,7 +23,7 @@ void RatioReporter::ReportRuns(const std::vector<Run>& Runs) {
         const bool IsAggregate = r.run_type == Run::RT_Aggregate;
         if (IsAggregate && r.aggregate_name != "median")
             continue;
-        const std::string Name = BaseName(r.benchmark_name());
+        const std::string Name = BaseName(r);
         const double Ns = r.GetAdjustedRealTime() * (r.time_unit == benchmark::kMillisecond   ? 1e6
                                                      : r.time_unit == benchmark::kMicrosecond ? 1e3
                                                      : r.time_unit == benchmark::kSecond      ? 1e9

@@ -17,6 +17,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <random>
+#include <utility>
+#include <vector>
 
 namespace velkora::bench {
 
@@ -163,6 +165,17 @@ bool ShowAndWaitForFirstPaint(QWidget* Window) {
 }
 
 namespace {
+std::vector<std::function<void()>>& EndActions() {
+    static std::vector<std::function<void()>> a;
+    return a;
+}
+} // namespace
+
+void AtBenchmarksEnd(std::function<void()> Action) {
+    EndActions().push_back(std::move(Action));
+}
+
+namespace {
 QtMessageHandler PreviousHandler = nullptr;
 
 // The offscreen platform says on every window it creates that it cannot pass size hints on;
@@ -186,6 +199,12 @@ int RunGuiBenchmarks(int argc, char** argv) {
     RatioReporter Reporter;
     benchmark::RunSpecifiedBenchmarks(&Reporter);
     benchmark::Shutdown();
+    while (!EndActions().empty()) {
+        const std::function<void()> Action = std::move(EndActions().back());
+        EndActions().pop_back();
+        Action();
+    }
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     return 0;
 }
 

@@ -9,6 +9,7 @@
 #include <QTemporaryDir>
 
 #include <cstdint>
+#include <functional>
 
 class QWidget;
 
@@ -56,6 +57,11 @@ void DeliverUpdates();
 // Makes Window visible and waits (processing events) until its first paint is done; false
 // after 10 seconds without one.
 bool ShowAndWaitForFirstPaint(QWidget* Window);
+
+// Runs Action after the last benchmark, while the application object still exists: the
+// fixtures that hold widgets are freed there, not by the static destructors after it is gone.
+// Actions run in the reverse order of their registration.
+void AtBenchmarksEnd(std::function<void()> Action);
 
 // Runs the benchmarks of a GUI binary: creates the editor's application object (on the
 // offscreen platform unless QT_QPA_PLATFORM names another), sends error reports to

@@ -69,6 +69,7 @@ struct TEditor {
     TMainForm* Map = nullptr;
     TDrawGrid* Grid = nullptr;
     QString Error;
+    QString OldDir;
     int64_t BaselineRssKb = -1;
 
     TEditor() {
@@ -77,6 +78,7 @@ struct TEditor {
             return;
         }
         BaselineRssKb = ProcStatusKb("VmRSS");
+        OldDir = QDir::currentPath();
         QDir::setCurrent(Root.Path());
         SpriteEditorInitialization();
         VelkoraProjectEditorInitialization();
@@ -98,6 +100,7 @@ struct TEditor {
     ~TEditor() {
         Window.reset();
         SpriteEditorFinalization();
+        QDir::setCurrent(OldDir);
     }
     // Where the mouse is over cell (Col, Row), in the grid's widget coordinates.
     QPoint CellCentre(int Col, int Row) const { return Grid->CellRect(Col, Row).center(); }
@@ -116,8 +119,12 @@ struct TEditor {
 };
 
 TEditor& Editor() {
-    static TEditor e;
-    return e;
+    static std::unique_ptr<TEditor> e;
+    if (!e) {
+        e = std::make_unique<TEditor>();
+        AtBenchmarksEnd([] { e.reset(); });
+    }
+    return *e;
 }
 
 bool Usable(benchmark::State& State) {
@@ -214,8 +221,12 @@ struct TPlainWindow {
 };
 
 TPlainWindow& PlainWindow() {
-    static TPlainWindow w(Editor().Grid);
-    return w;
+    static std::unique_ptr<TPlainWindow> w;
+    if (!w) {
+        w = std::make_unique<TPlainWindow>(Editor().Grid);
+        AtBenchmarksEnd([] { w.reset(); });
+    }
+    return *w;
 }
 
 // ---- Full repaint -----------------------------------------------------------------------------
