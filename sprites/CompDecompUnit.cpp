@@ -1,19 +1,13 @@
 #include "sprites/CompDecompUnit.h"
 
+#include "sprites/CodecAvx512.h"
+
 #include <algorithm>
 #include <cstring>
 #include <iterator>
 
 #if defined(__linux__)
 #include <sys/mman.h>
-#endif
-
-// The decoder's fast path for processors with AVX-512 VBMI2 and GFNI, chosen at run time.
-#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
-#define VELKORA_CODEC_AVX512 1
-#include <immintrin.h>
-#else
-#define VELKORA_CODEC_AVX512 0
 #endif
 
 namespace velkora {
@@ -225,99 +219,11 @@ void DecodeTiles(const uint8_t* Planes, size_t Tiles, const uint16_t (&Hi)[256],
     }
 }
 
-#if VELKORA_CODEC_AVX512
-// Decodes the tiles of a compressed image with one byte per chunk straight from S, two at a time,
-// from the first on while the next 64 chunk bytes lie inside S; Src is the offset of the next
-// present chunk and moves on with the tiles. Returns the first tile not decoded. The code table
-// entries must all be below 16. Needs AVX-512 F, BW, VBMI and VBMI2, and GFNI.
-//
-// For two tiles: their eight map bytes, each bit-reversed, are the mask that expands the chunk
-// bytes into the 64 plane bytes (tile T, slot s, row r at 32T + 8s + r). Each pair of rows is
-// gathered into one 8 x 8 bit matrix and transposed, so that one byte holds a pixel's two codes
-// (row 2g in the low nibble, row 2g + 1 in the high one); the codes go through the code table, the
-// nibbles of neighbouring pixels are exchanged so that a byte holds two pixels of one row, and the
-// bytes are put into word order.
-__attribute__((target("avx512f,avx512bw,avx512vbmi,avx512vbmi2,gfni,popcnt"))) size_t
-DecodeTilePairs(const uint8_t* S, size_t Size, size_t Tiles, const uint8_t (&PalArray)[16],
-                size_t& Src, uint16_t* Out) {
-    alignas(64) static constexpr uint8_t Arrange[64] = {
-    // Qword 4T + g: rows 2g + 1 (bytes 0-3) and 2g (bytes 4-7) of tile T, slots 3, 1, 2, 0
-    // in each: in the transpose, bit k of a pixel's byte is then code bit k of row 2g, and
-    // bit 4 + k code bit k of row 2g + 1.
-#define VELKORA_ROWS(T, g)                                                                         \
-    32 * T + 24 + 2 * g + 1, 32 * T + 8 + 2 * g + 1, 32 * T + 16 + 2 * g + 1, 32 * T + 2 * g + 1,  \
-        32 * T + 24 + 2 * g, 32 * T + 8 + 2 * g, 32 * T + 16 + 2 * g, 32 * T + 2 * g
-        VELKORA_ROWS(0, 0), VELKORA_ROWS(0, 1), VELKORA_ROWS(0, 2),
-        VELKORA_ROWS(0, 3), VELKORA_ROWS(1, 0), VELKORA_ROWS(1, 1),
-        VELKORA_ROWS(1, 2), VELKORA_ROWS(1, 3)
-#undef VELKORA_ROWS
-    };
-    alignas(64) static constexpr uint8_t WordOrder[64] = {
-    // Row 2g of qword q takes the high bytes of its 16-bit lanes, row 2g + 1 the low ones,
-    // pixel pairs 1, 0, 3, 2 (the little-endian bytes of the row's two words).
-#define VELKORA_WORDS(q)                                                                           \
-    8 * q + 3, 8 * q + 1, 8 * q + 7, 8 * q + 5, 8 * q + 2, 8 * q + 0, 8 * q + 6, 8 * q + 4
-        VELKORA_WORDS(0), VELKORA_WORDS(1), VELKORA_WORDS(2), VELKORA_WORDS(3), VELKORA_WORDS(4),
-        VELKORA_WORDS(5), VELKORA_WORDS(6), VELKORA_WORDS(7)
-#undef VELKORA_WORDS
-    };
-    // The plain forms of some intrinsics leave lanes undefined, which the compiler warns about;
-    // masks of all lanes give the same instructions.
-    const __mmask16 All32 = 0xFFFF;
-    const __mmask64 All8 = ~__mmask64(0);
-    // For gf2p8affine: the matrix that reverses the bits of each byte; and, as the data operand
-    // of the transpose, the selector of pixel p (bit 7 - p) in byte p.
-    const __m128i Reverse = _mm_set1_epi64x(0x8040201008040201LL);
-    const __m512i Pixels = _mm512_set1_epi64(0x0102040810204080LL);
-    const __m512i ArrangeIdx = _mm512_load_si512(Arrange);
-    const __m512i WordIdx = _mm512_load_si512(WordOrder);
-    const __m512i Nibble = _mm512_set1_epi8(0x0F);
-    const __m512i LowNibble16 = _mm512_set1_epi16(0x000F);
-    const __m128i Codes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(PalArray));
-    const __m512i CodeLo = _mm512_maskz_broadcast_i32x4(All32, Codes);
-    const __m512i CodeHi = _mm512_maskz_broadcast_i32x4(All32, _mm_slli_epi16(Codes, 4));
-    const uint8_t* const Map = S + HeaderSize;
-    size_t From = Src; // a local: the stores below could alias Src
-    size_t t = 0;
-    for (; t + 2 <= Tiles && Size - From >= 64; t += 2) {
-        uint64_t m;
-        std::memcpy(&m, Map + 4 * t, 8);
-        const uint64_t Present = uint64_t(_mm_cvtsi128_si64(
-            _mm_gf2p8affine_epi64_epi8(_mm_cvtsi64_si128(int64_t(m)), Reverse, 0)));
-        const __m512i Planes = _mm512_maskz_expand_epi8(
-            Present, _mm512_loadu_si512(reinterpret_cast<const void*>(S + From)));
-        From += size_t(__builtin_popcountll(Present));
-
-        const __m512i Rows = _mm512_maskz_permutexvar_epi8(All8, ArrangeIdx, Planes);
-        const __m512i Pair = _mm512_gf2p8affine_epi64_epi8(Pixels, Rows, 0);
-        const __m512i Lo = _mm512_and_si512(Pair, Nibble);
-        const __m512i Hi = _mm512_and_si512(_mm512_srli_epi16(Pair, 4), Nibble);
-        const __m512i w =
-            _mm512_or_si512(_mm512_shuffle_epi8(CodeLo, Lo), _mm512_shuffle_epi8(CodeHi, Hi));
-        // Exchange bits 0-3 with bits 12-15 of every 16-bit lane.
-        const __m512i d =
-            _mm512_and_si512(_mm512_xor_si512(_mm512_srli_epi16(w, 12), w), LowNibble16);
-        const __m512i Swapped = _mm512_xor_si512(w, _mm512_or_si512(d, _mm512_slli_epi16(d, 12)));
-        _mm512_storeu_si512(reinterpret_cast<void*>(Out + t * TileWords),
-                            _mm512_maskz_permutexvar_epi8(All8, WordIdx, Swapped));
-    }
-    Src = From;
-    return t;
-}
-
-bool HasTilePairDecoder() {
-    static const bool Has =
-        __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") &&
-        __builtin_cpu_supports("avx512vbmi") && __builtin_cpu_supports("avx512vbmi2") &&
-        __builtin_cpu_supports("gfni") && __builtin_cpu_supports("popcnt");
-    return Has;
-}
-
 // Whether DecodeDirect can decode with this code table on this processor.
 bool CanDecodeDirect(const uint8_t (&PalArray)[16]) {
     return std::all_of(std::begin(PalArray), std::end(PalArray),
                        [](uint8_t c) { return c < 16; }) &&
-           HasTilePairDecoder();
+           codec_avx512::Available();
 }
 
 // Decodes all tiles of a compressed image with one byte per chunk whose map lies wholly inside S,
@@ -326,7 +232,7 @@ void DecodeDirect(const uint8_t* S, size_t Size, size_t MapBytes, size_t Tiles,
                   const uint8_t (&PalArray)[16], const uint16_t (&Hi)[256],
                   const uint16_t (&Lo)[256], uint16_t* Out) {
     size_t Src = HeaderSize + MapBytes;
-    size_t t = DecodeTilePairs(S, Size, Tiles, PalArray, Src, Out);
+    size_t t = codec_avx512::DecodeTilePairs(S + HeaderSize, S, Size, Tiles, PalArray, Src, Out);
     // The last tiles, whose chunk bytes reach the end of S.
     const uint8_t* const Map = S + HeaderSize;
     for (; t < Tiles; ++t) {
@@ -336,7 +242,6 @@ void DecodeDirect(const uint8_t* S, size_t Size, size_t MapBytes, size_t Tiles,
         DecodeTiles(Planes, 1, Hi, Lo, Out + t * TileWords);
     }
 }
-#endif
 
 void DecodeCompressed(const uint8_t* S, size_t Size, TMyArray& OutBits) {
     const size_t BytesPerBit = ByteAt(S, Size, 3);
@@ -376,14 +281,12 @@ void DecodeCompressed(const uint8_t* S, size_t Size, TMyArray& OutBits) {
         Lo[c] = uint16_t(Pair);
     }
 
-#if VELKORA_CODEC_AVX512
     // The common case, the encoder's output: every chunk one byte, the whole map inside S.
     if (BytesPerBit == 1 && MapAvail == MapBytes && CanDecodeDirect(PalArray)) {
         OutBits.resize(Tiles * TileWords);
         DecodeDirect(S, Size, MapBytes, Tiles, PalArray, Hi, Lo, OutBits.data());
         return;
     }
-#endif
 
     OutBits.reserve(Tiles * TileWords);
     AdviseHugePages(OutBits.data(), Tiles * TileWords * sizeof(uint16_t));
@@ -404,15 +307,13 @@ void DecodeCompressed(const uint8_t* S, size_t Size, TMyArray& OutBits) {
 
 // ---- Encoder ----------------------------------------------------------------------------------
 
-// The pixel counts of all words, the trailing words of a partial tile included.
-void CountPixels(const TMyArray& Words, int64_t (&Cnt)[16]) {
+// Adds the pixel counts of the words w[0, n) to Cnt.
+void CountPixelsPlain(const uint16_t* w, size_t n, int64_t (&Cnt)[16]) {
     // Byte histograms, one for each byte of eight words in turn: a sprite is mostly a few
     // values, and increments of one counter must not wait on each other.
     constexpr int Copies = 16;
     std::vector<uint32_t> Hist(Copies * 256, 0);
     uint32_t* h = Hist.data();
-    const uint16_t* w = Words.data();
-    const size_t n = Words.size();
     size_t i = 0;
     for (; i + 8 <= n; i += 8)
 #pragma GCC unroll 8
@@ -424,8 +325,6 @@ void CountPixels(const TMyArray& Words, int64_t (&Cnt)[16]) {
         ++h[w[i] & 0xFF];
         ++h[256 + (w[i] >> 8)];
     }
-    for (int v = 0; v < 16; ++v)
-        Cnt[v] = 0;
     for (int b = 0; b < 256; ++b) {
         int64_t c = 0;
         for (int k = 0; k < Copies; ++k)
@@ -433,6 +332,16 @@ void CountPixels(const TMyArray& Words, int64_t (&Cnt)[16]) {
         Cnt[b & 15] += c;
         Cnt[b >> 4] += c;
     }
+}
+
+// The pixel counts of all words, the trailing words of a partial tile included.
+void CountPixels(const TMyArray& Words, int64_t (&Cnt)[16]) {
+    for (int v = 0; v < 16; ++v)
+        Cnt[v] = 0;
+    size_t Done = 0;
+    if (codec_avx512::Available())
+        Done = codec_avx512::CountPixels(Words.data(), Words.size(), Cnt);
+    CountPixelsPlain(Words.data() + Done, Words.size() - Done, Cnt);
 }
 
 // Appends the non-zero bytes of one 8-byte plane slot (row r in bits 8r to 8r + 7) and returns
@@ -549,8 +458,11 @@ TMyByteArray Compress(const TMyArray& OutBits) {
     Out[21] = uint8_t(MapBytes & 0xFF);
     uint8_t* Map = Out.data() + HeaderSize;
     uint8_t* Data = Map + MapBytes;
-    const uint16_t* In = OutBits.data();
-    for (size_t t = 0; t < Tiles; ++t, In += TileWords) {
+    size_t t = 0;
+    if (codec_avx512::Available())
+        t = codec_avx512::EncodeTilePairs(OutBits.data(), Tiles, Alpha, Map, Data);
+    const uint16_t* In = OutBits.data() + t * TileWords;
+    for (; t < Tiles; ++t, In += TileWords) {
         uint64_t Slot0 = 0, Slot1 = 0, Slot2 = 0, Slot3 = 0;
 #pragma GCC unroll 8
         for (int r = 0; r < 8; ++r) {
