@@ -30,12 +30,9 @@ const QSize WindowSize(1280, 800);
 class TPaintLog : public QObject {
 public:
     QRegion Painted;
-    int Events = 0;
     bool eventFilter(QObject*, QEvent* e) override {
-        if (e->type() == QEvent::Paint) {
+        if (e->type() == QEvent::Paint)
             Painted += static_cast<QPaintEvent*>(e)->region();
-            ++Events;
-        }
         return false;
     }
 };
@@ -323,7 +320,7 @@ void MapPanStep(benchmark::State& State) {
     const QPoint Grab(300, 200);
     const QPoint GrabWidget = Grab + QPoint(1, 1);
     SendButton(e.Grid, QEvent::MouseButtonPress, GrabWidget, Qt::RightButton);
-    int Drawn = e.CountDrawnCells([&] {
+    const int Drawn = e.CountDrawnCells([&] {
         SendMove(e.Grid, GrabWidget + Step, Qt::RightButton);
         DeliverUpdates();
     });
