@@ -12,7 +12,7 @@ namespace {
 // Where an element read from the file starts: unique among the file's elements, and -1 for
 // elements made since, so it keys what is remembered about the elements as read.
 qint64 PositionKey(const QDomNode& Node) {
-    return (qint64(Node.lineNumber()) << 32) | quint32(Node.columnNumber());
+    return qint64((quint64(quint32(Node.lineNumber())) << 32) | quint32(Node.columnNumber()));
 }
 
 // Closes the document on every path out of one operation.
