@@ -3,6 +3,7 @@
 #include "bench/BenchSupport.h"
 #include "maps/MapLoader.h"
 #include "palettes/PalSwapper.h"
+#include "sprites/CodecAvx512.h"
 #include "sprites/CompDecompUnit.h"
 #include "sprites/SpriteEditor.h"
 #include "tests/core/ReferenceCodec.h"
@@ -65,6 +66,14 @@ void Decode(benchmark::State& State) {
 }
 BENCHMARK(Decode)->Name("Decode");
 
+// The codec's portable code, which processors without the wide inner loops run.
+template <void (*Run)(benchmark::State&)> void Portable(benchmark::State& State) {
+    codec_avx512::SetEnabled(false);
+    Run(State);
+    codec_avx512::SetEnabled(true);
+}
+BENCHMARK(Portable<Decode>)->Name("Decode/ref:portable-path");
+
 // memcpy of the decoded words' bytes.
 void MemcpyWords(benchmark::State& State) {
     const TMyArray Words = SpriteWords(Tiles);
@@ -102,6 +111,7 @@ void Encode(benchmark::State& State) {
     State.SetBytesProcessed(int64_t(State.iterations()) * Tiles * 32);
 }
 BENCHMARK(Encode)->Name("Encode");
+BENCHMARK(Portable<Encode>)->Name("Encode/ref:portable-path");
 BENCHMARK(MemcpyWords)->Name("Encode/ref:memcpy");
 
 void EncodeSimple(benchmark::State& State) {

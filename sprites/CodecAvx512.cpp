@@ -94,13 +94,21 @@ VELKORA_AVX512 inline void NibbleTables(const uint8_t (&Table)[16], __m512i& Lo,
 
 } // namespace
 
+namespace {
+bool Switched = true;
+}
+
 bool Available() {
     static const bool Has =
         __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") &&
         __builtin_cpu_supports("avx512vbmi") && __builtin_cpu_supports("avx512vbmi2") &&
         __builtin_cpu_supports("avx512vpopcntdq") && __builtin_cpu_supports("gfni") &&
         __builtin_cpu_supports("popcnt");
-    return Has;
+    return Has && Switched;
+}
+
+void SetEnabled(bool Enabled) {
+    Switched = Enabled;
 }
 
 VELKORA_AVX512 size_t DecodeTilePairs(const uint8_t* Map, const uint8_t* S, size_t Size,
@@ -218,6 +226,7 @@ namespace velkora::codec_avx512 {
 bool Available() {
     return false;
 }
+void SetEnabled(bool) {}
 size_t DecodeTilePairs(const uint8_t*, const uint8_t*, size_t, size_t, const uint8_t (&)[16],
                        size_t&, uint16_t*) {
     return 0;

@@ -12,8 +12,12 @@
 
 namespace velkora::codec_avx512 {
 
-// Whether this processor runs the functions below.
+// Whether this processor runs the functions below and they are not switched off.
 bool Available();
+
+// Switches the functions above off (and back on where the processor has them), so that the
+// portable code can be checked and timed on any machine. Not thread-safe against running codecs.
+void SetEnabled(bool Enabled);
 
 // Decodes the tiles of a compressed image with one byte per chunk, two at a time from the first,
 // while the 64 bytes from S[Src] lie inside S[0, Size): Map holds four presence bytes per tile,

@@ -1,6 +1,7 @@
 // The sprite codec: golden files, the fast codec against the bit-by-bit reference on seeded
 // random input, the uncompressed layout, hostile headers, and the tile block array.
 
+#include "sprites/CodecAvx512.h"
 #include "sprites/CompDecompUnit.h"
 #include "sprites/SpriteEditor.h"
 #include "tests/core/ReferenceCodec.h"
@@ -65,9 +66,22 @@ TMyArray WholeTiles(TMyArray w) {
     return w;
 }
 
+// Every codec test runs twice: with the processor's wide inner loops where it has them, and
+// with the portable code alone, so that both are checked on any machine.
+class Codec : public ::testing::TestWithParam<bool> {
+protected:
+    void SetUp() override { codec_avx512::SetEnabled(GetParam()); }
+    void TearDown() override { codec_avx512::SetEnabled(true); }
+};
+
 } // namespace
 
-TEST(Codec, GoldenFilesDecodeAndEncodeExactly) {
+INSTANTIATE_TEST_SUITE_P(Paths, Codec, ::testing::Values(true, false),
+                         [](const ::testing::TestParamInfo<bool>& i) {
+                             return i.param ? "Wide" : "Portable";
+                         });
+
+TEST_P(Codec, GoldenFilesDecodeAndEncodeExactly) {
     EXPECT_EQ(Decode(File54()), Words54());
     EXPECT_EQ(Compress(Words54()), File54());
 
@@ -91,7 +105,7 @@ TEST(Codec, GoldenFilesDecodeAndEncodeExactly) {
     EXPECT_EQ(Decode(File28), One);
 }
 
-TEST(Codec, CompressedHeaderCases) {
+TEST_P(Codec, CompressedHeaderCases) {
     auto Header = [](int BytesPerBit, TMyByteArray Table, int MapBytes) {
         return Concat({Bytes({0x00, 0x02, 0xFF, BytesPerBit}), Table,
                        Bytes({MapBytes >> 8, MapBytes & 0xFF})});
@@ -124,7 +138,7 @@ TEST(Codec, CompressedHeaderCases) {
               Expected);
 }
 
-TEST(Codec, TruncatedFilesReadMissingBytesAsZero) {
+TEST_P(Codec, TruncatedFilesReadMissingBytesAsZero) {
     // Inside the first three bytes or the header: the missing fields are zero.
     for (const TMyByteArray& f : {Bytes({}), Bytes({0x00}), Bytes({0x00, 0x02}),
                                   Bytes({0x00, 0x02, 0xFF}), Bytes({0x00, 0x02, 0xFF, 0x01, 0x05})})
@@ -143,7 +157,7 @@ TEST(Codec, TruncatedFilesReadMissingBytesAsZero) {
     EXPECT_EQ(Decode(Short), reference::DeCompress(Short));
 }
 
-TEST(Codec, HugeHeaderOfATinyFileDecodesToConstantTiles) {
+TEST_P(Codec, HugeHeaderOfATinyFileDecodesToConstantTiles) {
     TMyByteArray f(30, 0);
     f[1] = 0x02;
     f[2] = 0xFF;
@@ -156,7 +170,7 @@ TEST(Codec, HugeHeaderOfATinyFileDecodesToConstantTiles) {
     EXPECT_EQ(std::count(w.begin(), w.end(), uint16_t(0x6666)), std::ptrdiff_t(w.size()));
 }
 
-TEST(Codec, PlainAndUncompressedForms) {
+TEST_P(Codec, PlainAndUncompressedForms) {
     EXPECT_TRUE(Decode(Bytes({0, 1, 2})).empty());
     EXPECT_TRUE(Decode(Bytes({0, 1, 2, 3, 4})).empty());
     EXPECT_EQ(Decode(Bytes({0, 1, 2, 3, 4, 0xAB})), TMyArray({0xAB00}));
@@ -189,7 +203,7 @@ TEST(Codec, PlainAndUncompressedForms) {
     EXPECT_EQ(SpriteFormOf(OddCount.data(), 6), TSpriteForm::Plain);
 }
 
-TEST(Codec, RoundTripsSeededRandomWords) {
+TEST_P(Codec, RoundTripsSeededRandomWords) {
     Rng R(2024);
     for (int Case = 0; Case < 300; ++Case) {
         const size_t n = Case < 40 ? size_t(Case) : R() % 3000;
@@ -203,7 +217,7 @@ TEST(Codec, RoundTripsSeededRandomWords) {
     }
 }
 
-TEST(Codec, LargestAcceptedSpriteAndTheRefusal) {
+TEST_P(Codec, LargestAcceptedSpriteAndTheRefusal) {
     Rng R(5);
     const TMyArray Max = RandomWords(R, MaxCompressWords);
     const TMyByteArray File = Compress(Max);
@@ -219,7 +233,7 @@ TEST(Codec, LargestAcceptedSpriteAndTheRefusal) {
     }
 }
 
-TEST(Codec, FastDecoderMatchesTheReferenceOnRandomFiles) {
+TEST_P(Codec, FastDecoderMatchesTheReferenceOnRandomFiles) {
     Rng R(99);
     for (int Case = 0; Case < 1500; ++Case) {
         TMyByteArray f = {0x00, 0x02, 0xFF};
