@@ -91,7 +91,9 @@ TMyByteArray ReadFileBytes(const QString& FileName, uint64_t MaxSize) {
     const QString Full = ExpandFileName(FileName);
     const QByteArray Native = QFile::encodeName(Full);
     FdGuard f;
-    f.fd = ::open(Native.constData(), O_RDONLY | O_CLOEXEC);
+    // Non-blocking, so that a named pipe or a device is refused below instead of waiting for a
+    // writer; reads of a regular file are not affected by the flag.
+    f.fd = ::open(Native.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (f.fd < 0)
         throw EFOpenError(Full, SystemErrorText(errno));
     struct stat st {};

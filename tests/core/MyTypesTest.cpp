@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 using namespace velkora;
 using namespace velkora::test;
@@ -28,6 +29,23 @@ TEST(ReadFileBytes, ReportsMissingFilesAndDirectoriesWithTheAbsolutePath) {
     } catch (const EFOpenError& e) {
         EXPECT_EQ(e.Message(), QString("Cannot open file \"%1\". Is a directory").arg(d.path()));
     }
+}
+
+TEST(ReadFileBytes, RefusesANamedPipeAtOnceInsteadOfWaitingForAWriter) {
+    TempDir d;
+    const QString Pipe = d.file("pipe.spr");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(Pipe).constData(), 0600), 0);
+    // Run in a child that an alarm ends should the read block on the pipe.
+    QString Message;
+    EXPECT_EQ(RunWithFileSizeLimit(
+                  1 << 20,
+                  [&] {
+                      ::alarm(10);
+                      ReadFileBytes(Pipe);
+                  },
+                  &Message),
+              1);
+    EXPECT_EQ(Message, QString("Cannot open file \"%1\". Not a regular file").arg(Pipe));
 }
 
 TEST(ReadFileBytes, ExpandsRelativeNamesAgainstTheCurrentDirectory) {
