@@ -2,6 +2,9 @@
 
 #include <QTextStream>
 
+#include <cerrno>
+#include <cstdio>
+
 namespace velkora::tool {
 
 int Dispatch(const char* Group, std::initializer_list<SubCommand> Commands,
@@ -60,7 +63,13 @@ void ExpectArgs(const QStringList& Args, int Count, const char* Usage) {
 }
 
 void PrintLine(const QString& Line) {
-    QTextStream(stdout) << Line << '\n';
+    // Checked and flushed line by line: output lost to a full disk or a closed pipe is a failure,
+    // not a success.
+    const QByteArray Text = (Line + QLatin1Char('\n')).toUtf8();
+    if (std::fwrite(Text.constData(), 1, size_t(Text.size()), stdout) != size_t(Text.size()) ||
+        std::fflush(stdout) != 0)
+        throw EInOutError(
+            QStringLiteral("Cannot write to the standard output. %1").arg(SystemErrorText(errno)));
 }
 
 } // namespace velkora::tool

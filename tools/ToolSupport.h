@@ -42,7 +42,7 @@ QString TakeOption(QStringList& Args, const QString& Name, const QString& Defaul
 long long ParseNumber(const QString& Text, const QString& What, long long Min, long long Max);
 // Raises UsageError unless Args holds exactly Count positional arguments.
 void ExpectArgs(const QStringList& Args, int Count, const char* Usage);
-// Writes text to stdout.
+// Writes Line and a newline to stdout; EInOutError when the output cannot be written.
 void PrintLine(const QString& Line);
 
 // The groups, each defined in its own file.

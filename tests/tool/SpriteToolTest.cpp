@@ -5,6 +5,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 
 #include <gtest/gtest.h>
 
@@ -95,5 +96,28 @@ TEST(SpriteTool, HelpAndErrors) {
           QStringList{"library", "list", "--root"}, QStringList{"library", "list", "--bogus"}}) {
         EXPECT_EQ(RunTool(Wrong, &Out, &Err), 2) << Wrong.join(' ').toStdString();
         EXPECT_TRUE(Err.contains("Usage")) << Wrong.join(' ').toStdString();
+    }
+}
+
+TEST(SpriteTool, OutputThatCannotBeWrittenIsAFailure) {
+    if (!QFile::exists("/dev/full"))
+        GTEST_SKIP() << "no /dev/full";
+    TempDir d;
+    ASSERT_TRUE(QDir().mkpath(d.file("Sprites")));
+    WriteBytes(d.file("Sprites/A1.spr"), Bytes({}));
+    WriteBytes(d.file("m.Map"), Bytes({0, 1, 0, 1, 0, 1, 7, 0xFF}));
+    for (const QStringList& Args :
+         {QStringList{"library", "list", "--root", d.path()}, QStringList{"map", "info", "m.Map"},
+          QStringList{"map", "decode", "m.Map", "m.cells"}}) {
+        QProcess p;
+        p.setWorkingDirectory(d.path());
+        p.setStandardOutputFile("/dev/full");
+        p.start(QStringLiteral(VELKORA_TOOL), Args);
+        ASSERT_TRUE(p.waitForFinished(60000));
+        EXPECT_EQ(p.exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(p.exitCode(), 1) << Args.join(' ').toStdString();
+        EXPECT_TRUE(p.readAllStandardError().startsWith(
+            "velkora-tool: Cannot write to the standard output. No space left on device"))
+            << Args.join(' ').toStdString();
     }
 }
