@@ -521,13 +521,23 @@ private slots:
         QCOMPARE(fErrors.size(), 1);
     }
 
-    void anEmptyLibraryStillOpensTheMap() {
+    void anEmptyLibraryOpensAnEmptyWorkspace() {
         QDir(fRoot->SpritePath("")).removeRecursively();
         fRoot->AddMap("A1.Map", 2, 2, Bytes({0, 30, 60, 1}));
+        fRoot->MapSets = {{"s", 1, 2}};
         auto f = Start();
         QVERIFY2(fErrors.isEmpty(), qPrintable(fErrors.join('\n')));
         QCOMPARE(f->Tex1cmb->count(), 0);
         QVERIFY(!f->BitBtn1->isEnabled());
+        // No map is loaded and nothing can be saved; the start-up went on to the sets.
+        QCOMPARE(f->LevelCmb->count(), 1);
+        QCOMPARE(f->LevelCmb->currentIndex(), -1);
+        QVERIFY(f->MapParams().DecomBytes.empty());
+        QVERIFY(!f->SaveBtn->isEnabled());
+        QCOMPARE(f->SetsCMB->count(), 1);
+
+        // A map chosen afterwards still loads, its cells in colour 0.
+        QTest::keyClick(f->LevelCmb, Qt::Key_Home);
         QCOMPARE(f->MapParams().Width, 2);
         QVERIFY(f->SaveBtn->isEnabled());
         QCOMPARE(MapCell(*f, 1, 1).pixel(5, 5), PaletteColor(0, 0));
