@@ -442,6 +442,22 @@ private slots:
         QVERIFY(fErrors.isEmpty());
         QCOMPARE(ReadBytes(fRoot->MapPath("A1.Map")),
                  Bytes({0, 1, 0, 2, 0, 2, 1, 3, 2, 4, 0xFF, 0xFF}));
+
+        // A file that cannot be written is reported; the map stays in memory, the workspace
+        // usable, and the next save writes it.
+        MoveTo(*f, QPoint(5, 5));
+        QTest::mouseClick(f->DrawGrid1, Qt::LeftButton, {}, Widget(QPoint(5, 5)));
+        QVERIFY(QDir(fDir->path()).rename("Maps", "Gone"));
+        QTest::mouseClick(f->SaveBtn, Qt::LeftButton);
+        QCOMPARE(fErrors.size(), 1);
+        QVERIFY2(fErrors[0].startsWith("Cannot create file"), qPrintable(fErrors[0]));
+        QVERIFY(!QDir(fDir->path()).exists("Maps"));
+        QCOMPARE(f->MapParams().DecomBytes, Bytes({0, 3, 2, 4}));
+        QVERIFY(QDir(fDir->path()).rename("Gone", "Maps"));
+        QTest::mouseClick(f->SaveBtn, Qt::LeftButton);
+        QCOMPARE(fErrors.size(), 1);
+        QCOMPARE(ReadBytes(fRoot->MapPath("A1.Map")),
+                 Bytes({0, 1, 0, 2, 0, 2, 0, 3, 2, 4, 0xFF, 0xFF}));
     }
 
     void aFailedLoadKeepsTheMapInMemoryAndItsFile() {
