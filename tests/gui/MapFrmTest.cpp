@@ -308,6 +308,28 @@ private slots:
         f->DrawGrid1->removeEventFilter(&Log);
     }
 
+    void aTextureChangeReachesTheMapGridAtTheWorkspacesNextRepaint() {
+        fRoot->AddMap("A1.Map", 20, 15, TMyByteArray(300, 0));
+        auto f = Start();
+        PaintLog Log;
+        f->DrawGrid1->installEventFilter(&Log);
+        QCoreApplication::processEvents();
+        Log.Painted = QRegion();
+        // The choice itself repaints the item grid, not the map grid.
+        Choose(f->SecPalCmb, 1);
+        QCoreApplication::processEvents();
+        QVERIFY(Log.Painted.isEmpty());
+        // A repaint of the workspace redraws every visible cell of the map grid.
+        f->update(QRect(0, 0, 10, 10));
+        QTRY_COMPARE(Log.Painted.boundingRect(), f->DrawGrid1->VisibleRect());
+        // Once: a further repaint of the workspace leaves the grid alone.
+        Log.Painted = QRegion();
+        f->update(QRect(0, 0, 10, 10));
+        QCoreApplication::processEvents();
+        QVERIFY(Log.Painted.isEmpty());
+        f->DrawGrid1->removeEventFilter(&Log);
+    }
+
     void aRightDragPansTheGrid() {
         fRoot->AddMap("A1.Map", 20, 15, TMyByteArray(300, 0));
         auto f = Start();
