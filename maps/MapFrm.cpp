@@ -144,9 +144,12 @@ void TMainForm::FormCreate() {
     }
     fCellPictures.Rebuild(*fMapItems1, *fMapItems2);
 
-    // 6. The first map. An empty Maps folder leaves the workspace empty; a first map that cannot
-    // be read is reported and leaves it empty too: either way the start-up goes on.
-    if (!fS->isEmpty())
+    // 6. The first map. An empty Maps folder or an empty library leaves the workspace empty (a map
+    // chosen later still loads); a first map that cannot be read is reported and leaves it empty
+    // too: either way the start-up goes on.
+    if (Names.isEmpty())
+        SelectQuietly(LevelCmb, -1);
+    else if (!fS->isEmpty())
         RunReported([&] { LevelCmbChange(); });
 
     // 7. The texture sets.
@@ -154,8 +157,9 @@ void TMainForm::FormCreate() {
     LoadSets(fSetArray, XMLDocument);
     FillSetsCMB();
 
-    // 8. The first set, if any.
-    SetsCMBChange();
+    // 8. The first set, if any. Without a library there is no texture to apply it to.
+    if (!Names.isEmpty())
+        SetsCMBChange();
 }
 
 void TMainForm::FormDestroy() {

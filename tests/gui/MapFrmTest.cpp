@@ -167,6 +167,75 @@ private slots:
         QCOMPARE(f->LeftPanel->geometry(), QRect(f->width() - 198, 0, 198, f->height()));
     }
 
+    void theControlsAreWhereTheDesignPutsThem() {
+        // Names equal in the library's comparison come in the order of their full names.
+        fRoot->AddMap("Level2.Map", 1, 1, TMyByteArray(1, 0));
+        fRoot->AddMap("Level02.Map", 1, 1, TMyByteArray(1, 0));
+        fRoot->AddMap("Level002.map", 1, 1, TMyByteArray(1, 0));
+        fRoot->AddMap("Notes.txt", 1, 1, TMyByteArray(1, 0));
+        auto f = Start();
+        QVERIFY(fErrors.isEmpty());
+        QCOMPARE(f->LevelCmb->count(), 3);
+        QCOMPARE(f->LevelCmb->itemText(0), QString("Level002.map"));
+        QCOMPARE(f->LevelCmb->itemText(1), QString("Level02.Map"));
+        QCOMPARE(f->LevelCmb->itemText(2), QString("Level2.Map"));
+
+        QCOMPARE(f->font().family(), QString("Tahoma"));
+        QCOMPARE(f->font().pointSize(), 8);
+        QCOMPARE(f->size(), QSize(776, 574));
+        QCOMPARE(f->LeftPanel->geometry(), QRect(776 - 198, 0, 198, 574));
+        const struct {
+            QWidget* w;
+            QPoint Pos;
+            int Width; // 0: free
+            int Height;
+        } Places[] = {
+            {f->Label1, {16, 16}, 0, 0},      {f->LevelCmb, {16, 35}, 81, 0},
+            {f->SaveBtn, {103, 33}, 82, 25},  {f->Label5, {16, 68}, 0, 0},
+            {f->Label4, {103, 68}, 0, 0},     {f->FirstPalCmb, {16, 87}, 81, 0},
+            {f->SecPalCmb, {103, 87}, 81, 0}, {f->Label2, {16, 114}, 0, 0},
+            {f->Label3, {103, 114}, 0, 0},    {f->Tex1cmb, {16, 133}, 81, 0},
+            {f->Tex2cmb, {103, 133}, 81, 0},  {f->DrawGrid2, {15, 160}, 134, 254},
+            {f->Sets, {16, 426}, 0, 0},       {f->SetsCMB, {16, 445}, 129, 0},
+            {f->BitBtn1, {15, 472}, 130, 25},
+        };
+        for (const auto& p : Places) {
+            const QByteArray Name = p.w->objectName().toUtf8();
+            QVERIFY2(p.w->parentWidget() == f->LeftPanel, Name);
+            QVERIFY2(p.w->pos() == p.Pos, Name);
+            QVERIFY2(p.Width == 0 || p.w->width() == p.Width, Name);
+            QVERIFY2(p.Height == 0 || p.w->height() == p.Height, Name);
+        }
+        QCOMPARE(f->Label1->text(), QString("Select map"));
+        QCOMPARE(f->SaveBtn->text(), QString("Save"));
+        QCOMPARE(f->Label5->text(), QString("First pal"));
+        QCOMPARE(f->Label4->text(), QString("Second pal"));
+        QCOMPARE(f->Label2->text(), QString("First tex"));
+        QCOMPARE(f->Label3->text(), QString("Second tex"));
+        QCOMPARE(f->Sets->text(), QString("Sets"));
+        QCOMPARE(f->BitBtn1->text(), QString("Add Current"));
+        for (const QComboBox* c :
+             {f->LevelCmb, f->FirstPalCmb, f->SecPalCmb, f->Tex1cmb, f->Tex2cmb, f->SetsCMB})
+            QVERIFY2(!c->isEditable(), qPrintable(c->objectName()));
+
+        // The map grid: 24 x 24 cells without lines inside a one-pixel border, sized to the map.
+        QCOMPARE(f->DrawGrid1->parentWidget(), f.get());
+        QCOMPARE(f->DrawGrid1->geometry(), QRect(24, 16, 26, 26));
+        QCOMPARE(f->DrawGrid1->CellRect(0, 0), QRect(1, 1, 24, 24));
+        QCOMPARE(f->DrawGrid1->GridLineWidth(), 0);
+        // The item grid: 5 x 10 cells of 25 x 24 with one-pixel lines.
+        QCOMPARE(f->DrawGrid2->ColCount(), 5);
+        QCOMPARE(f->DrawGrid2->RowCount(), 10);
+        QCOMPARE(f->DrawGrid2->CellRect(1, 1).size(), QSize(25, 24));
+        QCOMPARE(f->DrawGrid2->CellRect(1, 1).topLeft() - f->DrawGrid2->CellRect(0, 0).topLeft(),
+                 QPoint(26, 25));
+    }
+
+    void theMapGridStartsAtItsDesignedSize() {
+        auto f = Start();
+        QCOMPARE(f->DrawGrid1->geometry(), QRect(24, 16, 473, 417));
+    }
+
     void aPickedItemIsPaintedWithALeftClick() {
         TMyByteArray Cells(6 * 5, 0);
         Cells[0] = 24;
@@ -236,6 +305,28 @@ private slots:
         MoveTo(*f, QPoint(4 * 24 + 9, 3 * 24 + 3));
         QTRY_COMPARE(Log.Painted.boundingRect(), f->DrawGrid1->VisibleRect());
         QCOMPARE(MapCell(*f, 0, 0), Item(1, 0, 0));
+        f->DrawGrid1->removeEventFilter(&Log);
+    }
+
+    void aTextureChangeReachesTheMapGridAtTheWorkspacesNextRepaint() {
+        fRoot->AddMap("A1.Map", 20, 15, TMyByteArray(300, 0));
+        auto f = Start();
+        PaintLog Log;
+        f->DrawGrid1->installEventFilter(&Log);
+        QCoreApplication::processEvents();
+        Log.Painted = QRegion();
+        // The choice itself repaints the item grid, not the map grid.
+        Choose(f->SecPalCmb, 1);
+        QCoreApplication::processEvents();
+        QVERIFY(Log.Painted.isEmpty());
+        // A repaint of the workspace redraws every visible cell of the map grid.
+        f->update(QRect(0, 0, 10, 10));
+        QTRY_COMPARE(Log.Painted.boundingRect(), f->DrawGrid1->VisibleRect());
+        // Once: a further repaint of the workspace leaves the grid alone.
+        Log.Painted = QRegion();
+        f->update(QRect(0, 0, 10, 10));
+        QCoreApplication::processEvents();
+        QVERIFY(Log.Painted.isEmpty());
         f->DrawGrid1->removeEventFilter(&Log);
     }
 
@@ -373,6 +464,22 @@ private slots:
         QVERIFY(fErrors.isEmpty());
         QCOMPARE(ReadBytes(fRoot->MapPath("A1.Map")),
                  Bytes({0, 1, 0, 2, 0, 2, 1, 3, 2, 4, 0xFF, 0xFF}));
+
+        // A file that cannot be written is reported; the map stays in memory, the workspace
+        // usable, and the next save writes it.
+        MoveTo(*f, QPoint(5, 5));
+        QTest::mouseClick(f->DrawGrid1, Qt::LeftButton, {}, Widget(QPoint(5, 5)));
+        QVERIFY(QDir(fDir->path()).rename("Maps", "Gone"));
+        QTest::mouseClick(f->SaveBtn, Qt::LeftButton);
+        QCOMPARE(fErrors.size(), 1);
+        QVERIFY2(fErrors[0].startsWith("Cannot create file"), qPrintable(fErrors[0]));
+        QVERIFY(!QDir(fDir->path()).exists("Maps"));
+        QCOMPARE(f->MapParams().DecomBytes, Bytes({0, 3, 2, 4}));
+        QVERIFY(QDir(fDir->path()).rename("Gone", "Maps"));
+        QTest::mouseClick(f->SaveBtn, Qt::LeftButton);
+        QCOMPARE(fErrors.size(), 1);
+        QCOMPARE(ReadBytes(fRoot->MapPath("A1.Map")),
+                 Bytes({0, 1, 0, 2, 0, 2, 0, 3, 2, 4, 0xFF, 0xFF}));
     }
 
     void aFailedLoadKeepsTheMapInMemoryAndItsFile() {
@@ -452,13 +559,23 @@ private slots:
         QCOMPARE(fErrors.size(), 1);
     }
 
-    void anEmptyLibraryStillOpensTheMap() {
+    void anEmptyLibraryOpensAnEmptyWorkspace() {
         QDir(fRoot->SpritePath("")).removeRecursively();
         fRoot->AddMap("A1.Map", 2, 2, Bytes({0, 30, 60, 1}));
+        fRoot->MapSets = {{"s", 1, 2}};
         auto f = Start();
         QVERIFY2(fErrors.isEmpty(), qPrintable(fErrors.join('\n')));
         QCOMPARE(f->Tex1cmb->count(), 0);
         QVERIFY(!f->BitBtn1->isEnabled());
+        // No map is loaded and nothing can be saved; the start-up went on to the sets.
+        QCOMPARE(f->LevelCmb->count(), 1);
+        QCOMPARE(f->LevelCmb->currentIndex(), -1);
+        QVERIFY(f->MapParams().DecomBytes.empty());
+        QVERIFY(!f->SaveBtn->isEnabled());
+        QCOMPARE(f->SetsCMB->count(), 1);
+
+        // A map chosen afterwards still loads, its cells in colour 0.
+        QTest::keyClick(f->LevelCmb, Qt::Key_Home);
         QCOMPARE(f->MapParams().Width, 2);
         QVERIFY(f->SaveBtn->isEnabled());
         QCOMPARE(MapCell(*f, 1, 1).pixel(5, 5), PaletteColor(0, 0));
