@@ -40,7 +40,7 @@ void Init() {
 
 void LoadPallette(const QDomElement& Root) {
     PalletteArray.clear();
-    const QDomNode Palettes = ChildAt(Root, 0);
+    const QDomNode Palettes = ContainerOf(Root, 0);
     for (QDomNode p = FirstCountedChild(Palettes);
          !p.isNull() && p.nodeName().startsWith(QLatin1String("Pal")); p = NextCountedSibling(p)) {
         PalletteArray.emplace_back();

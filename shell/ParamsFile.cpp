@@ -388,19 +388,24 @@ QString DescribeNode(const QDomNode& Node) {
     return s;
 }
 
-QDomNode Container(TXMLDocument& Doc, int Index) {
+QDomNode ContainerOf(const QDomElement& Root, int Index) {
+    // Every operation needs all three containers, whichever one it reads or writes: a root with
+    // fewer is not a parameters file this system can work on, and none is ever created.
     static const char* const Names[] = {"palettes", "map texture sets", "palette sets"};
-    const QDomElement Root = Doc.DocumentElement();
-    const QDomNode c = ChildAt(Root, Index);
-    if (c.isNull())
+    const int Count = ChildCount(Root);
+    if (Count < 3)
         throw EFormatError(
             QStringLiteral("the root %1 has %2 of the three containers; the %3 container (child "
                            "%4) is missing")
                 .arg(DescribeNode(Root))
-                .arg(ChildCount(Root))
-                .arg(QLatin1String(Index >= 0 && Index < 3 ? Names[Index] : "requested"))
-                .arg(Index + 1));
-    return c;
+                .arg(Count)
+                .arg(QLatin1String(Names[Count]))
+                .arg(Count + 1));
+    return ChildAt(Root, Index);
+}
+
+QDomNode Container(TXMLDocument& Doc, int Index) {
+    return ContainerOf(Doc.DocumentElement(), Index);
 }
 
 QString TextAttribute(const QDomNode& Node, const QString& Name) {

@@ -68,7 +68,9 @@ QDomNode NextCountedSibling(const QDomNode& Node);
 // "element "Set_3" (line 12)", "comment (line 4)": a node as named in error messages.
 QString DescribeNode(const QDomNode& Node);
 // The Index-th container under the root (0 palettes, 1 map texture sets, 2 palette sets);
-// raises EFormatError when the root has no such child.
+// raises EFormatError, naming the first missing container, when the root has fewer than three
+// children.
+QDomNode ContainerOf(const QDomElement& Root, int Index);
 QDomNode Container(TXMLDocument& Doc, int Index);
 
 // A whole-number attribute: optional sign and decimal digits, surrounding spaces allowed, within

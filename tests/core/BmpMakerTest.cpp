@@ -86,11 +86,14 @@ TEST(LoadPallette, ReadsLeadingPalElementsOnly) {
     EXPECT_TRUE(PalletteArray.empty());
     LoadFrom("");
     EXPECT_TRUE(PalletteArray.empty());
-    QDomDocument d;
-    ASSERT_TRUE(d.setContent(QByteArray("<R/>"), false));
-    PalletteArray.resize(3);
-    LoadPallette(d.documentElement());
-    EXPECT_TRUE(PalletteArray.empty());
+    // A root without all three containers is refused, whichever one is missing.
+    for (const char* Root : {"<R/>", "<R><Palettes><Pal0/></Palettes><M/></R>"}) {
+        QDomDocument d;
+        ASSERT_TRUE(d.setContent(QByteArray(Root), false));
+        PalletteArray.resize(3);
+        EXPECT_THROW(LoadPallette(d.documentElement()), EFormatError) << Root;
+        EXPECT_TRUE(PalletteArray.empty()) << Root;
+    }
 }
 
 TEST(LoadPallette, ColoursKeepTheirLowByteAndExtraChildrenAreIgnored) {

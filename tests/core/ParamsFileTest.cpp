@@ -252,9 +252,15 @@ TEST(SetLists, ARootWithoutTheNeededContainerIsAnErrorAndNothingIsWritten) {
                 }).contains("the palette sets container (child 3) is missing"));
     EXPECT_EQ(ReadText(Doc.FileName), Two);
 
-    TSetArray Maps;
-    ReadMapSets(Doc, Maps); // the second container is there
-    EXPECT_EQ(Maps.size(), 1u);
+    TSetArray Maps(2); // every operation needs all three containers, not only its own
+    EXPECT_TRUE(ErrorOf<EFormatError>([&] {
+                    ReadMapSets(Doc, Maps);
+                }).contains("the palette sets container (child 3) is missing"));
+    EXPECT_EQ(Maps.size(), 2u);
+    EXPECT_TRUE(ErrorOf<EFormatError>([&] {
+                    AppendMapSet(Doc, TSet{1, 2, "x"}, 1);
+                }).contains("has 2 of the three containers"));
+    EXPECT_EQ(ReadText(Doc.FileName), Two);
     WriteText(Doc.FileName, "<Root><P/></Root>");
     EXPECT_TRUE(ErrorOf<EFormatError>([&] {
                     AppendMapSet(Doc, TSet{1, 2, "x"}, 0);

@@ -114,9 +114,15 @@ TEST_F(ToolFiles, PalettesReportsBadFilesAndArguments) {
     EXPECT_TRUE(Err.contains("Cannot open file")) << Err.toStdString();
     EXPECT_TRUE(Out.isEmpty());
 
-    WriteText(d.file("bad.xml"), "<R><P><Pal0><C R='1' G='x' B='2'/></Pal0></P></R>");
+    WriteText(d.file("bad.xml"), "<R><P><Pal0><C R='1' G='x' B='2'/></Pal0></P><M/><S/></R>");
     EXPECT_EQ(RunTool({"palettes", "--params", d.file("bad.xml")}, &Out, &Err), 1);
     EXPECT_TRUE(Err.contains("attribute \"G\" of element \"C\" (line 1) is not a whole number"))
+        << Err.toStdString();
+
+    WriteText(d.file("short.xml"), "<R><P><Pal0/></P></R>");
+    EXPECT_EQ(RunTool({"palettes", "--params", d.file("short.xml")}, &Out, &Err), 1);
+    EXPECT_TRUE(Err.contains("has 1 of the three containers; the map texture sets container "
+                             "(child 2) is missing"))
         << Err.toStdString();
 
     EXPECT_EQ(RunTool({"palettes", "extra"}, &Out, &Err, d.path()), 2);
