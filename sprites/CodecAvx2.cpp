@@ -30,8 +30,13 @@ struct TTables {
     // Pack[m]: byte j holds where the j-th present row of m lies in a slot qword of the
     // encoder's planes, whose row r is at byte 7 - r (0x80 past the present rows).
     uint64_t Pack[256];
+    // After[p]: nothing for the first slot of a lane, p in every byte for the second, whose
+    // chunk bytes follow the p present bytes of the first.
+    alignas(16) uint64_t After[9][2];
 
-    constexpr TTables() : Expand(), Pack() {
+    constexpr TTables() : Expand(), Pack(), After() {
+        for (int p = 0; p < 9; ++p)
+            After[p][1] = uint64_t(p) * 0x0101010101010101ULL;
         for (int m = 0; m < 256; ++m) {
             int n = 0;
             for (int r = 0; r < 8; ++r) {
@@ -46,9 +51,6 @@ struct TTables {
     }
 };
 constexpr TTables Tab;
-
-// Every byte of a 64-bit value.
-constexpr uint64_t EachByte = 0x0101010101010101ULL;
 
 // Exchanges the bits at p and p + D of every dword, for the p in Mask.
 template <int D, uint32_t Mask> VELKORA_AVX2 inline __m256i Exchange(__m256i v) {
@@ -75,6 +77,16 @@ VELKORA_AVX2 inline __m256i MapNibbles(__m256i v, __m256i Lo, __m256i Hi) {
     const __m256i Low = _mm256_set1_epi8(0x0F);
     return _mm256_or_si256(_mm256_shuffle_epi8(Lo, _mm256_and_si256(v, Low)),
                            _mm256_shuffle_epi8(Hi, _mm256_and_si256(_mm256_srli_epi16(v, 4), Low)));
+}
+
+// The shuffle that places the chunk bytes of two slots, a and b after it, which lie in the 16
+// bytes from the first chunk of a: presence bytes ma and mb, pa present rows in ma.
+VELKORA_AVX2 inline __m128i PlacePair(unsigned ma, unsigned mb, unsigned pa) {
+    const __m128d a =
+        _mm_castsi128_pd(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(&Tab.Expand[ma])));
+    const __m128i Both =
+        _mm_castpd_si128(_mm_loadh_pd(a, reinterpret_cast<const double*>(&Tab.Expand[mb])));
+    return _mm_add_epi8(Both, _mm_load_si128(reinterpret_cast<const __m128i*>(Tab.After[pa])));
 }
 
 VELKORA_AVX2 inline void NibbleTables(const uint8_t (&Table)[16], __m256i& Lo, __m256i& Hi) {
@@ -114,9 +126,8 @@ VELKORA_AVX2 size_t DecodeTiles(const uint8_t* Map, const uint8_t* S, size_t Siz
         const unsigned m0 = m & 0xFF, m1 = (m >> 8) & 0xFF, m2 = (m >> 16) & 0xFF, m3 = m >> 24;
         const unsigned p0 = unsigned(__builtin_popcount(m0)), p2 = unsigned(__builtin_popcount(m2));
         const size_t Upper = From + p0 + unsigned(__builtin_popcount(m1));
-        const __m256i Place =
-            _mm256_set_epi64x(int64_t(Tab.Expand[m3] + p2 * EachByte), int64_t(Tab.Expand[m2]),
-                              int64_t(Tab.Expand[m1] + p0 * EachByte), int64_t(Tab.Expand[m0]));
+        const __m256i Place = _mm256_inserti128_si256(_mm256_castsi128_si256(PlacePair(m0, m1, p0)),
+                                                      PlacePair(m2, m3, p2), 1);
         const __m256i Chunks = _mm256_inserti128_si256(
             _mm256_castsi128_si256(_mm_loadu_si128(reinterpret_cast<const __m128i*>(S + From))),
             _mm_loadu_si128(reinterpret_cast<const __m128i*>(S + Upper)), 1);
