@@ -345,6 +345,8 @@ void CountPixels(const TMyArray& Words, int64_t (&Cnt)[16]) {
     size_t Done = 0;
     if (codec_avx512::Available())
         Done = codec_avx512::CountPixels(Words.data(), Words.size(), Cnt);
+    else if (codec_avx2::Available())
+        Done = codec_avx2::CountPixels(Words.data(), Words.size(), Cnt);
     CountPixelsPlain(Words.data() + Done, Words.size() - Done, Cnt);
 }
 
@@ -465,6 +467,8 @@ TMyByteArray Compress(const TMyArray& OutBits) {
     size_t t = 0;
     if (codec_avx512::Available())
         t = codec_avx512::EncodeTilePairs(OutBits.data(), Tiles, Alpha, Map, Data);
+    else if (codec_avx2::Available())
+        t = codec_avx2::EncodeTiles(OutBits.data(), Tiles, Alpha, Map, Data);
     const uint16_t* In = OutBits.data() + t * TileWords;
     for (; t < Tiles; ++t, In += TileWords) {
         uint64_t Slot0 = 0, Slot1 = 0, Slot2 = 0, Slot3 = 0;
