@@ -16,14 +16,16 @@ namespace {
 //   planes (slot s row r at byte 8s + r; slots 0-1 in the low lane, 2-3 in the high one)
 //     --Gather, a dword permutation, then Rows, a byte shuffle in each lane-->
 //   rows: the dword at byte 4r holds row r, its bytes the slots 2, 3, 0, 1
-//     --three exchanges of bit index fields in every dword (Transpose)-->
+//     --three exchanges of bit index fields in every dword-->
 //   codes: the dword at 4r holds the codes of row r's pixels as nibbles in the order of the
 //     words' nibbles in memory (pixel 3, 2, 1, 0, 7, 6, 5, 4), code bit k at nibble bit k
 //     --the code table, nibble by nibble-->  the words.
 // Bit p of a row dword is bit p % 8 of byte p / 8, that is index bits (slot byte b1 b0, plane
-// bit x2 x1 x0). The order of the bytes and the three exchanges below move x2 x1 x0 up by two,
-// x2 inverted (plane bit 7 is pixel 0, which is nibble 3), and the byte index into the nibble.
-// Each exchange is its own inverse; the encoder runs them backwards.
+// bit x2 x1 x0). The codes need x2 x1 x0 two places up, x2 inverted (plane bit 7 is pixel 0,
+// which is nibble 3), and b1 b0 in the nibble, where the byte order above makes them the code
+// bit. The decoder exchanges x0 with b1, both inverted; x1 with b0; then, as it splits the
+// nibbles for the code table, the bits that came to index bits 2 and 4, both inverted. Each
+// exchange is its own inverse; the encoder undoes the same permutation in another order.
 struct TTables {
     // Expand[p][m]: for a presence byte m whose chunk bytes begin p bytes into a lane, byte r
     // holds the place of row r's byte in the lane (0x80, which reads as zero, for an absent
@@ -60,13 +62,23 @@ template <int D, uint32_t Mask> VELKORA_AVX2 inline __m256i Exchange(__m256i v) 
     return _mm256_xor_si256(_mm256_xor_si256(v, t), _mm256_slli_epi32(t, D));
 }
 
-// Index bits: x1 with b0 (distance 6); x2 with b1, both inverted (distance 20); x0 with the
-// bit that came to x2 (distance 3).
-VELKORA_AVX2 inline __m256i Transpose(__m256i v) {
+// Rows to words for the decoder (code table Lo, and Hi: the same entries shifted up by 4). The
+// last exchange moves whole nibbles, the first and third of a dword with the sixth and eighth,
+// so it is folded into picking the nibbles for the table.
+VELKORA_AVX2 inline __m256i DecodeRows(__m256i v, __m256i Lo, __m256i Hi) {
+    v = Exchange<17, 0x00005555u>(v);
     v = Exchange<6, 0x00CC00CCu>(v);
-    v = Exchange<20, 0x00000F0Fu>(v);
-    return Exchange<3, 0x0A0A0A0Au>(v);
+    const __m256i Low = _mm256_set1_epi8(0x0F);
+    const __m256i LowNibbles = _mm256_and_si256(v, Low);
+    const __m256i HighNibbles = _mm256_and_si256(_mm256_srli_epi32(v, 4), Low);
+    // Low nibbles of the words: bytes 0-1 from the high nibbles of bytes 2-3, bytes 2-3 stay.
+    const __m256i ForLo = _mm256_blend_epi16(_mm256_srli_epi32(HighNibbles, 16), LowNibbles, 0xAA);
+    // High nibbles of the words: bytes 0-1 stay, bytes 2-3 from the low nibbles of bytes 0-1.
+    const __m256i ForHi = _mm256_blend_epi16(HighNibbles, _mm256_slli_epi32(LowNibbles, 16), 0xAA);
+    return _mm256_or_si256(_mm256_shuffle_epi8(Lo, ForLo), _mm256_shuffle_epi8(Hi, ForHi));
 }
+
+// Words to rows for the encoder, after the code table: the inverse of DecodeRows's exchanges.
 VELKORA_AVX2 inline __m256i Untranspose(__m256i v) {
     v = Exchange<3, 0x0A0A0A0Au>(v);
     v = Exchange<20, 0x00000F0Fu>(v);
@@ -132,10 +144,10 @@ VELKORA_AVX2 size_t DecodeTiles(const uint8_t* Map, const uint8_t* S, size_t Siz
         From = Upper + p2 + unsigned(__builtin_popcount(m3));
 
         const __m256i Planes = _mm256_shuffle_epi8(Chunks, Place);
-        const __m256i RowCodes =
-            Transpose(_mm256_shuffle_epi8(_mm256_permutevar8x32_epi32(Planes, Gather), Rows));
+        const __m256i RowBytes =
+            _mm256_shuffle_epi8(_mm256_permutevar8x32_epi32(Planes, Gather), Rows);
         _mm256_storeu_si256(reinterpret_cast<__m256i*>(Out + 16 * t),
-                            MapNibbles(RowCodes, CodeLo, CodeHi));
+                            DecodeRows(RowBytes, CodeLo, CodeHi));
     }
     Src = From;
     return t;

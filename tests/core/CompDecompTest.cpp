@@ -10,14 +10,20 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
+
 using namespace velkora;
 using namespace velkora::test;
 
 namespace {
 
+// Decodes from a copy of exactly the file's size, so that a sanitizer build catches any read
+// past its end (a vector's spare capacity would hide it).
 TMyArray Decode(const TMyByteArray& File) {
+    const std::unique_ptr<uint8_t[]> Exact(new uint8_t[File.size()]);
+    std::copy(File.begin(), File.end(), Exact.get());
     TMyArray Words = {0xDEAD}; // must be emptied first
-    DeCompress(File, Words);
+    DeCompress(Exact.get(), File.size(), Words);
     return Words;
 }
 
