@@ -249,11 +249,11 @@ VELKORA_AVX2 size_t EncodeTiles(const uint16_t* Words, size_t Tiles, const uint8
         const __m128i Hi = _mm256_extracti128_si256(Packed, 1);
         _mm_storel_epi64(reinterpret_cast<__m128i*>(d), Lo);
         d += __builtin_popcount(m0);
-        _mm_storeh_pd(reinterpret_cast<double*>(d), _mm_castsi128_pd(Lo));
+        _mm_storeh_pi(reinterpret_cast<__m64*>(d), _mm_castsi128_ps(Lo));
         d += __builtin_popcount(m1);
         _mm_storel_epi64(reinterpret_cast<__m128i*>(d), Hi);
         d += __builtin_popcount(m2);
-        _mm_storeh_pd(reinterpret_cast<double*>(d), _mm_castsi128_pd(Hi));
+        _mm_storeh_pi(reinterpret_cast<__m64*>(d), _mm_castsi128_ps(Hi));
         d += __builtin_popcount(m3);
     }
     Map = m;
