@@ -3,6 +3,7 @@
 #include "bench/BenchSupport.h"
 #include "maps/MapLoader.h"
 #include "palettes/PalSwapper.h"
+#include "sprites/CodecAvx2.h"
 #include "sprites/CodecAvx512.h"
 #include "sprites/CompDecompUnit.h"
 #include "sprites/SpriteEditor.h"
@@ -69,10 +70,24 @@ BENCHMARK(Decode)->Name("Decode");
 // The codec's portable code, which processors without the wide inner loops run.
 template <void (*Run)(benchmark::State&)> void Portable(benchmark::State& State) {
     codec_avx512::SetEnabled(false);
+    codec_avx2::SetEnabled(false);
     Run(State);
+    codec_avx2::SetEnabled(true);
     codec_avx512::SetEnabled(true);
 }
 BENCHMARK(Portable<Decode>)->Name("Decode/ref:portable-path");
+
+// The AVX2 inner loops, which processors with AVX2 but without the AVX-512 extensions run.
+template <void (*Run)(benchmark::State&)> void Avx2(benchmark::State& State) {
+    if (!codec_avx2::Available()) {
+        State.SkipWithError("this processor has no AVX2");
+        return;
+    }
+    codec_avx512::SetEnabled(false);
+    Run(State);
+    codec_avx512::SetEnabled(true);
+}
+BENCHMARK(Avx2<Decode>)->Name("Decode/ref:avx2-path");
 
 // memcpy of the decoded words' bytes.
 void MemcpyWords(benchmark::State& State) {
@@ -112,6 +127,7 @@ void Encode(benchmark::State& State) {
 }
 BENCHMARK(Encode)->Name("Encode");
 BENCHMARK(Portable<Encode>)->Name("Encode/ref:portable-path");
+BENCHMARK(Avx2<Encode>)->Name("Encode/ref:avx2-path");
 BENCHMARK(MemcpyWords)->Name("Encode/ref:memcpy");
 
 void EncodeSimple(benchmark::State& State) {

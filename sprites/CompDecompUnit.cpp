@@ -1,5 +1,6 @@
 #include "sprites/CompDecompUnit.h"
 
+#include "sprites/CodecAvx2.h"
 #include "sprites/CodecAvx512.h"
 
 #include <algorithm>
@@ -223,7 +224,7 @@ void DecodeTiles(const uint8_t* Planes, size_t Tiles, const uint16_t (&Hi)[256],
 bool CanDecodeDirect(const uint8_t (&PalArray)[16]) {
     return std::all_of(std::begin(PalArray), std::end(PalArray),
                        [](uint8_t c) { return c < 16; }) &&
-           codec_avx512::Available();
+           (codec_avx512::Available() || codec_avx2::Available());
 }
 
 // Decodes all tiles of a compressed image with one byte per chunk whose map lies wholly inside S,
@@ -232,7 +233,10 @@ void DecodeDirect(const uint8_t* S, size_t Size, size_t MapBytes, size_t Tiles,
                   const uint8_t (&PalArray)[16], const uint16_t (&Hi)[256],
                   const uint16_t (&Lo)[256], uint16_t* Out) {
     size_t Src = HeaderSize + MapBytes;
-    size_t t = codec_avx512::DecodeTilePairs(S + HeaderSize, S, Size, Tiles, PalArray, Src, Out);
+    size_t t =
+        codec_avx512::Available()
+            ? codec_avx512::DecodeTilePairs(S + HeaderSize, S, Size, Tiles, PalArray, Src, Out)
+            : codec_avx2::DecodeTiles(S + HeaderSize, S, Size, Tiles, PalArray, Src, Out);
     // The last tiles, whose chunk bytes reach the end of S.
     const uint8_t* const Map = S + HeaderSize;
     for (; t < Tiles; ++t) {
@@ -341,6 +345,8 @@ void CountPixels(const TMyArray& Words, int64_t (&Cnt)[16]) {
     size_t Done = 0;
     if (codec_avx512::Available())
         Done = codec_avx512::CountPixels(Words.data(), Words.size(), Cnt);
+    else if (codec_avx2::Available())
+        Done = codec_avx2::CountPixels(Words.data(), Words.size(), Cnt);
     CountPixelsPlain(Words.data() + Done, Words.size() - Done, Cnt);
 }
 
@@ -461,6 +467,8 @@ TMyByteArray Compress(const TMyArray& OutBits) {
     size_t t = 0;
     if (codec_avx512::Available())
         t = codec_avx512::EncodeTilePairs(OutBits.data(), Tiles, Alpha, Map, Data);
+    else if (codec_avx2::Available())
+        t = codec_avx2::EncodeTiles(OutBits.data(), Tiles, Alpha, Map, Data);
     const uint16_t* In = OutBits.data() + t * TileWords;
     for (; t < Tiles; ++t, In += TileWords) {
         uint64_t Slot0 = 0, Slot1 = 0, Slot2 = 0, Slot3 = 0;
