@@ -14,7 +14,9 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QFileDialog>
 #include <QPushButton>
+#include <QTimer>
 #include <QWheelEvent>
 
 #include <memory>
@@ -102,6 +104,34 @@ void Choose(QComboBox* Box, int Index) {
         QTest::keyClick(Box, Qt::Key_Down);
     while (Box->currentIndex() > Index)
         QTest::keyClick(Box, Qt::Key_Up);
+}
+
+// Runs Answer on the file dialog the next action opens, once it is shown.
+void WhenDialogOpens(std::function<void(QFileDialog*)> Answer) {
+    auto* Poll = new QTimer;
+    Poll->setInterval(10);
+    QObject::connect(Poll, &QTimer::timeout, [Poll, Answer] {
+        auto* Dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        if (!Dialog || !Dialog->isVisible())
+            return;
+        Poll->stop();
+        Poll->deleteLater();
+        Answer(Dialog);
+    });
+    Poll->start();
+}
+
+// What a file dialog offered.
+struct DialogSeen {
+    QStringList Filters;
+    QFileDialog::AcceptMode Mode = QFileDialog::AcceptOpen;
+    bool Confirms = true;
+    QString Suffix;
+};
+
+DialogSeen Inspect(const QFileDialog* d) {
+    return {d->nameFilters(), d->acceptMode(), !d->testOption(QFileDialog::DontConfirmOverwrite),
+            d->defaultSuffix()};
 }
 
 } // namespace
@@ -370,6 +400,52 @@ private slots:
         fFrm->SaveDialog1 = [] { return QString(); };
         QTest::mouseClick(fFrm->SaveToIdaBtn, Qt::LeftButton);
         QVERIFY(!QFile::exists(EditFile));
+        QVERIFY2(fErrors.isEmpty(), qPrintable(fErrors.join('\n')));
+    }
+
+    void theEditFileDialogsOfferAnyFileAndReplaceWithoutAQuestion() {
+        QApplication::setAttribute(Qt::AA_DontUseNativeDialogs);
+        Start();
+        const QString EditFile = fDir->file("exported");
+        test::WriteBytes(EditFile, test::Bytes({1, 2, 3}));
+        DialogSeen Seen;
+
+        // "Save": an existing file is replaced at once; cancelling writes nothing.
+        WhenDialogOpens([&](QFileDialog* d) {
+            Seen = Inspect(d);
+            d->selectFile(EditFile);
+            // A dialog that would ask before replacing is cancelled rather than left waiting.
+            if (Seen.Confirms)
+                d->reject();
+            else
+                static_cast<QDialog*>(d)->accept(); // as the dialog's own button does
+        });
+        QTest::mouseClick(fFrm->SaveToIdaBtn, Qt::LeftButton);
+        QCOMPARE(Seen.Filters, QStringList({"Any file (*)"}));
+        QCOMPARE(Seen.Mode, QFileDialog::AcceptSave);
+        QVERIFY(!Seen.Confirms);
+        QCOMPARE(Seen.Suffix, QString());
+        QCOMPARE(test::ReadBytes(EditFile), EditFileImage(LibraryWords));
+        QVERIFY(QFile::remove(EditFile));
+        WhenDialogOpens([](QFileDialog* d) { d->reject(); });
+        QTest::mouseClick(fFrm->SaveToIdaBtn, Qt::LeftButton);
+        QVERIFY(!QFile::exists(EditFile));
+
+        // "Open": any file, with or without a suffix; cancelling keeps the sprite.
+        const TMyArray Edited = test::PatternWords(6, 4);
+        test::WriteBytes(EditFile, EditFileImage(Edited));
+        WhenDialogOpens([](QFileDialog* d) { d->reject(); });
+        QTest::mouseClick(fFrm->LoadFromIdaBtn, Qt::LeftButton);
+        VERIFY_SHOWS(LibraryWords);
+        WhenDialogOpens([&](QFileDialog* d) {
+            Seen = Inspect(d);
+            d->selectFile(EditFile);
+            static_cast<QDialog*>(d)->accept(); // as the dialog's own button does
+        });
+        QTest::mouseClick(fFrm->LoadFromIdaBtn, Qt::LeftButton);
+        QCOMPARE(Seen.Filters, QStringList({"Any file (*)"}));
+        QCOMPARE(Seen.Mode, QFileDialog::AcceptOpen);
+        VERIFY_SHOWS(Edited);
         QVERIFY2(fErrors.isEmpty(), qPrintable(fErrors.join('\n')));
     }
 
