@@ -108,6 +108,22 @@ QList<QRgb> PaletteColours(int p, const TPalletteArray& Map = Identity()) {
     return c;
 }
 
+// The number field of a palette selector: all of it left of the chevron.
+QImage NumberField(const TImageControl* Icon) {
+    return Icon->Bitmap().copy(0, 0, Icon->width() - 24, Icon->height());
+}
+
+// Whether the selector shows Picture's opaque pixels at its right end.
+bool ShowsChevron(const TImageControl* Icon, const QImage& Picture) {
+    const QImage& b = Icon->Bitmap();
+    for (int y = 0; y < std::min(Picture.height(), b.height()); ++y)
+        for (int x = 0; x < Picture.width(); ++x)
+            if (qAlpha(Picture.pixel(x, y)) == 255 &&
+                b.pixel(b.width() - 24 + x, y) != Picture.pixel(x, y))
+                return false;
+    return true;
+}
+
 // The palette-set container of a parameters file.
 QDomElement PalSetContainer(const QString& FileName) {
     QFile f(FileName);
@@ -207,9 +223,14 @@ private slots:
         Rig r(4, {Set});
         r.Create();
         TChPalFrm& f = *r.Frm;
+        const QImage One = NumberField(f.CmbIcon);
+        QCOMPARE(NumberField(f.SecondCmbIcon), One);
+        QVERIFY(ShowsChevron(f.CmbIcon, f.ImageList1[0]));
         // Four notches down over the first selector: two acting steps, both palettes move.
         r.Hover(f.CmbIcon);
         QCOMPARE(f.FocusedCmb(), 1);
+        QVERIFY(ShowsChevron(f.CmbIcon, f.ImageList1[1]));
+        QVERIFY(ShowsChevron(f.SecondCmbIcon, f.ImageList1[0]));
         for (int i = 0; i < 4; ++i)
             r.Wheel(f.CmbIcon, -120);
         QCOMPARE(f.WheelCount(), qint64(4));
@@ -218,14 +239,22 @@ private slots:
         QCOMPARE(r.ChangeFirstPal, 2);
         for (const TPalSel* s : {f.fFirstPal, f.fPalSel, f.fComboSel})
             QCOMPARE(Colours(s), PaletteColours(2));
+        // Both selectors show the new number.
+        const QImage Three = NumberField(f.CmbIcon);
+        QVERIFY(Three != One);
+        QCOMPARE(NumberField(f.SecondCmbIcon), Three);
         // It stops at the first and the last palette.
         for (int i = 0; i < 10; ++i)
             r.Wheel(f.CmbIcon, 120);
         QCOMPARE(f.FirstPalIndex(), 0);
         QCOMPARE(f.SecondPalIndex(), 0);
+        QCOMPARE(NumberField(f.CmbIcon), One);
+        QCOMPARE(NumberField(f.SecondCmbIcon), One);
         for (int i = 0; i < 10; ++i)
             r.Wheel(f.CmbIcon, -120);
         QCOMPARE(f.FirstPalIndex(), 3);
+        const QImage Four = NumberField(f.CmbIcon);
+        QVERIFY(Four != Three);
 
         // Over the second selector only the second palette moves; the strip shows it mapped.
         f.PalCmbChange();
@@ -236,10 +265,13 @@ private slots:
         QCOMPARE(Colours(f.fFirstPal), PaletteColours(3));
         QCOMPARE(Colours(f.fPalSel), PaletteColours(2, Set));
         QCOMPARE(Colours(f.fComboSel), PaletteColours(2));
+        QCOMPARE(NumberField(f.CmbIcon), Four);
+        QCOMPARE(NumberField(f.SecondCmbIcon), Three);
 
         // Away from the selectors the wheel counts but does nothing.
         r.Hover(f.Resetbtn);
         QCOMPARE(f.FocusedCmb(), -1);
+        QVERIFY(ShowsChevron(f.SecondCmbIcon, f.ImageList1[0]));
         const int Calls = r.ChangeFirstPal;
         r.Step(f.Resetbtn, 120);
         QCOMPARE(f.SecondPalIndex(), 2);
