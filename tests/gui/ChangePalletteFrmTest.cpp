@@ -178,6 +178,50 @@ private slots:
         QVERIFY(fChPalFrm == nullptr);
     }
 
+    void theFrameIsLaidOutAsDesigned() {
+        Rig r(3);
+        r.Create();
+        TChPalFrm& f = *r.Frm;
+        const struct {
+            QWidget* w;
+            QRect r;
+        } Geometry[] = {
+            {f.Panel1, {0, 31, 368, 23}},
+            {f.FirstPalPanel, {0, 0, 368, 23}},
+            {f.FirstPalCmbPanel, {392, -1, 74, 25}},
+            {f.SecondPalCMB, {392, 30, 74, 25}},
+            {f.Resetbtn, {0, 60, 75, 25}},
+            {f.PalCmb, {81, 62, 88, 21}},
+            {f.Addbtn, {175, 60, 75, 25}},
+        };
+        for (const auto& g : Geometry)
+            QVERIFY2(g.w->geometry() == g.r, qPrintable(g.w->objectName()));
+        QCOMPARE(f.Resetbtn->text(), QString("Reset"));
+        QCOMPARE(f.Addbtn->text(), QString("Add current"));
+        // The selectors fill their panels inside the bevel and carry their numbers as tags.
+        QCOMPARE(f.CmbIcon->parentWidget(), static_cast<QWidget*>(f.FirstPalCmbPanel));
+        QCOMPARE(f.SecondCmbIcon->parentWidget(), static_cast<QWidget*>(f.SecondPalCMB));
+        QCOMPARE(f.CmbIcon->size(), QSize(72, 23));
+        QCOMPARE(f.SecondCmbIcon->size(), QSize(72, 23));
+        QCOMPARE(f.CmbIcon->Tag(), 1);
+        QCOMPARE(f.SecondCmbIcon->Tag(), 2);
+        // The strips in their panels, the popups in the frame.
+        QCOMPARE(f.fFirstPal->parentWidget(), static_cast<QWidget*>(f.FirstPalPanel));
+        QCOMPARE(f.fPalSel->parentWidget(), static_cast<QWidget*>(f.Panel1));
+        QCOMPARE(f.fComboSel->parentWidget(), static_cast<QWidget*>(&f));
+        QCOMPARE(f.fFirstPalCMB->parentWidget(), static_cast<QWidget*>(&f));
+        QCOMPARE(f.fFirstPal->size(), QSize(368, 23));
+        QCOMPARE(f.fComboSel->size(), QSize(92, 92));
+        QVERIFY(f.fComboSel->CloseAfterSelect());
+        QVERIFY(!f.fFirstPal->Selecteble());
+        QCOMPARE(f.fPalSel->SelectMode(), smBottomLine);
+        QCOMPARE(f.fFirstPalCMB->SelectMode(), smFull);
+        for (const QImage& Picture : f.ImageList1)
+            QCOMPARE(Picture.size(), QSize(24, 24));
+        // Docked, the frame fills its host.
+        QCOMPARE(f.geometry(), QRect(0, 0, 525, 171));
+    }
+
     void choosingAColourEditsOneMappingEntry() {
         Rig r(2);
         r.Create();
