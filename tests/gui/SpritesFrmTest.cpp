@@ -15,6 +15,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QTimer>
 #include <QWheelEvent>
@@ -106,16 +107,31 @@ void Choose(QComboBox* Box, int Index) {
         QTest::keyClick(Box, Qt::Key_Up);
 }
 
-// Runs Answer on the file dialog the next action opens, once it is shown.
+// Runs Answer on the file dialog the next action opens, once it is shown. A message box the
+// dialog opens in turn fails the test and is closed, so that the test does not hang.
 void WhenDialogOpens(std::function<void(QFileDialog*)> Answer) {
     auto* Poll = new QTimer;
     Poll->setInterval(10);
-    QObject::connect(Poll, &QTimer::timeout, [Poll, Answer] {
-        auto* Dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+    auto Answered = std::make_shared<bool>(false);
+    auto Ticks = std::make_shared<int>(0);
+    QObject::connect(Poll, &QTimer::timeout, [=] {
+        QWidget* Modal = QApplication::activeModalWidget();
+        if (auto* Box = qobject_cast<QMessageBox*>(Modal)) {
+            const QString Text = Box->text();
+            Box->reject();
+            QFAIL(qPrintable("unexpected message box: " + Text));
+        }
+        if (*Answered) {
+            if (++*Ticks > 50) {
+                Poll->stop();
+                Poll->deleteLater();
+            }
+            return;
+        }
+        auto* Dialog = qobject_cast<QFileDialog*>(Modal);
         if (!Dialog || !Dialog->isVisible())
             return;
-        Poll->stop();
-        Poll->deleteLater();
+        *Answered = true;
         Answer(Dialog);
     });
     Poll->start();
@@ -132,6 +148,15 @@ struct DialogSeen {
 DialogSeen Inspect(const QFileDialog* d) {
     return {d->nameFilters(), d->acceptMode(), !d->testOption(QFileDialog::DontConfirmOverwrite),
             d->defaultSuffix()};
+}
+
+// Chooses FileName in a file dialog and confirms it, as typing the name and pressing the
+// dialog's button does. The name field takes a chosen file only while it has no focus.
+void ChooseFile(QFileDialog* d, const QString& FileName) {
+    if (QWidget* Focused = d->focusWidget())
+        Focused->clearFocus();
+    d->selectFile(FileName);
+    static_cast<QDialog*>(d)->accept();
 }
 
 } // namespace
@@ -413,12 +438,11 @@ private slots:
         // "Save": an existing file is replaced at once; cancelling writes nothing.
         WhenDialogOpens([&](QFileDialog* d) {
             Seen = Inspect(d);
-            d->selectFile(EditFile);
             // A dialog that would ask before replacing is cancelled rather than left waiting.
             if (Seen.Confirms)
                 d->reject();
             else
-                static_cast<QDialog*>(d)->accept(); // as the dialog's own button does
+                ChooseFile(d, EditFile);
         });
         QTest::mouseClick(fFrm->SaveToIdaBtn, Qt::LeftButton);
         QCOMPARE(Seen.Filters, QStringList({"Any file (*)"}));
@@ -439,8 +463,7 @@ private slots:
         VERIFY_SHOWS(LibraryWords);
         WhenDialogOpens([&](QFileDialog* d) {
             Seen = Inspect(d);
-            d->selectFile(EditFile);
-            static_cast<QDialog*>(d)->accept(); // as the dialog's own button does
+            ChooseFile(d, EditFile);
         });
         QTest::mouseClick(fFrm->LoadFromIdaBtn, Qt::LeftButton);
         QCOMPARE(Seen.Filters, QStringList({"Any file (*)"}));
