@@ -108,6 +108,22 @@ QList<QRgb> PaletteColours(int p, const TPalletteArray& Map = Identity()) {
     return c;
 }
 
+// The number field of a palette selector: all of it left of the chevron.
+QImage NumberField(const TImageControl* Icon) {
+    return Icon->Bitmap().copy(0, 0, Icon->width() - 24, Icon->height());
+}
+
+// Whether the selector shows Picture's opaque pixels at its right end.
+bool ShowsChevron(const TImageControl* Icon, const QImage& Picture) {
+    const QImage& b = Icon->Bitmap();
+    for (int y = 0; y < std::min(Picture.height(), b.height()); ++y)
+        for (int x = 0; x < Picture.width(); ++x)
+            if (qAlpha(Picture.pixel(x, y)) == 255 &&
+                b.pixel(b.width() - 24 + x, y) != Picture.pixel(x, y))
+                return false;
+    return true;
+}
+
 // The palette-set container of a parameters file.
 QDomElement PalSetContainer(const QString& FileName) {
     QFile f(FileName);
@@ -162,6 +178,50 @@ private slots:
         QVERIFY(fChPalFrm == nullptr);
     }
 
+    void theFrameIsLaidOutAsDesigned() {
+        Rig r(3);
+        r.Create();
+        TChPalFrm& f = *r.Frm;
+        const struct {
+            QWidget* w;
+            QRect r;
+        } Geometry[] = {
+            {f.Panel1, {0, 31, 368, 23}},
+            {f.FirstPalPanel, {0, 0, 368, 23}},
+            {f.FirstPalCmbPanel, {392, -1, 74, 25}},
+            {f.SecondPalCMB, {392, 30, 74, 25}},
+            {f.Resetbtn, {0, 60, 75, 25}},
+            {f.PalCmb, {81, 62, 88, 21}},
+            {f.Addbtn, {175, 60, 75, 25}},
+        };
+        for (const auto& g : Geometry)
+            QVERIFY2(g.w->geometry() == g.r, qPrintable(g.w->objectName()));
+        QCOMPARE(f.Resetbtn->text(), QString("Reset"));
+        QCOMPARE(f.Addbtn->text(), QString("Add current"));
+        // The selectors fill their panels inside the bevel and carry their numbers as tags.
+        QCOMPARE(f.CmbIcon->parentWidget(), static_cast<QWidget*>(f.FirstPalCmbPanel));
+        QCOMPARE(f.SecondCmbIcon->parentWidget(), static_cast<QWidget*>(f.SecondPalCMB));
+        QCOMPARE(f.CmbIcon->size(), QSize(72, 23));
+        QCOMPARE(f.SecondCmbIcon->size(), QSize(72, 23));
+        QCOMPARE(f.CmbIcon->Tag(), 1);
+        QCOMPARE(f.SecondCmbIcon->Tag(), 2);
+        // The strips in their panels, the popups in the frame.
+        QCOMPARE(f.fFirstPal->parentWidget(), static_cast<QWidget*>(f.FirstPalPanel));
+        QCOMPARE(f.fPalSel->parentWidget(), static_cast<QWidget*>(f.Panel1));
+        QCOMPARE(f.fComboSel->parentWidget(), static_cast<QWidget*>(&f));
+        QCOMPARE(f.fFirstPalCMB->parentWidget(), static_cast<QWidget*>(&f));
+        QCOMPARE(f.fFirstPal->size(), QSize(368, 23));
+        QCOMPARE(f.fComboSel->size(), QSize(92, 92));
+        QVERIFY(f.fComboSel->CloseAfterSelect());
+        QVERIFY(!f.fFirstPal->Selecteble());
+        QCOMPARE(f.fPalSel->SelectMode(), smBottomLine);
+        QCOMPARE(f.fFirstPalCMB->SelectMode(), smFull);
+        for (const QImage& Picture : f.ImageList1)
+            QCOMPARE(Picture.size(), QSize(24, 24));
+        // Docked, the frame fills its host.
+        QCOMPARE(f.geometry(), QRect(0, 0, 525, 171));
+    }
+
     void choosingAColourEditsOneMappingEntry() {
         Rig r(2);
         r.Create();
@@ -207,9 +267,14 @@ private slots:
         Rig r(4, {Set});
         r.Create();
         TChPalFrm& f = *r.Frm;
+        const QImage One = NumberField(f.CmbIcon);
+        QCOMPARE(NumberField(f.SecondCmbIcon), One);
+        QVERIFY(ShowsChevron(f.CmbIcon, f.ImageList1[0]));
         // Four notches down over the first selector: two acting steps, both palettes move.
         r.Hover(f.CmbIcon);
         QCOMPARE(f.FocusedCmb(), 1);
+        QVERIFY(ShowsChevron(f.CmbIcon, f.ImageList1[1]));
+        QVERIFY(ShowsChevron(f.SecondCmbIcon, f.ImageList1[0]));
         for (int i = 0; i < 4; ++i)
             r.Wheel(f.CmbIcon, -120);
         QCOMPARE(f.WheelCount(), qint64(4));
@@ -218,14 +283,22 @@ private slots:
         QCOMPARE(r.ChangeFirstPal, 2);
         for (const TPalSel* s : {f.fFirstPal, f.fPalSel, f.fComboSel})
             QCOMPARE(Colours(s), PaletteColours(2));
+        // Both selectors show the new number.
+        const QImage Three = NumberField(f.CmbIcon);
+        QVERIFY(Three != One);
+        QCOMPARE(NumberField(f.SecondCmbIcon), Three);
         // It stops at the first and the last palette.
         for (int i = 0; i < 10; ++i)
             r.Wheel(f.CmbIcon, 120);
         QCOMPARE(f.FirstPalIndex(), 0);
         QCOMPARE(f.SecondPalIndex(), 0);
+        QCOMPARE(NumberField(f.CmbIcon), One);
+        QCOMPARE(NumberField(f.SecondCmbIcon), One);
         for (int i = 0; i < 10; ++i)
             r.Wheel(f.CmbIcon, -120);
         QCOMPARE(f.FirstPalIndex(), 3);
+        const QImage Four = NumberField(f.CmbIcon);
+        QVERIFY(Four != Three);
 
         // Over the second selector only the second palette moves; the strip shows it mapped.
         f.PalCmbChange();
@@ -236,10 +309,13 @@ private slots:
         QCOMPARE(Colours(f.fFirstPal), PaletteColours(3));
         QCOMPARE(Colours(f.fPalSel), PaletteColours(2, Set));
         QCOMPARE(Colours(f.fComboSel), PaletteColours(2));
+        QCOMPARE(NumberField(f.CmbIcon), Four);
+        QCOMPARE(NumberField(f.SecondCmbIcon), Three);
 
         // Away from the selectors the wheel counts but does nothing.
         r.Hover(f.Resetbtn);
         QCOMPARE(f.FocusedCmb(), -1);
+        QVERIFY(ShowsChevron(f.SecondCmbIcon, f.ImageList1[0]));
         const int Calls = r.ChangeFirstPal;
         r.Step(f.Resetbtn, 120);
         QCOMPARE(f.SecondPalIndex(), 2);

@@ -63,6 +63,26 @@ QList<int> Tags(const QList<TImageControl*>& Items) {
 class PalFrmTest : public QObject {
     Q_OBJECT
 private slots:
+    void theFreshSelectorIsAsDesigned() {
+        TPalSel s;
+        QCOMPARE(s.size(), QSize(440, 24));
+        QCOMPARE(s.windowTitle(), QString("PalSel"));
+        QCOMPARE(s.palette().color(QPalette::Window), QColor(192, 192, 192));
+        QCOMPARE(s.ItemCount(), 0);
+        QCOMPARE(s.ItemWidth(), 24);
+        QCOMPARE(s.ItemHeight(), 24);
+        QCOMPARE(s.SelectMode(), smBottomLine);
+        QVERIFY(!s.CloseAfterSelect());
+        QVERIFY(!s.Selecteble());
+        QVERIFY(!s.isVisible());
+        // A fresh item is green with a black border.
+        s.Init(1, 2);
+        const QImage& b = s.Item(0)->Bitmap();
+        QCOMPARE(b.pixel(12, 12), qRgb(0, 128, 0));
+        QCOMPARE(b.pixel(0, 12), qRgb(0, 0, 0));
+        QCOMPARE(b.pixel(23, 12), qRgb(0, 0, 0));
+    }
+
     void gridSizesAndTags_data() {
         QTest::addColumn<int>("Rows");
         QTest::addColumn<int>("Cols");

@@ -6,6 +6,7 @@
 #include "shell/VelkoraProjectEditor.h"
 #include "sprites/SpriteEditor.h"
 #include "tests/gui/GuiTestMain.h"
+#include "tests/support/DataRoot.h"
 #include "tests/support/TestSupport.h"
 #include "workbench/SpritesFrm.h"
 
@@ -43,6 +44,21 @@ public:
     }
 };
 
+// Whether every opaque pixel the icon shows in any mode and state is (nearly) without colour.
+bool Greyed(const QIcon& Icon) {
+    for (QIcon::Mode Mode : {QIcon::Normal, QIcon::Active})
+        for (QIcon::State State : {QIcon::Off, QIcon::On}) {
+            const QImage Image = Icon.pixmap(QSize(32, 32), Mode, State).toImage();
+            for (int y = 0; y < Image.height(); ++y)
+                for (int x = 0; x < Image.width(); ++x) {
+                    const QColor c = Image.pixelColor(x, y);
+                    if (c.alpha() > 128 && c.hsvSaturation() > 40)
+                        return false;
+                }
+        }
+    return true;
+}
+
 } // namespace
 
 class ShellTest : public QObject {
@@ -68,6 +84,7 @@ private slots:
     }
 
     void startUpCreatesTheWorkspacesAtTheFirstShow() {
+        fErrors.clear();
         QCOMPARE(CurrentDir, QDir(fRoot->path()).canonicalPath());
         QVERIFY(SpriteContainer != nullptr);
         TMainFrm w;
@@ -89,6 +106,14 @@ private slots:
         QCOMPARE(w.size(), QSize(735, 528));
         QCOMPARE(w.ToolBar->height(), 39);
         QCOMPARE(w.SpriteLoadFrame->size(), QSize(39, 38));
+        QVERIFY(w.windowTitle().isEmpty());
+        // Each workspace found what it reads at its creation: the workbench came first and
+        // published the parameters document, the frame existed when the workbench was shown.
+        QVERIFY2(fErrors.isEmpty(), qPrintable(fErrors.join('\n')));
+        QVERIFY(fChPalFrm->OnChangeFirstPal() && fChPalFrm->OnSetPalSwap() &&
+                fChPalFrm->OnResetbtnClick());
+        QCOMPARE(w.SpritesFrm()->SpriteInfo().Bytes, SpriteContainer->SpriteInfo(0).Bytes);
+        QVERIFY(!w.SpritesFrm()->BMP().isNull());
         // A second show of the main window builds nothing new.
         TSpriteFrm* const First = w.SpritesFrm();
         w.hide();
@@ -107,6 +132,9 @@ private slots:
         QVERIFY(!w.SpriteLoadFrame->isChecked());
         QVERIFY(w.MapEditFrame->isChecked());
         QVERIFY(w.MapEditFrame->isEnabled());
+        // The map button keeps its greyed look, pressed or not; the sprite button is in colour.
+        QVERIFY(Greyed(w.MapEditFrame->icon()));
+        QVERIFY(!Greyed(w.SpriteLoadFrame->icon()));
 
         // The button of the workspace already shown hides and shows it again.
         ShowHideLog Log;
@@ -125,9 +153,25 @@ private slots:
         QVERIFY(!w.MapFrm()->isVisible());
         QVERIFY(w.SpriteLoadFrame->isChecked());
         QVERIFY(!w.MapEditFrame->isChecked());
-        // Clicking the pressed button leaves it pressed.
+        QVERIFY(Greyed(w.MapEditFrame->icon()));
+
+        // Clicking the pressed button leaves it pressed, and hides and shows the workbench
+        // again, which reloads its sprite from the file: an import is discarded.
+        TSpriteFrm* const s = w.SpritesFrm();
+        const TMyArray Library = s->SpriteInfo().Bytes;
+        const TMyArray Edited = test::PatternWords(3, 7);
+        const QString EditFile = fRoot->file("import.edt");
+        test::WriteBytes(EditFile, EditFileImage(Edited));
+        s->OpenDialog1 = [EditFile] { return EditFile; };
+        QTest::mouseClick(s->LoadFromIdaBtn, Qt::LeftButton);
+        QCOMPARE(s->SpriteInfo().Bytes, Edited);
+        SpriteLog.Log.clear();
         QTest::mouseClick(w.SpriteLoadFrame, Qt::LeftButton);
         QVERIFY(w.SpriteLoadFrame->isChecked());
+        QVERIFY(!w.MapEditFrame->isChecked());
+        QCOMPARE(SpriteLog.Log, QStringList({"hide", "show"}));
+        QVERIFY(s->isVisible());
+        QCOMPARE(s->SpriteInfo().Bytes, Library);
         w.SpritesFrm()->removeEventFilter(&SpriteLog);
     }
 

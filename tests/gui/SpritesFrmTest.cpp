@@ -14,7 +14,10 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QFileDialog>
+#include <QMessageBox>
 #include <QPushButton>
+#include <QTimer>
 #include <QWheelEvent>
 
 #include <memory>
@@ -102,6 +105,58 @@ void Choose(QComboBox* Box, int Index) {
         QTest::keyClick(Box, Qt::Key_Down);
     while (Box->currentIndex() > Index)
         QTest::keyClick(Box, Qt::Key_Up);
+}
+
+// Runs Answer on the file dialog the next action opens, once it is shown. A message box the
+// dialog opens in turn fails the test and is closed, so that the test does not hang.
+void WhenDialogOpens(std::function<void(QFileDialog*)> Answer) {
+    auto* Poll = new QTimer;
+    Poll->setInterval(10);
+    auto Answered = std::make_shared<bool>(false);
+    auto Ticks = std::make_shared<int>(0);
+    QObject::connect(Poll, &QTimer::timeout, [=] {
+        QWidget* Modal = QApplication::activeModalWidget();
+        if (auto* Box = qobject_cast<QMessageBox*>(Modal)) {
+            const QString Text = Box->text();
+            Box->reject();
+            QFAIL(qPrintable("unexpected message box: " + Text));
+        }
+        if (*Answered) {
+            if (++*Ticks > 50) {
+                Poll->stop();
+                Poll->deleteLater();
+            }
+            return;
+        }
+        auto* Dialog = qobject_cast<QFileDialog*>(Modal);
+        if (!Dialog || !Dialog->isVisible())
+            return;
+        *Answered = true;
+        Answer(Dialog);
+    });
+    Poll->start();
+}
+
+// What a file dialog offered.
+struct DialogSeen {
+    QStringList Filters;
+    QFileDialog::AcceptMode Mode = QFileDialog::AcceptOpen;
+    bool Confirms = true;
+    QString Suffix;
+};
+
+DialogSeen Inspect(const QFileDialog* d) {
+    return {d->nameFilters(), d->acceptMode(), !d->testOption(QFileDialog::DontConfirmOverwrite),
+            d->defaultSuffix()};
+}
+
+// Chooses FileName in a file dialog and confirms it, as typing the name and pressing the
+// dialog's button does. The name field takes a chosen file only while it has no focus.
+void ChooseFile(QFileDialog* d, const QString& FileName) {
+    if (QWidget* Focused = d->focusWidget())
+        Focused->clearFocus();
+    d->selectFile(FileName);
+    static_cast<QDialog*>(d)->accept();
 }
 
 } // namespace
@@ -370,6 +425,50 @@ private slots:
         fFrm->SaveDialog1 = [] { return QString(); };
         QTest::mouseClick(fFrm->SaveToIdaBtn, Qt::LeftButton);
         QVERIFY(!QFile::exists(EditFile));
+        QVERIFY2(fErrors.isEmpty(), qPrintable(fErrors.join('\n')));
+    }
+
+    void theEditFileDialogsOfferAnyFileAndReplaceWithoutAQuestion() {
+        QApplication::setAttribute(Qt::AA_DontUseNativeDialogs);
+        Start();
+        const QString EditFile = fDir->file("exported");
+        test::WriteBytes(EditFile, test::Bytes({1, 2, 3}));
+        DialogSeen Seen;
+
+        // "Save": an existing file is replaced at once; cancelling writes nothing.
+        WhenDialogOpens([&](QFileDialog* d) {
+            Seen = Inspect(d);
+            // A dialog that would ask before replacing is cancelled rather than left waiting.
+            if (Seen.Confirms)
+                d->reject();
+            else
+                ChooseFile(d, EditFile);
+        });
+        QTest::mouseClick(fFrm->SaveToIdaBtn, Qt::LeftButton);
+        QCOMPARE(Seen.Filters, QStringList({"Any file (*)"}));
+        QCOMPARE(Seen.Mode, QFileDialog::AcceptSave);
+        QVERIFY(!Seen.Confirms);
+        QCOMPARE(Seen.Suffix, QString());
+        QCOMPARE(test::ReadBytes(EditFile), EditFileImage(LibraryWords));
+        QVERIFY(QFile::remove(EditFile));
+        WhenDialogOpens([](QFileDialog* d) { d->reject(); });
+        QTest::mouseClick(fFrm->SaveToIdaBtn, Qt::LeftButton);
+        QVERIFY(!QFile::exists(EditFile));
+
+        // "Open": any file, with or without a suffix; cancelling keeps the sprite.
+        const TMyArray Edited = test::PatternWords(6, 4);
+        test::WriteBytes(EditFile, EditFileImage(Edited));
+        WhenDialogOpens([](QFileDialog* d) { d->reject(); });
+        QTest::mouseClick(fFrm->LoadFromIdaBtn, Qt::LeftButton);
+        VERIFY_SHOWS(LibraryWords);
+        WhenDialogOpens([&](QFileDialog* d) {
+            Seen = Inspect(d);
+            ChooseFile(d, EditFile);
+        });
+        QTest::mouseClick(fFrm->LoadFromIdaBtn, Qt::LeftButton);
+        QCOMPARE(Seen.Filters, QStringList({"Any file (*)"}));
+        QCOMPARE(Seen.Mode, QFileDialog::AcceptOpen);
+        VERIFY_SHOWS(Edited);
         QVERIFY2(fErrors.isEmpty(), qPrintable(fErrors.join('\n')));
     }
 
