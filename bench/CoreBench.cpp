@@ -7,7 +7,7 @@
 #include "sprites/CodecAvx512.h"
 #include "sprites/CompDecompUnit.h"
 #include "sprites/SpriteEditor.h"
-#include "tests/core/ReferenceCodec.h"
+#include "tests/support/ReferenceCodec.h"
 
 #include <QDir>
 #include <QFile>

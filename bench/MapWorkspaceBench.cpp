@@ -5,11 +5,13 @@
 #include "bench/GuiBenchSupport.h"
 #include "maps/DrawGrid.h"
 #include "maps/MapFrm.h"
+#include "shell/Session.h"
 #include "shell/VelkoraProjectEditor.h"
 #include "sprites/SpriteEditor.h"
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFrame>
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
@@ -62,11 +64,11 @@ void Drag(QWidget* Widget, QPoint Offset) {
 // once for all benchmarks of this binary.
 struct TEditor {
     TEditorRoot Root{{true, 10000, MapSide}};
+    std::unique_ptr<TSession> Session;
     std::unique_ptr<TMainFrm> Window;
     TMainForm* Map = nullptr;
     TDrawGrid* Grid = nullptr;
     QString Error;
-    QString OldDir;
     int64_t BaselineRssKb = -1;
 
     TEditor() {
@@ -75,11 +77,8 @@ struct TEditor {
             return;
         }
         BaselineRssKb = ProcStatusKb("VmRSS");
-        OldDir = QDir::currentPath();
-        QDir::setCurrent(Root.Path());
-        SpriteEditorInitialization();
-        VelkoraProjectEditorInitialization();
-        Window = std::make_unique<TMainFrm>();
+        Session = std::make_unique<TSession>(Root.Path());
+        Window = std::make_unique<TMainFrm>(*Session);
         Window->resize(WindowSize);
         if (!ShowAndWaitForFirstPaint(Window.get()) || !Window->MapFrm()) {
             Error = QStringLiteral("the editor did not show");
@@ -96,8 +95,7 @@ struct TEditor {
     }
     ~TEditor() {
         Window.reset();
-        SpriteEditorFinalization();
-        QDir::setCurrent(OldDir);
+        Session.reset();
     }
     // Where the mouse is over cell (Col, Row), in the grid's widget coordinates.
     QPoint CellCentre(int Col, int Row) const { return Grid->CellRect(Col, Row).center(); }

@@ -3,6 +3,7 @@
 
 #include "bench/GuiBenchSupport.h"
 #include "maps/MapFrm.h"
+#include "shell/Session.h"
 #include "shell/VelkoraProjectEditor.h"
 #include "sprites/SpriteEditor.h"
 
@@ -43,16 +44,13 @@ void StartUp(benchmark::State& State, const TEditorRoot& Root, int ExpectedSprit
         State.SkipWithError(Root.Error().toUtf8().constData());
         return;
     }
-    const QString OldDir = QDir::currentPath();
-    QDir::setCurrent(Root.Path());
     ClearReportedErrors();
     bool Shown = true;
     int MapSide = 0;
     for (auto _ : State) {
         const Clock::time_point Start = Clock::now();
-        SpriteEditorInitialization();
-        VelkoraProjectEditorInitialization();
-        auto Window = std::make_unique<TMainFrm>();
+        auto Session = std::make_unique<TSession>(Root.Path());
+        auto Window = std::make_unique<TMainFrm>(*Session);
         Shown = ShowAndWaitForFirstPaint(Window.get()) && Window->MapFrm() != nullptr;
         const Clock::time_point End = Clock::now();
         State.SetIterationTime(std::chrono::duration<double>(End - Start).count());
@@ -61,15 +59,14 @@ void StartUp(benchmark::State& State, const TEditorRoot& Root, int ExpectedSprit
 
         if (Shown) {
             MapSide = Window->MapFrm()->MapParams().Width;
-            Shown = SpriteContainer->SpriteNames().size() == ExpectedSprites;
+            Shown = Session->SpriteContainer().SpriteNames().size() == ExpectedSprites;
         }
         Window.reset();
-        SpriteEditorFinalization();
+        Session.reset();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         if (!Shown)
             break;
     }
-    QDir::setCurrent(OldDir);
     if (!Shown)
         State.SkipWithError("the editor did not start as expected");
     else if (MapSide != ExpectedMapSide)

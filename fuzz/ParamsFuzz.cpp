@@ -23,9 +23,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size) {
     }
     TXMLDocument Doc;
     Doc.FileName = Name;
-    XMLDocument = &Doc;
     try {
-        Init();
+        TPalletteList Palettes;
+        Init(Doc, Palettes);
     } catch (const Exception&) {
     }
     Doc.Close();
@@ -44,6 +44,5 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size) {
     } catch (const Exception&) {
     }
     Doc.Close();
-    XMLDocument = nullptr;
     return 0;
 }

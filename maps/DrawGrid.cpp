@@ -96,6 +96,16 @@ void TDrawGrid::InvalidateCell(int ACol, int ARow) {
     update(r & VisibleRect());
 }
 
+void TDrawGrid::InvalidateCells(const QRect& Cells) {
+    const QRect c = Cells & QRect(0, 0, fColCount, fRowCount);
+    if (c.isEmpty())
+        return;
+    const QRect r = CellRect(c.left(), c.top())
+                        .united(CellRect(c.right(), c.bottom()))
+                        .adjusted(-fLineWidth, -fLineWidth, fLineWidth, fLineWidth);
+    update(r & VisibleRect());
+}
+
 void TDrawGrid::InvalidateGrid() {
     update(VisibleRect());
 }

@@ -49,8 +49,10 @@ public:
     // The part of the widget that can be seen inside its parent.
     QRect VisibleRect() const;
 
-    // Schedules a repaint of one cell, or of every cell that can be seen.
+    // Schedules a repaint of one cell, of the cells of Cells (columns x, rows y), or of every cell
+    // that can be seen.
     void InvalidateCell(int ACol, int ARow);
+    void InvalidateCells(const QRect& Cells);
     void InvalidateGrid();
 
     // Events of the grid; X and Y are client coordinates (inside the border).

@@ -1,8 +1,11 @@
 #include "maps/MapFrm.h"
 
+#include "ui_MapFrm.h"
+
 #include "maps/MapLoader.h"
 #include "palettes/BmpMaker.h"
-#include "shell/Application.h"
+#include "palettes/ErrorReport.h"
+#include "shell/Session.h"
 #include "sprites/SpriteEditor.h"
 
 #include <QPainter>
@@ -30,12 +33,7 @@ void SelectQuietly(QComboBox* Combo, int Index) {
     Combo->setCurrentIndex(Index);
 }
 
-const QStringList& LibraryNames() {
-    static const QStringList None;
-    return SpriteContainer ? SpriteContainer->SpriteNames() : None;
-}
-
-TXMLDocument& Document(TXMLDocument* XMLDoc) {
+TXMLDocument& ParamsDocument(TXMLDocument* XMLDoc) {
     if (!XMLDoc)
         throw Exception(QStringLiteral("The parameters document has not been created"));
     return *XMLDoc;
@@ -43,27 +41,31 @@ TXMLDocument& Document(TXMLDocument* XMLDoc) {
 
 } // namespace
 
-// ---- TMapParams -----------------------------------------------------------------------------
-
-uint8_t TMapParams::GetValue(int W, int H) const {
-    if (!Contains(W, H))
-        throw EListError(W * Width + H);
-    return DecomBytes[size_t(W) * size_t(Width) + size_t(H)];
-}
-
-void TMapParams::SetValue(int W, int H, int Value) {
-    if (!Contains(W, H))
-        throw EListError(W * Width + H);
-    DecomBytes[size_t(W) * size_t(Width) + size_t(H)] = uint8_t(Value & 0xFF);
-}
-
 // ---- TMainForm ------------------------------------------------------------------------------
 
-TMainForm::TMainForm(QWidget* Parent)
-    : QWidget(Parent), fS(std::make_unique<QStringList>()),
+TMainForm::TMainForm(TSession& Session, QWidget* Parent)
+    : QWidget(Parent), fSession(Session), fS(std::make_unique<QStringList>()),
       fMapItems1(std::make_unique<TMapImageItems>()),
       fMapItems2(std::make_unique<TMapImageItems>()) {
-    setupUi(this);
+    fUi = std::make_unique<Ui::TMainForm>();
+    fUi->setupUi(this);
+    DrawGrid1 = fUi->DrawGrid1;
+    LeftPanel = fUi->LeftPanel;
+    Label1 = fUi->Label1;
+    LevelCmb = fUi->LevelCmb;
+    SaveBtn = fUi->SaveBtn;
+    Label5 = fUi->Label5;
+    Label4 = fUi->Label4;
+    FirstPalCmb = fUi->FirstPalCmb;
+    SecPalCmb = fUi->SecPalCmb;
+    Label2 = fUi->Label2;
+    Label3 = fUi->Label3;
+    Tex1cmb = fUi->Tex1cmb;
+    Tex2cmb = fUi->Tex2cmb;
+    DrawGrid2 = fUi->DrawGrid2;
+    Sets = fUi->Sets;
+    SetsCMB = fUi->SetsCMB;
+    BitBtn1 = fUi->BitBtn1;
 
     DrawGrid1->SetDefaultColWidth(MapCellSize);
     DrawGrid1->SetDefaultRowHeight(MapCellSize);
@@ -104,6 +106,8 @@ TMainForm::TMainForm(QWidget* Parent)
     connect(SecPalCmb, &QComboBox::currentIndexChanged, this, [this] { Tex2cmbChange(); });
     connect(SetsCMB, &QComboBox::currentIndexChanged, this, [this] { SetsCMBChange(); });
     connect(BitBtn1, &QPushButton::clicked, this, [this] { BitBtn1Click(); });
+    connect(&fDocument, &TMapDocument::CellsChanged, this, &TMainForm::CellsChanged);
+    connect(&fDocument, &TMapDocument::MapReplaced, this, &TMainForm::MapReplaced);
 
     RunReported([&] { FormCreate(); });
 }
@@ -119,13 +123,13 @@ void TMainForm::FormCreate() {
     FillCombo(LevelCmb, *fS);
 
     // 2. The textures.
-    const QStringList& Names = LibraryNames();
+    const QStringList& Names = fSession.SpriteContainer().SpriteNames();
     FillCombo(Tex1cmb, Names);
     FillCombo(Tex2cmb, Names);
     BitBtn1->setEnabled(!Names.isEmpty());
 
-    // 3. The palettes, read again.
-    Init();
+    // 3. The palettes, as the session read them at start-up.
+    const TPalletteList& PalletteArray = fSession.PalletteArray();
 
     // 4. One entry per palette.
     QStringList Palettes;
@@ -136,11 +140,12 @@ void TMainForm::FormCreate() {
 
     // 5. Both strips from the first sprite, drawn in palette 0. An empty library leaves them
     // empty and the start-up goes on.
+    fMapItems1->SetPalette(0, ColorTable(PalletteArray, 0));
+    fMapItems2->SetPalette(0, ColorTable(PalletteArray, 0));
     if (!Names.isEmpty()) {
-        fMapItems1->SetSpriteInfo(SpriteContainer->SpriteInfo(Tex1cmb->currentIndex()));
-        fMapItems1->SetPaletteIndex(FirstPalCmb->currentIndex());
-        fMapItems2->SetSpriteInfo(SpriteContainer->SpriteInfo(Tex2cmb->currentIndex()));
-        fMapItems2->SetPaletteIndex(SecPalCmb->currentIndex());
+        const TSpriteContainer& Library = fSession.SpriteContainer();
+        fMapItems1->SetSpriteInfo(Library.SpriteInfo(Tex1cmb->currentIndex()));
+        fMapItems2->SetSpriteInfo(Library.SpriteInfo(Tex2cmb->currentIndex()));
     }
     fCellPictures.Rebuild(*fMapItems1, *fMapItems2);
 
@@ -152,9 +157,8 @@ void TMainForm::FormCreate() {
     else if (!fS->isEmpty())
         RunReported([&] { LevelCmbChange(); });
 
-    // 7. The texture sets.
-    fSetArray.clear();
-    LoadSets(fSetArray, XMLDocument);
+    // 7. The texture sets, as the session read them at start-up.
+    fSetArray = fSession.MapSets();
     FillSetsCMB();
 
     // 8. The first set, if any. Without a library there is no texture to apply it to.
@@ -187,11 +191,11 @@ void TMainForm::resizeEvent(QResizeEvent* Event) {
 }
 
 void TMainForm::FindFiles(QStringList& S) const {
-    S += velkora::FindFiles(DataPath(CurrentDir, MapFolderName), QStringLiteral(".Map"));
+    S += velkora::FindFiles(DataPath(fSession.CurrentDir(), MapFolderName), QStringLiteral(".Map"));
 }
 
-QString TMainForm::GetFullName(const QString& Name) {
-    return DataPath(CurrentDir, MapFolderName, Name);
+QString TMainForm::GetFullName(const QString& Name) const {
+    return fSession.MapPath(Name);
 }
 
 void TMainForm::LevelCmbChange() {
@@ -202,18 +206,15 @@ void TMainForm::LevelCmbChange() {
     // A map that cannot be read leaves the map in memory, and the chooser goes back to it, so
     // that a save writes that map to its own file.
     auto Restore = qScopeGuard([this] { SelectQuietly(LevelCmb, fMapIndex); });
-    int32_t w = fMapParams.Width;
-    int32_t h = fMapParams.Height;
-    TMyByteArray Cells = LoadMap(FileName, w, h);
+    fDocument.Load(FileName);
     Restore.dismiss();
-
-    fMapParams.Width = w;
-    fMapParams.Height = h;
-    fMapParams.DecomBytes = std::move(Cells);
-    fMapFileName = FileName;
     fMapIndex = Index;
-    SaveBtn->setEnabled(true);
+}
 
+void TMainForm::MapReplaced() {
+    const int32_t w = fDocument.Width();
+    const int32_t h = fDocument.Height();
+    SaveBtn->setEnabled(fDocument.HasMap());
     DrawGrid1->SetColCount(w);
     DrawGrid1->SetRowCount(h);
     DrawGrid1->resize(w * MapCellSize + 2, h * MapCellSize + 2);
@@ -221,15 +222,20 @@ void TMainForm::LevelCmbChange() {
     DrawGrid2->update();
 }
 
+void TMainForm::CellsChanged(const QRect& Cells) {
+    DrawGrid1->InvalidateCells(Cells);
+}
+
 void TMainForm::SaveBtnClick() {
     // Always the file the map was read from.
-    if (fMapFileName.isEmpty())
+    if (fDocument.FileName().isEmpty())
         return;
-    SaveMap(fMapFileName, fMapParams.DecomBytes, fMapParams.Width, fMapParams.Height);
+    fDocument.Save();
 }
 
 void TMainForm::DrawGrid1DrawCell(QPainter& Canvas, int ACol, int ARow, const QRect& Rect) {
-    if (!fMapParams.Contains(ARow, ACol)) {
+    const TMapParams& Map = fDocument.MapParams();
+    if (!Map.Contains(ARow, ACol)) {
         Canvas.fillRect(Rect, palette().color(QPalette::Base));
         return;
     }
@@ -240,13 +246,14 @@ void TMainForm::DrawGrid1DrawCell(QPainter& Canvas, int ACol, int ARow, const QR
         Canvas.drawImage(Rect.topLeft(), Preview);
         return;
     }
-    Canvas.drawImage(Rect.topLeft(), ItemPicture(fMapParams.GetValue(ARow, ACol)));
+    Canvas.drawImage(Rect.topLeft(), ItemPicture(Map.GetValue(ARow, ACol)));
 }
 
 void TMainForm::DrawGrid1Click() {
-    if (!fMapParams.Contains(fHLCell.y(), fHLCell.x()))
+    if (!fDocument.Contains(fHLCell))
         return;
-    fMapParams.SetValue(fHLCell.y(), fHLCell.x(), fSelImage);
+    fDocument.PaintCell(fDocument.BeginStroke(), fHLCell, uint8_t(fSelImage));
+    // The highlighted cell shows the selected item whatever it holds.
     DrawGrid1->InvalidateCell(fHLCell.x(), fHLCell.y());
 }
 
@@ -282,7 +289,7 @@ void TMainForm::DrawGrid1MouseMove(Qt::MouseButtons Buttons, Qt::KeyboardModifie
 }
 
 void TMainForm::DrawGrid2DrawCell(QPainter& Canvas, int ACol, int ARow, const QRect& Rect) {
-    if (fMapParams.DecomBytes.empty()) {
+    if (!fDocument.HasMap()) {
         Canvas.fillRect(Rect, palette().color(QPalette::Base));
         return;
     }
@@ -300,10 +307,11 @@ void TMainForm::ApplyTexture(int Texture) {
     TMapImageItems& Items = Texture == 0 ? *fMapItems1 : *fMapItems2;
     QComboBox* const TexCmb = Texture == 0 ? Tex1cmb : Tex2cmb;
     QComboBox* const PalCmb = Texture == 0 ? FirstPalCmb : SecPalCmb;
-    Items.SetPaletteIndex(PalCmb->currentIndex());
+    const int P = PalCmb->currentIndex();
+    Items.SetPalette(P, ColorTable(fSession.PalletteArray(), P));
     const int I = TexCmb->currentIndex();
     if (I >= 0)
-        Items.SetSpriteInfo(SpriteContainer->SpriteInfo(I));
+        Items.SetSpriteInfo(fSession.SpriteContainer().SpriteInfo(I));
     fCellPictures.RebuildTexture(Texture, Items);
     fGridStale = true;
     DrawGrid2->update();
@@ -344,9 +352,9 @@ void TMainForm::BitBtn1Click() {
     cSet.i2 = Tex2cmb->currentIndex();
     if (cSet.i1 < 0 || cSet.i2 < 0)
         throw Exception(QStringLiteral("Choose two textures before adding a texture set"));
-    AddSet(cSet, XMLDocument);
+    AddSet(cSet, fSession.XMLDocument());
     fSetArray.clear();
-    LoadSets(fSetArray, XMLDocument);
+    LoadSets(fSetArray, fSession.XMLDocument());
     // Selecting the first set shows it without applying it.
     FillSetsCMB();
 }
@@ -359,11 +367,11 @@ void TMainForm::FillSetsCMB() {
 }
 
 void TMainForm::LoadSets(TSetArray& sa, TXMLDocument* XMLDoc) {
-    ReadMapSets(Document(XMLDoc), sa);
+    ReadMapSets(ParamsDocument(XMLDoc), sa);
 }
 
 void TMainForm::AddSet(const TSet& cSet, TXMLDocument* XMLDoc) {
-    AppendMapSet(Document(XMLDoc), cSet, int(fSetArray.size()));
+    AppendMapSet(ParamsDocument(XMLDoc), cSet, int(fSetArray.size()));
 }
 
 } // namespace velkora

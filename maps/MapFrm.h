@@ -1,9 +1,10 @@
 #pragma once
 // The map workspace: choose a map, paint its cells with items of two textures, pan, save.
 
+#include "maps/DrawGrid.h"
+#include "maps/MapDocument.h"
 #include "maps/MapImageItems.h"
 #include "shell/ParamsFile.h"
-#include "ui_MapFrm.h"
 
 #include <QPoint>
 #include <QStringList>
@@ -11,37 +12,53 @@
 
 #include <memory>
 
+class QComboBox;
+class QFrame;
+class QLabel;
+class QPushButton;
+
+namespace Ui {
+class TMainForm;
+}
+
 namespace velkora {
 
-// The current map: its size and its cells row by row.
-struct TMapParams {
-    int32_t Width = 0;
-    int32_t Height = 0;
-    TMyByteArray DecomBytes;
+class TSession;
 
-    // The cell in row W, column H (callers pass the row first). A cell outside the map raises
-    // EListError.
-    uint8_t GetValue(int W, int H) const;
-    // Stores the low byte of Value into the cell in row W, column H.
-    void SetValue(int W, int H, int Value);
-    bool Contains(int Row, int Col) const {
-        return Row >= 0 && Col >= 0 && Row < Height && Col < Width &&
-               DecomBytes.size() == size_t(Width) * size_t(Height);
-    }
-};
-
-class TMainForm : public QWidget, public Ui::TMainForm {
+class TMainForm : public QWidget {
     Q_OBJECT
 public:
-    explicit TMainForm(QWidget* Parent = nullptr);
+    // The controls, as the form file lays them out.
+    TDrawGrid* DrawGrid1 = nullptr;
+    QFrame* LeftPanel = nullptr;
+    QLabel* Label1 = nullptr;
+    QComboBox* LevelCmb = nullptr;
+    QPushButton* SaveBtn = nullptr;
+    QLabel* Label5 = nullptr;
+    QLabel* Label4 = nullptr;
+    QComboBox* FirstPalCmb = nullptr;
+    QComboBox* SecPalCmb = nullptr;
+    QLabel* Label2 = nullptr;
+    QLabel* Label3 = nullptr;
+    QComboBox* Tex1cmb = nullptr;
+    QComboBox* Tex2cmb = nullptr;
+    TDrawGrid* DrawGrid2 = nullptr;
+    QLabel* Sets = nullptr;
+    QComboBox* SetsCMB = nullptr;
+    QPushButton* BitBtn1 = nullptr;
+
+    // The workspace of Session's data root.
+    explicit TMainForm(TSession& Session, QWidget* Parent = nullptr);
     ~TMainForm() override;
 
+    // The map being edited.
+    TMapDocument& Document() { return fDocument; }
     // What the workspace holds, for reading.
     QPoint HLCell() const { return fHLCell; }
     int32_t SelImage() const { return fSelImage; }
-    const TMapParams& MapParams() const { return fMapParams; }
+    const TMapParams& MapParams() const { return fDocument.MapParams(); }
     // The file the map in memory was read from; empty while no map is loaded.
-    const QString& MapFileName() const { return fMapFileName; }
+    const QString& MapFileName() const { return fDocument.FileName(); }
     const TSetArray& SetArray() const { return fSetArray; }
     // The pictures the map grid and the item grid draw, per cell value.
     const TMapCellPictures& CellPictures() const { return fCellPictures; }
@@ -66,7 +83,7 @@ public:
     // Appends the names of the map files under CurrentDir/Maps ("*.Map", any case).
     void FindFiles(QStringList& S) const;
     // CurrentDir/Maps/Name.
-    static QString GetFullName(const QString& Name);
+    QString GetFullName(const QString& Name) const;
     // Reads the map texture sets of the parameters file into sa.
     void LoadSets(TSetArray& sa, TXMLDocument* XMLDoc);
     // Appends cSet to the parameters file as "Set_<number of sets held>" and saves it.
@@ -82,6 +99,11 @@ private:
     void FillSetsCMB();
     // The item picture a cell value names, for the item grid and the map grid.
     const QImage& ItemPicture(int Value) const { return fCellPictures.Picture(Value); }
+    // The document's signals.
+    void CellsChanged(const QRect& Cells);
+    void MapReplaced();
+
+    TSession& fSession;
 
     QPoint fPp;
     QPoint fCp;
@@ -91,16 +113,17 @@ private:
     std::unique_ptr<TMapImageItems> fMapItems1;
     std::unique_ptr<TMapImageItems> fMapItems2;
     TSetArray fSetArray;
-    TMapParams fMapParams;
+    TMapDocument fDocument;
 
     // The pictures of all cell values in the current textures and palettes.
     TMapCellPictures fCellPictures;
     // A texture or palette changed after the map grid was last invalidated whole: its next
     // redraw (a mouse move over it, a repaint of the workspace) covers every visible cell.
     bool fGridStale = false;
-    // Where the map in memory came from: its file and its position in fS (-1: none).
-    QString fMapFileName;
+    // The position in fS of the map in memory (-1: none).
     int fMapIndex = -1;
+
+    std::unique_ptr<Ui::TMainForm> fUi;
 };
 
 } // namespace velkora

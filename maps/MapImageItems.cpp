@@ -20,8 +20,9 @@ QImage NewImage(int w, int h, QImage::Format Format) {
 
 // ---- TMapImageItems -------------------------------------------------------------------------
 
-TMapImageItems::TMapImageItems() : fItemBmp(NewImage(ItemSize, ItemSize, QImage::Format_Indexed8)) {
-    fItemBmp.setColorTable(ColorTable(0));
+TMapImageItems::TMapImageItems()
+    : fItemBmp(NewImage(ItemSize, ItemSize, QImage::Format_Indexed8)), fColors(GreyRamp()) {
+    fItemBmp.setColorTable(fColors);
     fItemBmp.fill(0);
 }
 
@@ -32,13 +33,18 @@ void TMapImageItems::SetSpriteInfo(const TSpriteInfo& Value) {
     Refresh();
 }
 
+void TMapImageItems::SetPalette(int32_t Index, const QVector<QRgb>& Colors) {
+    fPaletteIndex = Index;
+    fColors = Colors;
+}
+
 void TMapImageItems::Refresh() {
-    MakeBMPImage(fFullBmp, fSpriteInfo.BlocksArray, SpriteSize[2], fPaletteIndex, true, StripWidth,
+    MakeBMPImage(fFullBmp, fSpriteInfo.BlocksArray, SpriteSize[2], fColors, true, StripWidth,
                  StripHeight);
 }
 
 QImage& TMapImageItems::GetItem(int i) {
-    fItemBmp.setColorTable(fFullBmp.isNull() ? ColorTable(fPaletteIndex) : fFullBmp.colorTable());
+    fItemBmp.setColorTable(fFullBmp.isNull() ? fColors : fFullBmp.colorTable());
     // Only items that lie wholly inside the strip are copied; nothing outside it is read.
     const bool Inside = !fFullBmp.isNull() && fFullBmp.format() == QImage::Format_Indexed8 &&
                         fFullBmp.width() >= ItemSize && i >= 0 &&
@@ -104,7 +110,7 @@ void DrawHighlightFrame(QImage& Picture) {
 
 TMapCellPictures::TMapCellPictures() {
     QImage Blank = NewImage(MapCellSize, MapCellSize, QImage::Format_RGB32);
-    Blank.fill(PaletteColor(0, 0));
+    Blank.fill(qRgb(0, 0, 0));
     fPictures.fill(Blank);
 }
 

@@ -20,7 +20,7 @@ public:
     static constexpr int StripWidth = 25;
     static constexpr int StripHeight = 700; // room for 29 items
 
-    // Empty strip, palette 0.
+    // Empty strip, palette 0 in the grey ramp.
     TMapImageItems();
     virtual ~TMapImageItems();
 
@@ -28,10 +28,12 @@ public:
     // Copies Value and redraws the strip.
     void SetSpriteInfo(const TSpriteInfo& Value);
 
+    // The strip's palette: its number and its 16 colours.
     int32_t PaletteIndex() const { return fPaletteIndex; }
+    const QVector<QRgb>& Colors() const { return fColors; }
     // Only records the palette: the strip keeps its colours until the next SetSpriteInfo or
     // Refresh.
-    void SetPaletteIndex(int32_t Value) { fPaletteIndex = Value; }
+    void SetPalette(int32_t Index, const QVector<QRgb>& Colors);
 
     // Redraws the strip from the sprite and the palette; a sprite without blocks leaves the strip
     // as it was.
@@ -53,6 +55,7 @@ private:
     QImage fItemBmp;
     TSpriteInfo fSpriteInfo;
     int32_t fPaletteIndex = 0;
+    QVector<QRgb> fColors;
 };
 
 // ---- Map cells ------------------------------------------------------------------------------
@@ -78,6 +81,7 @@ void DrawHighlightFrame(QImage& Picture);
 // is a plain copy.
 class TMapCellPictures {
 public:
+    // Every picture black until built.
     TMapCellPictures();
     // Rebuilds the pictures of the first (Texture 0, values 0 to 24) or the second texture
     // (Texture 1, values 25 to 49) from Items.

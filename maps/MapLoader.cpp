@@ -429,14 +429,20 @@ TMyByteArray EncodeMap(const TMyByteArray& Bytes, int32_t w, int32_t h) {
 }
 
 TMyByteArray LoadMap(const QString& FileName, int32_t& w, int32_t& h) {
-    const TMyByteArray Data = ReadFileBytes(FileName);
     int32_t PackType = 0;
+    return LoadMap(FileName, w, h, PackType);
+}
+
+TMyByteArray LoadMap(const QString& FileName, int32_t& w, int32_t& h, int32_t& PackType) {
+    const TMyByteArray Data = ReadFileBytes(FileName);
+    int32_t Type = 0;
     int32_t Width = 0;
     int32_t Height = 0;
     TMyByteArray Cells =
-        DecodeMap(Data.data(), Data.size(), PackType, Width, Height, ExpandFileName(FileName));
+        DecodeMap(Data.data(), Data.size(), Type, Width, Height, ExpandFileName(FileName));
     w = Width;
     h = Height;
+    PackType = Type;
     return Cells;
 }
 

@@ -26,6 +26,8 @@ TMyByteArray EncodeMap(const TMyByteArray& Bytes, int32_t w, int32_t h);
 
 // Reads FileName. On failure w and h are left unchanged.
 TMyByteArray LoadMap(const QString& FileName, int32_t& w, int32_t& h);
+// The same, also giving the pack type the file was written with.
+TMyByteArray LoadMap(const QString& FileName, int32_t& w, int32_t& h, int32_t& PackType);
 // Writes FileName atomically; a failed write leaves the old file whole and is raised.
 void SaveMap(const QString& FileName, const TMyByteArray& Bytes, int32_t w, int32_t h);
 

@@ -6,9 +6,6 @@
 
 namespace velkora {
 
-std::vector<TPallette> PalletteArray;
-TXMLDocument* XMLDocument = nullptr;
-
 const std::array<QPoint, 5> SpriteSize = {QPoint(1, 1), QPoint(2, 2), QPoint(3, 3), QPoint(6, 6),
                                           QPoint(12, 4)};
 
@@ -20,13 +17,10 @@ constexpr int64_t MaxBitmapPixels = int64_t(1) << 26;
 
 } // namespace
 
-void Init() {
-    if (!XMLDocument)
-        throw Exception(QStringLiteral("The parameters document has not been created"));
-    TXMLDocument& Doc = *XMLDocument;
+void Init(TXMLDocument& Doc, TPalletteList& Palettes) {
     Doc.Open();
     try {
-        LoadPallette(Doc.DocumentElement());
+        LoadPallette(Doc.DocumentElement(), Palettes);
     } catch (const EFormatError& e) {
         Doc.Close();
         throw EFormatError(QStringLiteral("Parameters file \"%1\": %2")
@@ -38,17 +32,23 @@ void Init() {
     Doc.Close();
 }
 
-void LoadPallette(const QDomElement& Root) {
-    PalletteArray.clear();
-    const QDomNode Palettes = ContainerOf(Root, 0);
-    for (QDomNode p = FirstCountedChild(Palettes);
+TPalletteList ReadPalettes(TXMLDocument& Doc) {
+    TPalletteList Palettes;
+    Init(Doc, Palettes);
+    return Palettes;
+}
+
+void LoadPallette(const QDomElement& Root, TPalletteList& Palettes) {
+    Palettes.clear();
+    const QDomNode Container = ContainerOf(Root, 0);
+    for (QDomNode p = FirstCountedChild(Container);
          !p.isNull() && p.nodeName().startsWith(QLatin1String("Pal")); p = NextCountedSibling(p)) {
-        PalletteArray.emplace_back();
+        Palettes.emplace_back();
         // Children beyond the sixteenth have no colour to go to and are not read.
         size_t c = 0;
         for (QDomNode Col = FirstCountedChild(p); !Col.isNull() && c < 16;
              Col = NextCountedSibling(Col), ++c) {
-            TCol& Dest = PalletteArray.back().Col[c];
+            TCol& Dest = Palettes.back().Col[c];
             Dest.R = uint8_t(IntAttribute(Col, QStringLiteral("R")) & 0xFF);
             Dest.G = uint8_t(IntAttribute(Col, QStringLiteral("G")) & 0xFF);
             Dest.B = uint8_t(IntAttribute(Col, QStringLiteral("B")) & 0xFF);
@@ -56,19 +56,23 @@ void LoadPallette(const QDomElement& Root) {
     }
 }
 
-QRgb PaletteColor(int p, int c) {
+QRgb PaletteColor(const TPalletteList& Palettes, int p, int c) {
     c &= 15;
-    if (p < 0 || size_t(p) >= PalletteArray.size())
+    if (p < 0 || size_t(p) >= Palettes.size())
         return qRgb(17 * c, 17 * c, 17 * c);
-    const TCol& Col = PalletteArray[size_t(p)].Col[size_t(c)];
+    const TCol& Col = Palettes[size_t(p)].Col[size_t(c)];
     return qRgb(Col.R, Col.G, Col.B);
 }
 
-QVector<QRgb> ColorTable(int PalI) {
+QVector<QRgb> ColorTable(const TPalletteList& Palettes, int PalI) {
     QVector<QRgb> Table(16);
     for (int c = 0; c < 16; ++c)
-        Table[c] = PaletteColor(PalI, c);
+        Table[c] = PaletteColor(Palettes, PalI, c);
     return Table;
+}
+
+QVector<QRgb> GreyRamp() {
+    return ColorTable(TPalletteList(), 0);
 }
 
 bool MakeBMPPixels(TMyByteArray& Pixels, const TBlocksArray& BA, QPoint BlockSize, bool IsCW, int w,
@@ -135,8 +139,8 @@ bool MakeBMPPixels(TMyByteArray& Pixels, const TBlocksArray& BA, QPoint BlockSiz
     return true;
 }
 
-void MakeBMPImage(QImage& B, const TBlocksArray& BA, QPoint BlockSize, int PalI, bool IsCW, int w,
-                  int h) {
+void MakeBMPImage(QImage& B, const TBlocksArray& BA, QPoint BlockSize, const QVector<QRgb>& Colors,
+                  bool IsCW, int w, int h) {
     TMyByteArray Pixels;
     if (!MakeBMPPixels(Pixels, BA, BlockSize, IsCW, w, h))
         return;
@@ -147,7 +151,7 @@ void MakeBMPImage(QImage& B, const TBlocksArray& BA, QPoint BlockSize, int PalI,
     QImage Image(w, h, QImage::Format_Indexed8);
     if (Image.isNull())
         throw std::bad_alloc();
-    Image.setColorTable(ColorTable(PalI));
+    Image.setColorTable(Colors);
     for (int y = 0; y < h; ++y)
         std::memcpy(Image.scanLine(y), Pixels.data() + size_t(y) * size_t(w), size_t(w));
     B = Image;

@@ -1,7 +1,11 @@
 #include "palettes/ChangePalletteFrm.h"
 
+#include "ui_ChangePalletteFrm.h"
+
 #include "palettes/BmpMaker.h"
-#include "shell/Application.h"
+#include "palettes/ErrorReport.h"
+#include "shell/Session.h"
+#include "workbench/SpriteDocument.h"
 
 #include <QApplication>
 #include <QMouseEvent>
@@ -13,8 +17,6 @@
 #include <algorithm>
 
 namespace velkora {
-
-TChPalFrm* fChPalFrm = nullptr;
 
 namespace {
 
@@ -29,8 +31,19 @@ template <typename F, typename... A> void CallIfSet(const F& Callback, A... Args
 
 } // namespace
 
-TChPalFrm::TChPalFrm(QWidget* Parent) : QWidget(Parent) {
-    setupUi(this);
+TChPalFrm::TChPalFrm(TSession& Session, TSpriteDocument* Document, QWidget* Parent)
+    : QWidget(Parent), fSession(Session), fDocument(Document) {
+    fUi = std::make_unique<Ui::TChPalFrm>();
+    fUi->setupUi(this);
+    Panel1 = fUi->Panel1;
+    FirstPalPanel = fUi->FirstPalPanel;
+    FirstPalCmbPanel = fUi->FirstPalCmbPanel;
+    CmbIcon = fUi->CmbIcon;
+    SecondPalCMB = fUi->SecondPalCMB;
+    SecondCmbIcon = fUi->SecondCmbIcon;
+    Resetbtn = fUi->Resetbtn;
+    PalCmb = fUi->PalCmb;
+    Addbtn = fUi->Addbtn;
     ImageList1 = {QImage(QStringLiteral(":/palettes/images/chevron.png")),
                   QImage(QStringLiteral(":/palettes/images/chevron_hot.png"))};
     for (TImageControl* Icon : {CmbIcon, SecondCmbIcon}) {
@@ -47,13 +60,21 @@ TChPalFrm::TChPalFrm(QWidget* Parent) : QWidget(Parent) {
     // whether or not that child uses the wheel itself.
     qApp->installEventFilter(this);
     RunReported([&] { FormCreate(); });
+    if (fDocument) {
+        connect(fDocument, &TSpriteDocument::MappingChanged, this,
+                &TChPalFrm::DocumentMappingChanged);
+        connect(fDocument, &TSpriteDocument::SpriteLoaded, this, &TChPalFrm::DocumentLoaded);
+        fDocument->SetPalettes(fFirstCMBII, fSecondCMBII);
+    }
 }
 
 TChPalFrm::~TChPalFrm() {
     if (qApp)
         qApp->removeEventFilter(this);
-    if (fChPalFrm == this)
-        fChPalFrm = nullptr;
+}
+
+const TPalletteList& TChPalFrm::Palettes() const {
+    return fSession.PalletteArray();
 }
 
 void TChPalFrm::FormCreate() {
@@ -66,7 +87,7 @@ void TChPalFrm::FormCreate() {
     for (TImageControl* Icon : {CmbIcon, SecondCmbIcon})
         WritePalNumber(Icon, 1);
 
-    const int32_t N = int32_t(PalletteArray.size());
+    const int32_t N = int32_t(Palettes().size());
     fFirstPalCMB = new TPalSel(this);
     fFirstPalCMB->SetItemWidth(73);
     fFirstPalCMB->Init(N, 1);
@@ -98,16 +119,16 @@ void TChPalFrm::FormCreate() {
     for (TImageControl* Icon : {CmbIcon, SecondCmbIcon})
         DrawChevron(Icon, 0);
 
-    // A set list that cannot be read stays empty; the error is reported.
-    TPalSetArray Sets;
-    LoadPalSets(Sets, XMLDocument);
-    fPalSetArray = std::move(Sets);
+    // The sets as the session read them at start-up (a list that could not be read was reported
+    // then and holds what was read before the error).
+    fPalSetArray = fSession.PalSets();
     FillPalCmb();
 }
 
 // ---- Colours --------------------------------------------------------------------------------
 
 QColor TChPalFrm::PalColor(int32_t p, int32_t c) const {
+    const TPalletteList& PalletteArray = Palettes();
     if (p < 0 || size_t(p) >= PalletteArray.size() || c < 0 || c > 15)
         return palette().color(QPalette::Base);
     const TCol& Col = PalletteArray[size_t(p)].Col[size_t(c)];
@@ -192,13 +213,13 @@ void TChPalFrm::FirstPalCMBSelectItem(TImageControl* Item) {
         // The mapping strip shows the first palette unmapped until the mapping changes.
         fPalSel->SetfColorProc(PaletteColors(t - 1));
         fFirstCMBII = t - 1;
-        CallIfSet(fOnChangeFirstPal);
+        PalettesChosen();
     } else if (fFocusedCmb == 2) {
         fSecondCMBII = t - 1;
         WritePalNumber(SecondCmbIcon, t);
         fPalSel->SetfColorProc([this](int32_t i) { return SecondColorFunc(i); });
         ShowChooserColors();
-        CallIfSet(fOnChangeFirstPal);
+        PalettesChosen();
         fPalSel->update();
     }
     fFirstPalCMB->hide();
@@ -241,7 +262,7 @@ void TChPalFrm::FormMouseWheel(int WheelDelta) {
         return;
     if (fFocusedCmb != 1 && fFocusedCmb != 2)
         return;
-    const int32_t N = int32_t(PalletteArray.size());
+    const int32_t N = int32_t(Palettes().size());
     if (N == 0)
         return;
     const int32_t Step = WheelDelta < 0 ? 1 : -1;
@@ -257,15 +278,21 @@ void TChPalFrm::FormMouseWheel(int WheelDelta) {
         fSecondCMBII = fFirstCMBII;
         WritePalNumber(SecondCmbIcon, fSecondCMBII + 1);
         ShowChooserColors();
-        CallIfSet(fOnChangeFirstPal);
+        PalettesChosen();
     } else {
         fSecondCMBII = std::max(std::min(fSecondCMBII + Step, N - 1), 0);
         WritePalNumber(SecondCmbIcon, fSecondCMBII + 1);
         fPalSel->SetfColorProc([this](int32_t i) { return SecondColorFunc(i); });
         ShowChooserColors();
         fPalSel->update();
-        CallIfSet(fOnChangeFirstPal);
+        PalettesChosen();
     }
+}
+
+void TChPalFrm::PalettesChosen() {
+    if (fDocument)
+        fDocument->SetPalettes(fFirstCMBII, fSecondCMBII);
+    CallIfSet(fOnChangeFirstPal);
 }
 
 // ---- Editing one mapping entry --------------------------------------------------------------
@@ -334,6 +361,29 @@ void TChPalFrm::PalCmbChange() {
     fPalSel->update();
 }
 
+std::optional<TPalletteArray> TChPalFrm::SelectedSet() const {
+    const int Index = PalCmb->currentIndex();
+    if (Index < 0 || size_t(Index) >= fPalSetArray.size())
+        return std::nullopt;
+    return fPalSetArray[size_t(Index)].pal;
+}
+
+void TChPalFrm::DocumentMappingChanged() {
+    if (!fDocument || fDocument->PalletteSet() == fPalSet)
+        return;
+    fPalSet = fDocument->PalletteSet();
+    fPalSel->SetfColorProc([this](int32_t i) { return SecondColorFunc(i); });
+    fPalSel->update();
+}
+
+void TChPalFrm::DocumentLoaded() {
+    // A load takes the selected set as the mapping, as a change of the set list does.
+    if (!SelectedSet())
+        return;
+    fPalSel->SetfColorProc([this](int32_t i) { return SecondColorFunc(i); });
+    fPalSel->update();
+}
+
 void TChPalFrm::FillPalCmb() {
     const QSignalBlocker Blocker(PalCmb);
     PalCmb->clear();
@@ -345,10 +395,10 @@ void TChPalFrm::FillPalCmb() {
 void TChPalFrm::AddbtnClick() {
     TPalSet cSet;
     cSet.pal = fPalSet;
-    AddPalSet(cSet, XMLDocument);
+    AddPalSet(cSet, fSession.XMLDocument());
     // The list keeps its entries when the file cannot be read back.
     TPalSetArray Sets;
-    LoadPalSets(Sets, XMLDocument);
+    LoadPalSets(Sets, fSession.XMLDocument());
     fPalSetArray = std::move(Sets);
     FillPalCmb();
 }

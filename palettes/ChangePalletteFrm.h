@@ -3,27 +3,53 @@
 // by entry, palette sets applied from and stored into the parameters file. It recolours nothing
 // itself: every change is reported to its owner through three callbacks.
 
+#include "palettes/BmpMaker.h"
 #include "palettes/PalFrm.h"
 #include "shell/MyTypes.h"
 #include "shell/ParamsFile.h"
-#include "ui_ChangePalletteFrm.h"
 
 #include <QImage>
 #include <QPointer>
 #include <QWidget>
 
+#include <memory>
+
 #include <array>
 #include <functional>
 
+class QComboBox;
+class QFrame;
+class QPushButton;
+
+namespace Ui {
+class TChPalFrm;
+}
+
 namespace velkora {
+
+class TSession;
+class TSpriteDocument;
 
 using TRefProc = std::function<void()>;
 using TOnSetPalSwap = std::function<void(int32_t MIndex, int32_t SwapIndex)>;
 
-class TChPalFrm : public QWidget, public Ui::TChPalFrm {
+class TChPalFrm : public QWidget {
     Q_OBJECT
 public:
-    explicit TChPalFrm(QWidget* Parent = nullptr);
+    // The controls, as the form file lays them out.
+    QFrame* Panel1 = nullptr;
+    QFrame* FirstPalPanel = nullptr;
+    QFrame* FirstPalCmbPanel = nullptr;
+    TImageControl* CmbIcon = nullptr;
+    QFrame* SecondPalCMB = nullptr;
+    TImageControl* SecondCmbIcon = nullptr;
+    QPushButton* Resetbtn = nullptr;
+    QComboBox* PalCmb = nullptr;
+    QPushButton* Addbtn = nullptr;
+
+    // The frame of Session's palettes and palette sets, editing Document (when given): the frame
+    // shows the document's mapping and gives it the palettes chosen here.
+    TChPalFrm(TSession& Session, TSpriteDocument* Document, QWidget* Parent = nullptr);
     ~TChPalFrm() override;
 
     // Index of the first / second palette in PalletteArray, from 0.
@@ -42,8 +68,11 @@ public:
     void SetOnResetbtnClick(TRefProc Value) { fOnResetbtnClick = std::move(Value); }
 
     // Takes the selected palette set as the mapping and reports it through OnSetPalSwap(0, 0).
-    // The workbench calls it after every sprite load. No selected set: nothing happens.
+    // No selected set: nothing happens.
     void PalCmbChange();
+    // The mapping of the selected palette set; none when no set is selected. The workbench
+    // loads every sprite with it.
+    std::optional<TPalletteArray> SelectedSet() const;
 
     // "Add current": stores the mapping as a new set and reads the set list again.
     void AddbtnClick();
@@ -116,6 +145,16 @@ private:
     void PlacePaletteList(const QWidget* Panel);
     void FillPalCmb();
     void ChangeFirstPal();
+    // Gives the document the palettes chosen here and reports the change.
+    void PalettesChosen();
+    // The document's mapping changed (an edit, its undo, a load).
+    void DocumentMappingChanged();
+    void DocumentLoaded();
+    // Colour c of palette p of the session.
+    const TPalletteList& Palettes() const;
+
+    TSession& fSession;
+    QPointer<TSpriteDocument> fDocument;
 
     int32_t fFocusedCmb = -1;
     int32_t fFirstCMBII = 0;
@@ -132,9 +171,9 @@ private:
     QPointer<QWidget> fWheelReceiver;
     quint64 fWheelTime = 0;
     bool fBackgroundPressed = false;
-};
 
-// The one palette-set frame; set by the main window.
-extern TChPalFrm* fChPalFrm;
+private:
+    std::unique_ptr<Ui::TChPalFrm> fUi;
+};
 
 } // namespace velkora

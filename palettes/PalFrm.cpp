@@ -1,5 +1,7 @@
 #include "palettes/PalFrm.h"
 
+#include "ui_PalFrm.h"
+
 #include "shell/Application.h"
 
 #include <QEnterEvent>
@@ -140,7 +142,10 @@ void TImageControl::leaveEvent(QEvent* Event) {
 // ---- TPalSel --------------------------------------------------------------------------------
 
 TPalSel::TPalSel(QWidget* Parent) : QWidget(Parent) {
-    setupUi(this);
+    fUi = std::make_unique<Ui::TPalSel>();
+    fUi->setupUi(this);
+    ScrollBox = fUi->ScrollBox;
+    ScrollBoxContents = fUi->ScrollBoxContents;
     RunReported([&] { FormCreate(); });
 }
 

@@ -4,16 +4,23 @@
 // the meaning of an item from its 1-based tag. The selector positions nothing on its own and
 // never shows itself; its owner moves, shows and hides it.
 
-#include "ui_PalFrm.h"
-
 #include <QColor>
 #include <QImage>
 #include <QWidget>
+
+#include <memory>
 
 #include <cstdint>
 #include <functional>
 #include <map>
 #include <vector>
+
+class QScrollArea;
+class QWidget;
+
+namespace Ui {
+class TPalSel;
+}
 
 namespace velkora {
 
@@ -86,9 +93,13 @@ using TSelectProcedure = std::function<void(TImageControl* Item)>;
 
 enum TSelectMode { smFull, smBottomLine };
 
-class TPalSel : public QWidget, public Ui::TPalSel {
+class TPalSel : public QWidget {
     Q_OBJECT
 public:
+    // The controls, as the form file lays them out.
+    QScrollArea* ScrollBox = nullptr;
+    QWidget* ScrollBoxContents = nullptr;
+
     explicit TPalSel(QWidget* Parent = nullptr);
     ~TPalSel() override;
 
@@ -164,6 +175,9 @@ private:
     TSelectMode fSelectMode = smBottomLine;
     std::map<const TImageControl*, QString> fTextList;
     QSize fGridSize;
+
+private:
+    std::unique_ptr<Ui::TPalSel> fUi;
 };
 
 } // namespace velkora

@@ -10,26 +10,21 @@ class TPalletteSwapper {
 public:
     // Resets the swapper to these words; the applied mapping becomes the identity.
     void Init(const TMyArray& Bytes);
-    // Applies Pal (each entry masked to 4 bits) and returns the recoloured words. Only the cells
-    // of colours whose mapping changed since the last call are rewritten.
+    void Init(TMyArray&& Bytes);
+    // Applies Pal (each entry masked to 4 bits) and returns the recoloured words: every pixel
+    // whose colour index was c in the words given to Init carries entry c.
     TMyArray GetCalculate(const TPalletteArray& Pal);
 
+    // The words given to the last Init, unchanged by any mapping.
+    const TMyArray& Bytes() const { return fBytes; }
+    // The mapping applied by the last GetCalculate (all zero before the first Init).
+    const TPalletteArray& Applied() const { return fDefColArray; }
+
 private:
-    // Cell positions (indices into fBytes) of one initial colour, ascending.
-    struct TPointers {
-        std::vector<uint32_t> BtArray;
-        void Add(uint32_t cb) { BtArray.push_back(cb); }
-        void Clear() { BtArray.clear(); }
-    };
-    using TColArray = std::array<TPointers, 16>;
-
-    static TMyByteArray Read(const TMyArray& Bytes);
-    void ClearArrayHelper();
-    void MakeArrayHelper();
-    void SetNewValue(int ItemIndex, int32_t NewValue);
-
-    TMyByteArray fBytes;
-    TColArray fSearthHelper;
+    // The swapper keeps only the initial words, no per-pixel cells: a result is one pass over
+    // them through a table of what each byte (two pixels) becomes under the mapping, so it takes
+    // no more memory than the sprite itself and no time to set up.
+    TMyArray fBytes;
     int32_t fSize = 0;
     TPalletteArray fDefColArray{};
 };

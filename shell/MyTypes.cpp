@@ -12,7 +12,6 @@
 
 namespace velkora {
 
-QString CurrentDir;
 const QString SpriteFolderName = QStringLiteral("Sprites");
 const QString MapFolderName = QStringLiteral("Maps");
 

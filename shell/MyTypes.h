@@ -28,9 +28,8 @@ using TBlocksArray = std::vector<TBlock>;
 using TPalletteArray = std::array<int32_t, 16>;
 TPalletteArray IdentityPallette();
 
-// The data root: the process's current directory as captured at start-up, without a trailing
-// separator. Written only by the start-up steps.
-extern QString CurrentDir;
+// The names of the data root's two folders. The data root itself belongs to the session
+// (shell/Session).
 extern const QString SpriteFolderName; // "Sprites"
 extern const QString MapFolderName;    // "Maps"
 

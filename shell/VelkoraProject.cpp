@@ -1,9 +1,8 @@
-// The program body: the units' start-up steps in order, the main window, the message loop, and
-// the shutdown steps in reverse order.
+// The program body: the session of the data root, the main window, the message loop.
 
 #include "shell/Application.h"
+#include "shell/Session.h"
 #include "shell/VelkoraProjectEditor.h"
-#include "sprites/SpriteEditor.h"
 
 #include <csignal>
 
@@ -14,14 +13,10 @@ int main(int argc, char** argv) {
     QApplication::setApplicationName(QStringLiteral("VelkoraProject"));
     QApplication::setApplicationDisplayName(QStringLiteral("Velkora"));
 
-    velkora::SpriteEditorInitialization();
-    velkora::VelkoraProjectEditorInitialization();
-    int Result = 0;
-    {
-        velkora::TMainFrm MainWindow;
-        MainWindow.show();
-        Result = App.exec();
-    }
-    velkora::SpriteEditorFinalization();
-    return Result;
+    // The data root is the folder the editor is started in; its sprite library is listed now,
+    // before any window exists.
+    velkora::TSession Session(velkora::GetCurrentDir());
+    velkora::TMainFrm MainFrm(Session);
+    MainFrm.show();
+    return App.exec();
 }

@@ -1,9 +1,11 @@
 #include "shell/VelkoraProjectEditor.h"
 
+#include "ui_VelkoraProjectEditor.h"
+
 #include "maps/MapFrm.h"
 #include "palettes/ChangePalletteFrm.h"
-#include "shell/Application.h"
-#include "shell/MyTypes.h"
+#include "palettes/ErrorReport.h"
+#include "shell/Session.h"
 #include "workbench/SpritesFrm.h"
 
 #include <QShowEvent>
@@ -12,12 +14,6 @@
 #include <QToolButton>
 
 namespace velkora {
-
-TMainFrm* MainFrm = nullptr;
-
-void VelkoraProjectEditorInitialization() {
-    CurrentDir = GetCurrentDir();
-}
 
 namespace {
 
@@ -42,8 +38,14 @@ QIcon GreyedIcon(const QPixmap& Image, const QWidget* Button) {
 
 } // namespace
 
-TMainFrm::TMainFrm(QWidget* Parent) : QWidget(Parent) {
-    setupUi(this);
+TMainFrm::TMainFrm(TSession& Session, QWidget* Parent) : QWidget(Parent), fSession(Session) {
+    fUi = std::make_unique<Ui::TMainFrm>();
+    fUi->setupUi(this);
+    ToolBar = fUi->ToolBar;
+    SpriteLoadFrame = fUi->SpriteLoadFrame;
+    MapEditFrame = fUi->MapEditFrame;
+    ClientArea = fUi->ClientArea;
+    ClientLayout = fUi->ClientLayout;
     ImageList1 = {QPixmap(QStringLiteral(":/shell/images/sprites.png")),
                   QPixmap(QStringLiteral(":/shell/images/map.png")),
                   QPixmap(QStringLiteral(":/shell/images/swatches.png"))};
@@ -51,14 +53,9 @@ TMainFrm::TMainFrm(QWidget* Parent) : QWidget(Parent) {
     MapEditFrame->setIcon(GreyedIcon(ImageList1[1], MapEditFrame));
     connect(SpriteLoadFrame, &QToolButton::clicked, this, &TMainFrm::SpriteLoadFrameClick);
     connect(MapEditFrame, &QToolButton::clicked, this, &TMainFrm::MapEditFrameClick);
-    if (!MainFrm)
-        MainFrm = this;
 }
 
-TMainFrm::~TMainFrm() {
-    if (MainFrm == this)
-        MainFrm = nullptr;
-}
+TMainFrm::~TMainFrm() = default;
 
 void TMainFrm::showEvent(QShowEvent* Event) {
     QWidget::showEvent(Event);
@@ -69,22 +66,22 @@ void TMainFrm::showEvent(QShowEvent* Event) {
 }
 
 void TMainFrm::FormShow() {
-    // The workbench comes first: it publishes the parameters document the others read through.
-    fSpritesFrm = new TSpriteFrm();
+    // The parameters file is read once, for all three: a file that cannot be read is reported
+    // once and the workspaces open with what could be read of it.
+    RunReported([&] { fSession.ReadParameters(); });
+
+    fSpritesFrm = new TSpriteFrm(fSession);
     fSpritesFrm->setParent(ClientArea);
     ClientLayout->addWidget(fSpritesFrm, 0, 0);
     fVisibleFrm = fSpritesFrm;
 
-    fMapFrm = new TMainForm();
+    fMapFrm = new TMainForm(fSession);
     fMapFrm->setParent(ClientArea);
     ClientLayout->addWidget(fMapFrm, 0, 0);
     fMapFrm->hide();
 
-    fChPalFrm = new TChPalFrm();
-    fChPalFrm->setParent(fSpritesFrm->PalPanel);
-    fSpritesFrm->PalPanel->layout()->addWidget(fChPalFrm);
-    fChPalFrm->hide();
-    fChPalFrm->show();
+    fChPalFrm = new TChPalFrm(fSession, &fSpritesFrm->Document());
+    fSpritesFrm->DockPalFrm(fChPalFrm);
 
     fSpritesFrm->show();
 }

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <dirent.h>
+#include <new>
 #include <string>
 
 namespace velkora {
@@ -46,7 +47,12 @@ TMyByteArray UncompressedSpriteImage(const TMyArray& Words, size_t BlockCount) {
 void TSpriteInfo::Init(const QString& FileName) {
     const TMyByteArray Image = ReadFileBytes(FileName);
     TMyArray Words;
-    DeCompress(Image, Words);
+    try {
+        DeCompress(Image, Words);
+    } catch (const std::bad_alloc&) {
+        // A header of a few bytes may claim more words than there is memory for.
+        throw EFOpenError(ExpandFileName(FileName), QStringLiteral("Out of memory"));
+    }
     Bytes = std::move(Words);
 }
 
@@ -180,8 +186,6 @@ QStringList FindFiles(const QString& Folder, const QString& Suffix) {
     return Found;
 }
 
-TSpriteContainer::TSpriteContainer() : TSpriteContainer(CurrentDir) {}
-
 TSpriteContainer::TSpriteContainer(const QString& Root) : fRoot(Root) {
     FindFiles(fSpriteNames);
     SortNames(fSpriteNames);
@@ -202,20 +206,6 @@ TSpriteInfo TSpriteContainer::GetSpriteInfo(int I) const {
     Info.Init(FileName(I));
     Info.GenerateBlocArray();
     return Info;
-}
-
-TSpriteContainer* SpriteContainer = nullptr;
-
-void SpriteEditorInitialization() {
-    CurrentDir = GetCurrentDir();
-    delete SpriteContainer;
-    SpriteContainer = nullptr;
-    SpriteContainer = new TSpriteContainer();
-}
-
-void SpriteEditorFinalization() {
-    delete SpriteContainer;
-    SpriteContainer = nullptr;
 }
 
 } // namespace velkora

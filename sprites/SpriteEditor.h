@@ -14,7 +14,8 @@ struct TSpriteInfo {
     TBlocksArray BlocksArray;
 
     // Reads a sprite file (compressed, uncompressed or plain) into Bytes. On failure Bytes is
-    // left as it was.
+    // left as it was; a sprite too large for the memory there is raises EFOpenError naming the
+    // file ("Out of memory").
     void Init(const QString& FileName);
     // Rebuilds BlocksArray from Bytes.
     void GenerateBlocArray();
@@ -54,8 +55,6 @@ QStringList FindFiles(const QString& Folder, const QString& Suffix);
 // The sorted list of the sprite files under Root/Sprites, built once.
 class TSpriteContainer {
 public:
-    // Lists and sorts CurrentDir/Sprites.
-    TSpriteContainer();
     // Lists and sorts Root/Sprites.
     explicit TSpriteContainer(const QString& Root);
 
@@ -73,12 +72,5 @@ private:
     QString fRoot;
     QStringList fSpriteNames;
 };
-
-// The one library of the program; built by SpriteEditorInitialization, freed by
-// SpriteEditorFinalization.
-extern TSpriteContainer* SpriteContainer;
-// Start-up step of the unit: CurrentDir := the current directory, then build SpriteContainer.
-void SpriteEditorInitialization();
-void SpriteEditorFinalization();
 
 } // namespace velkora

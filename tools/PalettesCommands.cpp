@@ -17,12 +17,7 @@ int Run(const QStringList& Arguments) {
     ExpectArgs(Args, 0, "palettes [--params FILE]");
     TXMLDocument Doc;
     Doc.FileName = Params;
-    struct Publish { // the shared reference lives only as long as Doc
-        explicit Publish(TXMLDocument* d) { XMLDocument = d; }
-        ~Publish() { XMLDocument = nullptr; }
-    } Scope(&Doc);
-    Init();
-    for (const TPallette& p : PalletteArray) {
+    for (const TPallette& p : ReadPalettes(Doc)) {
         QStringList Colours;
         for (const TCol& c : p.Col)
             Colours.append(QStringLiteral("%1%2%3")

@@ -28,15 +28,11 @@ QString RequiredOption(QStringList& Args, const QString& Name) {
     return Value;
 }
 
-// Reads the palettes of FileName into PalletteArray through the shared document reference.
-void LoadPalettes(const QString& FileName) {
+// The palettes of the parameters file FileName.
+TPalletteList LoadPalettes(const QString& FileName) {
     TXMLDocument Doc;
     Doc.FileName = FileName;
-    struct Publish {
-        explicit Publish(TXMLDocument* d) { XMLDocument = d; }
-        ~Publish() { XMLDocument = nullptr; }
-    } Scope(&Doc);
-    Init();
+    return ReadPalettes(Doc);
 }
 
 // Writes Image as a PNG, replacing FileName atomically.
@@ -85,20 +81,21 @@ int SpriteRender(const QStringList& Arguments) {
     TSpriteInfo Sprite;
     Sprite.Init(Args.at(0));
     Sprite.GenerateBlocArray();
-    LoadPalettes(Params);
-    if (size_t(PalI) >= PalletteArray.size())
+    const TPalletteList Palettes = LoadPalettes(Params);
+    if (size_t(PalI) >= Palettes.size())
         throw Exception(QStringLiteral("There is no palette %1: \"%2\" holds %3 palettes")
                             .arg(PalI)
                             .arg(ExpandFileName(Params))
-                            .arg(PalletteArray.size()));
+                            .arg(Palettes.size()));
+    const QVector<QRgb> Colors = ColorTable(Palettes, PalI);
 
     QImage Image;
     if (Sprite.BlocksArray.empty())
         // Without a whole tile MakeBMPImage draws nothing; the picture is then all colour 0,
         // which is what one blank tile gives.
-        MakeBMPImage(Image, TBlocksArray(1), SpriteSize[0], PalI, true, w, h);
+        MakeBMPImage(Image, TBlocksArray(1), SpriteSize[0], Colors, true, w, h);
     else
-        MakeBMPImage(Image, Sprite.BlocksArray, SpriteSize[size_t(SizeIndex)], PalI, IsCW, w, h);
+        MakeBMPImage(Image, Sprite.BlocksArray, SpriteSize[size_t(SizeIndex)], Colors, IsCW, w, h);
     WritePng(Image, Args.at(1));
     return 0;
 }
@@ -123,8 +120,8 @@ int MapRender(const QStringList& Arguments) {
     const int I = int(ParseNumber(Tex1, QStringLiteral("--tex1"), 0, Count - 1));
     const int J = int(ParseNumber(Tex2, QStringLiteral("--tex2"), 0, Count - 1));
 
-    LoadPalettes(RootPath + QStringLiteral("/XMLParams.xml"));
-    const long long Palettes = (long long)(PalletteArray.size());
+    const TPalletteList PaletteList = LoadPalettes(RootPath + QStringLiteral("/XMLParams.xml"));
+    const long long Palettes = (long long)(PaletteList.size());
     if (Palettes == 0)
         throw Exception(QStringLiteral("The parameters file \"%1\" holds no palette")
                             .arg(RootPath + QStringLiteral("/XMLParams.xml")));
@@ -138,9 +135,9 @@ int MapRender(const QStringList& Arguments) {
     // The strips as the workspace builds them: the palette first, then the sprite.
     TMapImageItems Items1;
     TMapImageItems Items2;
-    Items1.SetPaletteIndex(P);
+    Items1.SetPalette(P, ColorTable(PaletteList, P));
     Items1.SetSpriteInfo(Library.SpriteInfo(I));
-    Items2.SetPaletteIndex(Q);
+    Items2.SetPalette(Q, ColorTable(PaletteList, Q));
     Items2.SetSpriteInfo(Library.SpriteInfo(J));
     TMapCellPictures Pictures;
     Pictures.Rebuild(Items1, Items2);

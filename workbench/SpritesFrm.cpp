@@ -1,11 +1,18 @@
 #include "workbench/SpritesFrm.h"
 
+#include "ui_SpritesFrm.h"
+
 #include "palettes/BmpMaker.h"
 #include "palettes/ChangePalletteFrm.h"
-#include "shell/Application.h"
+#include "palettes/ErrorReport.h"
+#include "shell/Session.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QFileDialog>
+#include <QLabel>
+#include <QPushButton>
+#include <QScopeGuard>
 #include <QShowEvent>
 #include <QSignalBlocker>
 
@@ -17,23 +24,35 @@ namespace {
 
 const QString AnyFileFilter = QStringLiteral("Any file (*)");
 
-// Runs its action when it goes out of scope, also while an error passes through.
-class TOnExit {
-public:
-    explicit TOnExit(std::function<void()> Action) : fAction(std::move(Action)) {}
-    ~TOnExit() { fAction(); }
-    TOnExit(const TOnExit&) = delete;
-    TOnExit& operator=(const TOnExit&) = delete;
-
-private:
-    std::function<void()> fAction;
-};
+void SelectQuietly(QComboBox* Combo, int Index) {
+    const QSignalBlocker Block(Combo);
+    Combo->setCurrentIndex(Index);
+}
 
 } // namespace
 
-TSpriteFrm::TSpriteFrm(QWidget* Parent)
-    : QWidget(Parent), fPalletteSwapper(std::make_unique<TPalletteSwapper>()) {
-    setupUi(this);
+TSpriteFrm::TSpriteFrm(TSession& Session, QWidget* Parent) : QWidget(Parent), fSession(Session) {
+    fUi = std::make_unique<Ui::TSpriteFrm>();
+    fUi->setupUi(this);
+    Panel2 = fUi->Panel2;
+    Label6 = fUi->Label6;
+    ComboBox1 = fUi->ComboBox1;
+    CheckBox1 = fUi->CheckBox1;
+    BitBtn4 = fUi->BitBtn4;
+    Panel1 = fUi->Panel1;
+    Label3 = fUi->Label3;
+    SaveToIdaBtn = fUi->SaveToIdaBtn;
+    LoadFromIdaBtn = fUi->LoadFromIdaBtn;
+    Panel3 = fUi->Panel3;
+    Label1 = fUi->Label1;
+    SizeCmb = fUi->SizeCmb;
+    Label4 = fUi->Label4;
+    PalCmb = fUi->PalCmb;
+    Label5 = fUi->Label5;
+    CwCmb = fUi->CwCmb;
+    Panel4 = fUi->Panel4;
+    Image1 = fUi->Image1;
+    PalPanel = fUi->PalPanel;
     // Where Tahoma is missing, a narrow face of its height keeps the designed captions whole.
     QFont Font = font();
     Font.setFamilies({QStringLiteral("Tahoma"), QStringLiteral("DejaVu Sans Condensed")});
@@ -51,6 +70,10 @@ TSpriteFrm::TSpriteFrm(QWidget* Parent)
     connect(BitBtn4, &QPushButton::clicked, this, [this] { BitBtn1Click(); });
     connect(LoadFromIdaBtn, &QPushButton::clicked, this, [this] { LoadFromIdaBtnClick(); });
     connect(SaveToIdaBtn, &QPushButton::clicked, this, [this] { SaveToIdaBtnClick(); });
+    // Whatever changes the words (a load, an edit, its undo) shows at once; a palette change
+    // shows when there is a tile to show.
+    connect(&fDocument, &TSpriteDocument::WordsChanged, this, [this] { SetImage(); });
+    connect(&fDocument, &TSpriteDocument::PalettesChanged, this, [this] { ChangeFirstPal(); });
 
     RunReported([&] { FormCreate(); });
 
@@ -71,12 +94,8 @@ void TSpriteFrm::showEvent(QShowEvent* Event) {
 }
 
 void TSpriteFrm::FormCreate() {
-    // The document is named and published first: every later reader of the parameters file
-    // (the palettes below, the map workspace, the palette-set frame) goes through it.
-    XMLDocument1.FileName = QStringLiteral("XMLParams.xml");
-    XMLDocument = &XMLDocument1;
-    velkora::Init();
-
+    // The parameters document and the palettes belong to the session, which read them first.
+    const TPalletteList& PalletteArray = fSession.PalletteArray();
     {
         const QSignalBlocker Block(PalCmb);
         PalCmb->clear();
@@ -88,75 +107,69 @@ void TSpriteFrm::FormCreate() {
         // The sprite is loaded by the show handler, not here.
         const QSignalBlocker Block(ComboBox1);
         ComboBox1->clear();
-        if (SpriteContainer)
-            ComboBox1->addItems(SpriteContainer->SpriteNames());
+        ComboBox1->addItems(fSession.SpriteContainer().SpriteNames());
         ComboBox1->setCurrentIndex(0);
     }
 }
 
-void TSpriteFrm::FormShow() {
+void TSpriteFrm::DockPalFrm(TChPalFrm* Frame) {
+    fChPalFrm = Frame;
+    if (!Frame)
+        return;
+    Frame->setParent(PalPanel);
+    PalPanel->layout()->addWidget(Frame);
+    Frame->hide();
+    Frame->show();
     // The callbacks reach this workbench only while it exists: the frame may outlive it.
+    // A palette choice reaches the workbench as the document's PalettesChanged, which repaints.
     const std::shared_ptr<TSpriteFrm*> Self = fSelf;
-    TRefProc OnChangeFirstPal = [Self] {
-        if (*Self)
-            (*Self)->ChangeFirstPal();
-    };
-    TOnSetPalSwap OnSetPalSwap = [Self](int32_t, int32_t) {
+    Frame->SetOnChangeFirstPal([] {});
+    Frame->SetOnSetPalSwap([Self](int32_t, int32_t) {
         if (*Self)
             (*Self)->SetPalSwap();
-    };
-    TRefProc OnResetbtnClick = [Self] {
+    });
+    Frame->SetOnResetbtnClick([Self] {
         if (*Self)
             (*Self)->ResetbtnClick();
-    };
-
-    // Registered after the load, so at the very first show the sprite appears without the
-    // selected set; registered also when the load fails, so the frame keeps acting on the
-    // workbench after a sprite that cannot be read.
-    const TOnExit Register([&] {
-        if (!fChPalFrm)
-            return;
-        fChPalFrm->SetOnChangeFirstPal(OnChangeFirstPal);
-        fChPalFrm->SetOnSetPalSwap(OnSetPalSwap);
-        fChPalFrm->SetOnResetbtnClick(OnResetbtnClick);
     });
+}
+
+void TSpriteFrm::FormShow() {
+    // The first show loads the first sprite as it is, without the selected set; every later show
+    // loads it recoloured by the set, as a choice of sprite does.
+    const auto Shown = qScopeGuard([this] { fShown = true; });
     ComboBox1Change();
 }
 
 void TSpriteFrm::FormDestroy() {
     // From here on the callbacks left on the frame do nothing.
     *fSelf = nullptr;
-    // Another workbench may have published its own document since.
-    if (XMLDocument == &XMLDocument1)
-        XMLDocument = nullptr;
-}
-
-TSpriteInfo TSpriteFrm::SelectedSprite() const {
-    const int I = ComboBox1->currentIndex();
-    if (I < 0 || !SpriteContainer)
-        return TSpriteInfo();
-    return SpriteContainer->SpriteInfo(I);
 }
 
 void TSpriteFrm::ComboBox1Change() {
-    fSpriteInfo = SelectedSprite();
-    SetImage();
-    // The swapper recolours this library sprite from now on, also after an import.
-    fPalletteSwapper->Init(fSpriteInfo.Bytes);
-    if (fChPalFrm)
-        fChPalFrm->PalCmbChange();
+    const int I = ComboBox1->currentIndex();
+    const QString FileName = I >= 0 ? fSession.SpriteContainer().FileName(I) : QString();
+    // A sprite that cannot be read leaves the sprite in memory, and the chooser goes back to it,
+    // so that a save writes that sprite to its own file.
+    auto Restore = qScopeGuard([this] { SelectQuietly(ComboBox1, fSpriteIndex); });
+    const std::optional<TPalletteArray> Set =
+        fChPalFrm ? fChPalFrm->SelectedSet() : std::optional<TPalletteArray>();
+    fDocument.Load(FileName, Set, fShown);
+    Restore.dismiss();
+    fSpriteIndex = I;
 }
 
 void TSpriteFrm::SetImage() {
-    if (fSpriteInfo.BlocksArray.empty()) {
+    const TSpriteInfo& Sprite = fDocument.SpriteInfo();
+    if (Sprite.BlocksArray.empty()) {
         // A sprite without a whole tile has no picture; keeping the last one would show another
         // sprite under this one's name.
         fBMP = QImage();
     } else {
         const int Size = std::clamp(SizeCmb->currentIndex(), 0, int(SpriteSize.size()) - 1);
-        const int PalI = fChPalFrm ? fChPalFrm->SecondPalIndex() : 0;
         const bool IsCW = CwCmb->currentIndex() == 0;
-        MakeBMPImage(fBMP, fSpriteInfo.BlocksArray, SpriteSize[size_t(Size)], PalI, IsCW,
+        MakeBMPImage(fBMP, Sprite.BlocksArray, SpriteSize[size_t(Size)],
+                     ColorTable(fSession.PalletteArray(), fDocument.SecondPalIndex()), IsCW,
                      Image1->width(), Image1->height());
     }
     // The bitmap is sized from Image1, so Image1 keeps its size; the picture is shown 1:1.
@@ -168,58 +181,50 @@ void TSpriteFrm::SetImage() {
 }
 
 void TSpriteFrm::SizeCmbChange() {
-    if (!fSpriteInfo.BlocksArray.empty())
+    if (!fDocument.SpriteInfo().BlocksArray.empty())
         SetImage();
 }
 
 void TSpriteFrm::BitBtn1Click() {
-    const int I = ComboBox1->currentIndex();
-    if (!SpriteContainer)
-        throw EListError(I);
-    // The library file under the data root; the save replaces it atomically, without a question.
-    const QString FileName = SpriteContainer->FileName(I);
-    if (CheckBox1->isChecked())
-        fSpriteInfo.SaveAsCompressedSprite(FileName);
-    else
-        fSpriteInfo.SaveSprite(FileName);
+    // Always the file the sprite in memory was read from; the save replaces it atomically.
+    if (fDocument.FileName().isEmpty())
+        throw EListError(ComboBox1->currentIndex());
+    fDocument.Save(CheckBox1->isChecked());
 }
 
 void TSpriteFrm::LoadFromIdaBtnClick() {
     const QString FileName = OpenDialog1 ? OpenDialog1() : QString();
     if (FileName.isEmpty())
         return;
-    // The swapper keeps the library sprite: a later set change recolours that one instead.
-    fSpriteInfo.LoadAfterEdt(FileName);
-    fSpriteInfo.GenerateBlocArray();
-    SetImage();
+    // The words as read become the current sprite; the loaded words stay, so a later set change
+    // recolours those instead.
+    TSpriteInfo Imported;
+    Imported.LoadAfterEdt(FileName);
+    fDocument.Import(std::move(Imported.Bytes), QStringLiteral("Import edit file"));
 }
 
 void TSpriteFrm::SaveToIdaBtnClick() {
     const QString FileName = SaveDialog1 ? SaveDialog1() : QString();
     if (FileName.isEmpty())
         return;
-    fSpriteInfo.SaveToEdit(FileName);
+    fDocument.SpriteInfo().SaveToEdit(FileName);
 }
 
 void TSpriteFrm::ChangeFirstPal() {
-    if (!fSpriteInfo.BlocksArray.empty())
+    if (!fDocument.SpriteInfo().BlocksArray.empty())
         SetImage();
 }
 
 void TSpriteFrm::SetPalSwap() {
-    // The frame's arguments are not needed: its whole current mapping is applied to the sprite
-    // last loaded from the library.
-    if (!fChPalFrm)
-        return;
-    fSpriteInfo.Bytes = fPalletteSwapper->GetCalculate(fChPalFrm->PalletteSet());
-    fSpriteInfo.GenerateBlocArray();
-    SetImage();
+    // The frame's arguments are not needed: its whole current mapping is applied to the words as
+    // loaded.
+    if (fChPalFrm)
+        fDocument.Recolour(fChPalFrm->PalletteSet());
 }
 
 void TSpriteFrm::ResetbtnClick() {
-    // Back to the library file; the swapper still holds that sprite.
-    fSpriteInfo = SelectedSprite();
-    SetImage();
+    // Back to the library file, read anew; the loaded words stay as they were.
+    fDocument.Reset();
 }
 
 } // namespace velkora

@@ -57,11 +57,14 @@ Picture Render(const TBlocksArray& BA, int SizeIndex, bool IsCW, int w, int h) {
     return p;
 }
 
+// The palettes the tests read and draw with.
+TPalletteList PalletteArray;
+
 // Loads palettes from a document whose palettes container holds Inner.
 void LoadFrom(const QByteArray& Inner) {
     QDomDocument d;
     ASSERT_TRUE(d.setContent("<R>\n<Palettes>" + Inner + "</Palettes><M/><S/></R>", false));
-    LoadPallette(d.documentElement());
+    LoadPallette(d.documentElement(), PalletteArray);
 }
 
 QByteArray Colours(int Count, int Base = 0) {
@@ -91,7 +94,7 @@ TEST(LoadPallette, ReadsLeadingPalElementsOnly) {
         QDomDocument d;
         ASSERT_TRUE(d.setContent(QByteArray(Root), false));
         PalletteArray.resize(3);
-        EXPECT_THROW(LoadPallette(d.documentElement()), EFormatError) << Root;
+        EXPECT_THROW(LoadPallette(d.documentElement(), PalletteArray), EFormatError) << Root;
         EXPECT_TRUE(PalletteArray.empty()) << Root;
     }
 }
@@ -117,14 +120,13 @@ TEST(LoadPallette, AnErrorKeepsWhatWasReadAndNamesTheAttribute) {
     TempDir t;
     TXMLDocument Doc;
     Doc.FileName = t.file("XMLParams.xml");
-    XMLDocument = &Doc;
     WriteBytes(Doc.FileName, [] {
         const QByteArray x = "<R>\n<P>\n<Pal0><C R='1' G='2' B='3'/></Pal0>\n<Pal1>\n"
                              "<C R='4' G='5' B='6'/>\n<C R='7' B='9'/>\n</Pal1></P><M/><S/></R>";
         return TMyByteArray(x.begin(), x.end());
     }());
     try {
-        Init();
+        Init(Doc, PalletteArray);
         FAIL() << "no error";
     } catch (const EFormatError& e) {
         EXPECT_EQ(e.Message(), QString("Parameters file \"%1\": attribute \"G\" of element \"C\" "
@@ -138,19 +140,18 @@ TEST(LoadPallette, AnErrorKeepsWhatWasReadAndNamesTheAttribute) {
 
     // A missing file leaves the palettes alone.
     Doc.FileName = t.file("none.xml");
-    EXPECT_THROW(Init(), EFOpenError);
+    EXPECT_THROW(Init(Doc, PalletteArray), EFOpenError);
     EXPECT_EQ(PalletteArray.size(), 2u);
-    XMLDocument = nullptr;
-    EXPECT_THROW(Init(), Exception);
+    EXPECT_THROW(ReadPalettes(Doc), EFOpenError);
 }
 
 TEST(ColorTable, IsThePaletteOrAGreyRampForAnUnknownNumber) {
     LoadFrom("<Pal0>" + Colours(16, 10) + "</Pal0>");
-    const QVector<QRgb> t = ColorTable(0);
+    const QVector<QRgb> t = ColorTable(PalletteArray, 0);
     ASSERT_EQ(t.size(), 16);
     EXPECT_EQ(t[3], qRgb(13, 6, 9));
     for (int PalI : {1, -1, 1000}) {
-        const QVector<QRgb> g = ColorTable(PalI);
+        const QVector<QRgb> g = ColorTable(PalletteArray, PalI);
         ASSERT_EQ(g.size(), 16);
         for (int i = 0; i < 16; ++i)
             EXPECT_EQ(g[i], qRgb(17 * i, 17 * i, 17 * i));
@@ -250,10 +251,10 @@ TEST(MakeBMPPixels, GroupsBelowOrWiderThanTheBitmapAreClipped) {
 TEST(MakeBMPImage, BuildsAnIndexedImageOfExactlyTheSize) {
     LoadFrom("<Pal0>" + Colours(16) + "</Pal0><Pal1>" + Colours(16, 50) + "</Pal1>");
     QImage B;
-    MakeBMPImage(B, TaggedBlocks(3), SpriteSize[0], 1, true, 13, 9);
+    MakeBMPImage(B, TaggedBlocks(3), SpriteSize[0], ColorTable(PalletteArray, 1), true, 13, 9);
     ASSERT_EQ(B.size(), QSize(13, 9));
     EXPECT_EQ(B.format(), QImage::Format_Indexed8);
-    EXPECT_EQ(B.colorTable(), ColorTable(1));
+    EXPECT_EQ(B.colorTable(), ColorTable(PalletteArray, 1));
     TMyByteArray Pixels;
     ASSERT_TRUE(MakeBMPPixels(Pixels, TaggedBlocks(3), SpriteSize[0], true, 13, 9));
     for (int y = 0; y < 9; ++y)
@@ -261,8 +262,8 @@ TEST(MakeBMPImage, BuildsAnIndexedImageOfExactlyTheSize) {
             EXPECT_EQ(B.pixelIndex(x, y), Pixels[size_t(y * 13 + x)]);
 
     // Palette numbers outside the list give the grey ramp.
-    MakeBMPImage(B, TaggedBlocks(1), SpriteSize[0], 7, true, 8, 8);
-    EXPECT_EQ(B.colorTable(), ColorTable(-1));
+    MakeBMPImage(B, TaggedBlocks(1), SpriteSize[0], ColorTable(PalletteArray, 7), true, 8, 8);
+    EXPECT_EQ(B.colorTable(), ColorTable(PalletteArray, -1));
     EXPECT_EQ(B.color(15), qRgb(255, 255, 255));
 }
 
@@ -270,7 +271,7 @@ TEST(MakeBMPImage, EmptyBlocksAndDegenerateSizes) {
     QImage B(5, 4, QImage::Format_RGB32);
     B.fill(Qt::red);
     const QImage Before = B;
-    MakeBMPImage(B, TBlocksArray(), SpriteSize[1], 0, true, 100, 100);
+    MakeBMPImage(B, TBlocksArray(), SpriteSize[1], ColorTable(PalletteArray, 0), true, 100, 100);
     EXPECT_EQ(B, Before);
     EXPECT_EQ(B.format(), QImage::Format_RGB32);
     TMyByteArray Pixels{1, 2, 3};
@@ -279,11 +280,16 @@ TEST(MakeBMPImage, EmptyBlocksAndDegenerateSizes) {
 
     for (auto [w, h] :
          std::initializer_list<std::pair<int, int>>{{0, 10}, {10, 0}, {-5, 10}, {10, -1}}) {
-        MakeBMPImage(B, TaggedBlocks(1), SpriteSize[0], 0, true, w, h);
+        MakeBMPImage(B, TaggedBlocks(1), SpriteSize[0], ColorTable(PalletteArray, 0), true, w, h);
         EXPECT_TRUE(B.isNull());
     }
-    EXPECT_THROW(MakeBMPImage(B, TaggedBlocks(1), SpriteSize[0], 0, true, 100000, 100000),
+    EXPECT_THROW(MakeBMPImage(B, TaggedBlocks(1), SpriteSize[0], ColorTable(PalletteArray, 0), true,
+                              100000, 100000),
                  Exception);
-    EXPECT_THROW(MakeBMPImage(B, TaggedBlocks(1), SpriteSize[0], 0, true, 40000, 2), Exception);
-    EXPECT_THROW(MakeBMPImage(B, TaggedBlocks(1), QPoint(0, 1), 0, true, 8, 8), Exception);
+    EXPECT_THROW(MakeBMPImage(B, TaggedBlocks(1), SpriteSize[0], ColorTable(PalletteArray, 0), true,
+                              40000, 2),
+                 Exception);
+    EXPECT_THROW(
+        MakeBMPImage(B, TaggedBlocks(1), QPoint(0, 1), ColorTable(PalletteArray, 0), true, 8, 8),
+        Exception);
 }

@@ -5,7 +5,7 @@
 #include "sprites/CodecAvx512.h"
 #include "sprites/CompDecompUnit.h"
 #include "sprites/SpriteEditor.h"
-#include "tests/core/ReferenceCodec.h"
+#include "tests/support/ReferenceCodec.h"
 #include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>

@@ -46,6 +46,8 @@ void ExpectColour0(const QImage& Item) {
 
 class MapImageItemsTest : public ::testing::Test {
 protected:
+    TPalletteList PalletteArray;
+
     void SetUp() override {
         PalletteArray.assign(2, TPallette());
         for (int p = 0; p < 2; ++p)
@@ -55,7 +57,6 @@ protected:
                     TCol{uint8_t(v >> 16), uint8_t(v >> 8), uint8_t(v)};
             }
     }
-    void TearDown() override { PalletteArray.clear(); }
 };
 
 } // namespace
@@ -71,7 +72,7 @@ TEST_F(MapImageItemsTest, AFullTextureGivesTwentyFiveItemsCutFromTheStrip) {
     Items.SetSpriteInfo(s);
     EXPECT_EQ(Items.SpriteInfo().Bytes, s.Bytes);
     ASSERT_EQ(Items.FullBmp().size(), QSize(25, 700));
-    EXPECT_EQ(Items.FullBmp().colorTable(), ColorTable(0));
+    EXPECT_EQ(Items.FullBmp().colorTable(), GreyRamp());
     for (int i = 0; i < 25; ++i)
         ExpectItem(Items.Item(i), s, i);
     // Item 24 is blocks 216 to 224; below it the strip stays colour 0, as does pixel column 24.
@@ -110,18 +111,19 @@ TEST_F(MapImageItemsTest, MissingGroupsAreColour0AndSurplusBlocksAreNotShown) {
 TEST_F(MapImageItemsTest, APaletteChangeShowsOnlyFromTheNextRedraw) {
     TMapImageItems Items;
     Items.SetSpriteInfo(Sprite(225));
-    Items.SetPaletteIndex(1);
+    Items.SetPalette(1, ColorTable(PalletteArray, 1));
     EXPECT_EQ(Items.PaletteIndex(), 1);
-    EXPECT_EQ(Items.Item(0).colorTable(), ColorTable(0));
-    EXPECT_EQ(Items.FullBmp().colorTable(), ColorTable(0));
+    EXPECT_EQ(Items.Item(0).colorTable(), GreyRamp());
+    EXPECT_EQ(Items.FullBmp().colorTable(), GreyRamp());
 
     Items.SetSpriteInfo(Items.SpriteInfo());
-    EXPECT_EQ(Items.Item(0).colorTable(), ColorTable(1));
-    EXPECT_EQ(Items.Item(0).pixel(0, 0), PaletteColor(1, Items.Item(0).pixelIndex(0, 0)));
+    EXPECT_EQ(Items.Item(0).colorTable(), ColorTable(PalletteArray, 1));
+    EXPECT_EQ(Items.Item(0).pixel(0, 0),
+              PaletteColor(PalletteArray, 1, Items.Item(0).pixelIndex(0, 0)));
 
-    Items.SetPaletteIndex(0);
+    Items.SetPalette(0, ColorTable(PalletteArray, 0));
     Items.Refresh();
-    EXPECT_EQ(Items.Item(0).colorTable(), ColorTable(0));
+    EXPECT_EQ(Items.Item(0).colorTable(), ColorTable(PalletteArray, 0));
 
     // A sprite without blocks leaves the strip as it was.
     const QImage Before = Items.FullBmp();
@@ -148,7 +150,7 @@ TEST_F(MapImageItemsTest, ItemsOutsideTheStripAreColour0) {
     for (const int i : {-1, -25, 29, 30, 1000, INT_MAX, INT_MIN, INT_MAX / 24 + 1}) {
         const QImage& Item = Items.Item(i);
         ExpectColour0(Item);
-        EXPECT_EQ(Item.colorTable(), ColorTable(0)) << i;
+        EXPECT_EQ(Item.colorTable(), GreyRamp()) << i;
     }
 }
 
@@ -156,7 +158,7 @@ TEST_F(MapImageItemsTest, CellValuesNameItemsOfTheTwoTexturesOrTheUnknownPicture
     TMapImageItems Items1;
     TMapImageItems Items2;
     Items1.SetSpriteInfo(Sprite(225, 1));
-    Items2.SetPaletteIndex(1);
+    Items2.SetPalette(1, ColorTable(PalletteArray, 1));
     Items2.SetSpriteInfo(Sprite(225, 9));
     TMapCellPictures Pictures;
     Pictures.Rebuild(Items1, Items2);

@@ -2,6 +2,7 @@
 // and the sprite library (its order, its listing, reading sprites by position).
 
 #include "sprites/SpriteEditor.h"
+#include "shell/Session.h"
 #include "sprites/CompDecompUnit.h"
 #include "tests/support/TestSupport.h"
 
@@ -259,19 +260,15 @@ TEST(Library, ListsTheSpritesFolderAndReadsByPosition) {
     EXPECT_THROW(Empty.SpriteInfo(0), EListError);
 }
 
-TEST(Library, StartUpCapturesTheDataRoot) {
+TEST(Library, TheSessionListsItsRootOnce) {
     TempDir d;
     ASSERT_TRUE(QDir().mkpath(d.file("Sprites")));
     WriteBytes(d.file("Sprites/X1.spr"), Compress(Seq(16)));
-    const QString Old = QDir::currentPath();
-    ASSERT_TRUE(QDir::setCurrent(d.path()));
-    SpriteEditorInitialization();
-    QDir::setCurrent(Old);
-    EXPECT_EQ(CurrentDir, QDir(d.path()).canonicalPath());
-    ASSERT_NE(SpriteContainer, nullptr);
-    EXPECT_EQ(SpriteContainer->SpriteNames(), QStringList({"X1.spr"}));
-    // Paths keep the root captured at start-up, whatever the current directory is now.
-    EXPECT_EQ(SpriteContainer->SpriteInfo(0).Bytes, Seq(16));
-    SpriteEditorFinalization();
-    EXPECT_EQ(SpriteContainer, nullptr);
+    const TSession Session(d.path() + "/");
+    EXPECT_EQ(Session.CurrentDir(), QDir(d.path()).absolutePath());
+    EXPECT_EQ(Session.SpriteContainer().SpriteNames(), QStringList({"X1.spr"}));
+    EXPECT_EQ(Session.SpriteContainer().SpriteInfo(0).Bytes, Seq(16));
+    // The list is final: a file added later is not in it.
+    WriteBytes(d.file("Sprites/X2.spr"), Compress(Seq(16)));
+    EXPECT_EQ(Session.SpriteContainer().SpriteNames().size(), 1);
 }

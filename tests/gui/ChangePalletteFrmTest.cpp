@@ -5,13 +5,19 @@
 #include "palettes/BmpMaker.h"
 #include "shell/Application.h"
 #include "shell/ParamsFile.h"
+#include "shell/Session.h"
 #include "tests/gui/GuiTestMain.h"
 #include "tests/support/DataRoot.h"
 #include "tests/support/TestSupport.h"
+#include "workbench/SpriteDocument.h"
 
+#include <QComboBox>
 #include <QDir>
 #include <QDomDocument>
 #include <QFile>
+#include <QFrame>
+#include <QPushButton>
+#include <QScrollArea>
 #include <QVBoxLayout>
 #include <QWheelEvent>
 #include <QtTest/qtestspontaneevent.h>
@@ -24,13 +30,16 @@ TPalletteArray Identity() {
     return IdentityPallette();
 }
 
-// A data root with palettes and palette sets, its parameters document published and read as
-// the workbench does, and the frame docked in a 525 x 171 panel as the main window docks it.
+// The palettes of the session the frame was made with.
+TPalletteList TestPalettes;
+
+// A data root with palettes and palette sets, read by its session as the main window has it
+// read, and the frame docked in a 525 x 171 panel as the main window docks it.
 struct Rig {
     test::TempDir Dir;
     test::DataRoot Root{Dir.path()};
-    QString OldDir = QDir::currentPath();
-    TXMLDocument Doc;
+    std::unique_ptr<TSession> Session;
+    TSpriteDocument Sprite;
     QStringList Errors;
     QWidget Panel;
     TChPalFrm* Frm = nullptr;
@@ -43,22 +52,18 @@ struct Rig {
             Root.Palettes.push_back(test::DistinctPalette(p));
         Root.PalSets = std::move(Sets);
         Root.WriteParams();
-        QDir::setCurrent(Root.Root());
         TApplication::SetErrorSink([this](const QString& m) { Errors << m; });
-        Doc.FileName = QStringLiteral("XMLParams.xml");
-        XMLDocument = &Doc;
-        velkora::Init();
     }
     ~Rig() {
         delete Frm;
-        XMLDocument = nullptr;
-        PalletteArray.clear();
+        TestPalettes.clear();
         TApplication::SetErrorSink({});
-        QDir::setCurrent(OldDir);
     }
     void Create() {
-        Frm = new TChPalFrm();
-        fChPalFrm = Frm;
+        Session = std::make_unique<TSession>(Root.Root());
+        RunReported([&] { Session->ReadParameters(); });
+        TestPalettes = Session->PalletteArray();
+        Frm = new TChPalFrm(*Session, &Sprite);
         Frm->setParent(&Panel);
         auto* Layout = new QVBoxLayout(&Panel);
         Layout->setContentsMargins(0, 0, 0, 0);
@@ -104,7 +109,7 @@ QList<QRgb> Colours(const TPalSel* s) {
 QList<QRgb> PaletteColours(int p, const TPalletteArray& Map = Identity()) {
     QList<QRgb> c;
     for (int i = 0; i < 16; ++i)
-        c << PaletteColor(p, Map[size_t(i)]);
+        c << PaletteColor(TestPalettes, p, Map[size_t(i)]);
     return c;
 }
 
@@ -154,7 +159,8 @@ private slots:
         QVERIFY(!f.fComboSel->isVisible() && !f.fFirstPalCMB->isVisible());
         for (const TPalSel* s : {f.fFirstPal, f.fPalSel, f.fComboSel})
             QCOMPARE(Colours(s), PaletteColours(0));
-        QCOMPARE(f.fFirstPal->grab().toImage().pixel(3 * 23 + 10, 11), PaletteColor(0, 3));
+        QCOMPARE(f.fFirstPal->grab().toImage().pixel(3 * 23 + 10, 11),
+                 PaletteColor(TestPalettes, 0, 3));
         // The palette list: one labelled item per palette.
         QCOMPARE(f.fFirstPalCMB->size(), QSize(72, 69));
         QCOMPARE(f.fFirstPalCMB->ItemText(f.fFirstPalCMB->Item(2)), QString("3"));
@@ -171,11 +177,6 @@ private slots:
         f.PalCmbChange();
         QCOMPARE(f.PalletteSet(), Identity());
         QCOMPARE(r.SetPalSwap, (QList<QPair<int, int>>{{0, 0}, {0, 0}, {0, 0}}));
-        // The global goes with the frame.
-        QCOMPARE(fChPalFrm, r.Frm);
-        delete r.Frm;
-        r.Frm = nullptr;
-        QVERIFY(fChPalFrm == nullptr);
     }
 
     void theFrameIsLaidOutAsDesigned() {
@@ -455,7 +456,7 @@ private slots:
         r.Click(f.fFirstPalCMB->Item(1));
         f.PalCmbChange();
         // A set whose p3 is 7 makes item 3 of the mapping strip show colour 7.
-        QCOMPARE(Centre(f.fPalSel->Item(2)), PaletteColor(1, 7));
+        QCOMPARE(Centre(f.fPalSel->Item(2)), PaletteColor(TestPalettes, 1, 7));
         r.SetPalSwap.clear();
         r.ChangeFirstPal = 0;
         r.Click(f.Resetbtn);
@@ -519,14 +520,17 @@ private slots:
             QFile::remove(r.Root.Root() + "/XMLParams.xml");
         r.Create();
         TChPalFrm& f = *r.Frm;
-        // Reported; the set list stays empty and the frame works otherwise.
+        // Reported once; the set list stays empty and the frame works otherwise.
         QCOMPARE(r.Errors.size(), 1);
         QVERIFY2(r.Errors[0].contains(Mentions), qPrintable(r.Errors[0]));
         QCOMPARE(f.PalCmb->count(), 0);
         QVERIFY(f.PalSetArray().empty());
         QVERIFY(f.fPalSel->isVisible());
-        QCOMPARE(Colours(f.fFirstPal), PaletteColours(0));
-        QCOMPARE(f.fFirstPalCMB->ItemCount(), 2);
+        // The file is read once for palettes and sets: without it there are no palettes either.
+        const int Palettes = RemoveFile ? 0 : 2;
+        QCOMPARE(f.fFirstPalCMB->ItemCount(), Palettes);
+        if (Palettes > 0)
+            QCOMPARE(Colours(f.fFirstPal), PaletteColours(0));
     }
 };
 

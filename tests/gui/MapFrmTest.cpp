@@ -2,17 +2,22 @@
 #include "maps/MapLoader.h"
 #include "palettes/BmpMaker.h"
 #include "shell/Application.h"
+#include "shell/Session.h"
 #include "sprites/SpriteEditor.h"
 #include "tests/gui/GuiTestMain.h"
 #include "tests/support/DataRoot.h"
 #include "tests/support/TestSupport.h"
 
+#include <QComboBox>
 #include <QDir>
 #include <QDomDocument>
 #include <QFile>
+#include <QFrame>
+#include <QLabel>
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
+#include <QPushButton>
 
 #include <memory>
 
@@ -81,8 +86,7 @@ class MapFrmTest : public QObject {
     Q_OBJECT
     std::unique_ptr<TempDir> fDir;
     std::unique_ptr<DataRoot> fRoot;
-    std::unique_ptr<TXMLDocument> fDoc;
-    QString fOldDir;
+    std::unique_ptr<TSession> fSession;
     QStringList fErrors;
 
     // Library order: A1.spr, A2.spr, B1.spr.
@@ -95,16 +99,13 @@ class MapFrmTest : public QObject {
         fRoot->Palettes = {DistinctPalette(0), DistinctPalette(1), DistinctPalette(2)};
     }
 
-    // Starts as the editor does: the data root is the current directory, the library is built
-    // and the workbench has published the parameters document.
+    // Starts as the editor does: the session of the data root lists the library and reads the
+    // parameters file, then the workspace is made.
     std::unique_ptr<TMainForm> Start() {
         fRoot->WriteParams();
-        QDir::setCurrent(fDir->path());
-        SpriteEditorInitialization();
-        fDoc = std::make_unique<TXMLDocument>();
-        fDoc->FileName = QStringLiteral("XMLParams.xml");
-        XMLDocument = fDoc.get();
-        auto f = std::make_unique<TMainForm>();
+        fSession = std::make_unique<TSession>(fDir->path());
+        RunReported([&] { fSession->ReadParameters(); });
+        auto f = std::make_unique<TMainForm>(*fSession);
         f->show();
         if (!QTest::qWaitForWindowExposed(f.get()))
             qWarning("the workspace was not exposed");
@@ -112,25 +113,21 @@ class MapFrmTest : public QObject {
     }
 
     // The items the workspace should show for texture I in palette P.
-    static QImage Item(int I, int P, int Index) {
+    QImage Item(int I, int P, int Index) const {
         TMapImageItems Items;
-        Items.SetPaletteIndex(P);
-        Items.SetSpriteInfo(SpriteContainer->SpriteInfo(I));
+        Items.SetPalette(P, ColorTable(fSession->PalletteArray(), P));
+        Items.SetSpriteInfo(fSession->SpriteContainer().SpriteInfo(I));
         return Rgb(Items.Item(Index));
     }
 
 private slots:
     void init() {
-        fOldDir = QDir::currentPath();
         fErrors.clear();
         TApplication::SetErrorSink([this](const QString& m) { fErrors << m; });
         MakeRoot();
     }
     void cleanup() {
-        XMLDocument = nullptr;
-        fDoc.reset();
-        SpriteEditorFinalization();
-        QDir::setCurrent(fOldDir);
+        fSession.reset();
         fRoot.reset();
         fDir.reset();
     }
@@ -578,7 +575,7 @@ private slots:
         QTest::keyClick(f->LevelCmb, Qt::Key_Home);
         QCOMPARE(f->MapParams().Width, 2);
         QVERIFY(f->SaveBtn->isEnabled());
-        QCOMPARE(MapCell(*f, 1, 1).pixel(5, 5), PaletteColor(0, 0));
+        QCOMPARE(MapCell(*f, 1, 1).pixel(5, 5), PaletteColor(fSession->PalletteArray(), 0, 0));
         Choose(f->FirstPalCmb, 1);
         QVERIFY(fErrors.isEmpty());
     }

@@ -3,6 +3,7 @@
 #include "maps/MapFrm.h"
 #include "palettes/ChangePalletteFrm.h"
 #include "shell/Application.h"
+#include "shell/Session.h"
 #include "shell/VelkoraProjectEditor.h"
 #include "sprites/SpriteEditor.h"
 #include "tests/gui/GuiTestMain.h"
@@ -11,7 +12,9 @@
 #include "workbench/SpritesFrm.h"
 
 #include <QDir>
+#include <QFrame>
 #include <QMouseEvent>
+#include <QPushButton>
 #include <QStringList>
 #include <QToolButton>
 
@@ -64,7 +67,7 @@ bool Greyed(const QIcon& Icon) {
 class ShellTest : public QObject {
     Q_OBJECT
     std::unique_ptr<test::TempDir> fRoot;
-    QString fOldDir;
+    std::unique_ptr<TSession> fSession;
     QStringList fErrors;
 
 private slots:
@@ -72,29 +75,22 @@ private slots:
         fRoot = std::make_unique<test::TempDir>();
         QVERIFY(test::RunTool({"make-demo", fRoot->path(), "--force"}) == 0 ||
                 QDir(fRoot->path()).mkdir("Sprites"));
-        fOldDir = QDir::currentPath();
-        QDir::setCurrent(fRoot->path());
         TApplication::SetErrorSink([this](const QString& m) { fErrors << m; });
-        SpriteEditorInitialization();
-        VelkoraProjectEditorInitialization();
+        fSession = std::make_unique<TSession>(fRoot->path());
     }
-    void cleanupTestCase() {
-        SpriteEditorFinalization();
-        QDir::setCurrent(fOldDir);
-    }
+    void cleanupTestCase() { fSession.reset(); }
 
     void startUpCreatesTheWorkspacesAtTheFirstShow() {
         fErrors.clear();
-        QCOMPARE(CurrentDir, QDir(fRoot->path()).canonicalPath());
-        QVERIFY(SpriteContainer != nullptr);
-        TMainFrm w;
-        QCOMPARE(MainFrm, &w);
+        QCOMPARE(fSession->CurrentDir(), QDir(fRoot->path()).canonicalPath());
+        TMainFrm w(*fSession);
         QVERIFY(w.SpritesFrm() == nullptr);
         QVERIFY(w.MapFrm() == nullptr);
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
         QVERIFY(w.SpritesFrm() != nullptr);
         QVERIFY(w.MapFrm() != nullptr);
+        TChPalFrm* const fChPalFrm = w.ChPalFrm();
         QVERIFY(fChPalFrm != nullptr);
         QCOMPARE(fChPalFrm->parentWidget(), w.SpritesFrm()->PalPanel);
         QVERIFY(w.SpritesFrm()->isVisible());
@@ -112,7 +108,8 @@ private slots:
         QVERIFY2(fErrors.isEmpty(), qPrintable(fErrors.join('\n')));
         QVERIFY(fChPalFrm->OnChangeFirstPal() && fChPalFrm->OnSetPalSwap() &&
                 fChPalFrm->OnResetbtnClick());
-        QCOMPARE(w.SpritesFrm()->SpriteInfo().Bytes, SpriteContainer->SpriteInfo(0).Bytes);
+        QCOMPARE(w.SpritesFrm()->SpriteInfo().Bytes,
+                 fSession->SpriteContainer().SpriteInfo(0).Bytes);
         QVERIFY(!w.SpritesFrm()->BMP().isNull());
         // A second show of the main window builds nothing new.
         TSpriteFrm* const First = w.SpritesFrm();
@@ -122,9 +119,10 @@ private slots:
     }
 
     void theButtonsSwitchWorkspacesAndFollowTheLastClick() {
-        TMainFrm w;
+        TMainFrm w(*fSession);
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
+        TChPalFrm* const fChPalFrm = w.ChPalFrm();
         QTest::mouseClick(w.MapEditFrame, Qt::LeftButton);
         QVERIFY(w.MapFrm()->isVisible());
         QVERIFY(!w.SpritesFrm()->isVisible());

@@ -5,17 +5,22 @@
 #include "palettes/BmpMaker.h"
 #include "palettes/ChangePalletteFrm.h"
 #include "shell/Application.h"
+#include "shell/Session.h"
 #include "sprites/CompDecompUnit.h"
 #include "sprites/SpriteEditor.h"
 #include "tests/gui/GuiTestMain.h"
 #include "tests/support/DataRoot.h"
 #include "tests/support/TestSupport.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
+#include <QLabel>
+#include <QLayout>
 #include <QMessageBox>
+#include <QPointer>
 #include <QPushButton>
 #include <QTimer>
 #include <QWheelEvent>
@@ -57,12 +62,14 @@ TMyArray Mapped(const TMyArray& Words, const TPalletteArray& m) {
 }
 
 // What the bitmap maker draws for these words in the workbench's 230 x 96 view.
-QImage Rendered(const TMyArray& Words, int Size, int PalI, bool IsCW) {
+QImage Rendered(const TMyArray& Words, int Size, const TPalletteList& Palettes, int PalI,
+                bool IsCW) {
     TSpriteInfo s;
     s.Bytes = Words;
     s.GenerateBlocArray();
     QImage B;
-    MakeBMPImage(B, s.BlocksArray, SpriteSize[size_t(Size)], PalI, IsCW, 230, 96);
+    MakeBMPImage(B, s.BlocksArray, SpriteSize[size_t(Size)], ColorTable(Palettes, PalI), IsCW, 230,
+                 96);
     return B;
 }
 
@@ -174,21 +181,19 @@ class SpritesFrmTest : public QObject {
 
     std::unique_ptr<test::TempDir> fDir;
     std::unique_ptr<test::DataRoot> fRoot;
-    QString fOldDir;
+    std::unique_ptr<TSession> fSession;
     QStringList fErrors;
     TSpriteFrm* fFrm = nullptr;
+    QPointer<TChPalFrm> fChPalFrm;
 
-    // Creates the workbench and the palette-set frame in the main window's order and shows the
-    // workbench.
+    // Creates the session, the workbench and the palette-set frame in the main window's order
+    // and shows the workbench.
     void Start() {
-        QDir::setCurrent(fRoot->Root());
-        SpriteEditorInitialization();
-        fFrm = new TSpriteFrm();
-        fChPalFrm = new TChPalFrm();
-        fChPalFrm->setParent(fFrm->PalPanel);
-        fFrm->PalPanel->layout()->addWidget(fChPalFrm);
-        fChPalFrm->hide();
-        fChPalFrm->show();
+        fSession = std::make_unique<TSession>(fRoot->Root());
+        RunReported([&] { fSession->ReadParameters(); });
+        fFrm = new TSpriteFrm(*fSession);
+        fChPalFrm = new TChPalFrm(*fSession, &fFrm->Document());
+        fFrm->DockPalFrm(fChPalFrm);
         fFrm->show();
         QVERIFY(QTest::qWaitForWindowExposed(fFrm));
     }
@@ -197,8 +202,9 @@ class SpritesFrmTest : public QObject {
     // size and direction and the frame's second palette.
     void VerifyShows(const TMyArray& Words) {
         QCOMPARE(fFrm->SpriteInfo().Bytes, Words);
-        const QImage Want = Rendered(Words, fFrm->SizeCmb->currentIndex(),
-                                     fChPalFrm->SecondPalIndex(), fFrm->CwCmb->currentIndex() == 0);
+        const QImage Want =
+            Rendered(Words, fFrm->SizeCmb->currentIndex(), fSession->PalletteArray(),
+                     fChPalFrm->SecondPalIndex(), fFrm->CwCmb->currentIndex() == 0);
         const QString d = IndexedDifference(fFrm->BMP(), Want);
         QVERIFY2(d.isEmpty(), qPrintable(d));
         const QString s = ShownDifference(fFrm->Image1, Want);
@@ -215,7 +221,6 @@ class SpritesFrmTest : public QObject {
 
 private slots:
     void initTestCase() {
-        fOldDir = QDir::currentPath();
         TApplication::SetErrorSink([this](const QString& m) { fErrors << m; });
     }
 
@@ -236,9 +241,7 @@ private slots:
         delete fFrm;
         fFrm = nullptr;
         QVERIFY(fChPalFrm == nullptr); // the frame went with the workbench it was docked into
-        QVERIFY(XMLDocument == nullptr);
-        SpriteEditorFinalization();
-        QDir::setCurrent(fOldDir);
+        fSession.reset();
     }
 
     void theFormIsLaidOutAsDesigned() {
@@ -280,9 +283,8 @@ private slots:
     void startUpShowsTheFirstSpriteWithTheDefaults() {
         Start();
         QVERIFY2(fErrors.isEmpty(), qPrintable(fErrors.join('\n')));
-        QCOMPARE(XMLDocument, &fFrm->XMLDocument1);
-        QCOMPARE(fFrm->XMLDocument1.FileName, QString("XMLParams.xml"));
-        QCOMPARE(PalletteArray.size(), size_t(4));
+        QCOMPARE(fSession->XMLDocument()->FileName, fRoot->Root() + "/XMLParams.xml");
+        QCOMPARE(fSession->PalletteArray().size(), size_t(4));
         QCOMPARE(fFrm->SizeCmb->currentText(), QString("24x24"));
         QCOMPARE(fFrm->CwCmb->currentText(), QString("CW"));
         QCOMPARE(fFrm->PalCmb->count(), 4);
@@ -324,7 +326,7 @@ private slots:
         QTest::mouseClick(fChPalFrm->fFirstPalCMB->Item(3), Qt::LeftButton);
         QCOMPARE(fChPalFrm->SecondPalIndex(), 3);
         VERIFY_SHOWS(LibraryWords);
-        QCOMPARE(fFrm->BMP().colorTable(), ColorTable(3));
+        QCOMPARE(fFrm->BMP().colorTable(), ColorTable(fSession->PalletteArray(), 3));
 
         // The wheel over the first selector moves both palettes down to the first.
         QTest::mouseMove(fChPalFrm->CmbIcon, fChPalFrm->CmbIcon->rect().center());
@@ -336,7 +338,7 @@ private slots:
         }
         QCOMPARE(fChPalFrm->SecondPalIndex(), 0);
         VERIFY_SHOWS(LibraryWords);
-        QCOMPARE(fFrm->BMP().colorTable(), ColorTable(0));
+        QCOMPARE(fFrm->BMP().colorTable(), ColorTable(fSession->PalletteArray(), 0));
 
         // A recoloured sprite keeps its colours through a palette change.
         SelectSet(2);
@@ -589,9 +591,11 @@ private slots:
         QCOMPARE(fErrors.size(), 1);
         QVERIFY2(fErrors.first().startsWith("Cannot open file"), qPrintable(fErrors.first()));
         QVERIFY(fFrm->BMP().isNull());
+        // The chooser went back to the sprite in memory: none.
+        QCOMPARE(fFrm->ComboBox1->currentIndex(), -1);
         fErrors.clear();
         // The frame still reaches the workbench.
-        Choose(fFrm->ComboBox1, 1);
+        fFrm->ComboBox1->setCurrentIndex(1);
         VERIFY_SHOWS(LibraryWords);
         SelectSet(1);
         VERIFY_SHOWS(Mapped(LibraryWords, Reversed()));
@@ -621,14 +625,9 @@ private slots:
 
     void aFrameThatOutlivesTheWorkbenchReachesItNoMore() {
         Start();
-        TXMLDocument Other;
-        XMLDocument = &Other;
         fChPalFrm->setParent(nullptr);
         delete fFrm;
         fFrm = nullptr;
-        // Only the workbench that published the document withdraws it.
-        QCOMPARE(XMLDocument, &Other);
-        XMLDocument = nullptr;
         // The callbacks the workbench left on the frame do nothing now.
         SelectSet(1);
         QTest::mouseClick(fChPalFrm->Resetbtn, Qt::LeftButton);

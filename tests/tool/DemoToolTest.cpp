@@ -386,9 +386,7 @@ TEST_F(DemoRoot, SquareMapIsStoredColumnByColumn) {
 TEST_F(DemoRoot, ParametersFileReadsWithTheCoreReaders) {
     TXMLDocument Doc;
     Doc.FileName = Root() + "/XMLParams.xml";
-    XMLDocument = &Doc;
-    Init();
-    XMLDocument = nullptr;
+    const TPalletteList PalletteArray = ReadPalettes(Doc);
     ASSERT_GE(PalletteArray.size(), 6u);
     for (size_t p = 0; p < PalletteArray.size(); ++p) {
         const auto Light = [&](int c) {

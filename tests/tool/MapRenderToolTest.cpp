@@ -31,13 +31,11 @@ protected:
     void Expected(int I, int J, int P, int Q) {
         TXMLDocument Doc;
         Doc.FileName = Dir.file("XMLParams.xml");
-        XMLDocument = &Doc;
-        Init();
-        XMLDocument = nullptr;
+        const TPalletteList Palettes = ReadPalettes(Doc);
         const TSpriteContainer Library(Dir.path());
-        Items1.SetPaletteIndex(P);
+        Items1.SetPalette(P, ColorTable(Palettes, P));
         Items1.SetSpriteInfo(Library.SpriteInfo(I));
-        Items2.SetPaletteIndex(Q);
+        Items2.SetPalette(Q, ColorTable(Palettes, Q));
         Items2.SetSpriteInfo(Library.SpriteInfo(J));
     }
 

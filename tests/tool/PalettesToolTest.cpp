@@ -84,10 +84,11 @@ protected:
         WriteText(d.file("XMLParams.xml"), Params);
         QDomDocument Doc;
         ASSERT_TRUE(Doc.setContent(Params, false));
-        LoadPallette(Doc.documentElement());
+        LoadPallette(Doc.documentElement(), PalletteArray);
         ASSERT_EQ(PalletteArray.size(), 2u);
     }
     TempDir d;
+    TPalletteList PalletteArray;
 };
 
 } // namespace
@@ -142,7 +143,7 @@ TEST_F(ToolFiles, SpriteRenderWritesWhatMakeBMPImageDraws) {
               0)
         << Err.toStdString();
     QImage Expected;
-    MakeBMPImage(Expected, Blocks, SpriteSize[2], 0, true, 230, 96);
+    MakeBMPImage(Expected, Blocks, SpriteSize[2], ColorTable(PalletteArray, 0), true, 230, 96);
     ExpectSamePicture(d.file("a.png"), Expected);
 
     static const char* const Sizes[] = {"8x8", "16x16", "24x24", "48x48", "96x32"};
@@ -152,7 +153,8 @@ TEST_F(ToolFiles, SpriteRenderWritesWhatMakeBMPImageDraws) {
                           nullptr, &Err, d.path()),
                   0)
             << Err.toStdString();
-        MakeBMPImage(Expected, Blocks, SpriteSize[size_t(s)], 1, false, 101, 57);
+        MakeBMPImage(Expected, Blocks, SpriteSize[size_t(s)], ColorTable(PalletteArray, 1), false,
+                     101, 57);
         ExpectSamePicture(d.file("b.png"), Expected);
     }
 }
@@ -168,7 +170,8 @@ TEST_F(ToolFiles, SpriteRenderReadsCompressedSprites) {
               0)
         << Err.toStdString();
     QImage Expected;
-    MakeBMPImage(Expected, BlocksOf(Words), SpriteSize[3], 0, false, 230, 150);
+    MakeBMPImage(Expected, BlocksOf(Words), SpriteSize[3], ColorTable(PalletteArray, 0), false, 230,
+                 150);
     ExpectSamePicture(d.file("c.png"), Expected);
 }
 
@@ -181,7 +184,7 @@ TEST_F(ToolFiles, SpriteRenderOfASpriteWithoutBlocksIsAllColourZero) {
               0)
         << Err.toStdString();
     QImage Expected(7, 3, QImage::Format_Indexed8);
-    Expected.setColorTable(ColorTable(1));
+    Expected.setColorTable(ColorTable(PalletteArray, 1));
     Expected.fill(0);
     ExpectSamePicture(d.file("s.png"), Expected);
 }

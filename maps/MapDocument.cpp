@@ -1,0 +1,318 @@
+#include "maps/MapDocument.h"
+
+#include "maps/MapLoader.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+
+namespace velkora {
+
+// ---- TMapParams -----------------------------------------------------------------------------
+
+uint8_t TMapParams::GetValue(int W, int H) const {
+    if (!Contains(W, H))
+        throw EListError(int(int64_t(W) * Width + H));
+    return DecomBytes[size_t(W) * size_t(Width) + size_t(H)];
+}
+
+void TMapParams::SetValue(int W, int H, int Value) {
+    if (!Contains(W, H))
+        throw EListError(int(int64_t(W) * Width + H));
+    DecomBytes[size_t(W) * size_t(Width) + size_t(H)] = uint8_t(Value & 0xFF);
+}
+
+// ---- TCellEdit ------------------------------------------------------------------------------
+
+void TCellEdit::AddOld(uint8_t Value, uint32_t Count) {
+    if (!fOld.empty() && fOld.back().Value == Value)
+        fOld.back().Count += Count;
+    else
+        fOld.push_back({Value, Count});
+}
+
+void TCellEdit::Add(uint32_t Index, int Col, int Row, uint8_t Old) {
+    AddRun(Index, Col, Row, 1, Old);
+}
+
+void TCellEdit::AddRun(uint32_t Index, int Col, int Row, uint32_t Count, uint8_t Old) {
+    if (Count == 0)
+        return;
+    if (!fRuns.empty() && fRuns.back().First + fRuns.back().Count == Index)
+        fRuns.back().Count += Count;
+    else
+        fRuns.push_back({Index, Count});
+    AddOld(Old, Count);
+    fBounds |= QRect(Col, Row, int(Count), 1);
+}
+
+void TCellEdit::Append(const TCellEdit& Later) {
+    for (const TRun& r : Later.fRuns) {
+        if (!fRuns.empty() && fRuns.back().First + fRuns.back().Count == r.First)
+            fRuns.back().Count += r.Count;
+        else
+            fRuns.push_back(r);
+    }
+    for (const TOld& o : Later.fOld)
+        AddOld(o.Value, o.Count);
+    fBounds |= Later.fBounds;
+}
+
+size_t TCellEdit::CellCount() const {
+    size_t n = 0;
+    for (const TRun& r : fRuns)
+        n += r.Count;
+    return n;
+}
+
+size_t TCellEdit::MemoryUsed() const {
+    return sizeof(*this) + fRuns.capacity() * sizeof(TRun) + fOld.capacity() * sizeof(TOld);
+}
+
+void TCellEdit::Apply(TMyByteArray& Cells) const {
+    for (const TRun& r : fRuns)
+        std::memset(Cells.data() + r.First, fNew, r.Count);
+}
+
+void TCellEdit::Revert(TMyByteArray& Cells) const {
+    // Walk the runs and the old values backwards together.
+    size_t o = fOld.size();
+    uint32_t OldLeft = 0;
+    uint8_t OldValue = 0;
+    for (size_t k = fRuns.size(); k-- > 0;) {
+        const TRun& r = fRuns[k];
+        uint32_t End = r.First + r.Count; // cells [r.First, End) still to restore, from the end
+        while (End > r.First) {
+            if (OldLeft == 0) {
+                --o;
+                OldLeft = fOld[o].Count;
+                OldValue = fOld[o].Value;
+            }
+            const uint32_t n = std::min(OldLeft, End - r.First);
+            std::memset(Cells.data() + (End - n), OldValue, n);
+            End -= n;
+            OldLeft -= n;
+        }
+    }
+}
+
+// ---- Commands -------------------------------------------------------------------------------
+
+namespace {
+constexpr int StrokeCommandId = 1;
+} // namespace
+
+class TCellsCommand : public QUndoCommand {
+public:
+    TCellsCommand(TMapDocument* Doc, TCellEdit Edit, int Stroke, const QString& Text)
+        : QUndoCommand(Text), fDoc(Doc), fEdit(std::move(Edit)), fStroke(Stroke) {}
+
+    void redo() override {
+        fEdit.Apply(fDoc->fMapParams.DecomBytes);
+        fDoc->Changed(fEdit);
+    }
+    void undo() override {
+        fEdit.Revert(fDoc->fMapParams.DecomBytes);
+        fDoc->Changed(fEdit);
+    }
+    int id() const override { return fStroke > 0 ? StrokeCommandId : -1; }
+    bool mergeWith(const QUndoCommand* Other) override {
+        const auto* Later = static_cast<const TCellsCommand*>(Other);
+        if (Later->fStroke != fStroke || Later->fEdit.NewValue() != fEdit.NewValue())
+            return false;
+        fEdit.Append(Later->fEdit);
+        return true;
+    }
+
+private:
+    TMapDocument* fDoc;
+    TCellEdit fEdit;
+    int fStroke;
+};
+
+// ---- TMapDocument ---------------------------------------------------------------------------
+
+TMapDocument::TMapDocument(QObject* Parent) : QObject(Parent) {
+    connect(&fUndoStack, &QUndoStack::cleanChanged, this,
+            [this](bool Clean) { emit ModifiedChanged(!Clean); });
+}
+
+TMapDocument::~TMapDocument() {
+    // The commands refer to this document: they go before anything else of it.
+    fUndoStack.clear();
+}
+
+void TMapDocument::Load(const QString& FileName) {
+    int32_t w = 0;
+    int32_t h = 0;
+    int32_t PackType = 0;
+    TMyByteArray Cells = LoadMap(FileName, w, h, PackType);
+    fUndoStack.clear();
+    fMapParams.Width = w;
+    fMapParams.Height = h;
+    fMapParams.DecomBytes = std::move(Cells);
+    fPackType = PackType;
+    fFileName = FileName;
+    fUndoStack.setClean();
+    emit MapReplaced();
+    emit FileNameChanged(fFileName);
+}
+
+void TMapDocument::NewMap(int32_t w, int32_t h, TMyByteArray Cells) {
+    if (w < 0 || h < 0 || Cells.size() != size_t(w) * size_t(h))
+        throw EFormatError(QStringLiteral("A map of %1 x %2 cells cannot hold %3 cells")
+                               .arg(w)
+                               .arg(h)
+                               .arg(Cells.size()));
+    fUndoStack.clear();
+    fMapParams.Width = w;
+    fMapParams.Height = h;
+    fMapParams.DecomBytes = std::move(Cells);
+    fPackType = 0;
+    fFileName.clear();
+    fUndoStack.resetClean();
+    emit MapReplaced();
+    emit FileNameChanged(fFileName);
+}
+
+void TMapDocument::Save() {
+    if (fFileName.isEmpty())
+        throw Exception(QStringLiteral("The map has no file yet: save it under a name"));
+    SaveAs(fFileName);
+}
+
+void TMapDocument::SaveAs(const QString& FileName) {
+    SaveMap(FileName, fMapParams.DecomBytes, fMapParams.Width, fMapParams.Height);
+    const bool Renamed = FileName != fFileName;
+    fFileName = FileName;
+    fUndoStack.setClean();
+    if (Renamed)
+        emit FileNameChanged(fFileName);
+}
+
+void TMapDocument::Push(TCellEdit Edit, int Stroke, const QString& Text) {
+    if (Edit.IsEmpty())
+        return;
+    fUndoStack.push(new TCellsCommand(this, std::move(Edit), Stroke, Text));
+}
+
+void TMapDocument::Paint(int Stroke, const std::vector<QPoint>& Cells, uint8_t Value) {
+    TCellEdit Edit(Value);
+    TMyByteArray& Bytes = fMapParams.DecomBytes;
+    const size_t w = size_t(fMapParams.Width);
+    for (const QPoint& c : Cells) {
+        if (!Contains(c))
+            continue;
+        const size_t i = size_t(c.y()) * w + size_t(c.x());
+        if (Bytes[i] == Value)
+            continue;
+        Edit.Add(uint32_t(i), c.x(), c.y(), Bytes[i]);
+        // Marked at once, so that a cell named twice in Cells is recorded once; the command's
+        // first redo writes the same value again.
+        Bytes[i] = Value;
+    }
+    Edit.Revert(Bytes);
+    Push(std::move(Edit), Stroke, QStringLiteral("Paint"));
+}
+
+void TMapDocument::FillRect(const QRect& Rect, uint8_t Value) {
+    const QRect r = Rect.normalized() & QRect(0, 0, fMapParams.Width, fMapParams.Height);
+    if (r.isEmpty() || !HasMap())
+        return;
+    TCellEdit Edit(Value);
+    const TMyByteArray& Bytes = fMapParams.DecomBytes;
+    const size_t w = size_t(fMapParams.Width);
+    for (int y = r.top(); y <= r.bottom(); ++y) {
+        const size_t Row = size_t(y) * w;
+        int x = r.left();
+        while (x <= r.right()) {
+            // Runs of equal old values; cells that already hold Value are skipped.
+            const uint8_t Old = Bytes[Row + size_t(x)];
+            int e = x + 1;
+            while (e <= r.right() && Bytes[Row + size_t(e)] == Old)
+                ++e;
+            if (Old != Value)
+                Edit.AddRun(uint32_t(Row + size_t(x)), x, y, uint32_t(e - x), Old);
+            x = e;
+        }
+    }
+    Push(std::move(Edit), 0, QStringLiteral("Fill rectangle"));
+}
+
+void TMapDocument::FloodFill(QPoint Start, uint8_t Value) {
+    if (!Contains(Start))
+        return;
+    TMyByteArray& Bytes = fMapParams.DecomBytes;
+    const uint8_t Old = Bytes[size_t(Start.y()) * size_t(fMapParams.Width) + size_t(Start.x())];
+    if (Old == Value)
+        return;
+    const int w = fMapParams.Width;
+    const int h = fMapParams.Height;
+    TCellEdit Edit(Value);
+    // Scanline fill: each span of the region is filled once (which marks it done) and recorded
+    // as one run; the rows above and below are searched for spans still to do.
+    std::vector<QPoint> Todo{Start};
+    try {
+        while (!Todo.empty()) {
+            const QPoint p = Todo.back();
+            Todo.pop_back();
+            uint8_t* Row = Bytes.data() + size_t(p.y()) * size_t(w);
+            if (Row[p.x()] != Old)
+                continue;
+            int l = p.x();
+            while (l > 0 && Row[l - 1] == Old)
+                --l;
+            int r = p.x();
+            while (r + 1 < w && Row[r + 1] == Old)
+                ++r;
+            Edit.AddRun(uint32_t(size_t(p.y()) * size_t(w) + size_t(l)), l, p.y(),
+                        uint32_t(r - l + 1), Old);
+            std::memset(Row + l, Value, size_t(r - l + 1));
+            for (const int y : {p.y() - 1, p.y() + 1}) {
+                if (y < 0 || y >= h)
+                    continue;
+                const uint8_t* Next = Bytes.data() + size_t(y) * size_t(w);
+                for (int x = l; x <= r; ++x) {
+                    if (Next[x] != Old)
+                        continue;
+                    Todo.push_back(QPoint(x, y));
+                    while (x <= r && Next[x] == Old)
+                        ++x;
+                }
+            }
+        }
+    } catch (...) {
+        Edit.Revert(Bytes);
+        throw;
+    }
+    Push(std::move(Edit), 0, QStringLiteral("Fill"));
+}
+
+std::vector<QPoint> TMapDocument::LineCells(QPoint A, QPoint B) {
+    // Bresenham: one cell per step of the longer axis, so consecutive cells touch.
+    std::vector<QPoint> Cells;
+    const int dx = std::abs(B.x() - A.x());
+    const int dy = -std::abs(B.y() - A.y());
+    const int sx = A.x() < B.x() ? 1 : -1;
+    const int sy = A.y() < B.y() ? 1 : -1;
+    Cells.reserve(size_t(std::max(dx, -dy)) + 1);
+    int Err = dx + dy;
+    QPoint p = A;
+    for (;;) {
+        Cells.push_back(p);
+        if (p == B)
+            break;
+        const int e2 = 2 * Err;
+        if (e2 >= dy) {
+            Err += dy;
+            p.rx() += sx;
+        }
+        if (e2 <= dx) {
+            Err += dx;
+            p.ry() += sy;
+        }
+    }
+    return Cells;
+}
+
+} // namespace velkora

@@ -1,0 +1,146 @@
+#pragma once
+// The map being edited, apart from any view of it: its record, the file it came from, and the
+// edits made since, each an undo command. Views repaint from its signals.
+
+#include "shell/MyTypes.h"
+
+#include <QObject>
+#include <QPoint>
+#include <QRect>
+#include <QUndoStack>
+
+#include <utility>
+#include <vector>
+
+namespace velkora {
+
+// The current map: its size and its cells row by row.
+struct TMapParams {
+    int32_t Width = 0;
+    int32_t Height = 0;
+    TMyByteArray DecomBytes;
+
+    // The cell in row W, column H (callers pass the row first). A cell outside the map raises
+    // EListError.
+    uint8_t GetValue(int W, int H) const;
+    // Stores the low byte of Value into the cell in row W, column H.
+    void SetValue(int W, int H, int Value);
+    bool Contains(int Row, int Col) const {
+        return Row >= 0 && Col >= 0 && Row < Height && Col < Width &&
+               DecomBytes.size() == size_t(Width) * size_t(Height);
+    }
+};
+
+// The cells one edit changes, in the order it changed them: runs of consecutive cell indices
+// (row by row), the value each cell had before (run-length coded along the runs) and the one
+// value they all get. A fill of a whole 4096 x 4096 map of one value takes a few kilobytes.
+class TCellEdit {
+public:
+    explicit TCellEdit(uint8_t NewValue = 0) : fNew(NewValue) {}
+
+    // Adds cell Index (column Col, row Row) that holds Old now; consecutive indices join a run.
+    void Add(uint32_t Index, int Col, int Row, uint8_t Old);
+    // Adds Count cells from Index on, all in row Row from column Col, all holding Old now.
+    void AddRun(uint32_t Index, int Col, int Row, uint32_t Count, uint8_t Old);
+    // Appends the cells of Later, an edit made after this one.
+    void Append(const TCellEdit& Later);
+
+    bool IsEmpty() const { return fRuns.empty(); }
+    uint8_t NewValue() const { return fNew; }
+    // The bounding rectangle of the cells, in cell coordinates.
+    QRect Bounds() const { return fBounds; }
+    size_t CellCount() const;
+    size_t MemoryUsed() const;
+
+    // Writes the new value into every cell; Revert writes the old values back, the latest first,
+    // so that a cell changed twice gets its first old value.
+    void Apply(TMyByteArray& Cells) const;
+    void Revert(TMyByteArray& Cells) const;
+
+private:
+    struct TRun {
+        uint32_t First;
+        uint32_t Count;
+    };
+    struct TOld {
+        uint8_t Value;
+        uint32_t Count;
+    };
+    void AddOld(uint8_t Value, uint32_t Count);
+
+    std::vector<TRun> fRuns;
+    std::vector<TOld> fOld;
+    uint8_t fNew;
+    QRect fBounds;
+};
+
+class TMapDocument : public QObject {
+    Q_OBJECT
+public:
+    explicit TMapDocument(QObject* Parent = nullptr);
+    ~TMapDocument() override;
+
+    const TMapParams& MapParams() const { return fMapParams; }
+    int32_t Width() const { return fMapParams.Width; }
+    int32_t Height() const { return fMapParams.Height; }
+    bool HasMap() const { return !fMapParams.DecomBytes.empty(); }
+    bool Contains(QPoint Cell) const { return fMapParams.Contains(Cell.y(), Cell.x()); }
+    // The value of the cell in column Cell.x(), row Cell.y(); the cell must lie in the map.
+    uint8_t Value(QPoint Cell) const { return fMapParams.GetValue(Cell.y(), Cell.x()); }
+    // The pack type of the file the map was read from (0 for a map made here).
+    int32_t PackType() const { return fPackType; }
+    // The file the map was read from or last saved to; empty for a new map and before a load.
+    const QString& FileName() const { return fFileName; }
+
+    QUndoStack* UndoStack() { return &fUndoStack; }
+    // True while the map has edits that are not in its file.
+    bool IsModified() const { return !fUndoStack.isClean(); }
+
+    // Reads FileName as the map. A file that cannot be read raises its error and leaves
+    // everything as it was. The edit history is cleared.
+    void Load(const QString& FileName);
+    // Makes Cells (w x h, row by row) the map, a new one that no file holds yet: it counts as
+    // modified until saved. The edit history is cleared.
+    void NewMap(int32_t w, int32_t h, TMyByteArray Cells);
+    // Writes the map into FileName() / into FileName, which becomes its file. Either way the map
+    // is then not modified; a failed write raises its error and changes nothing.
+    void Save();
+    void SaveAs(const QString& FileName);
+
+    // Edits; each is one undo step, except that the paints of one stroke merge into the step the
+    // stroke began. Cells outside the map and cells that already hold Value are left alone; an
+    // edit that changes nothing adds no step.
+    // A new stroke number for the paints of one drag.
+    int BeginStroke() { return ++fStroke; }
+    void Paint(int Stroke, const std::vector<QPoint>& Cells, uint8_t Value);
+    void PaintCell(int Stroke, QPoint Cell, uint8_t Value) { Paint(Stroke, {Cell}, Value); }
+    // Every cell of Rect (cell coordinates, clipped to the map).
+    void FillRect(const QRect& Rect, uint8_t Value);
+    // The 4-connected region of Start's value around Start.
+    void FloodFill(QPoint Start, uint8_t Value);
+
+    // The cells of the segment from A to B, both included, without gaps (every cell a line
+    // crosses when the pointer moves from A to B in one step).
+    static std::vector<QPoint> LineCells(QPoint A, QPoint B);
+
+signals:
+    // Cells changed; Cells is their bounding rectangle in cell coordinates.
+    void CellsChanged(const QRect& Cells);
+    // A different map (size and cells) took the place of the one before.
+    void MapReplaced();
+    void ModifiedChanged(bool Modified);
+    void FileNameChanged(const QString& FileName);
+
+private:
+    friend class TCellsCommand;
+    void Push(TCellEdit Edit, int Stroke, const QString& Text);
+    void Changed(const TCellEdit& Edit) { emit CellsChanged(Edit.Bounds()); }
+
+    TMapParams fMapParams;
+    int32_t fPackType = 0;
+    QString fFileName;
+    QUndoStack fUndoStack;
+    int fStroke = 0;
+};
+
+} // namespace velkora

@@ -1,0 +1,31 @@
+#pragma once
+// The editor's general error report: an exception that escapes an event handler is shown in a
+// message box with its message, and the program goes on with the state that was reached. The
+// application object reports what escapes event delivery; windows report what escapes the
+// handlers they run themselves (a create handler run from a constructor).
+
+#include <QString>
+
+#include <functional>
+
+namespace velkora {
+
+// Reports the exception being handled (call from a catch block).
+void ReportException();
+// Shows one error message the way the editor reports errors.
+void ReportError(const QString& Message);
+
+// Where error messages go; by default a modal message box. Tests install their own sink.
+using TErrorSink = std::function<void(const QString&)>;
+void SetErrorSink(TErrorSink Sink);
+
+// Runs Handler and reports an exception that leaves it.
+template <typename F> void RunReported(F&& Handler) {
+    try {
+        Handler();
+    } catch (...) {
+        ReportException();
+    }
+}
+
+} // namespace velkora

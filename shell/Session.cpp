@@ -1,0 +1,52 @@
+#include "shell/Session.h"
+
+#include <QDir>
+
+namespace velkora {
+
+namespace {
+
+QString CleanRoot(const QString& Root) {
+    QString r = ExpandFileName(Root.isEmpty() ? QStringLiteral(".") : Root);
+    while (r.size() > 1 && r.endsWith(QLatin1Char('/')))
+        r.chop(1);
+    return r;
+}
+
+} // namespace
+
+TSession::TSession(const QString& Root) : fRoot(CleanRoot(Root)), fSpriteContainer(fRoot) {
+    fXMLDocument.FileName = fRoot + QStringLiteral("/XMLParams.xml");
+}
+
+void TSession::ReadParameters() {
+    QStringList Errors;
+    const auto Read = [&](auto&& Part) {
+        try {
+            Part();
+        } catch (const Exception& e) {
+            if (!Errors.contains(e.Message()))
+                Errors << e.Message();
+        }
+    };
+    Read([&] { Init(fXMLDocument, fPalletteArray); });
+    Read([&] { ReadMapSets(fXMLDocument, fMapSets); });
+    // A palette set list is taken whole or not at all: a set read wrongly would recolour sprites.
+    Read([&] {
+        TPalSetArray Sets;
+        ReadPalSets(fXMLDocument, Sets);
+        fPalSets = std::move(Sets);
+    });
+    if (!Errors.isEmpty())
+        throw Exception(Errors.join(QLatin1Char('\n')));
+}
+
+QString TSession::SpritePath(const QString& Name) const {
+    return DataPath(fRoot, SpriteFolderName, Name);
+}
+
+QString TSession::MapPath(const QString& Name) const {
+    return DataPath(fRoot, MapFolderName, Name);
+}
+
+} // namespace velkora

@@ -1,0 +1,52 @@
+#pragma once
+// One data root as the editor works on it: the root, its sprite library, its parameters document
+// and what was read from that file. main() makes the session for the root it starts on and every
+// window is given it when it is made; opening another root makes a new session.
+
+#include "palettes/BmpMaker.h"
+#include "shell/ParamsFile.h"
+#include "sprites/SpriteEditor.h"
+
+namespace velkora {
+
+class TSession {
+public:
+    // The session of Root (made absolute, without a trailing separator): lists and sorts
+    // Root/Sprites at once (the list is final for the session's life) and names the parameters
+    // file Root/XMLParams.xml, which is not read yet.
+    explicit TSession(const QString& Root);
+    TSession(const TSession&) = delete;
+    TSession& operator=(const TSession&) = delete;
+
+    // The data root.
+    const QString& CurrentDir() const { return fRoot; }
+    // The sprite library of the root.
+    const TSpriteContainer& SpriteContainer() const { return fSpriteContainer; }
+    // The parameters document; every reader and writer of the parameters file goes through it.
+    TXMLDocument* XMLDocument() { return &fXMLDocument; }
+    // The palettes, the map texture sets and the palette sets as ReadParameters last read them.
+    const TPalletteList& PalletteArray() const { return fPalletteArray; }
+    const TSetArray& MapSets() const { return fMapSets; }
+    const TPalSetArray& PalSets() const { return fPalSets; }
+
+    // Reads the palettes, the map texture sets and the palette sets of the parameters file, each
+    // by itself: the palettes and texture sets keep what was read of them before an error, the
+    // palette sets stay empty, and the other parts are read all the same. Then raises one Exception
+    // holding each distinct message once (a file that cannot be opened or parsed fails all three
+    // parts with the same message).
+    void ReadParameters();
+
+    // Root/Sprites/Name and Root/Maps/Name.
+    QString SpritePath(const QString& Name) const;
+    QString MapPath(const QString& Name) const;
+
+private:
+    QString fRoot;
+    TSpriteContainer fSpriteContainer;
+    TXMLDocument fXMLDocument;
+    TPalletteList fPalletteArray;
+    TSetArray fMapSets;
+    TPalSetArray fPalSets;
+};
+
+} // namespace velkora
