@@ -215,8 +215,10 @@ void TMapDocument::Paint(int Stroke, const std::vector<QPoint>& Cells, uint8_t V
     Push(std::move(Edit), Stroke, QStringLiteral("Paint"));
 }
 
-void TMapDocument::FillRect(const QRect& Rect, uint8_t Value) {
-    const QRect r = Rect.normalized() & QRect(0, 0, fMapParams.Width, fMapParams.Height);
+void TMapDocument::FillRect(QPoint A, QPoint B, uint8_t Value) {
+    const QRect Corners(QPoint(std::min(A.x(), B.x()), std::min(A.y(), B.y())),
+                        QPoint(std::max(A.x(), B.x()), std::max(A.y(), B.y())));
+    const QRect r = Corners & QRect(0, 0, fMapParams.Width, fMapParams.Height);
     if (r.isEmpty() || !HasMap())
         return;
     TCellEdit Edit(Value);

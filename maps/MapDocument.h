@@ -114,8 +114,9 @@ public:
     int BeginStroke() { return ++fStroke; }
     void Paint(int Stroke, const std::vector<QPoint>& Cells, uint8_t Value);
     void PaintCell(int Stroke, QPoint Cell, uint8_t Value) { Paint(Stroke, {Cell}, Value); }
-    // Every cell of Rect (cell coordinates, clipped to the map).
-    void FillRect(const QRect& Rect, uint8_t Value);
+    // Every cell of the rectangle with the corner cells A and B (both included, in any order),
+    // clipped to the map.
+    void FillRect(QPoint A, QPoint B, uint8_t Value);
     // The 4-connected region of Start's value around Start.
     void FloodFill(QPoint Start, uint8_t Value);
 

@@ -1,0 +1,179 @@
+// The map document without any view: every edit is an undo step that restores the exact cells,
+// the paints of one stroke are one step, and the modified state follows saves and undos.
+
+#include "maps/MapDocument.h"
+#include "maps/MapLoader.h"
+#include "tests/support/TestSupport.h"
+
+#include <QSignalSpy>
+
+#include <gtest/gtest.h>
+
+#include <queue>
+
+using namespace velkora;
+using namespace velkora::test;
+
+namespace {
+
+// A w x h map of seeded random cells, every byte value possible, in runs of 1 to 8.
+TMyByteArray RandomCells(int w, int h, unsigned Seed) {
+    Rng r(Seed);
+    TMyByteArray Cells(size_t(w) * size_t(h));
+    for (size_t i = 0; i < Cells.size();) {
+        const uint8_t v = uint8_t(r() % 256);
+        for (size_t n = 1 + r() % 8; n > 0 && i < Cells.size(); --n)
+            Cells[i++] = v;
+    }
+    return Cells;
+}
+
+// The 4-connected region of Start's value, filled by the plainest breadth-first search.
+TMyByteArray Flooded(TMyByteArray Cells, int w, int h, QPoint Start, uint8_t Value) {
+    const uint8_t Old = Cells[size_t(Start.y() * w + Start.x())];
+    if (Old == Value)
+        return Cells;
+    std::queue<QPoint> q;
+    q.push(Start);
+    Cells[size_t(Start.y() * w + Start.x())] = Value;
+    while (!q.empty()) {
+        const QPoint p = q.front();
+        q.pop();
+        for (const QPoint d : {QPoint(1, 0), QPoint(-1, 0), QPoint(0, 1), QPoint(0, -1)}) {
+            const QPoint n = p + d;
+            if (n.x() < 0 || n.y() < 0 || n.x() >= w || n.y() >= h)
+                continue;
+            uint8_t& c = Cells[size_t(n.y() * w + n.x())];
+            if (c == Old) {
+                c = Value;
+                q.push(n);
+            }
+        }
+    }
+    return Cells;
+}
+
+struct Doc {
+    TempDir Dir;
+    TMapDocument Map;
+    Doc(int w, int h, const TMyByteArray& Cells) {
+        SaveMap(Dir.file("m.Map"), Cells, w, h);
+        Map.Load(Dir.file("m.Map"));
+    }
+    const TMyByteArray& Cells() const { return Map.MapParams().DecomBytes; }
+};
+
+} // namespace
+
+TEST(MapDocument, EveryToolUndoesAndRedoesToTheExactCells) {
+    const int w = 37;
+    const int h = 23;
+    const TMyByteArray Start = RandomCells(w, h, 7);
+    Doc d(w, h, Start);
+    EXPECT_FALSE(d.Map.IsModified());
+    EXPECT_EQ(d.Map.PackType(), 1);
+
+    std::vector<TMyByteArray> States{Start};
+    const int s = d.Map.BeginStroke();
+    d.Map.Paint(s, {{0, 0}, {36, 22}, {5, 5}, {5, 5}, {-1, 3}, {37, 0}}, 9);
+    TMyByteArray Want = Start;
+    Want[0] = Want[size_t(22 * w + 36)] = Want[size_t(5 * w + 5)] = 9;
+    EXPECT_EQ(d.Cells(), Want);
+    States.push_back(d.Cells());
+
+    d.Map.FillRect(QPoint(30, 20), QPoint(3, 2), 200);
+    Want = States.back();
+    for (int y = 2; y <= 20; ++y)
+        for (int x = 3; x <= 30; ++x)
+            Want[size_t(y * w + x)] = 200;
+    EXPECT_EQ(d.Cells(), Want);
+    States.push_back(d.Cells());
+
+    for (const QPoint p : {QPoint(1, 1), QPoint(36, 0), QPoint(10, 22), QPoint(20, 10)}) {
+        const TMyByteArray Before = d.Cells();
+        d.Map.FloodFill(p, 77);
+        EXPECT_EQ(d.Cells(), Flooded(Before, w, h, p, 77)) << p.x() << "," << p.y();
+        States.push_back(d.Cells());
+    }
+    ASSERT_EQ(d.Map.UndoStack()->count(), int(States.size()) - 1);
+
+    // Back to the start step by step, values of 50 and more included, and forward again.
+    for (size_t k = States.size() - 1; k > 0; --k) {
+        d.Map.UndoStack()->undo();
+        ASSERT_EQ(d.Cells(), States[k - 1]) << k;
+    }
+    EXPECT_FALSE(d.Map.IsModified());
+    for (size_t k = 1; k < States.size(); ++k) {
+        d.Map.UndoStack()->redo();
+        ASSERT_EQ(d.Cells(), States[k]) << k;
+    }
+}
+
+TEST(MapDocument, AStrokeIsOneStepAndEditsThatChangeNothingAreNone) {
+    Doc d(20, 10, TMyByteArray(200, 3));
+    QSignalSpy Changed(&d.Map, &TMapDocument::CellsChanged);
+    const int s = d.Map.BeginStroke();
+    QPoint Last(1, 1);
+    for (const QPoint p : {QPoint(8, 1), QPoint(8, 6), QPoint(1, 1)}) {
+        d.Map.Paint(s, TMapDocument::LineCells(Last, p), 40);
+        Last = p;
+    }
+    EXPECT_EQ(d.Map.UndoStack()->count(), 1);
+    // Every repaint names the cells it changed.
+    ASSERT_FALSE(Changed.isEmpty());
+    EXPECT_EQ(Changed.first().at(0).toRect(), QRect(1, 1, 8, 1));
+    d.Map.UndoStack()->undo();
+    EXPECT_EQ(d.Cells(), TMyByteArray(200, 3));
+    EXPECT_EQ(Changed.last().at(0).toRect(), QRect(1, 1, 8, 6));
+
+    // A second stroke is a second step; painting a cell its own value, filling a region with its
+    // own value or outside the map adds none.
+    d.Map.UndoStack()->redo();
+    d.Map.PaintCell(d.Map.BeginStroke(), {15, 5}, 41);
+    d.Map.PaintCell(d.Map.BeginStroke(), {15, 5}, 41);
+    d.Map.FloodFill({0, 0}, 3);
+    d.Map.FloodFill({-1, 0}, 9);
+    d.Map.FillRect(QPoint(40, 40), QPoint(44, 44), 9);
+    EXPECT_EQ(d.Map.UndoStack()->count(), 2);
+}
+
+TEST(MapDocument, TheModifiedStateFollowsSavesAndUndos) {
+    Doc d(4, 3, TMyByteArray(12, 0));
+    QSignalSpy Modified(&d.Map, &TMapDocument::ModifiedChanged);
+    d.Map.PaintCell(d.Map.BeginStroke(), {1, 1}, 5);
+    EXPECT_TRUE(d.Map.IsModified());
+    d.Map.Save();
+    EXPECT_FALSE(d.Map.IsModified());
+    int32_t w = 0, h = 0;
+    EXPECT_EQ(LoadMap(d.Dir.file("m.Map"), w, h)[5], 5);
+    // Undoing past the save modifies the map; redoing back to it does not.
+    d.Map.UndoStack()->undo();
+    EXPECT_TRUE(d.Map.IsModified());
+    d.Map.UndoStack()->redo();
+    EXPECT_FALSE(d.Map.IsModified());
+    EXPECT_EQ(Modified.size(), 4);
+
+    // A new map counts as modified until saved under a name; Save without one is refused.
+    d.Map.NewMap(2, 2, TMyByteArray(4, 7));
+    EXPECT_TRUE(d.Map.IsModified());
+    EXPECT_TRUE(d.Map.FileName().isEmpty());
+    EXPECT_THROW(d.Map.Save(), Exception);
+    d.Map.SaveAs(d.Dir.file("new.Map"));
+    EXPECT_FALSE(d.Map.IsModified());
+    EXPECT_EQ(d.Map.FileName(), d.Dir.file("new.Map"));
+
+    // A load that fails changes nothing.
+    d.Map.PaintCell(d.Map.BeginStroke(), {0, 0}, 1);
+    EXPECT_THROW(d.Map.Load(d.Dir.file("missing.Map")), EFOpenError);
+    EXPECT_EQ(d.Map.Width(), 2);
+    EXPECT_TRUE(d.Map.IsModified());
+}
+
+TEST(MapDocument, AWholeMapFillIsStoredCompactly) {
+    TCellEdit Edit(9);
+    for (int y = 0; y < 4096; ++y)
+        Edit.AddRun(uint32_t(y * 4096), 0, y, 4096, 3);
+    EXPECT_EQ(Edit.CellCount(), size_t(4096) * 4096);
+    EXPECT_LT(Edit.MemoryUsed(), size_t(64) << 10);
+    EXPECT_EQ(Edit.Bounds(), QRect(0, 0, 4096, 4096));
+}

@@ -1,0 +1,111 @@
+// The sprite document and the session without any view: recolouring, Reset and imports undo to
+// the exact words and mapping, and the parameters file is read once with one report.
+
+#include "workbench/SpriteDocument.h"
+#include "shell/Session.h"
+#include "sprites/CompDecompUnit.h"
+#include "tests/support/DataRoot.h"
+#include "tests/support/TestSupport.h"
+
+#include <QSignalSpy>
+
+#include <gtest/gtest.h>
+
+using namespace velkora;
+using namespace velkora::test;
+
+namespace {
+
+TPalletteArray Rotated(int k) {
+    TPalletteArray m{};
+    for (int c = 0; c < 16; ++c)
+        m[size_t(c)] = (c + k) % 16;
+    return m;
+}
+
+TMyArray Mapped(const TMyArray& Words, const TPalletteArray& m) {
+    TMyArray Out(Words.size());
+    for (size_t i = 0; i < Words.size(); ++i)
+        for (int k = 3; k >= 0; --k)
+            Out[i] = uint16_t((Out[i] << 4) | (m[size_t((Words[i] >> (4 * k)) & 15)] & 15));
+    return Out;
+}
+
+} // namespace
+
+TEST(SpriteDocument, EditsUndoToTheExactWordsAndMapping) {
+    TempDir Dir;
+    DataRoot Root(Dir.path());
+    const TMyArray Words = PatternWords(40, 3);
+    Root.AddSprite("A1.spr", Words);
+    TSpriteDocument d;
+    QSignalSpy Renders(&d, &TSpriteDocument::WordsChanged);
+    d.Load(Root.SpritePath("A1.spr"), Rotated(1), true);
+    EXPECT_EQ(Renders.size(), 1); // one load, one picture
+    EXPECT_EQ(d.SpriteInfo().Bytes, Mapped(Words, Rotated(1)));
+    EXPECT_EQ(d.SpriteInfo().BlocksArray.size(), 40u);
+    EXPECT_EQ(d.LoadedWords(), Words);
+    EXPECT_FALSE(d.IsModified());
+
+    d.Recolour(Rotated(5));
+    const TMyArray Imported = PatternWords(7, 9);
+    d.Import(Imported, "Import");
+    d.Recolour(Rotated(2)); // from the loaded words, not the imported ones
+    EXPECT_EQ(d.SpriteInfo().Bytes, Mapped(Words, Rotated(2)));
+    Root.AddSprite("A1.spr", PatternWords(3, 4)); // Reset reads the file anew
+    d.Reset();
+    EXPECT_EQ(d.SpriteInfo().Bytes, PatternWords(3, 4));
+    EXPECT_EQ(d.PalletteSet(), IdentityPallette());
+    EXPECT_TRUE(d.IsModified());
+
+    const std::vector<std::pair<TMyArray, TPalletteArray>> Back = {
+        {Mapped(Words, Rotated(2)), Rotated(2)},
+        {Imported, Rotated(5)},
+        {Mapped(Words, Rotated(5)), Rotated(5)},
+        {Mapped(Words, Rotated(1)), Rotated(1)}};
+    for (const auto& [W, M] : Back) {
+        d.UndoStack()->undo();
+        ASSERT_EQ(d.SpriteInfo().Bytes, W);
+        ASSERT_EQ(d.PalletteSet(), M);
+    }
+    EXPECT_FALSE(d.IsModified());
+
+    // Saving writes the current words into the file they came from and clears the state.
+    d.UndoStack()->redo();
+    d.Save(true);
+    EXPECT_FALSE(d.IsModified());
+    EXPECT_EQ(ReadBytes(Root.SpritePath("A1.spr")), Compress(Mapped(Words, Rotated(5))));
+
+    // A load that fails changes nothing.
+    EXPECT_THROW(d.Load(Root.SpritePath("none.spr"), std::nullopt, true), EFOpenError);
+    EXPECT_EQ(d.SpriteInfo().Bytes, Mapped(Words, Rotated(5)));
+    EXPECT_EQ(d.UndoStack()->count(), 4);
+}
+
+TEST(Session, ReadsTheParametersFileOnceAndReportsOneError) {
+    TempDir Dir;
+    DataRoot Root(Dir.path());
+    Root.Palettes = {DistinctPalette(0), DistinctPalette(1)};
+    Root.MapSets = {{"a", 0, 0}};
+    Root.PalSets = {IdentityPallette()};
+    Root.WriteParams();
+    TSession s(Dir.path());
+    EXPECT_TRUE(s.PalletteArray().empty());
+    s.ReadParameters();
+    EXPECT_EQ(s.PalletteArray().size(), 2u);
+    EXPECT_EQ(s.MapSets().size(), 1u);
+    EXPECT_EQ(s.PalSets().size(), 1u);
+
+    // A file that does not parse fails all three parts with the same message, raised once.
+    WriteBytes(Dir.file("XMLParams.xml"), Bytes({'<', 'R', '>'}));
+    TSession Broken(Dir.path());
+    try {
+        Broken.ReadParameters();
+        FAIL() << "no error";
+    } catch (const Exception& e) {
+        EXPECT_FALSE(e.Message().contains('\n')) << e.Message().toStdString();
+        EXPECT_TRUE(e.Message().contains("XMLParams.xml")) << e.Message().toStdString();
+    }
+    EXPECT_TRUE(Broken.PalletteArray().empty());
+    EXPECT_TRUE(Broken.PalSets().empty());
+}
