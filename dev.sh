@@ -4,6 +4,7 @@
 #   ./dev.sh test    build and run every test
 #   ./dev.sh bench   build and run the benchmarks
 #   ./dev.sh asan    build the core, the tool and the corpus replays with ASan + UBSan and test them
+#   ./dev.sh deb     build everything and make the Debian package build/velkora_VERSION_ARCH.deb
 # Each command installs the Debian packages it needs when they are missing.
 set -euo pipefail
 cd "$(dirname "$0")"
@@ -11,7 +12,11 @@ ROOT=$(pwd)
 BUILD=${VELKORA_BUILD_DIR:-$ROOT/build}
 JOBS=$(nproc 2>/dev/null || echo 2)
 
-BASE_PKGS=(cmake g++ make qt6-base-dev libgl-dev libgtest-dev libbenchmark-dev fonts-dejavu-core)
+# help2man makes the manual pages and rsvg-convert (librsvg2-bin) the PNG icons at build time.
+BASE_PKGS=(cmake g++ make qt6-base-dev libgl-dev libgtest-dev libbenchmark-dev fonts-dejavu-core
+    help2man librsvg2-bin)
+# The installation test validates the desktop entry and the AppStream file with these.
+TEST_PKGS=(desktop-file-utils appstream)
 
 need() {
     local missing=()
@@ -45,12 +50,11 @@ cmd_run() {
         echo "or without any screen:          QT_QPA_PLATFORM=offscreen ./dev.sh run" >&2
         exit 1
     fi
-    cd "$BUILD/demo"
-    exec "$BUILD/shell/velkora"
+    exec "$BUILD/shell/velkora" "$BUILD/demo"
 }
 
 cmd_test() {
-    need "${BASE_PKGS[@]}"
+    need "${BASE_PKGS[@]}" "${TEST_PKGS[@]}"
     configure "$BUILD"
     cmake --build "$BUILD" -j "$JOBS"
     cd "$BUILD"
@@ -77,13 +81,22 @@ cmd_asan() {
         ctest --output-on-failure -j "$JOBS"
 }
 
+cmd_deb() {
+    need "${BASE_PKGS[@]}" dpkg-dev # dpkg-shlibdeps computes the package's dependencies
+    configure "$BUILD"
+    cmake --build "$BUILD" -j "$JOBS"
+    cd "$BUILD"
+    cpack -G DEB
+}
+
 case "${1:-}" in
 run) cmd_run ;;
 test) cmd_test ;;
 bench) cmd_bench ;;
 asan) cmd_asan ;;
+deb) cmd_deb ;;
 *)
-    sed -n '2,8p' "$0"
+    sed -n '2,9p' "$0"
     exit 2
     ;;
 esac

@@ -1,5 +1,6 @@
 // velkora-tool: the editor's command-line companion for batch work and scripting.
 
+#include "shell/Version.h"
 #include "tools/ToolSupport.h"
 
 #include <QCoreApplication>
@@ -20,12 +21,15 @@ const CommandGroup* const Groups[] = {&SpriteGroup, &LibraryGroup, &MapGroup, &P
 void PrintOverview(FILE* To) {
     QTextStream Out(To);
     Out << "Usage: velkora-tool COMMAND [ARGS...]\n\n"
-           "Reads and writes the game's sprite files, map files and parameters file.\n"
+           "Reads and writes the game's sprite files, map files and parameters file.\n\n"
            "Exit status: 0 on success, 1 when a file cannot be read or written, 2 for wrong "
            "arguments.\n\nCommands:\n";
     for (const CommandGroup* g : Groups)
         Out << g->Usage;
-    Out << "\nvelkora-tool COMMAND --help describes one command.\n";
+    Out << "\nvelkora-tool COMMAND --help describes one command.\n\n"
+           "Options:\n"
+           "  -h, --help      show this help and exit\n"
+           "      --version   show the version and exit\n";
 }
 
 void Report(const QString& Message) {
@@ -48,6 +52,10 @@ int main(int argc, char** argv) {
     if (Args.first() == QLatin1String("--help") || Args.first() == QLatin1String("-h") ||
         Args.first() == QLatin1String("help")) {
         PrintOverview(stdout);
+        return 0;
+    }
+    if (Args.first() == QLatin1String("--version")) {
+        QTextStream(stdout) << "velkora-tool " VELKORA_VERSION "\n";
         return 0;
     }
     const QString Name = Args.takeFirst();

@@ -134,6 +134,10 @@ void TSpriteFrm::DockPalFrm(TChPalFrm* Frame) {
     });
 }
 
+TChPalFrm* TSpriteFrm::ChPalFrm() const {
+    return fChPalFrm;
+}
+
 void TSpriteFrm::FormShow() {
     // The first show loads the first sprite as it is, without the selected set; every later show
     // loads it recoloured by the set, as a choice of sprite does.

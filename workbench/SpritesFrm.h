@@ -75,7 +75,7 @@ public:
     // Places the palette-set frame into PalPanel, where it fills the panel, and binds its three
     // callbacks to this workbench (once: they act on the workbench while it lives).
     void DockPalFrm(TChPalFrm* Frame);
-    TChPalFrm* ChPalFrm() const { return fChPalFrm; }
+    TChPalFrm* ChPalFrm() const;
 
     // Handlers.
     void FormCreate();

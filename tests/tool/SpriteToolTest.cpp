@@ -1,5 +1,6 @@
 // velkora-tool's sprite and library commands, run as a black box on files.
 
+#include "shell/Version.h"
 #include "sprites/CompDecompUnit.h"
 #include "tests/support/TestSupport.h"
 
@@ -76,6 +77,8 @@ TEST(SpriteTool, HelpAndErrors) {
                                 "sprite pack IN.bin OUT.spr", "sprite render IN.spr OUT.png",
                                 "library list [--root DIR]"})
         EXPECT_TRUE(Out.contains(Command)) << Command;
+    ASSERT_EQ(RunTool({"--version"}, &Out), 0);
+    EXPECT_EQ(Out, QByteArray("velkora-tool " VELKORA_VERSION "\n"));
     ASSERT_EQ(RunTool({"sprite", "--help"}, &Out), 0);
     EXPECT_TRUE(Out.contains("sprite pack IN.bin OUT.spr"));
     ASSERT_EQ(RunTool({"library", "--help"}, &Out), 0);
