@@ -5,10 +5,16 @@
 #include "maps/MapLoader.h"
 #include "palettes/BmpMaker.h"
 #include "palettes/ErrorReport.h"
+#include "palettes/Questions.h"
 #include "shell/Session.h"
 #include "sprites/SpriteEditor.h"
 
+#include <QAction>
+#include <QComboBox>
+#include <QFileInfo>
+#include <QLabel>
 #include <QPainter>
+#include <QPushButton>
 #include <QResizeEvent>
 #include <QScopeGuard>
 #include <QSignalBlocker>
@@ -108,6 +114,13 @@ TMainForm::TMainForm(TSession& Session, QWidget* Parent)
     connect(BitBtn1, &QPushButton::clicked, this, [this] { BitBtn1Click(); });
     connect(&fDocument, &TMapDocument::CellsChanged, this, &TMainForm::CellsChanged);
     connect(&fDocument, &TMapDocument::MapReplaced, this, &TMainForm::MapReplaced);
+    connect(&fDocument, &TMapDocument::ModifiedChanged, this, &TMainForm::TitleChanged);
+    connect(&fDocument, &TMapDocument::FileNameChanged, this, &TMainForm::TitleChanged);
+
+    SaveAction = new QAction(QStringLiteral("&Save map"), this);
+    SaveAction->setShortcuts(QKeySequence::Save);
+    connect(SaveAction, &QAction::triggered, this, [this] { SaveBtnClick(); });
+    FileActions = {SaveAction};
 
     RunReported([&] { FormCreate(); });
 }
@@ -198,7 +211,44 @@ QString TMainForm::GetFullName(const QString& Name) const {
     return fSession.MapPath(Name);
 }
 
+QString TMainForm::DocumentTitle() const {
+    return QFileInfo(fDocument.FileName()).fileName();
+}
+
+QWidget* TMainForm::StatusWidget() {
+    if (!fStatus)
+        fStatus = new QLabel(this);
+    return fStatus;
+}
+
+bool TMainForm::MayDiscard() {
+    if (!fDocument.IsModified())
+        return true;
+    const QString Name = DocumentTitle();
+    switch (AskSaveChanges(this, Name.isEmpty() ? QStringLiteral("the new map") : Name)) {
+    case TSaveAnswer::Discard:
+        return true;
+    case TSaveAnswer::Cancel:
+        return false;
+    case TSaveAnswer::Save:
+        break;
+    }
+    try {
+        SaveBtnClick();
+    } catch (...) {
+        ReportException();
+        return false;
+    }
+    return !fDocument.IsModified();
+}
+
 void TMainForm::LevelCmbChange() {
+    // Another map takes the place of unsaved edits only when the user says so; Cancel keeps the
+    // map and the chooser as they were.
+    if (!MayDiscard()) {
+        SelectQuietly(LevelCmb, fMapIndex);
+        return;
+    }
     const int Index = LevelCmb->currentIndex();
     if (Index < 0 || Index >= fS->size())
         throw EListError(Index);

@@ -4,6 +4,7 @@
 #include "maps/DrawGrid.h"
 #include "maps/MapDocument.h"
 #include "maps/MapImageItems.h"
+#include "palettes/Workspace.h"
 #include "shell/ParamsFile.h"
 
 #include <QPoint>
@@ -25,7 +26,7 @@ namespace velkora {
 
 class TSession;
 
-class TMainForm : public QWidget {
+class TMainForm : public QWidget, public TWorkspace {
     Q_OBJECT
 public:
     // The controls, as the form file lays them out.
@@ -89,6 +90,18 @@ public:
     // Appends cSet to the parameters file as "Set_<number of sets held>" and saves it.
     void AddSet(const TSet& cSet, TXMLDocument* XMLDoc);
 
+    // The workspace's part of the main window.
+    QUndoStack* UndoStack() override { return fDocument.UndoStack(); }
+    QString DocumentTitle() const override;
+    bool IsModified() const override { return fDocument.IsModified(); }
+    QWidget* StatusWidget() override;
+    bool MayDiscard() override;
+    QAction* SaveAction = nullptr;
+
+signals:
+    // The name or the modified state of the map changed.
+    void TitleChanged();
+
 protected:
     void paintEvent(QPaintEvent* Event) override;
     void resizeEvent(QResizeEvent* Event) override;
@@ -120,6 +133,7 @@ private:
     // A texture or palette changed after the map grid was last invalidated whole: its next
     // redraw (a mouse move over it, a repaint of the workspace) covers every visible cell.
     bool fGridStale = false;
+    QLabel* fStatus = nullptr;
     // The position in fS of the map in memory (-1: none).
     int fMapIndex = -1;
 

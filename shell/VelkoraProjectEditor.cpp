@@ -8,7 +8,12 @@
 #include "shell/Session.h"
 #include "workbench/SpritesFrm.h"
 
+#include <QAction>
+#include <QCloseEvent>
+#include <QMenu>
+#include <QMenuBar>
 #include <QShowEvent>
+#include <QStatusBar>
 #include <QStyle>
 #include <QStyleOption>
 #include <QToolButton>
@@ -53,9 +58,95 @@ TMainFrm::TMainFrm(TSession& Session, QWidget* Parent) : QWidget(Parent), fSessi
     MapEditFrame->setIcon(GreyedIcon(ImageList1[1], MapEditFrame));
     connect(SpriteLoadFrame, &QToolButton::clicked, this, &TMainFrm::SpriteLoadFrameClick);
     connect(MapEditFrame, &QToolButton::clicked, this, &TMainFrm::MapEditFrameClick);
+    MakeBars();
 }
 
 TMainFrm::~TMainFrm() = default;
+
+void TMainFrm::MakeBars() {
+    // The bars sit above the toolbar and below the workspaces, which keep their designed places;
+    // the window grows by the bars' height.
+    MenuBar = new QMenuBar(this);
+    fUi->MainLayout->setMenuBar(MenuBar);
+    StatusBar = new QStatusBar(this);
+    StatusBar->setSizeGripEnabled(false);
+    StatusBar->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
+    fUi->MainLayout->addWidget(StatusBar);
+    fUi->MainLayout->setStretchFactor(ClientArea, 1);
+    FileMenu = MenuBar->addMenu(QStringLiteral("&File"));
+    EditMenu = MenuBar->addMenu(QStringLiteral("&Edit"));
+    ViewMenu = MenuBar->addMenu(QStringLiteral("&View"));
+
+    UndoAction = fUndoGroup.createUndoAction(this, QStringLiteral("&Undo"));
+    UndoAction->setShortcuts(QKeySequence::Undo);
+    RedoAction = fUndoGroup.createRedoAction(this, QStringLiteral("&Redo"));
+    RedoAction->setShortcuts({QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z),
+                              QKeySequence(Qt::CTRL | Qt::Key_Y)});
+    EditMenu->addAction(UndoAction);
+    EditMenu->addAction(RedoAction);
+    fEditSeparator = EditMenu->addSeparator();
+
+    fFileSeparator = FileMenu->addSeparator();
+    QuitAction = FileMenu->addAction(QStringLiteral("&Quit"), this, &QWidget::close);
+    QuitAction->setShortcuts(QKeySequence::Quit);
+
+    // The designed client area of the map workspace below the toolbar.
+    resize(MapWorkspaceSize.width(),
+           ToolBar->height() + MapWorkspaceSize.height() + MenuBar->sizeHint().height() +
+               StatusBar->sizeHint().height());
+}
+
+void TMainFrm::AddWorkspace(QWidget* Frm, TWorkspace* Workspace) {
+    fWorkspaces.push_back({Frm, Workspace});
+    FileMenu->insertActions(fFileSeparator, Workspace->FileActions);
+    EditMenu->addActions(Workspace->EditActions);
+    ViewMenu->addActions(Workspace->ViewActions);
+    if (QUndoStack* Stack = Workspace->UndoStack())
+        fUndoGroup.addStack(Stack);
+    if (QWidget* Status = Workspace->StatusWidget())
+        StatusBar->addWidget(Status, 1);
+}
+
+TWorkspace* TMainFrm::VisibleWorkspace() const {
+    for (const auto& w : fWorkspaces)
+        if (w.first == fVisibleFrm)
+            return w.second;
+    return nullptr;
+}
+
+void TMainFrm::WorkspaceShown() {
+    // Only the shown workspace's actions are in the menus and answer their keys.
+    for (const auto& [Frm, Workspace] : fWorkspaces) {
+        const bool Shown = Frm == fVisibleFrm;
+        for (const QList<QAction*>* List :
+             {&Workspace->FileActions, &Workspace->EditActions, &Workspace->ViewActions})
+            for (QAction* a : *List)
+                a->setVisible(Shown);
+        if (QWidget* Status = Workspace->StatusWidget())
+            Status->setVisible(Shown);
+    }
+    TWorkspace* Workspace = VisibleWorkspace();
+    fUndoGroup.setActiveStack(Workspace ? Workspace->UndoStack() : nullptr);
+    UpdateTitle();
+}
+
+void TMainFrm::UpdateTitle() {
+    TWorkspace* Workspace = VisibleWorkspace();
+    const QString Title = Workspace ? Workspace->DocumentTitle() : QString();
+    setWindowTitle(Title.isEmpty() ? QString() : Title + QStringLiteral("[*]"));
+    setWindowModified(Workspace && Workspace->IsModified());
+}
+
+void TMainFrm::closeEvent(QCloseEvent* Event) {
+    // Nothing unsaved goes without a question; Cancel keeps the window open as it was.
+    for (const auto& w : fWorkspaces) {
+        if (!w.second->MayDiscard()) {
+            Event->ignore();
+            return;
+        }
+    }
+    Event->accept();
+}
 
 void TMainFrm::showEvent(QShowEvent* Event) {
     QWidget::showEvent(Event);
@@ -83,10 +174,16 @@ void TMainFrm::FormShow() {
     fChPalFrm = new TChPalFrm(fSession, &fSpritesFrm->Document());
     fSpritesFrm->DockPalFrm(fChPalFrm);
 
+    AddWorkspace(fSpritesFrm, fSpritesFrm);
+    AddWorkspace(fMapFrm, fMapFrm);
+    connect(fSpritesFrm, &TSpriteFrm::TitleChanged, this, &TMainFrm::UpdateTitle);
+    connect(fMapFrm, &TMainForm::TitleChanged, this, &TMainFrm::UpdateTitle);
     fSpritesFrm->show();
+    WorkspaceShown();
 }
 
 void TMainFrm::SpriteLoadFrameClick() {
+    // Showing the workbench reloads its sprite from disk; it asks about unsaved changes first.
     PressButton(0);
     ShowFrm(fSpritesFrm);
 }
@@ -110,6 +207,7 @@ void TMainFrm::ShowFrm(QWidget* Frm) {
         Frm->show();
         fVisibleFrm = Frm;
     }
+    WorkspaceShown();
 }
 
 } // namespace velkora

@@ -4,11 +4,19 @@
 
 #include <QList>
 #include <QPixmap>
+#include <QUndoGroup>
 #include <QWidget>
+
+#include <utility>
+#include <vector>
 
 #include <memory>
 
+class QAction;
 class QFrame;
+class QMenu;
+class QMenuBar;
+class QStatusBar;
 class QGridLayout;
 class QToolButton;
 class QWidget;
@@ -21,6 +29,7 @@ namespace velkora {
 
 class TChPalFrm;
 class TMainForm;
+class TWorkspace;
 class TSession;
 class TSpriteFrm;
 
@@ -51,14 +60,35 @@ public:
     // The toolbar's images: 0 a folder with a picture, 1 a map, 2 colour swatches.
     QList<QPixmap> ImageList1;
 
+    // The bars around the toolbar and the workspaces. The menus hold the shown workspace's
+    // actions besides these.
+    QMenuBar* MenuBar = nullptr;
+    QMenu* FileMenu = nullptr;
+    QMenu* EditMenu = nullptr;
+    QMenu* ViewMenu = nullptr;
+    QStatusBar* StatusBar = nullptr;
+    QAction* UndoAction = nullptr;
+    QAction* RedoAction = nullptr;
+    QAction* QuitAction = nullptr;
+
+    // The map workspace's designed client size: the window's default size shows all of it.
+    static constexpr QSize MapWorkspaceSize{776, 574};
+
 protected:
     void showEvent(QShowEvent* Event) override;
+    void closeEvent(QCloseEvent* Event) override;
 
 private:
     // Builds the workspaces at the first show.
     void FormShow();
     void SpriteLoadFrameClick();
     void MapEditFrameClick();
+    void MakeBars();
+    void AddWorkspace(QWidget* Frm, TWorkspace* Workspace);
+    TWorkspace* VisibleWorkspace() const;
+    // After a switch: the shown workspace's actions, undo stack, status and title.
+    void WorkspaceShown();
+    void UpdateTitle();
 
     TSession& fSession;
     TSpriteFrm* fSpritesFrm = nullptr;
@@ -66,6 +96,10 @@ private:
     TChPalFrm* fChPalFrm = nullptr;
     QWidget* fVisibleFrm = nullptr;
     bool fFormShown = false;
+    std::vector<std::pair<QWidget*, TWorkspace*>> fWorkspaces;
+    QUndoGroup fUndoGroup;
+    QAction* fFileSeparator = nullptr;
+    QAction* fEditSeparator = nullptr;
 
     std::unique_ptr<Ui::TMainFrm> fUi;
 };

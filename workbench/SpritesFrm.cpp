@@ -5,11 +5,14 @@
 #include "palettes/BmpMaker.h"
 #include "palettes/ChangePalletteFrm.h"
 #include "palettes/ErrorReport.h"
+#include "palettes/Questions.h"
 #include "shell/Session.h"
 
+#include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QLabel>
 #include <QPushButton>
 #include <QScopeGuard>
@@ -74,6 +77,13 @@ TSpriteFrm::TSpriteFrm(TSession& Session, QWidget* Parent) : QWidget(Parent), fS
     // shows when there is a tile to show.
     connect(&fDocument, &TSpriteDocument::WordsChanged, this, [this] { SetImage(); });
     connect(&fDocument, &TSpriteDocument::PalettesChanged, this, [this] { ChangeFirstPal(); });
+    connect(&fDocument, &TSpriteDocument::ModifiedChanged, this, &TSpriteFrm::TitleChanged);
+    connect(&fDocument, &TSpriteDocument::SpriteLoaded, this, &TSpriteFrm::TitleChanged);
+
+    SaveAction = new QAction(QStringLiteral("&Save sprite"), this);
+    SaveAction->setShortcuts(QKeySequence::Save);
+    connect(SaveAction, &QAction::triggered, this, [this] { BitBtn1Click(); });
+    FileActions = {SaveAction};
 
     RunReported([&] { FormCreate(); });
 
@@ -150,8 +160,44 @@ void TSpriteFrm::FormDestroy() {
     *fSelf = nullptr;
 }
 
+QString TSpriteFrm::DocumentTitle() const {
+    return QFileInfo(fDocument.FileName()).fileName();
+}
+
+QWidget* TSpriteFrm::StatusWidget() {
+    if (!fStatus)
+        fStatus = new QLabel(this);
+    return fStatus;
+}
+
+bool TSpriteFrm::MayDiscard() {
+    if (!fDocument.IsModified())
+        return true;
+    switch (AskSaveChanges(this, DocumentTitle())) {
+    case TSaveAnswer::Discard:
+        return true;
+    case TSaveAnswer::Cancel:
+        return false;
+    case TSaveAnswer::Save:
+        break;
+    }
+    try {
+        BitBtn1Click();
+    } catch (...) {
+        ReportException();
+        return false;
+    }
+    return !fDocument.IsModified();
+}
+
 void TSpriteFrm::ComboBox1Change() {
     const int I = ComboBox1->currentIndex();
+    // Another sprite, or this one read anew, takes the place of unsaved changes only when the
+    // user says so; Cancel keeps the sprite and the chooser as they were.
+    if (!MayDiscard()) {
+        SelectQuietly(ComboBox1, fSpriteIndex);
+        return;
+    }
     const QString FileName = I >= 0 ? fSession.SpriteContainer().FileName(I) : QString();
     // A sprite that cannot be read leaves the sprite in memory, and the chooser goes back to it,
     // so that a save writes that sprite to its own file.

@@ -5,6 +5,7 @@
 // What is shown, exported and saved is always the words of the one current sprite; the library
 // file changes only when the user saves into it.
 
+#include "palettes/Workspace.h"
 #include "sprites/SpriteEditor.h"
 #include "workbench/SpriteDocument.h"
 
@@ -32,7 +33,7 @@ namespace velkora {
 class TChPalFrm;
 class TSession;
 
-class TSpriteFrm : public QWidget {
+class TSpriteFrm : public QWidget, public TWorkspace {
     Q_OBJECT
 public:
     // The controls, as the form file lays them out.
@@ -99,6 +100,18 @@ public:
     const TSpriteInfo& SpriteInfo() const { return fDocument.SpriteInfo(); }
     const QImage& BMP() const { return fBMP; }
 
+    // The workspace's part of the main window.
+    QUndoStack* UndoStack() override { return fDocument.UndoStack(); }
+    QString DocumentTitle() const override;
+    bool IsModified() const override { return fDocument.IsModified(); }
+    QWidget* StatusWidget() override;
+    bool MayDiscard() override;
+    QAction* SaveAction = nullptr;
+
+signals:
+    // The name or the modified state of the sprite changed.
+    void TitleChanged();
+
 protected:
     void showEvent(QShowEvent* Event) override;
 
@@ -114,6 +127,7 @@ private:
     TSpriteDocument fDocument;
     QPointer<TChPalFrm> fChPalFrm;
     QImage fBMP;
+    QLabel* fStatus = nullptr;
     // The position in ComboBox1 of the sprite in memory (-1: none).
     int fSpriteIndex = -1;
     bool fShown = false;

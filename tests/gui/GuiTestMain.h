@@ -1,18 +1,36 @@
 #pragma once
 // main() for the Qt Test programs: the application object is the editor's own, so errors that
-// escape handlers are reported as in the editor (to a sink the tests can read).
+// escape handlers are reported as in the editor (to a sink the tests can read). Questions never
+// wait on a modal box: unless a test answers them itself, they are answered "Discard" (or the
+// first answer where there is no Discard) and recorded in AskedQuestions().
 
+#include "palettes/Questions.h"
 #include "shell/Application.h"
 
 #include <QTest>
 
 #include <csignal>
 
+namespace velkora::test {
+inline QStringList& AskedQuestions() {
+    static QStringList Asked;
+    return Asked;
+}
+inline void AnswerDiscard() {
+    SetQuestionSink([](const QString& Question, const QStringList& Answers) {
+        AskedQuestions() << Question;
+        const int Discard = int(Answers.indexOf(QStringLiteral("Discard")));
+        return Discard >= 0 ? Discard : 0;
+    });
+}
+} // namespace velkora::test
+
 #define VELKORA_GUI_TEST_MAIN(TestClass)                                                           \
     int main(int argc, char** argv) {                                                              \
         std::signal(SIGXFSZ, SIG_IGN);                                                             \
         velkora::TApplication App(argc, argv);                                                     \
         App.setAttribute(Qt::AA_Use96Dpi, true);                                                   \
+        velkora::test::AnswerDiscard();                                                            \
         TestClass Test;                                                                            \
         return QTest::qExec(&Test, argc, argv);                                                    \
     }

@@ -13,7 +13,9 @@
 
 #include <QDir>
 #include <QFrame>
+#include <QMenuBar>
 #include <QMouseEvent>
+#include <QStatusBar>
 #include <QPushButton>
 #include <QStringList>
 #include <QToolButton>
@@ -99,10 +101,16 @@ private slots:
         QCOMPARE(w.VisibleFrm(), static_cast<QWidget*>(w.SpritesFrm()));
         QVERIFY(w.SpriteLoadFrame->isChecked());
         QVERIFY(!w.MapEditFrame->isChecked());
-        QCOMPARE(w.size(), QSize(735, 528));
+        // The menu bar above the toolbar and the status bar below the workspaces; the window
+        // shows the whole map workspace as designed.
         QCOMPARE(w.ToolBar->height(), 39);
         QCOMPARE(w.SpriteLoadFrame->size(), QSize(39, 38));
-        QVERIFY(w.windowTitle().isEmpty());
+        QCOMPARE(w.ToolBar->y(), w.MenuBar->height());
+        QCOMPARE(w.ClientArea->geometry(),
+                 QRect(0, w.MenuBar->height() + 39, 776, 574));
+        QCOMPARE(w.StatusBar->y(), w.ClientArea->geometry().bottom() + 1);
+        QCOMPARE(w.windowTitle(), QString("A1.spr[*]"));
+        QVERIFY(!w.isWindowModified());
         // Each workspace found what it reads at its creation: the workbench came first and
         // published the parameters document, the frame existed when the workbench was shown.
         QVERIFY2(fErrors.isEmpty(), qPrintable(fErrors.join('\n')));

@@ -1,0 +1,38 @@
+#pragma once
+// What the main window needs of a workspace besides its widget: the actions it adds to the menus
+// (shown and active only while the workspace is), its document's undo stack, the name and state
+// the window title shows, its part of the status bar, and the question before its unsaved work
+// would be thrown away.
+
+#include <QList>
+#include <QString>
+
+class QAction;
+class QUndoStack;
+class QWidget;
+
+namespace velkora {
+
+class TWorkspace {
+public:
+    virtual ~TWorkspace() = default;
+
+    // Actions for the File, Edit and View menus, in menu order.
+    QList<QAction*> FileActions;
+    QList<QAction*> EditActions;
+    QList<QAction*> ViewActions;
+
+    // The undo stack of what the workspace edits; null while it edits nothing.
+    virtual QUndoStack* UndoStack() = 0;
+    // The name of what the workspace edits (a file name), for the window title; empty for none.
+    virtual QString DocumentTitle() const = 0;
+    virtual bool IsModified() const = 0;
+    // The workspace's part of the status bar; the main window places it.
+    virtual QWidget* StatusWidget() = 0;
+    // Before unsaved changes would be thrown away: asks Save, Discard or Cancel. True when the
+    // changes may go (there were none, they were discarded, or saved); false for Cancel or a
+    // save that failed (reported), after which everything is as it was.
+    virtual bool MayDiscard() = 0;
+};
+
+} // namespace velkora
