@@ -9,14 +9,19 @@
 #include <QTemporaryDir>
 
 #include <functional>
+#include <ostream>
 #include <random>
+#include <vector>
 
 namespace velkora::test {
 
-// A fresh folder removed at the end of the test.
+// A fresh folder removed at the end of the test. OpenToEveryone makes it under /tmp with mode
+// 0777, so that a test may write into it as another user (RunAsNobody).
 class TempDir {
 public:
     TempDir();
+    enum Sharing { OpenToEveryone };
+    explicit TempDir(Sharing);
     QString path() const { return fDir.path(); }
     QString file(const QString& Name) const { return fDir.filePath(Name); }
 
@@ -36,6 +41,16 @@ TMyByteArray Bytes(std::initializer_list<int> List);
 int RunWithFileSizeLimit(uint64_t LimitBytes, const std::function<void()>& Body,
                          QString* Message = nullptr);
 
+// Runs Body in a forked child that has given up root for the user nobody, with the group
+// nogroup and the supplementary groups Groups, so that permission checks apply to it. Returns
+// like RunWithFileSizeLimit, or NotDropped when the privileges cannot be dropped (the process is
+// not root, or the system refuses).
+constexpr int NotDropped = 77;
+int RunAsNobody(const std::function<void()>& Body, QString* Message = nullptr,
+                const std::vector<unsigned>& Groups = {});
+// The user and group ids of nobody and nogroup; false when the system has no such user.
+bool NobodyIds(unsigned& Uid, unsigned& Gid);
+
 // Runs the built velkora-tool with Args (in WorkDir when given) and returns its exit status, or
 // -1 when it crashed or did not finish within a minute. Its stdout and stderr go to Out and Err.
 int RunTool(const QStringList& Args, QByteArray* Out = nullptr, QByteArray* Err = nullptr,
@@ -45,3 +60,8 @@ int RunTool(const QStringList& Args, QByteArray* Out = nullptr, QByteArray* Err 
 using Rng = std::mt19937;
 
 } // namespace velkora::test
+
+// GoogleTest prints strings as text, not as arrays of characters.
+inline void PrintTo(const QString& s, std::ostream* os) {
+    *os << '"' << s.toStdString() << '"';
+}
