@@ -2,6 +2,7 @@
 
 #include <QFile>
 #include <QProcess>
+#include <QStandardPaths>
 
 #include <csignal>
 #include <cstring>
@@ -136,11 +137,14 @@ int RunAsNobody(const std::function<void()>& Body, QString* Message,
         Body, Message);
 }
 
-int RunTool(const QStringList& Args, QByteArray* Out, QByteArray* Err, const QString& WorkDir) {
+namespace {
+
+int RunProgram(const QString& Program, const QStringList& Args, QByteArray* Out, QByteArray* Err,
+               const QString& WorkDir) {
     QProcess p;
     if (!WorkDir.isEmpty())
         p.setWorkingDirectory(WorkDir);
-    p.start(QStringLiteral(VELKORA_TOOL), Args);
+    p.start(Program, Args);
     if (!p.waitForFinished(60000)) {
         p.kill();
         p.waitForFinished();
@@ -153,6 +157,32 @@ int RunTool(const QStringList& Args, QByteArray* Out, QByteArray* Err, const QSt
     if (p.exitStatus() != QProcess::NormalExit)
         return -1;
     return p.exitCode();
+}
+
+} // namespace
+
+int RunTool(const QStringList& Args, QByteArray* Out, QByteArray* Err, const QString& WorkDir) {
+    return RunProgram(QStringLiteral(VELKORA_TOOL), Args, Out, Err, WorkDir);
+}
+
+int RunToolAsNobody(const QStringList& Args, QByteArray* Out, QByteArray* Err,
+                    const QString& WorkDir) {
+    if (::geteuid() != 0)
+        return RunTool(Args, Out, Err, WorkDir);
+    if (QStandardPaths::findExecutable(QStringLiteral("setpriv")).isEmpty())
+        return NotDropped;
+    QByteArray Errors;
+    const int Status = RunProgram(QStringLiteral("setpriv"),
+                                  QStringList{"--reuid=nobody", "--regid=nogroup", "--clear-groups",
+                                              QStringLiteral(VELKORA_TOOL)} +
+                                      Args,
+                                  Out, &Errors, WorkDir);
+    if (Err)
+        *Err = Errors;
+    // Nobody may not run the tool where it was built.
+    if (Status == 127 && Errors.startsWith("setpriv:"))
+        return NotDropped;
+    return Status;
 }
 
 } // namespace velkora::test

@@ -55,6 +55,10 @@ bool NobodyIds(unsigned& Uid, unsigned& Gid);
 // -1 when it crashed or did not finish within a minute. Its stdout and stderr go to Out and Err.
 int RunTool(const QStringList& Args, QByteArray* Out = nullptr, QByteArray* Err = nullptr,
             const QString& WorkDir = QString());
+// The same as the user nobody when the process is root (through setpriv), so that a faulty
+// command cannot write where only root may; NotDropped when that user cannot run the tool.
+int RunToolAsNobody(const QStringList& Args, QByteArray* Out = nullptr, QByteArray* Err = nullptr,
+                    const QString& WorkDir = QString());
 
 // A deterministic random generator for seeded random cases.
 using Rng = std::mt19937;
