@@ -10,6 +10,7 @@
 #include <climits>
 #include <cstring>
 #include <fcntl.h>
+#include <new>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -72,6 +73,14 @@ struct FdGuard {
 
 } // namespace
 
+uint64_t PhysicalMemorySize() {
+    const long Pages = ::sysconf(_SC_PHYS_PAGES);
+    const long PageSize = ::sysconf(_SC_PAGESIZE);
+    if (Pages <= 0 || PageSize <= 0)
+        return 0;
+    return uint64_t(Pages) * uint64_t(PageSize);
+}
+
 TMyByteArray ReadFileBytes(const QString& FileName, uint64_t MaxSize) {
     const QString Full = ExpandFileName(FileName);
     const QByteArray Native = QFile::encodeName(Full);
@@ -92,7 +101,19 @@ TMyByteArray ReadFileBytes(const QString& FileName, uint64_t MaxSize) {
         throw EFOpenError(Full, QStringLiteral("The file is too large (%1 bytes; the limit is %2)")
                                     .arg(qulonglong(st.st_size))
                                     .arg(qulonglong(MaxSize)));
-    TMyByteArray Data(size_t(st.st_size));
+    const uint64_t Memory = PhysicalMemorySize();
+    if (Memory != 0 && uint64_t(st.st_size) > Memory)
+        throw EFOpenError(Full, QStringLiteral("The file is too large for this machine's memory "
+                                               "(%1 bytes; the memory has %2)")
+                                    .arg(qulonglong(st.st_size))
+                                    .arg(qulonglong(Memory)));
+    TMyByteArray Data;
+    try {
+        Data.resize(size_t(st.st_size));
+    } catch (const std::bad_alloc&) {
+        throw EFOpenError(Full, QStringLiteral("The %1 bytes for the file cannot be allocated")
+                                    .arg(qulonglong(st.st_size)));
+    }
     size_t Got = 0;
     while (Got < Data.size()) {
         ssize_t r = ::read(f.fd, Data.data() + Got, Data.size() - Got);

@@ -82,8 +82,12 @@ QString ExpandFileName(const QString& FileName);
 // Files larger than this are refused by the readers (no game file comes near it).
 constexpr uint64_t MaxReadFileSize = uint64_t(1) << 30;
 
-// Reads a whole regular file. A missing file, a directory or anything that is not a regular file
-// raises EFOpenError with the expanded path and the reason; a failed read raises EInOutError.
+// The machine's physical memory in bytes; 0 when the system does not tell.
+uint64_t PhysicalMemorySize();
+
+// Reads a whole regular file. A missing file, a directory, anything that is not a regular file,
+// a file over MaxSize or one that the memory cannot hold raises EFOpenError with the expanded path
+// and the reason; a failed read raises EInOutError.
 TMyByteArray ReadFileBytes(const QString& FileName, uint64_t MaxSize = MaxReadFileSize);
 
 // Replaces FileName with Data atomically, through QSaveFile: the bytes go to a new file in the

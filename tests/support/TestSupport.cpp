@@ -111,6 +111,23 @@ int RunWithFileSizeLimit(uint64_t LimitBytes, const std::function<void()>& Body,
         Body, Message);
 }
 
+int RunWithMemoryLimit(uint64_t ExtraBytes, const std::function<void()>& Body, QString* Message) {
+    return RunInChild(
+        [&] {
+            // The first field of statm: the size of the address space, in pages.
+            QFile Statm(QStringLiteral("/proc/self/statm"));
+            if (!Statm.open(QIODevice::ReadOnly))
+                return false;
+            const uint64_t Pages = Statm.readLine().split(' ').value(0).toULongLong();
+            const uint64_t Limit = Pages * uint64_t(::sysconf(_SC_PAGESIZE)) + ExtraBytes;
+            struct rlimit Lim {
+                rlim_t(Limit), rlim_t(Limit)
+            };
+            return Pages != 0 && ::setrlimit(RLIMIT_AS, &Lim) == 0;
+        },
+        Body, Message);
+}
+
 bool NobodyIds(unsigned& Uid, unsigned& Gid) {
     const struct passwd* User = ::getpwnam("nobody");
     if (!User)

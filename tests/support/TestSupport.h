@@ -41,6 +41,24 @@ TMyByteArray Bytes(std::initializer_list<int> List);
 int RunWithFileSizeLimit(uint64_t LimitBytes, const std::function<void()>& Body,
                          QString* Message = nullptr);
 
+// Runs Body in a forked child whose address space may grow by at most ExtraBytes beyond what the
+// process holds now, so that a large allocation fails there (std::bad_alloc) instead of taking
+// the machine's memory. Returns like RunWithFileSizeLimit.
+// The address sanitizer cannot work under such a limit: it dies where an allocation fails.
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool MemoryLimitsWork = false;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+constexpr bool MemoryLimitsWork = false;
+#else
+constexpr bool MemoryLimitsWork = true;
+#endif
+#else
+constexpr bool MemoryLimitsWork = true;
+#endif
+int RunWithMemoryLimit(uint64_t ExtraBytes, const std::function<void()>& Body,
+                       QString* Message = nullptr);
+
 // Runs Body in a forked child that has given up root for the user nobody, with the group
 // nogroup and the supplementary groups Groups, so that permission checks apply to it. Returns
 // like RunWithFileSizeLimit, or NotDropped when the privileges cannot be dropped (the process is
