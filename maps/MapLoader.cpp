@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <new>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -289,10 +290,6 @@ uint8_t* PutLongRun(uint8_t* p, size_t Count, uint8_t v, EnsureRoom Ensure) {
     return p;
 }
 
-QString MapSizeLimitText(int64_t w, int64_t h) {
-    return QStringLiteral("%1 x %2 cells; at most %3 are allowed.").arg(w).arg(h).arg(MaxMapCells);
-}
-
 // Raises EFormatError unless w x h is a size a map file can hold and Cells matches it. Where
 // names the map in the message.
 void CheckSaveSize(size_t Cells, int32_t w, int32_t h, const QString& Where) {
@@ -302,9 +299,6 @@ void CheckSaveSize(size_t Cells, int32_t w, int32_t h, const QString& Where) {
                                .arg(Where)
                                .arg(w)
                                .arg(h));
-    if (int64_t(w) * h > MaxMapCells)
-        throw EFormatError(
-            QStringLiteral("Cannot save %1 of %2").arg(Where, MapSizeLimitText(w, h)));
     if (Cells != size_t(w) * size_t(h))
         throw EFormatError(QStringLiteral("Cannot save %1: it has %2 cells, but %3 x %4 needs %5.")
                                .arg(Where)
@@ -331,25 +325,46 @@ TMyByteArray DecodeMap(const uint8_t* S, size_t Size, int32_t& PackType, int32_t
     const int32_t Pack = ReadBE16(S);
     const int32_t Width = ReadBE16(S + 2);
     const int32_t Height = ReadBE16(S + 4);
-    if (int64_t(Width) * Height > MaxMapCells)
-        throw EFormatError(QStringLiteral("Map file \"%1\" claims %2")
-                               .arg(FileName, MapSizeLimitText(Width, Height)));
-
+    // The cells come on top of the file image, which is in memory already.
     const size_t Cells = size_t(Width) * size_t(Height);
-    TMyByteArray Result(Cells, 0);
-    CellReader Reader(S + HeaderSize, Size - HeaderSize);
-    if (Pack == TransposedPackType && Width > 1 && Height > 1)
-        ReadTransposed(Reader, Result.data(), size_t(Width), size_t(Height));
-    else // a single row or column reads the same in either order
-        Reader.Read(Result.data(), Cells);
+    const uint64_t Memory = PhysicalMemorySize();
+    if (Memory != 0 && uint64_t(Cells) + Size > Memory)
+        throw EFormatError(
+            QStringLiteral("Map file \"%1\" claims %2 x %3 cells: their %4 bytes and "
+                           "the file's %5 do not fit into this machine's %6 bytes "
+                           "of memory.")
+                .arg(FileName)
+                .arg(Width)
+                .arg(Height)
+                .arg(qulonglong(Cells))
+                .arg(qulonglong(Size))
+                .arg(qulonglong(Memory)));
+    TMyByteArray Result;
+    try {
+        Result.assign(Cells, 0);
+        CellReader Reader(S + HeaderSize, Size - HeaderSize);
+        if (Pack == TransposedPackType && Width > 1 && Height > 1)
+            ReadTransposed(Reader, Result.data(), size_t(Width), size_t(Height));
+        else // a single row or column reads the same in either order
+            Reader.Read(Result.data(), Cells);
+    } catch (const std::bad_alloc&) {
+        throw EFormatError(QStringLiteral("Map file \"%1\" claims %2 x %3 cells, but the %4 bytes "
+                                          "for them cannot be allocated.")
+                               .arg(FileName)
+                               .arg(Width)
+                               .arg(Height)
+                               .arg(qulonglong(Cells)));
+    }
     PackType = Pack;
     w = Width;
     h = Height;
     return Result;
 }
 
-TMyByteArray EncodeMap(const TMyByteArray& Bytes, int32_t w, int32_t h) {
-    CheckSaveSize(Bytes.size(), w, h, QStringLiteral("a map"));
+namespace {
+
+// EncodeMap once the size is checked.
+TMyByteArray EncodeCells(const TMyByteArray& Bytes, int32_t w, int32_t h) {
     const size_t n = Bytes.size();
     const uint8_t* Cells = Bytes.data();
 
@@ -428,13 +443,35 @@ TMyByteArray EncodeMap(const TMyByteArray& Bytes, int32_t w, int32_t h) {
     return Out;
 }
 
+// Encodes a checked map; Where names it should the memory for the encoding run out.
+TMyByteArray EncodeChecked(const TMyByteArray& Bytes, int32_t w, int32_t h, const QString& Where) {
+    try {
+        return EncodeCells(Bytes, w, h);
+    } catch (const std::bad_alloc&) {
+        throw EFormatError(QStringLiteral("Cannot save %1 of %2 x %3 cells: the memory for its "
+                                          "encoding (up to %4 bytes) cannot be allocated.")
+                               .arg(Where)
+                               .arg(w)
+                               .arg(h)
+                               .arg(qulonglong(HeaderSize + 3 * Bytes.size() + 2)));
+    }
+}
+
+} // namespace
+
+TMyByteArray EncodeMap(const TMyByteArray& Bytes, int32_t w, int32_t h) {
+    const QString Where = QStringLiteral("a map");
+    CheckSaveSize(Bytes.size(), w, h, Where);
+    return EncodeChecked(Bytes, w, h, Where);
+}
+
 TMyByteArray LoadMap(const QString& FileName, int32_t& w, int32_t& h) {
     int32_t PackType = 0;
     return LoadMap(FileName, w, h, PackType);
 }
 
 TMyByteArray LoadMap(const QString& FileName, int32_t& w, int32_t& h, int32_t& PackType) {
-    const TMyByteArray Data = ReadFileBytes(FileName);
+    const TMyByteArray Data = ReadFileBytes(FileName, MaxMapFileSize);
     int32_t Type = 0;
     int32_t Width = 0;
     int32_t Height = 0;
@@ -447,9 +484,9 @@ TMyByteArray LoadMap(const QString& FileName, int32_t& w, int32_t& h, int32_t& P
 }
 
 void SaveMap(const QString& FileName, const TMyByteArray& Bytes, int32_t w, int32_t h) {
-    CheckSaveSize(Bytes.size(), w, h,
-                  QStringLiteral("map file \"%1\"").arg(ExpandFileName(FileName)));
-    WriteFileAtomically(FileName, EncodeMap(Bytes, w, h));
+    const QString Where = QStringLiteral("map file \"%1\"").arg(ExpandFileName(FileName));
+    CheckSaveSize(Bytes.size(), w, h, Where);
+    WriteFileAtomically(FileName, EncodeChecked(Bytes, w, h, Where));
 }
 
 } // namespace velkora

@@ -6,22 +6,29 @@
 
 namespace velkora {
 
-// The most cells a map may have; larger headers are refused before anything is allocated.
-constexpr int64_t MaxMapCells = 16777216;
+// The most cells a map may have: all that the format describes, 65535 x 65535. Whether a map that
+// large can be held depends on the machine: a map whose cells would not fit into its physical
+// memory is refused before anything is allocated, and an allocation that fails is reported, both
+// with the sizes in the message.
+constexpr int64_t MaxMapCells = int64_t(65535) * 65535;
+// The longest file the writer makes: the header, three bytes a cell (a lone cell of the escape
+// value), the end marker and the pad byte. LoadMap reads files up to this size.
+constexpr uint64_t MaxMapFileSize = 6 + 3 * uint64_t(MaxMapCells) + 2;
 
 // Adds 1 to i and yields the new value.
 int32_t Incr(int32_t& i);
 
 // Decodes a map file image. Pack type 2 stores the cells column by column (each column top to
 // bottom, Height cells per column); every other pack type row by row. The result is always row
-// by row. Raises EFormatError (naming FileName) for a file shorter than its header or a header
-// over MaxMapCells. Cells the stream does not reach stay 0; an incomplete last escape is ignored.
+// by row. Raises EFormatError (naming FileName) for a file shorter than its header, or a header
+// whose cells cannot be held. Cells the stream does not reach stay 0; an incomplete last escape
+// is ignored.
 TMyByteArray DecodeMap(const uint8_t* S, size_t Size, int32_t& PackType, int32_t& w, int32_t& h,
                        const QString& FileName);
 // Encodes cells (row by row) as a map file image of pack type 1. Runs of 1 to 3 cells are
 // literals, longer runs escapes in pieces of at most 255; runs of the value FE are always
-// escapes. Raises EFormatError for a size over MaxMapCells or over 65535 on a side, or a cell
-// array whose length is not w x h.
+// escapes. Raises EFormatError for a size over 65535 on a side, a cell array whose length is not
+// w x h, or an encoding the memory cannot hold.
 TMyByteArray EncodeMap(const TMyByteArray& Bytes, int32_t w, int32_t h);
 
 // Reads FileName. On failure w and h are left unchanged.

@@ -81,16 +81,30 @@ QString ExpandFileName(const QString& FileName);
 // Files larger than this are refused by the readers (no game file comes near it).
 constexpr uint64_t MaxReadFileSize = uint64_t(1) << 30;
 
-// Reads a whole regular file. A missing file, a directory or anything that is not a regular file
-// raises EFOpenError with the expanded path and the reason; a failed read raises EInOutError.
+// The machine's physical memory in bytes; 0 when the system does not tell.
+uint64_t PhysicalMemorySize();
+
+// Reads a whole regular file. A missing file, a directory, anything that is not a regular file,
+// a file over MaxSize or one that the memory cannot hold raises EFOpenError with the expanded path
+// and the reason; a failed read raises EInOutError.
 TMyByteArray ReadFileBytes(const QString& FileName, uint64_t MaxSize = MaxReadFileSize);
 
-// Replaces FileName with Data atomically: the bytes go to a new temporary file in the same folder,
-// every write is checked, the file is flushed to disk and then renamed over FileName. On any
-// failure the temporary file is removed, the old FileName is left exactly as it was and an error
-// is raised: EFCreateError when the file cannot be created (missing folder, a directory in the
-// way, no permission), EInOutError when a write, the flush or the rename fails. A symbolic link
-// is written through, and an existing file keeps its permission bits.
+// Replaces FileName with Data atomically, through QSaveFile: the bytes go to a new file in the
+// same folder, every write is checked, the file is synced to disk and then put in place of the
+// old one in one rename. A symbolic link, or a chain of them, is written through: the file it
+// finally names is replaced and every link stays. The new file keeps the old one's permission
+// bits, and its owner and group as far as the process may give them (a group the user is not in
+// stays the user's own; the set-ID bits then go). Any name the folder takes can be saved: where
+// QSaveFile's temporary name would be too long, the file is made under a short free name in the
+// same folder and renamed over the target.
+// On any failure the old file is left exactly as it was, no new file is left behind and an error
+// is raised, naming the expanded FileName with the system's reason:
+//   EFCreateError ("Cannot create file "%s". %s") when the file cannot be created or replaced: a
+//     missing folder, a directory or something else in the way, an existing file the process may
+//     not write (it is never written in place instead), a folder it may not write, a loop of
+//     links, a name the folder does not take, a rename that fails;
+//   EInOutError ("Cannot write file "%s". %s") when a write or the sync fails part way (a full
+//     disk, the file-size limit).
 void WriteFileAtomically(const QString& FileName, const uint8_t* Data, size_t Size);
 inline void WriteFileAtomically(const QString& FileName, const TMyByteArray& Data) {
     WriteFileAtomically(FileName, Data.data(), Data.size());

@@ -5,10 +5,11 @@
 #include "tools/demo/Demo.h"
 #include "tools/demo/Params.h"
 
-#include <QDir>
 #include <QFileInfo>
 
 #include <cerrno>
+#include <cstring>
+#include <dirent.h>
 #include <sys/stat.h>
 
 namespace velkora::tool {
@@ -36,20 +37,41 @@ void MakeFolders(const QString& Folder) {
             QStringLiteral("Cannot create folder \"%1\". %2").arg(Folder, SystemErrorText(EEXIST)));
 }
 
+// Raises an error unless Folder, which exists, holds nothing; a folder that cannot be listed
+// counts as in use.
+void ExpectEmptyFolder(const QString& Folder) {
+    DIR* d = ::opendir(QFile::encodeName(Folder).constData());
+    if (!d)
+        throw Exception(
+            QStringLiteral("Cannot read folder \"%1\". %2").arg(Folder, SystemErrorText(errno)));
+    bool Empty = true;
+    while (const dirent* e = ::readdir(d))
+        if (std::strcmp(e->d_name, ".") != 0 && std::strcmp(e->d_name, "..") != 0) {
+            Empty = false;
+            break;
+        }
+    ::closedir(d);
+    if (!Empty)
+        throw Exception(QStringLiteral("The folder \"%1\" is not empty; give --force to write the "
+                                       "demo data into it anyway.")
+                            .arg(Folder));
+}
+
 int Run(const QStringList& Arguments) {
     QStringList Args = Arguments;
     const bool Force = Args.removeAll(QStringLiteral("--force")) > 0;
     ExpectArgs(Args, 1, "velkora-tool make-demo [--force] DIR");
+    // An empty name would put the demo into the file-system root.
+    if (Args.first().isEmpty())
+        throw UsageError(QStringLiteral("DIR is an empty name; give the folder to write the demo "
+                                        "data into"));
     const QString Root = ExpandFileName(Args.first());
 
     const QFileInfo Info(Root);
     if (Info.exists() && !Info.isDir())
         throw Exception(QStringLiteral("\"%1\" is not a folder.").arg(Root));
-    const auto Entries = QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System;
-    if (Info.isDir() && !Force && !QDir(Root).isEmpty(Entries))
-        throw Exception(QStringLiteral("The folder \"%1\" is not empty; give --force to write the "
-                                       "demo data into it anyway.")
-                            .arg(Root));
+    if (Info.isDir() && !Force)
+        ExpectEmptyFolder(Root);
 
     const QString SpriteFolder = DataPath(Root, SpriteFolderName);
     const QString MapFolder = DataPath(Root, MapFolderName);

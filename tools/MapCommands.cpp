@@ -28,12 +28,6 @@ int Encode(const QStringList& Args) {
     const int32_t w = int32_t(ParseNumber(Args.at(1), QStringLiteral("W"), 0, 65535));
     const int32_t h = int32_t(ParseNumber(Args.at(2), QStringLiteral("H"), 0, 65535));
     const int64_t Cells = int64_t(w) * h;
-    if (Cells > MaxMapCells)
-        throw EFormatError(QStringLiteral("A map of %1 x %2 cells is too large; at most %3 are "
-                                          "allowed.")
-                               .arg(w)
-                               .arg(h)
-                               .arg(MaxMapCells));
     // No cell file can be longer than the largest map; anything beyond is refused unread.
     const TMyByteArray Bytes = ReadFileBytes(Args.at(0), uint64_t(MaxMapCells));
     if (int64_t(Bytes.size()) != Cells)
@@ -51,7 +45,7 @@ int Encode(const QStringList& Args) {
 int Info(const QStringList& Args) {
     ExpectArgs(Args, 1, InfoUsage);
     const QString FileName = Args.at(0);
-    const TMyByteArray Data = ReadFileBytes(FileName);
+    const TMyByteArray Data = ReadFileBytes(FileName, MaxMapFileSize);
     int32_t PackType = 0;
     int32_t w = 0;
     int32_t h = 0;

@@ -1,5 +1,5 @@
-// Map files: the byte layout, the reader's tolerance of odd streams, the size limit and saves
-// that fail part way.
+// Map files: the byte layout, the reader's tolerance of odd streams, sizes up to the format's
+// largest and saves that fail part way.
 
 #include "maps/MapLoader.h"
 #include "tests/support/TestSupport.h"
@@ -271,27 +271,32 @@ TEST(MapLoader, SeededRandomMapsRoundTrip) {
     EXPECT_EQ(Decode(EncodeMap(Wide, 1, 65535)).h, 65535);
 }
 
-TEST(MapLoader, RefusesMapsOverTheSizeLimit) {
+TEST(MapLoader, TakesEverySizeTheFormatHasWhereTheMemoryIsThere) {
+    // 5000 x 5000 cells, far over the 16 M cells once refused: through the codec in both pack
+    // types, and through a file.
+    Rng R(11);
+    constexpr int32_t n = 5000;
+    const TMyByteArray Cells = RandomRuns(R, size_t(n) * n, 9);
+    TMyByteArray File = EncodeMap(Cells, n, n);
+    const Decoded Rows = Decode(File);
+    EXPECT_EQ(Rows.w, n);
+    EXPECT_EQ(Rows.h, n);
+    EXPECT_TRUE(Rows.Cells == Cells);
+    File[1] = 2; // the same stream taken as stored column by column
+    const Decoded Columns = Decode(File);
+    ASSERT_EQ(Columns.Cells.size(), Cells.size());
+    size_t Wrong = 0;
+    for (size_t r = 0; r < size_t(n); ++r)
+        for (size_t c = 0; c < size_t(n); ++c)
+            Wrong += Columns.Cells[r * n + c] != Cells[c * n + r];
+    EXPECT_EQ(Wrong, 0u);
     TempDir Dir;
-    const QString Name = Dir.file("huge.Map");
-    WriteBytes(Name, Bytes({0, 1, 0x11, 0x70, 0x11, 0x70, 0xFE, 9, 9, 0xFF}));
-    int32_t w = 12, h = 34;
-    try {
-        LoadMap(Name, w, h);
-        FAIL() << "no error";
-    } catch (const EFormatError& e) {
-        EXPECT_EQ(e.Message(), QString("Map file \"%1\" claims 4464 x 4464 cells; at most "
-                                       "16777216 are allowed.")
-                                   .arg(Name));
-    }
-    EXPECT_EQ(w, 12);
-    EXPECT_EQ(h, 34);
-    // The limit itself is allowed.
-    const Decoded d = Decode(Bytes({0, 1, 0x10, 0, 0x10, 0, 0xFE, 9, 9}));
-    EXPECT_EQ(d.Cells.size(), size_t(MaxMapCells));
-    EXPECT_EQ(d.Cells[8], 9);
-    EXPECT_EQ(d.Cells[9], 0);
-    EXPECT_THROW(Decode(Bytes({0, 1, 0x10, 0, 0x10, 1})), EFormatError);
+    const QString Name = Dir.file("big.Map");
+    SaveMap(Name, Cells, n, n);
+    int32_t w = 0, h = 0;
+    EXPECT_TRUE(LoadMap(Name, w, h) == Cells);
+    EXPECT_EQ(w, n);
+    EXPECT_EQ(h, n);
 
     // Saving checks the size before touching the file.
     WriteBytes(Name, Bytes({1, 2, 3}));
@@ -299,8 +304,8 @@ TEST(MapLoader, RefusesMapsOverTheSizeLimit) {
         SaveMap(Name, TMyByteArray(), 4097, 4096);
         FAIL() << "no error";
     } catch (const EFormatError& e) {
-        EXPECT_EQ(e.Message(), QString("Cannot save map file \"%1\" of 4097 x 4096 cells; at most "
-                                       "16777216 are allowed.")
+        EXPECT_EQ(e.Message(), QString("Cannot save map file \"%1\": it has 0 cells, but 4097 x "
+                                       "4096 needs 16781312.")
                                    .arg(Name));
     }
     EXPECT_THROW(SaveMap(Name, TMyByteArray(), 70000, 0), EFormatError);
@@ -308,6 +313,54 @@ TEST(MapLoader, RefusesMapsOverTheSizeLimit) {
     EXPECT_THROW(SaveMap(Name, TMyByteArray(5), 2, 2), EFormatError);
     EXPECT_THROW(EncodeMap(TMyByteArray(3), 2, 2), EFormatError);
     EXPECT_EQ(ReadBytes(Name), Bytes({1, 2, 3}));
+    EXPECT_EQ(QDir(Dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList("big.Map"));
+}
+
+TEST(MapLoader, ReportsMapsTheMemoryCannotHold) {
+    // The format's largest map, where the memory for it cannot be had: an error naming the file
+    // and the sizes, never a crash. (Past the machine's memory it is refused before allocating.)
+    if (!MemoryLimitsWork)
+        GTEST_SKIP() << "the address sanitizer cannot run under a memory limit";
+    TempDir Dir;
+    const QString Name = Dir.file("big.Map");
+    int32_t w = 0, h = 0;
+    const QString Huge = Dir.file("huge.Map");
+    WriteBytes(Huge, Bytes({0, 1, 0xFF, 0xFF, 0xFF, 0xFF, 0xFE, 9, 9, 0xFF}));
+    QString Message;
+    EXPECT_EQ(RunWithMemoryLimit(
+                  512u << 20, [&] { LoadMap(Huge, w, h); }, &Message),
+              1);
+    EXPECT_TRUE(Message.startsWith(
+                    QString("Map file \"%1\" claims 65535 x 65535 cells, but the 4294836225 bytes")
+                        .arg(Huge)) ||
+                Message.startsWith(QString("Map file \"%1\" claims 65535 x 65535 cells: their "
+                                           "4294836225 bytes")
+                                       .arg(Huge)))
+        << Message.toStdString();
+    // A file image that cannot be held (a sparse file of 3 GB), and an encoding that cannot be.
+    const QString Sparse = Dir.file("sparse.Map");
+    WriteBytes(Sparse, Bytes({0, 1, 0, 0, 0, 0}));
+    ASSERT_TRUE(QFile::resize(Sparse, qint64(3) << 30));
+    EXPECT_EQ(RunWithMemoryLimit(
+                  512u << 20, [&] { LoadMap(Sparse, w, h); }, &Message),
+              1);
+    EXPECT_EQ(Message, QString("Cannot open file \"%1\". The 3221225472 bytes for the file cannot "
+                               "be allocated")
+                           .arg(Sparse));
+    // (The map is larger than any block freed above, which the child could take again.) The
+    // failed save leaves the old file and nothing else.
+    WriteBytes(Name, Bytes({1, 2, 3}));
+    const TMyByteArray Wide(size_t(65535) * 2048, 7);
+    EXPECT_EQ(RunWithMemoryLimit(
+                  64u << 20, [&] { SaveMap(Name, Wide, 65535, 2048); }, &Message),
+              1);
+    EXPECT_EQ(Message, QString("Cannot save map file \"%1\" of 65535 x 2048 cells: the memory for "
+                               "its encoding (up to %2 bytes) cannot be allocated.")
+                           .arg(Name)
+                           .arg(6 + 3 * Wide.size() + 2));
+    EXPECT_EQ(ReadBytes(Name), Bytes({1, 2, 3}));
+    EXPECT_EQ(QDir(Dir.path()).entryList(QDir::Files | QDir::Hidden),
+              QStringList({"big.Map", "huge.Map", "sparse.Map"}));
 }
 
 TEST(MapLoader, FailedLoadsNameTheFileAndKeepTheSize) {

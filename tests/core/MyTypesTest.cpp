@@ -119,3 +119,189 @@ TEST(WriteFileAtomically, AWriteThatFailsPartWayLeavesTheOldFileWhole) {
     EXPECT_EQ(ReadBytes(f), Old);
     EXPECT_EQ(QDir(d.path()).entryList(QDir::Files | QDir::Hidden).size(), 1);
 }
+
+// ---- Saves that respect the user's files ----------------------------------------------------
+
+namespace {
+
+struct stat StatOf(const QString& f) {
+    struct stat st {};
+    if (::lstat(QFile::encodeName(f).constData(), &st) != 0)
+        ADD_FAILURE() << "no file " << f.toStdString();
+    return st;
+}
+
+// Every name in a folder, hidden ones too: a temporary file left behind shows here.
+QStringList Names(const QString& Folder) {
+    return QDir(Folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System |
+                                  QDir::NoDotAndDotDot);
+}
+
+void Own(const QString& f, unsigned Uid, unsigned Gid, mode_t Mode) {
+    ASSERT_EQ(::chown(QFile::encodeName(f).constData(), Uid, Gid), 0);
+    ASSERT_EQ(::chmod(QFile::encodeName(f).constData(), Mode), 0);
+}
+
+QString NameOfLength(int Bytes) {
+    return QString(Bytes - 4, QLatin1Char('n')) + QStringLiteral(".spr");
+}
+
+} // namespace
+
+TEST(WriteFileAtomically, RefusesAFileThatMayNotBeWrittenAndLeavesItAsItWas) {
+    unsigned Nobody = 0, NoGroup = 0;
+    if (::geteuid() != 0 || !NobodyIds(Nobody, NoGroup))
+        GTEST_SKIP() << "needs root to make files for the user nobody and to become nobody";
+    TempDir d(TempDir::OpenToEveryone);
+    // A file of nobody's own that nobody made read-only.
+    const QString ReadOnly = d.file("ro.spr");
+    WriteBytes(ReadOnly, Bytes({1, 2, 3}));
+    Own(ReadOnly, Nobody, NoGroup, 0444);
+    // A file nobody may write, in a folder nobody may not write: replacing it needs a temporary
+    // file in the folder, and writing into the file in place instead would lose it on a failure.
+    ASSERT_TRUE(QDir(d.path()).mkdir("locked"));
+    const QString InLocked = d.file("locked/open.spr");
+    WriteBytes(InLocked, Bytes({4, 5}));
+    Own(InLocked, Nobody, NoGroup, 0666);
+    ASSERT_EQ(::chmod(QFile::encodeName(d.file("locked")).constData(), 0755), 0);
+
+    for (const QString& f : {ReadOnly, InLocked}) {
+        SCOPED_TRACE(f.toStdString());
+        const struct stat Before = StatOf(f);
+        const TMyByteArray Old = ReadBytes(f);
+        const QStringList Listing = Names(QFileInfo(f).path());
+        QString Message;
+        const int Status =
+            RunAsNobody([&] { WriteFileAtomically(f, TMyByteArray(5000, 9)); }, &Message);
+        if (Status == NotDropped)
+            GTEST_SKIP() << "the system does not let this process become nobody";
+        EXPECT_EQ(Status, 1);
+        EXPECT_EQ(Message, QString("Cannot create file \"%1\". Permission denied").arg(f));
+        EXPECT_EQ(ReadBytes(f), Old);
+        const struct stat After = StatOf(f);
+        EXPECT_EQ(After.st_mode, Before.st_mode);
+        EXPECT_EQ(After.st_uid, Before.st_uid);
+        EXPECT_EQ(After.st_ino, Before.st_ino);
+        EXPECT_EQ(Names(QFileInfo(f).path()), Listing);
+    }
+}
+
+TEST(WriteFileAtomically, KeepsTheOwnerGroupAndModeOfTheOldFile) {
+    unsigned Nobody = 0, NoGroup = 0;
+    if (::geteuid() != 0 || !NobodyIds(Nobody, NoGroup))
+        GTEST_SKIP() << "needs root to make files for the user nobody and to become nobody";
+    TempDir d(TempDir::OpenToEveryone);
+    // Root saving another user's file gives the new file that user and group.
+    const QString Theirs = d.file("theirs.Map");
+    WriteBytes(Theirs, Bytes({1}));
+    Own(Theirs, Nobody, NoGroup, 0604);
+    WriteFileAtomically(Theirs, Bytes({2, 3}));
+    EXPECT_EQ(ReadBytes(Theirs), Bytes({2, 3}));
+    EXPECT_EQ(StatOf(Theirs).st_uid, Nobody);
+    EXPECT_EQ(StatOf(Theirs).st_gid, NoGroup);
+    EXPECT_EQ(StatOf(Theirs).st_mode & 07777, 0604u);
+
+    // A user saving a file of a group of theirs that is not their own group keeps that group.
+    const unsigned Team = 4242;
+    const QString Shared = d.file("shared.Map");
+    WriteBytes(Shared, Bytes({1}));
+    Own(Shared, Nobody, Team, 0640);
+    QString Message;
+    const int Status = RunAsNobody(
+        [&] {
+            WriteFileAtomically(Shared, Bytes({7, 8, 9}));
+        },
+        &Message, {Team});
+    if (Status == NotDropped)
+        GTEST_SKIP() << "the system does not let this process become nobody";
+    ASSERT_EQ(Status, 0) << Message.toStdString();
+    EXPECT_EQ(ReadBytes(Shared), Bytes({7, 8, 9}));
+    EXPECT_EQ(StatOf(Shared).st_uid, Nobody);
+    EXPECT_EQ(StatOf(Shared).st_gid, Team);
+    EXPECT_EQ(StatOf(Shared).st_mode & 07777, 0640u);
+    EXPECT_EQ(Names(d.path()), QStringList({"shared.Map", "theirs.Map"}));
+}
+
+TEST(WriteFileAtomically, WritesThroughAChainOfLinksAndRefusesALoop) {
+    TempDir d;
+    ASSERT_TRUE(QDir(d.path()).mkdir("sub"));
+    const QString Real = d.file("real.spr");
+    WriteBytes(Real, Bytes({1}));
+    // sub/first -> ../second (relative to the link's folder) -> real.spr (absolute).
+    ASSERT_EQ(::symlink(QFile::encodeName(Real).constData(),
+                        QFile::encodeName(d.file("second")).constData()),
+              0);
+    ASSERT_EQ(::symlink("../second", QFile::encodeName(d.file("sub/first")).constData()), 0);
+    WriteFileAtomically(d.file("sub/first"), Bytes({2, 3}));
+    EXPECT_EQ(ReadBytes(Real), Bytes({2, 3}));
+    EXPECT_EQ(QFileInfo(d.file("second")).symLinkTarget(), Real);
+    EXPECT_EQ(QFile::encodeName(QFile::symLinkTarget(d.file("sub/first"))),
+              QFile::encodeName(d.file("second")));
+    EXPECT_EQ(Names(d.path()), QStringList({"real.spr", "second", "sub"}));
+    EXPECT_EQ(Names(d.file("sub")), QStringList("first"));
+
+    // A loop of two links, and a link to itself: an error, and nothing changes or is left.
+    ASSERT_TRUE(QFile::link("loop-b", d.file("loop-a")));
+    ASSERT_TRUE(QFile::link("loop-a", d.file("loop-b")));
+    ASSERT_TRUE(QFile::link("self", d.file("self")));
+    const QStringList Listing = Names(d.path());
+    for (const QString& f : {d.file("loop-a"), d.file("self")}) {
+        try {
+            WriteFileAtomically(f, Bytes({4}));
+            ADD_FAILURE() << "no error for " << f.toStdString();
+        } catch (const EFCreateError& e) {
+            EXPECT_EQ(
+                e.Message(),
+                QString("Cannot create file \"%1\". Too many levels of symbolic links").arg(f));
+        }
+    }
+    EXPECT_EQ(Names(d.path()), Listing);
+    EXPECT_TRUE(QFileInfo(d.file("loop-a")).isSymLink());
+    EXPECT_TRUE(QFileInfo(d.file("loop-b")).isSymLink());
+    EXPECT_TRUE(QFileInfo(d.file("self")).isSymLink());
+}
+
+TEST(WriteFileAtomically, SavesEveryNameTheFolderTakes) {
+    // QSaveFile's temporary name is the target's name and seven more bytes.
+    TempDir d;
+    for (int Length : {248, 249, 255}) {
+        SCOPED_TRACE(Length);
+        const QString f = d.file(NameOfLength(Length));
+        WriteFileAtomically(f, Bytes({1, 2}));
+        EXPECT_EQ(ReadBytes(f), Bytes({1, 2}));
+        ASSERT_EQ(::chmod(QFile::encodeName(f).constData(), 0640), 0);
+        const ino_t OldInode = StatOf(f).st_ino;
+        WriteFileAtomically(f, Bytes({3}));
+        EXPECT_EQ(ReadBytes(f), Bytes({3}));
+        EXPECT_EQ(StatOf(f).st_mode & 07777, 0640u);
+        EXPECT_NE(StatOf(f).st_ino, OldInode); // replaced, not written in place
+        EXPECT_EQ(Names(d.path()), QStringList(NameOfLength(Length)));
+        ASSERT_TRUE(QFile::remove(f));
+    }
+
+    // Through a short link; and a write that fails part way leaves the old file and nothing else.
+    const QString Long = d.file(NameOfLength(255));
+    WriteBytes(Long, Bytes({5}));
+    ASSERT_TRUE(QFile::link(NameOfLength(255), d.file("short")));
+    WriteFileAtomically(d.file("short"), Bytes({6, 7}));
+    EXPECT_EQ(ReadBytes(Long), Bytes({6, 7}));
+    EXPECT_TRUE(QFileInfo(d.file("short")).isSymLink());
+    QString Message;
+    EXPECT_EQ(RunWithFileSizeLimit(
+                  4096, [&] { WriteFileAtomically(Long, TMyByteArray(10000, 1)); }, &Message),
+              1);
+    EXPECT_EQ(Message, QString("Cannot write file \"%1\". File too large").arg(Long));
+    EXPECT_EQ(ReadBytes(Long), Bytes({6, 7}));
+    EXPECT_EQ(Names(d.path()), QStringList({NameOfLength(255), "short"}));
+
+    // A name longer than the folder takes is refused, and nothing is made.
+    const QString TooLong = d.file(NameOfLength(256));
+    try {
+        WriteFileAtomically(TooLong, Bytes({1}));
+        ADD_FAILURE() << "no error";
+    } catch (const EFCreateError& e) {
+        EXPECT_EQ(e.Message(),
+                  QString("Cannot create file \"%1\". File name too long").arg(TooLong));
+    }
+    EXPECT_EQ(Names(d.path()).size(), 2);
+}

@@ -11,6 +11,8 @@
 #include <QDir>
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace velkora;
 using namespace velkora::test;
@@ -144,4 +146,77 @@ TEST(SaveFaults, AppendingASetNeverDamagesTheParametersFile) {
     Doc.FileName = d.file("missing/XMLParams.xml");
     EXPECT_THROW(AppendMapSet(Doc, TSet{}, 0), EFOpenError);
     EXPECT_FALSE(QFileInfo::exists(d.file("missing")));
+}
+
+namespace {
+
+// The writers, and an append to a parameters file that the test has copied to the name given.
+std::vector<Writer> AllWriters(const QString& ParamsSource) {
+    std::vector<Writer> All = FileWriters();
+    All.push_back({"AppendPalSet", [ParamsSource](const QString& f) {
+                       if (!QFileInfo::exists(f))
+                           WriteBytes(f, ReadBytes(ParamsSource));
+                       TXMLDocument Doc;
+                       Doc.FileName = f;
+                       AppendPalSet(Doc, IdentityPallette(), 1);
+                   }});
+    return All;
+}
+
+QString ParamsSource(const TempDir& d) {
+    DataRoot Root(d.file("params"));
+    Root.Palettes = {DistinctPalette(0)};
+    Root.PalSets = {IdentityPallette()};
+    Root.WriteParams();
+    return Root.Root() + "/XMLParams.xml";
+}
+
+} // namespace
+
+TEST(SaveFaults, AFileThatMayNotBeWrittenIsRefusedByEveryWriter) {
+    unsigned Nobody = 0, NoGroup = 0;
+    if (::geteuid() != 0 || !NobodyIds(Nobody, NoGroup))
+        GTEST_SKIP() << "needs root to make files for the user nobody and to become nobody";
+    TempDir Source;
+    const QString Params = ParamsSource(Source);
+    for (const Writer& w : AllWriters(Params)) {
+        SCOPED_TRACE(w.Name);
+        TempDir d(TempDir::OpenToEveryone);
+        const QString f = d.file("target");
+        WriteBytes(f, ReadBytes(Params));
+        ASSERT_EQ(::chown(QFile::encodeName(f).constData(), Nobody, NoGroup), 0);
+        ASSERT_EQ(::chmod(QFile::encodeName(f).constData(), 0444), 0);
+        const auto Before = Snapshot(d.path());
+        QString Message;
+        const int Status = RunAsNobody([&] { w.Save(f); }, &Message);
+        if (Status == NotDropped)
+            GTEST_SKIP() << "the system does not let this process become nobody";
+        EXPECT_EQ(Status, 1);
+        EXPECT_EQ(Message, QString("Cannot create file \"%1\". Permission denied").arg(f));
+        EXPECT_EQ(Snapshot(d.path()), Before);
+        struct stat st {};
+        ASSERT_EQ(::stat(QFile::encodeName(f).constData(), &st), 0);
+        EXPECT_EQ(st.st_mode & 07777, 0444u);
+    }
+}
+
+TEST(SaveFaults, EveryWriterSavesTheLongestNameTheFolderTakes) {
+    TempDir Source;
+    const QString Params = ParamsSource(Source);
+    for (const Writer& w : AllWriters(Params)) {
+        SCOPED_TRACE(w.Name);
+        TempDir d;
+        const QString Name = QString(251, QLatin1Char('x')) + ".Map";
+        const QString f = d.file(Name);
+        WriteBytes(f, ReadBytes(Params));
+        w.Save(f);
+        EXPECT_NE(ReadBytes(f), ReadBytes(Params));
+        const TMyByteArray Saved = ReadBytes(f);
+        w.Save(f); // over the file it made
+        EXPECT_EQ(QDir(d.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+                  QStringList(Name));
+        if (std::string(w.Name) != "AppendPalSet") {
+            EXPECT_EQ(ReadBytes(f), Saved);
+        }
+    }
 }

@@ -53,6 +53,15 @@ void DragTo(TMainForm& f, QPoint Client, Qt::MouseButtons Buttons, Qt::KeyboardM
     QApplication::sendEvent(f.DrawGrid1, &e);
 }
 
+// A press or release of a button at a point of the map grid, wherever the grid lies.
+void SendButton(TMainForm& f, QEvent::Type Type, QPoint Client, Qt::MouseButton Button) {
+    const QPoint p = Widget(Client);
+    QMouseEvent e(Type, p, f.DrawGrid1->mapToGlobal(p), Button,
+                  Type == QEvent::MouseButtonPress ? Qt::MouseButtons(Button) : Qt::NoButton,
+                  Qt::NoModifier);
+    QApplication::sendEvent(f.DrawGrid1, &e);
+}
+
 // Chooses an entry of a combo box with the keyboard, as a user would.
 void Choose(QComboBox* Combo, int Index) {
     const int Steps = Index - Combo->currentIndex();
@@ -382,6 +391,42 @@ private slots:
         Choose(f->LevelCmb, 1);
         QCOMPARE(f->DrawGrid1->pos(), QPoint(24 - 300, 16 - 250));
         QCOMPARE(f->DrawGrid1->size(), QSize(122, 122));
+    }
+
+    void aMapOf25MillionCellsOpensPaintsAndSaves() {
+        // 5000 x 5000 cells, 120 002 pixels a side.
+        constexpr int n = 5000;
+        TMyByteArray Cells(size_t(n) * n, 3);
+        fRoot->AddMap("A1.Map", n, n, Cells);
+        auto f = Start();
+        QVERIFY2(fErrors.isEmpty(), qPrintable(fErrors.join('\n')));
+        QCOMPARE(f->MapParams().Width, n);
+        QCOMPARE(f->MapParams().Height, n);
+        QCOMPARE(f->DrawGrid1->size(), QSize(n * 24 + 2, n * 24 + 2));
+        QTest::mouseClick(f->DrawGrid2, Qt::LeftButton, {}, f->DrawGrid2->CellRect(2, 1).center());
+        QCOMPARE(f->SelImage(), 7);
+
+        // Pan the far corner into view, paint the last cell, and save.
+        const int Shift = 119700;
+        SendButton(*f, QEvent::MouseButtonPress, QPoint(400, 300), Qt::RightButton);
+        DragTo(*f, QPoint(400 - Shift, 300 - Shift), Qt::RightButton, {});
+        SendButton(*f, QEvent::MouseButtonRelease, QPoint(400, 300), Qt::RightButton);
+        QCOMPARE(f->DrawGrid1->pos(), QPoint(24 - Shift, 16 - Shift));
+        const QPoint Last(24 * (n - 1) + 5, 24 * (n - 1) + 5);
+        MoveTo(*f, Last);
+        QCOMPARE(f->HLCell(), QPoint(n - 1, n - 1));
+        QTest::mouseClick(f->DrawGrid1, Qt::LeftButton, {}, Widget(Last));
+        QCOMPARE(f->MapParams().DecomBytes.back(), uint8_t(7));
+        MoveTo(*f, Last - QPoint(24, 0));
+        QCOMPARE(MapCell(*f, n - 1, n - 1), Item(0, 0, 7));
+        QCOMPARE(MapCell(*f, n - 1, n - 2), Item(0, 0, 3));
+        QTest::mouseClick(f->SaveBtn, Qt::LeftButton);
+        QVERIFY2(fErrors.isEmpty(), qPrintable(fErrors.join('\n')));
+        Cells.back() = 7;
+        int32_t w = 0, h = 0;
+        QVERIFY(LoadMap(fRoot->MapPath("A1.Map"), w, h) == Cells);
+        QCOMPARE(w, n);
+        QCOMPARE(h, n);
     }
 
     void addCurrentStoresThePairWithoutApplyingIt() {

@@ -2,11 +2,15 @@
 
 #include <QFile>
 #include <QProcess>
+#include <QStandardPaths>
 
 #include <csignal>
 #include <cstring>
+#include <grp.h>
+#include <pwd.h>
 #include <stdexcept>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -15,6 +19,11 @@ namespace velkora::test {
 TempDir::TempDir() {
     if (!fDir.isValid())
         throw std::runtime_error("cannot create a temporary folder");
+}
+
+TempDir::TempDir(Sharing) : fDir(QStringLiteral("/tmp/velkora-test-XXXXXX")) {
+    if (!fDir.isValid() || ::chmod(QFile::encodeName(fDir.path()).constData(), 0777) != 0)
+        throw std::runtime_error("cannot create a shared temporary folder under /tmp");
 }
 
 void WriteBytes(const QString& FileName, const TMyByteArray& Data) {
@@ -39,7 +48,13 @@ TMyByteArray Bytes(std::initializer_list<int> List) {
     return r;
 }
 
-int RunWithFileSizeLimit(uint64_t LimitBytes, const std::function<void()>& Body, QString* Message) {
+namespace {
+
+// Runs Body in a forked child after Setup, which returns false when the child cannot be prepared
+// (the child then exits with NotDropped). The child exits 0 when Body returns normally, 1 when
+// it throws velkora::Exception (its message comes back in Message), 2 for anything else.
+int RunInChild(const std::function<bool()>& Setup, const std::function<void()>& Body,
+               QString* Message) {
     int Pipe[2];
     if (::pipe(Pipe) != 0)
         return -2;
@@ -48,11 +63,8 @@ int RunWithFileSizeLimit(uint64_t LimitBytes, const std::function<void()>& Body,
         return -2;
     if (Pid == 0) {
         ::close(Pipe[0]);
-        std::signal(SIGXFSZ, SIG_IGN);
-        struct rlimit Lim {
-            rlim_t(LimitBytes), rlim_t(LimitBytes)
-        };
-        ::setrlimit(RLIMIT_FSIZE, &Lim);
+        if (!Setup())
+            ::_exit(NotDropped);
         int Code = 0;
         std::string Text;
         try {
@@ -84,11 +96,72 @@ int RunWithFileSizeLimit(uint64_t LimitBytes, const std::function<void()>& Body,
     return -1;
 }
 
-int RunTool(const QStringList& Args, QByteArray* Out, QByteArray* Err, const QString& WorkDir) {
+} // namespace
+
+int RunWithFileSizeLimit(uint64_t LimitBytes, const std::function<void()>& Body, QString* Message) {
+    return RunInChild(
+        [&] {
+            std::signal(SIGXFSZ, SIG_IGN);
+            struct rlimit Lim {
+                rlim_t(LimitBytes), rlim_t(LimitBytes)
+            };
+            ::setrlimit(RLIMIT_FSIZE, &Lim);
+            return true;
+        },
+        Body, Message);
+}
+
+int RunWithMemoryLimit(uint64_t ExtraBytes, const std::function<void()>& Body, QString* Message) {
+    return RunInChild(
+        [&] {
+            // The first field of statm: the size of the address space, in pages.
+            QFile Statm(QStringLiteral("/proc/self/statm"));
+            if (!Statm.open(QIODevice::ReadOnly))
+                return false;
+            const uint64_t Pages = Statm.readLine().split(' ').value(0).toULongLong();
+            const uint64_t Limit = Pages * uint64_t(::sysconf(_SC_PAGESIZE)) + ExtraBytes;
+            struct rlimit Lim {
+                rlim_t(Limit), rlim_t(Limit)
+            };
+            return Pages != 0 && ::setrlimit(RLIMIT_AS, &Lim) == 0;
+        },
+        Body, Message);
+}
+
+bool NobodyIds(unsigned& Uid, unsigned& Gid) {
+    const struct passwd* User = ::getpwnam("nobody");
+    if (!User)
+        return false;
+    const struct group* Group = ::getgrnam("nogroup");
+    Uid = User->pw_uid;
+    Gid = Group ? Group->gr_gid : User->pw_gid;
+    return true;
+}
+
+int RunAsNobody(const std::function<void()>& Body, QString* Message,
+                const std::vector<unsigned>& Groups) {
+    unsigned Uid = 0;
+    unsigned Gid = 0;
+    if (::geteuid() != 0 || !NobodyIds(Uid, Gid))
+        return NotDropped;
+    return RunInChild(
+        [&] {
+            const std::vector<gid_t> List(Groups.begin(), Groups.end());
+            // Groups first, then the group, then the user: each step needs root's privileges.
+            return ::setgroups(List.size(), List.data()) == 0 && ::setgid(gid_t(Gid)) == 0 &&
+                   ::setuid(uid_t(Uid)) == 0 && ::geteuid() == uid_t(Uid);
+        },
+        Body, Message);
+}
+
+namespace {
+
+int RunProgram(const QString& Program, const QStringList& Args, QByteArray* Out, QByteArray* Err,
+               const QString& WorkDir) {
     QProcess p;
     if (!WorkDir.isEmpty())
         p.setWorkingDirectory(WorkDir);
-    p.start(QStringLiteral(VELKORA_TOOL), Args);
+    p.start(Program, Args);
     if (!p.waitForFinished(60000)) {
         p.kill();
         p.waitForFinished();
@@ -101,6 +174,32 @@ int RunTool(const QStringList& Args, QByteArray* Out, QByteArray* Err, const QSt
     if (p.exitStatus() != QProcess::NormalExit)
         return -1;
     return p.exitCode();
+}
+
+} // namespace
+
+int RunTool(const QStringList& Args, QByteArray* Out, QByteArray* Err, const QString& WorkDir) {
+    return RunProgram(QStringLiteral(VELKORA_TOOL), Args, Out, Err, WorkDir);
+}
+
+int RunToolAsNobody(const QStringList& Args, QByteArray* Out, QByteArray* Err,
+                    const QString& WorkDir) {
+    if (::geteuid() != 0)
+        return RunTool(Args, Out, Err, WorkDir);
+    if (QStandardPaths::findExecutable(QStringLiteral("setpriv")).isEmpty())
+        return NotDropped;
+    QByteArray Errors;
+    const int Status = RunProgram(QStringLiteral("setpriv"),
+                                  QStringList{"--reuid=nobody", "--regid=nogroup", "--clear-groups",
+                                              QStringLiteral(VELKORA_TOOL)} +
+                                      Args,
+                                  Out, &Errors, WorkDir);
+    if (Err)
+        *Err = Errors;
+    // Nobody may not run the tool where it was built.
+    if (Status == 127 && Errors.startsWith("setpriv:"))
+        return NotDropped;
+    return Status;
 }
 
 } // namespace velkora::test

@@ -486,3 +486,31 @@ TEST(MakeDemo, ExplainsItselfAndRejectsWrongArguments) {
     EXPECT_EQ(RunTool({"make-demo", "a", "b"}), 2);
     EXPECT_EQ(RunTool({"make-demo", "--fast", "a"}), 2);
 }
+
+TEST(MakeDemo, AnEmptyFolderNameIsAUsageErrorAndWritesNothing) {
+    // Run as nobody where the test is root, so that a tool that took the empty name for the
+    // file-system root could not write there.
+    const QStringList InRoot = {"/Sprites", "/Maps", "/XMLParams.xml"};
+    std::vector<bool> Existed;
+    for (const QString& f : InRoot)
+        Existed.push_back(QFileInfo::exists(f));
+    TempDir Work(TempDir::OpenToEveryone);
+    for (const QStringList& Args : {QStringList{"make-demo", ""}, {"make-demo", "--force", ""}}) {
+        SCOPED_TRACE(Args.join(' ').toStdString());
+        QByteArray Err;
+        const int Status = RunToolAsNobody(Args, nullptr, &Err, Work.path());
+        if (Status == NotDropped)
+            GTEST_SKIP() << "the user nobody cannot run the built tool here";
+        EXPECT_EQ(Status, 2) << Err.constData();
+        EXPECT_TRUE(Err.contains("empty name")) << Err.constData();
+        EXPECT_TRUE(
+            QDir(Work.path()).isEmpty(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot));
+        for (int i = 0; i < InRoot.size(); ++i)
+            EXPECT_EQ(QFileInfo::exists(InRoot[i]), Existed[size_t(i)]) << InRoot[i].toStdString();
+    }
+    EXPECT_EQ(RunTool({"make-demo", "--force"}, nullptr, nullptr, Work.path()), 2);
+    // The root itself is a folder in use like any other.
+    QByteArray Err;
+    EXPECT_EQ(RunToolAsNobody({"make-demo", "/"}, nullptr, &Err), 1);
+    EXPECT_TRUE(Err.contains("not empty")) << Err.constData();
+}
