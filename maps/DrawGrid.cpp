@@ -50,6 +50,11 @@ void TDrawGrid::SetShowSelection(bool Value) {
     update();
 }
 
+void TDrawGrid::SetOverlayLines(const QColor& Color) {
+    fOverlayLines = Color;
+    update();
+}
+
 void TDrawGrid::SetSelection(QPoint Cell) {
     if (Cell == fSelection)
         return;
@@ -157,6 +162,18 @@ void TDrawGrid::PaintRect(QPainter& Canvas, const QRect& Clip) {
                     QRect(Inner.left(), CellRect(0, r).bottom() + 1, Inner.width(), fLineWidth),
                     Line);
         }
+        if (fOverlayLines.isValid()) {
+            // A cosmetic pen: one device pixel at any device-pixel ratio.
+            Canvas.setPen(QPen(fOverlayLines, 0));
+            for (int c = c0; c <= c1; ++c) {
+                const int x = CellRect(c, 0).left();
+                Canvas.drawLine(x, Inner.top(), x, Inner.bottom());
+            }
+            for (int r = r0; r <= r1; ++r) {
+                const int y = CellRect(0, r).top();
+                Canvas.drawLine(Inner.left(), y, Inner.right(), y);
+            }
+        }
         if (fShowSelection && fSelection.x() >= c0 && fSelection.x() <= c1 &&
             fSelection.y() >= r0 && fSelection.y() <= r1) {
             // The selected cell: a frame on the grid lines around it and its own outer pixels.
@@ -194,6 +211,7 @@ bool TDrawGrid::Select(QPoint Cell) {
 
 void TDrawGrid::mousePressEvent(QMouseEvent* Event) {
     const QPoint Client = Event->position().toPoint() - QPoint(fBorderWidth, fBorderWidth);
+    fLastMousePos = Client;
     // A left press on a cell selects it and is the grid's click.
     if (Event->button() == Qt::LeftButton && Select(MouseCoord(Client)) && OnClick)
         OnClick();
@@ -201,10 +219,24 @@ void TDrawGrid::mousePressEvent(QMouseEvent* Event) {
         OnMouseDown(Event->button(), Event->modifiers(), Client.x(), Client.y());
 }
 
+void TDrawGrid::mouseReleaseEvent(QMouseEvent* Event) {
+    const QPoint Client = Event->position().toPoint() - QPoint(fBorderWidth, fBorderWidth);
+    fLastMousePos = Client;
+    if (OnMouseUp)
+        OnMouseUp(Event->button(), Event->modifiers(), Client.x(), Client.y());
+}
+
 void TDrawGrid::mouseMoveEvent(QMouseEvent* Event) {
     const QPoint Client = Event->position().toPoint() - QPoint(fBorderWidth, fBorderWidth);
+    fLastMousePos = Client;
     if (OnMouseMove)
         OnMouseMove(Event->buttons(), Event->modifiers(), Client.x(), Client.y());
+}
+
+void TDrawGrid::leaveEvent(QEvent* Event) {
+    QWidget::leaveEvent(Event);
+    if (OnMouseLeave)
+        OnMouseLeave();
 }
 
 void TDrawGrid::focusInEvent(QFocusEvent* Event) {

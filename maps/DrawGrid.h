@@ -4,6 +4,7 @@
 // scrolls; it only paints the cells inside the region being painted, so that a grid of
 // thousands of cells, larger than its parent, paints as cheaply as a small one.
 
+#include <QColor>
 #include <QPainter>
 #include <QPoint>
 #include <QRect>
@@ -36,6 +37,12 @@ public:
     bool ShowSelection() const { return fShowSelection; }
     void SetShowSelection(bool Value);
 
+    // Lines over the cells along every cell's left and top edge, one device pixel wide, in Color
+    // (none while Color is invalid): unlike grid lines they take no room, the cells keep their
+    // places.
+    QColor OverlayLines() const { return fOverlayLines; }
+    void SetOverlayLines(const QColor& Color);
+
     // The selected cell (column, row).
     QPoint Selection() const { return fSelection; }
     void SetSelection(QPoint Cell);
@@ -57,19 +64,27 @@ public:
 
     // Events of the grid; X and Y are client coordinates (inside the border).
     std::function<void(QPainter& Canvas, int ACol, int ARow, const QRect& Rect)> OnDrawCell;
-    // A left press on a cell (after the selection has moved to it).
+    // A left press on a cell (after the selection has moved to it). LastMousePos() is where.
     std::function<void()> OnClick;
+    // The client position of the last press, release or move of the mouse.
+    QPoint LastMousePos() const { return fLastMousePos; }
     std::function<void(Qt::MouseButton Button, Qt::KeyboardModifiers Shift, int X, int Y)>
         OnMouseDown;
+    std::function<void(Qt::MouseButton Button, Qt::KeyboardModifiers Shift, int X, int Y)>
+        OnMouseUp;
     std::function<void(Qt::MouseButtons Buttons, Qt::KeyboardModifiers Shift, int X, int Y)>
         OnMouseMove;
+    // The mouse left the grid.
+    std::function<void()> OnMouseLeave;
     // Asked before the selection moves to a cell; false keeps the old selection.
     std::function<bool(int ACol, int ARow)> OnSelectCell;
 
 protected:
     void paintEvent(QPaintEvent* Event) override;
     void mousePressEvent(QMouseEvent* Event) override;
+    void mouseReleaseEvent(QMouseEvent* Event) override;
     void mouseMoveEvent(QMouseEvent* Event) override;
+    void leaveEvent(QEvent* Event) override;
     void keyPressEvent(QKeyEvent* Event) override;
     // The focus shows nowhere but on the selection marking: no repaint of the whole grid.
     void focusInEvent(QFocusEvent* Event) override;
@@ -91,6 +106,8 @@ private:
     int fBorderWidth = 1;
     bool fShowSelection = false;
     QPoint fSelection{0, 0};
+    QColor fOverlayLines;
+    QPoint fLastMousePos;
 };
 
 } // namespace velkora

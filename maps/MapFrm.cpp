@@ -2,6 +2,7 @@
 
 #include "ui_MapFrm.h"
 
+#include "maps/MapEditing.h"
 #include "maps/MapLoader.h"
 #include "palettes/BmpMaker.h"
 #include "palettes/ErrorReport.h"
@@ -10,14 +11,22 @@
 #include "sprites/SpriteEditor.h"
 
 #include <QAction>
+#include <QActionGroup>
 #include <QComboBox>
 #include <QFileInfo>
+#include <QHBoxLayout>
+#include <QInputDialog>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPainter>
 #include <QPushButton>
 #include <QResizeEvent>
 #include <QScopeGuard>
 #include <QSignalBlocker>
+#include <QToolButton>
+#include <QWheelEvent>
+
+#include <algorithm>
 
 namespace velkora {
 
@@ -25,6 +34,19 @@ namespace {
 
 constexpr int ItemColumns = 5; // the item grid: 5 columns, 10 rows
 constexpr int ItemRows = MapItemCount / ItemColumns;
+// Where the map grid starts, and where Actual size puts it back.
+const QPoint GridHome(24, 16);
+// The tool strip: buttons beside the item grid, clear of every designed control.
+constexpr int ToolButtonSize = 26;
+const QPoint ToolStripTop(157, 160);
+// The grid overlay: light enough to show on dark items, faint enough not to hide light ones.
+const QColor GridLineColor(255, 255, 255, 96);
+// How far a notch of the wheel scrolls: three cells at 1x.
+constexpr int WheelScrollPixels = 3 * MapCellSize;
+
+int FloorDiv(int a, int b) {
+    return a >= 0 ? a / b : -((-a + b - 1) / b);
+}
 
 // Fills a selection-only combo box without running its change handler.
 void FillCombo(QComboBox* Combo, const QStringList& Items) {
@@ -81,12 +103,20 @@ TMainForm::TMainForm(TSession& Session, QWidget* Parent)
     DrawGrid1->OnDrawCell = [this](QPainter& c, int Col, int Row, const QRect& r) {
         DrawGrid1DrawCell(c, Col, Row, r);
     };
-    DrawGrid1->OnClick = [this] { DrawGrid1Click(); };
+    // A left press is handled by DrawGrid1MouseDown, which knows the keys held (Alt picks);
+    // the brush paints through DrawGrid1Click from there.
     DrawGrid1->OnMouseDown = [this](Qt::MouseButton b, Qt::KeyboardModifiers s, int x, int y) {
         DrawGrid1MouseDown(b, s, x, y);
     };
+    DrawGrid1->OnMouseUp = [this](Qt::MouseButton b, Qt::KeyboardModifiers s, int x, int y) {
+        DrawGrid1MouseUp(b, s, x, y);
+    };
     DrawGrid1->OnMouseMove = [this](Qt::MouseButtons b, Qt::KeyboardModifiers s, int x, int y) {
         DrawGrid1MouseMove(b, s, x, y);
+    };
+    DrawGrid1->OnMouseLeave = [this] {
+        fPointerOnGrid = false;
+        UpdateCellStatus();
     };
 
     DrawGrid2->SetColCount(ItemColumns);
@@ -117,16 +147,119 @@ TMainForm::TMainForm(TSession& Session, QWidget* Parent)
     connect(&fDocument, &TMapDocument::ModifiedChanged, this, &TMainForm::TitleChanged);
     connect(&fDocument, &TMapDocument::FileNameChanged, this, &TMainForm::TitleChanged);
 
-    SaveAction = new QAction(QStringLiteral("&Save map"), this);
-    SaveAction->setShortcuts(QKeySequence::Save);
-    connect(SaveAction, &QAction::triggered, this, [this] { SaveBtnClick(); });
-    FileActions = {SaveAction};
+    MakeActions();
+    MakeToolStrip();
+    MakeStatus();
+    NewMapDialog = [this](TNewMapChoice& Choice) {
+        TNewMapDialog Dialog(Choice, fCellPictures, this);
+        if (Dialog.exec() != QDialog::Accepted)
+            return false;
+        Choice = Dialog.Choice();
+        return true;
+    };
+    SaveAsDialog = [this](const QString& Suggested) {
+        bool Ok = false;
+        const QString Name =
+            QInputDialog::getText(this, QStringLiteral("Save map as"),
+                                  QStringLiteral("Name of the map file in the Maps folder:"),
+                                  QLineEdit::Normal, Suggested, &Ok);
+        return Ok ? Name : QString();
+    };
 
     RunReported([&] { FormCreate(); });
 }
 
 TMainForm::~TMainForm() {
     FormDestroy();
+}
+
+void TMainForm::MakeActions() {
+    // Each runs its handler under the general error report.
+    const auto Action = [this](const QString& Text, const QList<QKeySequence>& Keys, auto Handler) {
+        auto* a = new QAction(Text, this);
+        a->setShortcuts(Keys);
+        connect(a, &QAction::triggered, this, [Handler] { RunReported(Handler); });
+        return a;
+    };
+    NewAction = Action(QStringLiteral("&New map..."), QKeySequence::keyBindings(QKeySequence::New),
+                       [this] { NewMapClick(); });
+    SaveAction = Action(QStringLiteral("&Save map"), QKeySequence::keyBindings(QKeySequence::Save),
+                        [this] { SaveBtnClick(); });
+    SaveAsAction =
+        Action(QStringLiteral("Save map &as..."), QKeySequence::keyBindings(QKeySequence::SaveAs),
+               [this] { SaveAsClick(); });
+    if (SaveAsAction->shortcuts().isEmpty())
+        SaveAsAction->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
+    // The export and import items of other formats join the File menu after these.
+    FileActions = {NewAction, SaveAction, SaveAsAction};
+
+    fToolGroup = new QActionGroup(this);
+    fToolGroup->setExclusive(true);
+    for (int t = 0; t < MapToolCount; ++t) {
+        const TMapTool Tool = TMapTool(t);
+        QAction* a = Action(ToolText(Tool), {ToolKey(Tool)}, [this, Tool] { SetTool(Tool); });
+        a->setCheckable(true);
+        a->setChecked(Tool == fTool);
+        a->setIcon(ToolIcon(Tool, palette().color(QPalette::WindowText)));
+        a->setToolTip(
+            QStringLiteral("%1 (%2)").arg(QString(ToolText(Tool)).remove(QLatin1Char('&')),
+                                          ToolKey(Tool).toString(QKeySequence::NativeText)));
+        fToolGroup->addAction(a);
+        ToolActions[size_t(t)] = a;
+        EditActions << a;
+    }
+
+    // Zooming by keys goes about the pointer when it is over the map, else about the view's
+    // centre.
+    const auto Anchor = [this] {
+        return fPointerOnGrid ? DrawGrid1->mapTo(this, DrawGrid1->LastMousePos() + QPoint(1, 1))
+                              : MapView().center();
+    };
+    QList<QKeySequence> ZoomInKeys = QKeySequence::keyBindings(QKeySequence::ZoomIn);
+    ZoomInKeys << QKeySequence(Qt::CTRL | Qt::Key_Equal);
+    ZoomInAction = Action(QStringLiteral("Zoom &in"), ZoomInKeys,
+                          [this, Anchor] { SetZoom(fZoom + 1, Anchor()); });
+    ZoomOutAction =
+        Action(QStringLiteral("Zoom &out"), QKeySequence::keyBindings(QKeySequence::ZoomOut),
+               [this, Anchor] { SetZoom(fZoom - 1, Anchor()); });
+    ActualSizeAction = Action(QStringLiteral("&Actual size"),
+                              {QKeySequence(Qt::Key_Home), QKeySequence(Qt::CTRL | Qt::Key_0)},
+                              [this] { ActualSize(); });
+    ShowGridAction = Action(QStringLiteral("Show &grid"), {QKeySequence(Qt::CTRL | Qt::Key_G)},
+                            [this] { SetShowGrid(ShowGridAction->isChecked()); });
+    ShowGridAction->setCheckable(true);
+    ViewActions = {ZoomInAction, ZoomOutAction, ActualSizeAction, ShowGridAction};
+}
+
+void TMainForm::MakeToolStrip() {
+    for (int t = 0; t < MapToolCount; ++t) {
+        auto* b = new QToolButton(LeftPanel);
+        b->setObjectName(QStringLiteral("ToolButton%1").arg(t));
+        b->setDefaultAction(ToolActions[size_t(t)]);
+        b->setAutoRaise(true);
+        b->setIconSize(QSize(20, 20));
+        b->setFocusPolicy(Qt::NoFocus);
+        b->setGeometry(QRect(ToolStripTop + QPoint(0, t * (ToolButtonSize + 2)),
+                             QSize(ToolButtonSize, ToolButtonSize)));
+        ToolButtons[size_t(t)] = b;
+    }
+}
+
+void TMainForm::MakeStatus() {
+    // Made hidden: the main window shows it while the workspace is shown.
+    fStatus = new QWidget(this);
+    fStatus->hide();
+    auto* Row = new QHBoxLayout(fStatus);
+    Row->setContentsMargins(0, 0, 0, 0);
+    Row->setSpacing(16);
+    for (QLabel** l : {&CellStatus, &ItemStatus, &ZoomStatus, &SizeStatus}) {
+        *l = new QLabel(fStatus);
+        Row->addWidget(*l);
+    }
+    Row->addStretch(1);
+    UpdateCellStatus();
+    UpdateItemStatus();
+    UpdateMapStatus();
 }
 
 void TMainForm::FormCreate() {
@@ -212,12 +345,12 @@ QString TMainForm::GetFullName(const QString& Name) const {
 }
 
 QString TMainForm::DocumentTitle() const {
+    if (fDocument.FileName().isEmpty())
+        return fDocument.HasMap() ? QStringLiteral("New map") : QString();
     return QFileInfo(fDocument.FileName()).fileName();
 }
 
 QWidget* TMainForm::StatusWidget() {
-    if (!fStatus)
-        fStatus = new QLabel(this);
     return fStatus;
 }
 
@@ -225,7 +358,7 @@ bool TMainForm::MayDiscard() {
     if (!fDocument.IsModified())
         return true;
     const QString Name = DocumentTitle();
-    switch (AskSaveChanges(this, Name.isEmpty() ? QStringLiteral("the new map") : Name)) {
+    switch (AskSaveChanges(this, Name)) {
     case TSaveAnswer::Discard:
         return true;
     case TSaveAnswer::Cancel:
@@ -262,25 +395,92 @@ void TMainForm::LevelCmbChange() {
 }
 
 void TMainForm::MapReplaced() {
-    const int32_t w = fDocument.Width();
-    const int32_t h = fDocument.Height();
+    EndDrag();
     SaveBtn->setEnabled(fDocument.HasMap());
-    DrawGrid1->SetColCount(w);
-    DrawGrid1->SetRowCount(h);
-    DrawGrid1->resize(w * MapCellSize + 2, h * MapCellSize + 2);
+    SaveAction->setEnabled(fDocument.HasMap());
+    SaveAsAction->setEnabled(fDocument.HasMap());
+    DrawGrid1->SetColCount(fDocument.Width());
+    DrawGrid1->SetRowCount(fDocument.Height());
+    SizeGrid();
+    // The grid keeps its place as long as it shows a whole cell of the new map.
+    PlaceGrid(DrawGrid1->pos());
     DrawGrid1->InvalidateGrid();
     DrawGrid2->update();
+    UpdateCellStatus();
+    UpdateMapStatus();
 }
 
 void TMainForm::CellsChanged(const QRect& Cells) {
     DrawGrid1->InvalidateCells(Cells);
+    if (Cells.contains(fHLCell))
+        UpdateCellStatus();
 }
 
 void TMainForm::SaveBtnClick() {
-    // Always the file the map was read from.
-    if (fDocument.FileName().isEmpty())
+    // The file the map was read from; a new map is saved under a name first.
+    if (fDocument.FileName().isEmpty()) {
+        if (fDocument.HasMap())
+            SaveAsClick();
         return;
+    }
     fDocument.Save();
+}
+
+void TMainForm::SaveAsClick() {
+    if (!fDocument.HasMap())
+        return;
+    const QString Typed = SaveAsDialog ? SaveAsDialog(DocumentTitle()) : QString();
+    QString Name = MapFileNameFor(Typed);
+    if (Name.isEmpty())
+        return;
+    // Names match case-insensitively: a listed map of that name is that file.
+    for (const QString& Listed : *fS)
+        if (Listed.compare(Name, Qt::CaseInsensitive) == 0)
+            Name = Listed;
+    const QString FileName = GetFullName(Name);
+    if (FileName != fDocument.FileName() && QFileInfo::exists(FileName) &&
+        !AskReplaceFile(this, Name))
+        return;
+    fDocument.SaveAs(FileName);
+    ListMaps(Name);
+}
+
+void TMainForm::ListMaps(const QString& Name) {
+    if (!fS->contains(Name)) {
+        fS->append(Name);
+        SortNames(*fS);
+        FillCombo(LevelCmb, *fS);
+    }
+    fMapIndex = int(fS->indexOf(Name));
+    SelectQuietly(LevelCmb, fMapIndex);
+}
+
+void TMainForm::NewMapClick() {
+    TNewMapChoice Choice;
+    if (fDocument.HasMap()) {
+        Choice.Width = std::clamp(fDocument.Width(), 1, MaxNewMapSide);
+        Choice.Height = std::clamp(fDocument.Height(), 1, MaxNewMapSide);
+    }
+    Choice.Item = fSelImage;
+    if (!NewMapDialog || !NewMapDialog(Choice))
+        return;
+    if (Choice.Width < 1 || Choice.Width > MaxNewMapSide || Choice.Height < 1 ||
+        Choice.Height > MaxNewMapSide || Choice.Item < 0 || Choice.Item >= MapItemCount)
+        throw Exception(QStringLiteral("A new map has 1 to %1 cells a side and is filled with "
+                                       "one of the items 0 to %2")
+                            .arg(MaxNewMapSide)
+                            .arg(MapItemCount - 1));
+    OpenNewMap(Choice.Width, Choice.Height,
+               TMyByteArray(size_t(Choice.Width) * size_t(Choice.Height), uint8_t(Choice.Item)));
+}
+
+bool TMainForm::OpenNewMap(int32_t w, int32_t h, TMyByteArray Cells) {
+    if (!MayDiscard())
+        return false;
+    fDocument.NewMap(w, h, std::move(Cells));
+    fMapIndex = -1;
+    SelectQuietly(LevelCmb, -1);
+    return true;
 }
 
 void TMainForm::DrawGrid1DrawCell(QPainter& Canvas, int ACol, int ARow, const QRect& Rect) {
@@ -289,45 +489,131 @@ void TMainForm::DrawGrid1DrawCell(QPainter& Canvas, int ACol, int ARow, const QR
         Canvas.fillRect(Rect, palette().color(QPalette::Base));
         return;
     }
-    if (fHLCell.x() == ACol && fHLCell.y() == ARow) {
-        // The highlighted cell previews what a click would paint.
-        QImage Preview = ItemPicture(fSelImage);
+    const bool Highlighted = fHLCell.x() == ACol && fHLCell.y() == ARow;
+    // The highlighted cell previews what a click would paint, a rectangle being dragged what
+    // its release will; the pick tool paints nothing, so its highlight frames the cell as it is.
+    const bool InRect = fRectDrag && QRect(fRectAnchor, fRectEnd).normalized().contains(ACol, ARow);
+    const int Value = InRect || (Highlighted && fTool != TMapTool::Pick)
+                          ? fSelImage
+                          : int(Map.GetValue(ARow, ACol));
+    QImage Preview;
+    if (Highlighted) {
+        Preview = ItemPicture(Value);
         DrawHighlightFrame(Preview);
-        Canvas.drawImage(Rect.topLeft(), Preview);
-        return;
     }
-    Canvas.drawImage(Rect.topLeft(), ItemPicture(Map.GetValue(ARow, ACol)));
+    const QImage& Picture = Highlighted ? Preview : ItemPicture(Value);
+    // Zoomed cells scale the 24 x 24 picture pixel for pixel (the painter's default is the
+    // nearest pixel, never a smoothed one).
+    if (fZoom == 1 && Canvas.device()->devicePixelRatio() == 1.0)
+        Canvas.drawImage(Rect.topLeft(), Picture);
+    else
+        Canvas.drawImage(Rect, Picture);
 }
 
 void TMainForm::DrawGrid1Click() {
     if (!fDocument.Contains(fHLCell))
         return;
-    fDocument.PaintCell(fDocument.BeginStroke(), fHLCell, uint8_t(fSelImage));
+    fDocument.PaintCell(fStroke > 0 ? fStroke : fDocument.BeginStroke(), fHLCell,
+                        uint8_t(fSelImage));
     // The highlighted cell shows the selected item whatever it holds.
     DrawGrid1->InvalidateCell(fHLCell.x(), fHLCell.y());
 }
 
+QPoint TMainForm::CellAt(QPoint Client) const {
+    return QPoint(FloorDiv(Client.x(), Pitch()), FloorDiv(Client.y(), Pitch()));
+}
+
+void TMainForm::SetHLCell(QPoint Cell) {
+    const QPoint Old = fHLCell;
+    fHLCell = Cell;
+    if (Old != fHLCell) {
+        DrawGrid1->InvalidateCell(Old.x(), Old.y());
+        DrawGrid1->InvalidateCell(fHLCell.x(), fHLCell.y());
+    }
+    UpdateCellStatus();
+}
+
 void TMainForm::DrawGrid1MouseDown(Qt::MouseButton Button, Qt::KeyboardModifiers Shift, int X,
                                    int Y) {
-    Q_UNUSED(Shift);
-    if (Button == Qt::RightButton)
+    if (Button == Qt::RightButton) {
         fPp = QPoint(X, Y);
+        return;
+    }
+    if (Button != Qt::LeftButton)
+        return;
+    // The press acts on the cell under it, moved to or not.
+    fPointerOnGrid = true;
+    SetHLCell(CellAt(QPoint(X, Y)));
+    DrawGrid1->setFocus();
+    if (Shift & Qt::AltModifier) {
+        PickCell(fHLCell);
+        return;
+    }
+    switch (fTool) {
+    case TMapTool::Brush:
+        // A stroke begins wherever the press is; the cells it crosses on the map are painted.
+        fStroke = fDocument.BeginStroke();
+        fStrokeCell = fHLCell;
+        DrawGrid1Click();
+        break;
+    case TMapTool::Rectangle:
+        fRectDrag = true;
+        fRectAnchor = fRectEnd = fHLCell;
+        InvalidateRectPreview();
+        break;
+    case TMapTool::Fill:
+        fDocument.FloodFill(fHLCell, uint8_t(fSelImage));
+        break;
+    case TMapTool::Pick:
+        PickCell(fHLCell);
+        break;
+    }
+}
+
+void TMainForm::DrawGrid1MouseUp(Qt::MouseButton Button, Qt::KeyboardModifiers Shift, int X,
+                                 int Y) {
+    Q_UNUSED(Shift);
+    if (Button != Qt::LeftButton)
+        return;
+    if (fRectDrag) {
+        fRectEnd = CellAt(QPoint(X, Y));
+        const QPoint A = fRectAnchor;
+        const QPoint B = fRectEnd;
+        EndDrag();
+        fDocument.FillRect(A, B, uint8_t(fSelImage));
+        return;
+    }
+    EndDrag();
+}
+
+void TMainForm::EndDrag() {
+    fStroke = 0;
+    if (fRectDrag) {
+        InvalidateRectPreview();
+        fRectDrag = false;
+    }
+}
+
+void TMainForm::InvalidateRectPreview() {
+    DrawGrid1->InvalidateCells(QRect(fRectAnchor, fRectEnd).normalized());
 }
 
 void TMainForm::DrawGrid1MouseMove(Qt::MouseButtons Buttons, Qt::KeyboardModifiers Shift, int X,
                                    int Y) {
     const Qt::KeyboardModifiers Keys = Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier;
     QPoint Cursor(X, Y);
+    fPointerOnGrid = true;
     if (Buttons == Qt::RightButton && !(Shift & Keys)) {
-        // The grabbed point of the map stays under the cursor.
+        // The grabbed point of the map stays under the cursor, as far as the map may go.
         fCp = Cursor;
-        DrawGrid1->move(DrawGrid1->x() + (fCp.x() - fPp.x()), DrawGrid1->y() + (fCp.y() - fPp.y()));
-        // The grid moved: the cursor is over the grab point again, and the highlight goes to the
-        // cell under it, so that a click right after the pan paints the cell the user sees.
-        Cursor = fPp;
+        const QPoint Before = DrawGrid1->pos();
+        PlaceGrid(Before + (fCp - fPp));
+        // The grid moved under the cursor; the highlight goes to the cell now under it, so that
+        // a click right after the pan paints the cell the user sees.
+        Cursor -= DrawGrid1->pos() - Before;
     }
     const QPoint Old = fHLCell;
-    fHLCell = QPoint(Cursor.x() / MapCellSize, Cursor.y() / MapCellSize);
+    fHLCell = CellAt(Cursor);
     DrawGrid1->setFocus();
     if (fGridStale) {
         fGridStale = false;
@@ -336,6 +622,162 @@ void TMainForm::DrawGrid1MouseMove(Qt::MouseButtons Buttons, Qt::KeyboardModifie
         DrawGrid1->InvalidateCell(Old.x(), Old.y());
         DrawGrid1->InvalidateCell(fHLCell.x(), fHLCell.y());
     }
+    if (Old != fHLCell)
+        UpdateCellStatus();
+    if (!(Buttons & Qt::LeftButton))
+        return;
+    if (fStroke > 0 && fHLCell != fStrokeCell) {
+        // Every cell between the last position and this one, however fast the pointer moved.
+        fDocument.Paint(fStroke, TMapDocument::LineCells(fStrokeCell, fHLCell), uint8_t(fSelImage));
+        fStrokeCell = fHLCell;
+    } else if (fRectDrag && fHLCell != fRectEnd) {
+        InvalidateRectPreview();
+        fRectEnd = fHLCell;
+        InvalidateRectPreview();
+    }
+}
+
+void TMainForm::PickCell(QPoint Cell) {
+    if (!fDocument.Contains(Cell))
+        return;
+    const int Value = fDocument.Value(Cell);
+    if (Value >= MapItemCount)
+        return;
+    const QPoint ItemCell(Value % ItemColumns, Value / ItemColumns);
+    DrawGrid2SelectCell(ItemCell.x(), ItemCell.y());
+    DrawGrid2->SetSelection(ItemCell);
+}
+
+// ---- Navigation -----------------------------------------------------------------------------
+
+QRect TMainForm::MapView() const {
+    return QRect(0, 0, width() - LeftPanel->width(), height());
+}
+
+void TMainForm::SizeGrid() {
+    DrawGrid1->SetDefaultColWidth(Pitch());
+    DrawGrid1->SetDefaultRowHeight(Pitch());
+    DrawGrid1->resize(DrawGrid1->GridSize());
+}
+
+void TMainForm::PlaceGrid(QPoint Pos) {
+    DrawGrid1->move(ClampGridPos(Pos, fDocument.Width(), fDocument.Height(), Pitch(),
+                                 DrawGrid1->BorderWidth(), MapView()));
+}
+
+void TMainForm::FollowPointer(QPoint WorkspacePoint) {
+    if (!fPointerOnGrid)
+        return;
+    SetHLCell(CellAt(DrawGrid1->mapFrom(this, WorkspacePoint) -
+                     QPoint(DrawGrid1->BorderWidth(), DrawGrid1->BorderWidth())));
+}
+
+void TMainForm::SetZoom(int Zoom, QPoint Anchor) {
+    Zoom = std::clamp(Zoom, MinZoom, MaxZoom);
+    if (Zoom == fZoom || !fDocument.HasMap())
+        return;
+    const int Old = Pitch();
+    fZoom = Zoom;
+    const QPoint Pos =
+        ZoomGridPos(DrawGrid1->pos(), Anchor, Old, Pitch(), DrawGrid1->BorderWidth());
+    SizeGrid();
+    PlaceGrid(Pos);
+    DrawGrid1->InvalidateGrid();
+    FollowPointer(Anchor);
+    ZoomInAction->setEnabled(fZoom < MaxZoom);
+    ZoomOutAction->setEnabled(fZoom > MinZoom);
+    UpdateMapStatus();
+}
+
+void TMainForm::ActualSize() {
+    const QPoint Pointer = DrawGrid1->mapTo(this, DrawGrid1->LastMousePos() + QPoint(1, 1));
+    SetZoom(1, GridHome);
+    PlaceGrid(GridHome);
+    DrawGrid1->InvalidateGrid();
+    FollowPointer(Pointer);
+}
+
+bool TMainForm::ShowGrid() const {
+    return DrawGrid1->OverlayLines().isValid();
+}
+
+void TMainForm::SetShowGrid(bool Show) {
+    DrawGrid1->SetOverlayLines(Show ? GridLineColor : QColor());
+    ShowGridAction->setChecked(Show);
+}
+
+void TMainForm::SetTool(TMapTool Tool) {
+    EndDrag();
+    fTool = Tool;
+    ToolActions[size_t(Tool)]->setChecked(true);
+    // The highlight's preview depends on the tool.
+    DrawGrid1->InvalidateCell(fHLCell.x(), fHLCell.y());
+}
+
+void TMainForm::wheelEvent(QWheelEvent* Event) {
+    const QPoint At = Event->position().toPoint();
+    if (!MapView().contains(At) || !fDocument.HasMap()) {
+        Event->ignore();
+        return;
+    }
+    Event->accept();
+    const QPoint Angle = Event->angleDelta();
+    if (Event->modifiers() & Qt::ControlModifier) {
+        // One step per notch; finer wheels add up to a notch first.
+        fZoomWheel += Angle.y() != 0 ? Angle.y() : Angle.x();
+        const int Steps = fZoomWheel / 120;
+        fZoomWheel -= Steps * 120;
+        if (Steps != 0)
+            SetZoom(fZoom + Steps, At);
+        return;
+    }
+    QPoint Delta = Event->pixelDelta();
+    if (Delta.isNull())
+        Delta = Angle * WheelScrollPixels / 120;
+    // Shift turns a vertical wheel sideways.
+    if ((Event->modifiers() & Qt::ShiftModifier) && Delta.x() == 0)
+        Delta = QPoint(Delta.y(), 0);
+    const QPoint Before = DrawGrid1->pos();
+    PlaceGrid(Before + Delta);
+    if (DrawGrid1->pos() != Before)
+        FollowPointer(At);
+}
+
+void TMainForm::keyPressEvent(QKeyEvent* Event) {
+    if (Event->key() == Qt::Key_Escape && fRectDrag) {
+        EndDrag();
+        return;
+    }
+    QWidget::keyPressEvent(Event);
+}
+
+// ---- Status ---------------------------------------------------------------------------------
+
+void TMainForm::UpdateCellStatus() {
+    QString Text;
+    if (fPointerOnGrid && fDocument.Contains(fHLCell)) {
+        const int Value = fDocument.Value(fHLCell);
+        Text = QStringLiteral("Cell (%1, %2): %3, %4")
+                   .arg(fHLCell.x())
+                   .arg(fHLCell.y())
+                   .arg(Value)
+                   .arg(CellValueText(Value));
+    }
+    if (CellStatus->text() != Text)
+        CellStatus->setText(Text);
+}
+
+void TMainForm::UpdateItemStatus() {
+    ItemStatus->setText(
+        QStringLiteral("Selected: %1, %2").arg(fSelImage).arg(CellValueText(fSelImage)));
+}
+
+void TMainForm::UpdateMapStatus() {
+    ZoomStatus->setText(QStringLiteral("Zoom %1x").arg(fZoom));
+    SizeStatus->setText(
+        fDocument.HasMap()
+            ? QStringLiteral("Map %1 x %2").arg(fDocument.Width()).arg(fDocument.Height())
+            : QStringLiteral("No map"));
 }
 
 void TMainForm::DrawGrid2DrawCell(QPainter& Canvas, int ACol, int ARow, const QRect& Rect) {
@@ -350,6 +792,7 @@ void TMainForm::DrawGrid2DrawCell(QPainter& Canvas, int ACol, int ARow, const QR
 bool TMainForm::DrawGrid2SelectCell(int ACol, int ARow) {
     fSelImage = ARow * ItemColumns + ACol;
     DrawGrid1->InvalidateCell(fHLCell.x(), fHLCell.y());
+    UpdateItemStatus();
     return true;
 }
 

@@ -1,9 +1,12 @@
 #pragma once
-// The map workspace: choose a map, paint its cells with items of two textures, pan, save.
+// The map workspace: choose a map, paint its cells with items of two textures (brush,
+// rectangle, flood fill, pick), zoom, pan and scroll, undo, save; make new maps.
 
 #include "maps/DrawGrid.h"
 #include "maps/MapDocument.h"
 #include "maps/MapImageItems.h"
+#include "maps/MapTools.h"
+#include "maps/NewMapDialog.h"
 #include "palettes/Workspace.h"
 #include "shell/ParamsFile.h"
 
@@ -11,12 +14,16 @@
 #include <QStringList>
 #include <QWidget>
 
+#include <array>
+#include <functional>
 #include <memory>
 
+class QActionGroup;
 class QComboBox;
 class QFrame;
 class QLabel;
 class QPushButton;
+class QToolButton;
 
 namespace Ui {
 class TMainForm;
@@ -47,6 +54,8 @@ public:
     QLabel* Sets = nullptr;
     QComboBox* SetsCMB = nullptr;
     QPushButton* BitBtn1 = nullptr;
+    // The tool strip beside the item grid: brush, rectangle, flood fill, pick.
+    std::array<QToolButton*, MapToolCount> ToolButtons{};
 
     // The workspace of Session's data root.
     explicit TMainForm(TSession& Session, QWidget* Parent = nullptr);
@@ -73,6 +82,7 @@ public:
     void DrawGrid1DrawCell(QPainter& Canvas, int ACol, int ARow, const QRect& Rect);
     void DrawGrid1Click();
     void DrawGrid1MouseDown(Qt::MouseButton Button, Qt::KeyboardModifiers Shift, int X, int Y);
+    void DrawGrid1MouseUp(Qt::MouseButton Button, Qt::KeyboardModifiers Shift, int X, int Y);
     void DrawGrid1MouseMove(Qt::MouseButtons Buttons, Qt::KeyboardModifiers Shift, int X, int Y);
     void DrawGrid2DrawCell(QPainter& Canvas, int ACol, int ARow, const QRect& Rect);
     bool DrawGrid2SelectCell(int ACol, int ARow);
@@ -90,13 +100,64 @@ public:
     // Appends cSet to the parameters file as "Set_<number of sets held>" and saves it.
     void AddSet(const TSet& cSet, TXMLDocument* XMLDoc);
 
+    // The tool a left press on the map grid uses (Alt with the left button always picks).
+    TMapTool Tool() const { return fTool; }
+    void SetTool(TMapTool Tool);
+    // The zoom, 1 to 4: cells of 24 x Zoom pixels.
+    int Zoom() const { return fZoom; }
+    // Zooms to Zoom (kept within 1 to 4) so that the map point under Anchor (workspace
+    // coordinates) stays under it.
+    void SetZoom(int Zoom, QPoint Anchor);
+    // 1x, the map's top-left cell where the map grid starts.
+    void ActualSize();
+    // The lines over the cell edges.
+    bool ShowGrid() const;
+    void SetShowGrid(bool Show);
+    // The part of the workspace the map shows in: all of it but the side panel.
+    QRect MapView() const;
+
+    // File > New map...: asks the size and the fill item, then makes the map (asking first
+    // about unsaved changes).
+    void NewMapClick();
+    // File > Save map as...: asks a name inside Maps and saves the map under it.
+    void SaveAsClick();
+    // Makes Cells (w x h, row by row) the map, a new one without a file that counts as modified,
+    // once the edits in memory may go (MayDiscard); false when the user keeps them. The map
+    // chooser then names no map. New map uses it, and so can an import.
+    bool OpenNewMap(int32_t w, int32_t h, TMyByteArray Cells);
+
+    // The dialogs, replaceable by tests: NewMapDialog edits the choice it is given and returns
+    // false for Cancel; SaveAsDialog returns the typed name (empty for Cancel).
+    using TNewMapQuestion = std::function<bool(TNewMapChoice& Choice)>;
+    TNewMapQuestion NewMapDialog;
+    using TNameQuestion = std::function<QString(const QString& Suggested)>;
+    TNameQuestion SaveAsDialog;
+
     // The workspace's part of the main window.
     QUndoStack* UndoStack() override { return fDocument.UndoStack(); }
     QString DocumentTitle() const override;
     bool IsModified() const override { return fDocument.IsModified(); }
     QWidget* StatusWidget() override;
     bool MayDiscard() override;
+
+    // File: new map, save, save as (the export and import items follow them).
+    QAction* NewAction = nullptr;
     QAction* SaveAction = nullptr;
+    QAction* SaveAsAction = nullptr;
+    // Edit: one checkable action per tool, with its key.
+    std::array<QAction*, MapToolCount> ToolActions{};
+    // View.
+    QAction* ZoomInAction = nullptr;
+    QAction* ZoomOutAction = nullptr;
+    QAction* ActualSizeAction = nullptr;
+    QAction* ShowGridAction = nullptr;
+
+    // The status bar's parts: the cell under the pointer, the selected item, the zoom, the
+    // map's size.
+    QLabel* CellStatus = nullptr;
+    QLabel* ItemStatus = nullptr;
+    QLabel* ZoomStatus = nullptr;
+    QLabel* SizeStatus = nullptr;
 
 signals:
     // The name or the modified state of the map changed.
@@ -105,8 +166,40 @@ signals:
 protected:
     void paintEvent(QPaintEvent* Event) override;
     void resizeEvent(QResizeEvent* Event) override;
+    // Over the map view: Ctrl+wheel zooms about the pointer, the wheel scrolls vertically,
+    // Shift+wheel horizontally.
+    void wheelEvent(QWheelEvent* Event) override;
+    // Escape drops a rectangle being dragged.
+    void keyPressEvent(QKeyEvent* Event) override;
 
 private:
+    void MakeActions();
+    void MakeToolStrip();
+    void MakeStatus();
+    // The cell pitch at the current zoom.
+    int Pitch() const { return MapCellSize * fZoom; }
+    // The cell under a client point of the map grid (off the map for points beyond its cells).
+    QPoint CellAt(QPoint Client) const;
+    // Moves the highlight, repainting the cells whose look changes.
+    void SetHLCell(QPoint Cell);
+    // Sizes the map grid to the map at the current zoom.
+    void SizeGrid();
+    // Moves the map grid to Pos, or as near as leaves a whole cell in view.
+    void PlaceGrid(QPoint Pos);
+    // After the grid moved or zoomed under a pointer at WorkspacePoint: the highlight goes to
+    // the cell now under it.
+    void FollowPointer(QPoint WorkspacePoint);
+    // Selects the item a cell holds (0 to 49) in the item grid; other values select nothing.
+    void PickCell(QPoint Cell);
+    // Ends a stroke or drops a rectangle being dragged.
+    void EndDrag();
+    void InvalidateRectPreview();
+    void UpdateCellStatus();
+    void UpdateItemStatus();
+    void UpdateMapStatus();
+    // Lists the map files again, in library order, selecting Name.
+    void ListMaps(const QString& Name);
+
     // Applies the texture and palette choosers of one texture (0 or 1) to its strip.
     void ApplyTexture(int Texture);
     void FillSetsCMB();
@@ -133,7 +226,21 @@ private:
     // A texture or palette changed after the map grid was last invalidated whole: its next
     // redraw (a mouse move over it, a repaint of the workspace) covers every visible cell.
     bool fGridStale = false;
-    QLabel* fStatus = nullptr;
+    QWidget* fStatus = nullptr;
+    QActionGroup* fToolGroup = nullptr;
+    TMapTool fTool = TMapTool::Brush;
+    int fZoom = 1;
+    // The wheel's turn toward the next zoom step (120 a notch).
+    int fZoomWheel = 0;
+    // The pointer is over the map grid.
+    bool fPointerOnGrid = false;
+    // The stroke the left button paints (0: none) and the cell it reached last.
+    int fStroke = 0;
+    QPoint fStrokeCell;
+    // A rectangle being dragged: its corner cells.
+    bool fRectDrag = false;
+    QPoint fRectAnchor;
+    QPoint fRectEnd;
     // The position in fS of the map in memory (-1: none).
     int fMapIndex = -1;
 

@@ -55,6 +55,13 @@ bool AskOverwriteChanged(QWidget* Parent, const QString& FileName) {
                 {QStringLiteral("Cancel"), QMessageBox::RejectRole}}) == 0;
 }
 
+bool AskReplaceFile(QWidget* Parent, const QString& Name) {
+    return Ask(Parent, QStringLiteral("\"%1\" already exists. Replace it?").arg(Name),
+               QStringLiteral("Its contents will be replaced by the map being saved."),
+               {{QStringLiteral("Replace"), QMessageBox::AcceptRole},
+                {QStringLiteral("Cancel"), QMessageBox::RejectRole}}) == 0;
+}
+
 void SetQuestionSink(TQuestionSink NewSink) {
     Sink() = std::move(NewSink);
 }

@@ -21,6 +21,9 @@ TSaveAnswer AskSaveChanges(QWidget* Parent, const QString& Name);
 // true for Overwrite.
 bool AskOverwriteChanged(QWidget* Parent, const QString& FileName);
 
+// "NAME already exists. Replace it?" with Replace and Cancel; true for Replace.
+bool AskReplaceFile(QWidget* Parent, const QString& Name);
+
 // Where questions go: Sink gets the question's text and its answers' names in order, and
 // returns the index of the answer chosen. Null restores the message boxes.
 using TQuestionSink = std::function<int(const QString& Question, const QStringList& Answers)>;
