@@ -502,9 +502,9 @@ void TMainForm::DrawGrid1DrawCell(QPainter& Canvas, int ACol, int ARow, const QR
         DrawHighlightFrame(Preview);
     }
     const QImage& Picture = Highlighted ? Preview : ItemPicture(Value);
-    // Zoomed cells scale the 24 x 24 picture pixel for pixel (the painter's default is the
-    // nearest pixel, never a smoothed one).
-    if (fZoom == 1 && Canvas.device()->devicePixelRatio() == 1.0)
+    // Zoomed cells, and cells on a screen of a fractional pixel ratio, scale the 24 x 24 picture
+    // to the nearest pixel (the painter's default), never smoothed.
+    if (fZoom == 1)
         Canvas.drawImage(Rect.topLeft(), Picture);
     else
         Canvas.drawImage(Rect, Picture);
@@ -602,6 +602,7 @@ void TMainForm::DrawGrid1MouseMove(Qt::MouseButtons Buttons, Qt::KeyboardModifie
                                    int Y) {
     const Qt::KeyboardModifiers Keys = Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier;
     QPoint Cursor(X, Y);
+    const bool Entered = !fPointerOnGrid;
     fPointerOnGrid = true;
     if (Buttons == Qt::RightButton && !(Shift & Keys)) {
         // The grabbed point of the map stays under the cursor, as far as the map may go.
@@ -622,7 +623,7 @@ void TMainForm::DrawGrid1MouseMove(Qt::MouseButtons Buttons, Qt::KeyboardModifie
         DrawGrid1->InvalidateCell(Old.x(), Old.y());
         DrawGrid1->InvalidateCell(fHLCell.x(), fHLCell.y());
     }
-    if (Old != fHLCell)
+    if (Old != fHLCell || Entered)
         UpdateCellStatus();
     if (!(Buttons & Qt::LeftButton))
         return;

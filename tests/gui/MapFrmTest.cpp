@@ -3,6 +3,7 @@
 #include "palettes/BmpMaker.h"
 #include "shell/Application.h"
 #include "shell/Session.h"
+#include "shell/VelkoraProjectEditor.h"
 #include "sprites/SpriteEditor.h"
 #include "tests/gui/GuiTestMain.h"
 #include "tests/support/DataRoot.h"
@@ -14,12 +15,19 @@
 #include <QFile>
 #include <QFrame>
 #include <QLabel>
+#include <QMenu>
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QPushButton>
+#include <QSpontaneKeyEvent>
+#include <QStatusBar>
+#include <QToolButton>
+#include <QUndoStack>
+#include <QWheelEvent>
 
 #include <memory>
+#include <set>
 
 using namespace velkora;
 using namespace velkora::test;
@@ -67,6 +75,31 @@ void Choose(QComboBox* Combo, int Index) {
     const int Steps = Index - Combo->currentIndex();
     for (int i = 0; i < qAbs(Steps); ++i)
         QTest::keyClick(Combo, Steps > 0 ? Qt::Key_Down : Qt::Key_Up);
+}
+
+// A turn of the wheel over a point of the map grid, with keys held, delivered as the window
+// system's: what the grid leaves goes on to the workspace.
+void Wheel(TMainForm& f, QPoint Client, int Angle, Qt::KeyboardModifiers Keys = {}) {
+    const QPoint p = Widget(Client);
+    QWheelEvent e(p, f.DrawGrid1->mapToGlobal(p), QPoint(), QPoint(0, Angle), Qt::NoButton, Keys,
+                  Qt::NoScrollPhase, false);
+    QSpontaneKeyEvent::setSpontaneous(&e);
+    qApp->notify(f.DrawGrid1, &e);
+}
+
+// Answers every question with the answer named Answer, recording the questions.
+void AnswerWith(const QString& Answer) {
+    SetQuestionSink([Answer](const QString& Question, const QStringList& Answers) {
+        AskedQuestions() << Question;
+        return int(Answers.indexOf(Answer));
+    });
+}
+
+// The cells of a map as a w x h grid of rows.
+TMyByteArray Row(TMyByteArray Cells, int w, int y, std::initializer_list<std::pair<int, int>> Set) {
+    for (const auto& [x, v] : Set)
+        Cells[size_t(y * w + x)] = uint8_t(v);
+    return Cells;
 }
 
 QImage Rgb(const QImage& i) {
@@ -136,6 +169,8 @@ private slots:
         MakeRoot();
     }
     void cleanup() {
+        AnswerDiscard();
+        AskedQuestions().clear();
         fSession.reset();
         fRoot.reset();
         fDir.reset();
@@ -429,6 +464,369 @@ private slots:
         QVERIFY(LoadMap(fRoot->MapPath("A1.Map"), w, h) == Cells);
         QCOMPARE(w, n);
         QCOMPARE(h, n);
+    }
+
+    void toolsPaintFillAndPickAndEachEditIsOneUndoStep() {
+        // Row 1 holds values beyond the items; column 10 is a wall of item 30.
+        constexpr int w = 14, h = 6;
+        TMyByteArray Start(size_t(w * h), 0);
+        Start = Row(Start, w, 1, {{3, 60}, {5, 200}, {6, 49}});
+        Start = Row(Start, w, 0, {{12, 99}});
+        for (int y = 0; y < h; ++y)
+            Start[size_t(y * w + 10)] = 30;
+        fRoot->AddMap("A1.Map", w, h, Start);
+        fRoot->WriteParams();
+        fSession = std::make_unique<TSession>(fDir->path());
+        TMainFrm Window(*fSession);
+        Window.show();
+        QVERIFY(QTest::qWaitForWindowActive(&Window));
+        QTest::mouseClick(Window.MapEditFrame, Qt::LeftButton);
+        TMainForm& f = *Window.MapFrm();
+        const auto Cells = [&] { return f.MapParams().DecomBytes; };
+        const auto Key = [&](int k, Qt::KeyboardModifiers m = {}) {
+            QTest::keyClick(&Window, Qt::Key(k), m);
+        };
+        const auto Centre = [](int c, int r) { return QPoint(c * 24 + 12, r * 24 + 12); };
+        QCOMPARE(Window.windowTitle(), QString("A1.Map[*]"));
+        QCOMPARE(f.Tool(), TMapTool::Brush);
+        // The tools are in the Edit menu and in the strip beside the item grid.
+        QVERIFY(Window.EditMenu->actions().contains(f.ToolActions[2]));
+        QCOMPARE(f.ToolActions[2]->shortcut(), QKeySequence(Qt::Key_G));
+        QCOMPARE(f.ToolButtons[3]->defaultAction(), f.ToolActions[3]);
+        QVERIFY(f.ToolButtons[0]->geometry().left() > f.DrawGrid2->geometry().right());
+        QVERIFY(Window.StatusBar->isAncestorOf(f.CellStatus) && f.CellStatus->isVisible());
+
+        // A drag from cell (1, 1) to (8, 1) in one fast move paints all 8 cells, one undo step.
+        QTest::mouseClick(f.DrawGrid2, Qt::LeftButton, {}, f.DrawGrid2->CellRect(2, 1).center());
+        QCOMPARE(f.SelImage(), 7);
+        SendButton(f, QEvent::MouseButtonPress, Centre(1, 1), Qt::LeftButton);
+        DragTo(f, Centre(8, 1), Qt::LeftButton, {});
+        SendButton(f, QEvent::MouseButtonRelease, Centre(8, 1), Qt::LeftButton);
+        TMyByteArray Stroked = Start;
+        for (int x = 1; x <= 8; ++x)
+            Stroked[size_t(w + x)] = 7;
+        QCOMPARE(Cells(), Stroked);
+        QCOMPARE(f.UndoStack()->count(), 1);
+        QVERIFY(Window.isWindowModified());
+        QCOMPARE(MapCell(f, 5, 1), Item(0, 0, 7));
+        // One Ctrl+Z restores every cell, 60, 200 and 49 included; both redo keys redo.
+        Key(Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(Cells(), Start);
+        QVERIFY(!Window.isWindowModified());
+        QCOMPARE(MapCell(f, 5, 1), Rgb(UnknownItemPicture()));
+        Key(Qt::Key_Y, Qt::ControlModifier);
+        QCOMPARE(Cells(), Stroked);
+        Key(Qt::Key_Z, Qt::ControlModifier);
+        Key(Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+        QCOMPARE(Cells(), Stroked);
+
+        // G: the flood fill takes the 4-connected region of the pressed cell's value.
+        Key(Qt::Key_G);
+        QCOMPARE(f.Tool(), TMapTool::Fill);
+        QTest::mouseClick(f.DrawGrid2, Qt::LeftButton, {}, f.DrawGrid2->CellRect(2, 2).center());
+        QTest::mouseClick(f.DrawGrid1, Qt::LeftButton, {}, Widget(Centre(0, 4)));
+        TMyByteArray Filled = Stroked;
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x < 10; ++x)
+                if (Filled[size_t(y * w + x)] == 0)
+                    Filled[size_t(y * w + x)] = 12;
+        QCOMPARE(Cells(), Filled);
+        QCOMPARE(f.UndoStack()->count(), 2);
+        Key(Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(Cells(), Stroked);
+
+        // R: the rectangle shows while dragged and is filled on release.
+        Key(Qt::Key_R);
+        SendButton(f, QEvent::MouseButtonPress, Centre(13, 5), Qt::LeftButton);
+        DragTo(f, Centre(9, 3), Qt::LeftButton, {});
+        QCOMPARE(Cells(), Stroked);
+        QCOMPARE(MapCell(f, 11, 4), Item(0, 0, 12));
+        SendButton(f, QEvent::MouseButtonRelease, Centre(9, 3), Qt::LeftButton);
+        TMyByteArray Boxed = Stroked;
+        for (int y = 3; y <= 5; ++y)
+            for (int x = 9; x <= 13; ++x)
+                Boxed[size_t(y * w + x)] = 12;
+        QCOMPARE(Cells(), Boxed);
+        Key(Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(Cells(), Stroked);
+        QCOMPARE(MapCell(f, 11, 4), Item(0, 0, 0));
+
+        // I picks the pressed cell's item; with any tool Alt+click does, and paints nothing.
+        Key(Qt::Key_I);
+        QTest::mouseClick(f.DrawGrid1, Qt::LeftButton, {}, Widget(Centre(4, 1)));
+        QCOMPARE(f.SelImage(), 7);
+        QCOMPARE(f.DrawGrid2->Selection(), QPoint(2, 1));
+        Key(Qt::Key_B);
+        QCOMPARE(f.Tool(), TMapTool::Brush);
+        QTest::mouseClick(f.DrawGrid1, Qt::LeftButton, Qt::AltModifier, Widget(Centre(10, 2)));
+        QCOMPARE(f.SelImage(), 30);
+        QCOMPARE(f.DrawGrid2->Selection(), QPoint(0, 6));
+        // A value beyond the items selects nothing.
+        QTest::mouseClick(f.DrawGrid1, Qt::LeftButton, Qt::AltModifier, Widget(Centre(12, 0)));
+        QCOMPARE(f.SelImage(), 30);
+        QCOMPARE(Cells(), Stroked);
+        QCOMPARE(f.UndoStack()->count(), 2);
+        QVERIFY2(fErrors.isEmpty(), qPrintable(fErrors.join('\n')));
+    }
+
+    void zoomScrollAndPanKeepTheCellUnderThePointer() {
+        constexpr int w = 40, h = 30;
+        TMyByteArray Cells0(size_t(w * h));
+        for (int i = 0; i < w * h; ++i)
+            Cells0[size_t(i)] = uint8_t((i % w + i / w) % 50);
+        fRoot->AddMap("A1.Map", w, h, Cells0);
+        auto f = Start();
+        QVERIFY(!f->ShowGrid());
+        const QPoint Pointer(5 * 24 + 7, 3 * 24 + 11);
+        const QPoint InWorkspace = f->DrawGrid1->mapTo(f.get(), Widget(Pointer));
+        MoveTo(*f, Pointer);
+
+        // Ctrl+wheel: one step a notch, about the pointer: the same map pixel stays under it.
+        Wheel(*f, Pointer, 120, Qt::ControlModifier);
+        QCOMPARE(f->Zoom(), 2);
+        QCOMPARE(f->ZoomStatus->text(), QString("Zoom 2x"));
+        QCOMPARE(f->DrawGrid1->size(), QSize(w * 48 + 2, h * 48 + 2));
+        QCOMPARE(f->DrawGrid1->mapTo(f.get(), Widget(Pointer * 2)), InWorkspace);
+        QCOMPARE(f->HLCell(), QPoint(5, 3));
+
+        // At 2x a click paints the cell under the pointer and no other; the cell shows its item
+        // twice its size, pixel for pixel.
+        QTest::mouseClick(f->DrawGrid2, Qt::LeftButton, {}, f->DrawGrid2->CellRect(4, 7).center());
+        const QPoint At(9 * 48 + 47, 7 * 48 + 1);
+        MoveTo(*f, At);
+        QCOMPARE(f->HLCell(), QPoint(9, 7));
+        QTest::mouseClick(f->DrawGrid1, Qt::LeftButton, {}, Widget(At));
+        TMyByteArray Want = Cells0;
+        Want[size_t(7 * w + 9)] = 39;
+        QCOMPARE(f->MapParams().DecomBytes, Want);
+        MoveTo(*f, Pointer * 2);
+        QCOMPARE(MapCell(*f, 9, 7), Item(0, 0, 14).scaled(48, 48));
+        QCOMPARE(MapCell(*f, 9, 8), Item(0, 0, 17).scaled(48, 48));
+
+        // Never past 4x or below 1x.
+        for (int z = 2; z <= 4; ++z)
+            Wheel(*f, Pointer * z, 120, Qt::ControlModifier);
+        QCOMPARE(f->Zoom(), 4);
+        QVERIFY(!f->ZoomInAction->isEnabled());
+        QCOMPARE(f->DrawGrid1->mapTo(f.get(), Widget(Pointer * 4)), InWorkspace);
+        Wheel(*f, Pointer * 4, -120, Qt::ControlModifier);
+        QCOMPARE(f->Zoom(), 3);
+        QCOMPARE(f->HLCell(), QPoint(5, 3));
+
+        // At 3x with the grid: lines over the cells' top and left edges, the cells where they were.
+        f->ShowGridAction->trigger();
+        QVERIFY(f->ShowGrid());
+        const QImage Lined = MapCell(*f, 12, 9);
+        const QImage Plain = Item(0, 0, 21).scaled(72, 72);
+        QVERIFY(Lined.pixel(0, 30) != Plain.pixel(0, 30));
+        QVERIFY(Lined.pixel(30, 0) != Plain.pixel(30, 0));
+        QCOMPARE(Lined.copy(1, 1, 71, 71), Plain.copy(1, 1, 71, 71));
+        f->ShowGridAction->trigger();
+
+        // Pixel-sharp at a fractional device-pixel ratio: every device pixel of a cell is one of
+        // its picture's colours, never a blend.
+        for (const int Zoom : {3, 1}) {
+            f->SetZoom(Zoom, Widget(Pointer));
+            // The cell lands at the image's top-left corner.
+            QImage Shot(36 * Zoom, 36 * Zoom, QImage::Format_RGB32);
+            Shot.setDevicePixelRatio(1.5);
+            f->DrawGrid1->render(&Shot, QPoint(), QRegion(f->DrawGrid1->CellRect(12, 9)));
+            const QImage Source = Item(0, 0, 21);
+            std::set<QRgb> Colours;
+            for (int y = 0; y < 24; ++y)
+                for (int x = 0; x < 24; ++x)
+                    Colours.insert(Source.pixel(x, y));
+            int Foreign = 0;
+            for (int y = 0; y < Shot.height(); ++y)
+                for (int x = 0; x < Shot.width(); ++x)
+                    Foreign += !Colours.count(Shot.pixel(x, y));
+            QVERIFY2(Foreign == 0,
+                     qPrintable(QString("%1 blended pixels at %2x").arg(Foreign).arg(Zoom)));
+        }
+
+        // The wheel scrolls three cells a notch, vertically, and with Shift sideways; the
+        // highlight follows the map under the still pointer.
+        QPoint Pos = f->DrawGrid1->pos();
+        MoveTo(*f, QPoint(100, 100));
+        Wheel(*f, QPoint(100, 100), -120);
+        QCOMPARE(f->DrawGrid1->pos(), Pos - QPoint(0, 72));
+        QCOMPARE(f->HLCell(), QPoint(4, 7));
+        Wheel(*f, QPoint(100, 100 + 72), -120, Qt::ShiftModifier);
+        QCOMPARE(f->DrawGrid1->pos(), Pos - QPoint(72, 72));
+        QCOMPARE(f->HLCell(), QPoint(7, 7));
+
+        // However far the right button drags, a whole cell stays in view: the last one...
+        const QRect View = f->MapView();
+        const auto Shown = [&](int c, int r) {
+            const QRect Cell = f->DrawGrid1->CellRect(c, r).translated(f->DrawGrid1->pos());
+            return View.contains(Cell);
+        };
+        SendButton(*f, QEvent::MouseButtonPress, QPoint(300, 300), Qt::RightButton);
+        DragTo(*f, QPoint(300 - 50000, 300 - 50000), Qt::RightButton, {});
+        SendButton(*f, QEvent::MouseButtonRelease, QPoint(300, 300), Qt::RightButton);
+        QVERIFY(Shown(w - 1, h - 1));
+        QVERIFY(!Shown(w - 2, h - 2));
+        // ... or the first.
+        SendButton(*f, QEvent::MouseButtonPress, QPoint(30, 30), Qt::RightButton);
+        DragTo(*f, QPoint(30 + 50000, 30 + 50000), Qt::RightButton, {});
+        SendButton(*f, QEvent::MouseButtonRelease, QPoint(30, 30), Qt::RightButton);
+        QVERIFY(Shown(0, 0));
+        QVERIFY(!Shown(1, 1));
+
+        // Actual size (Home): 1x, the top-left cell where the grid started.
+        f->SetZoom(2, Widget(Pointer));
+        f->ActualSizeAction->trigger();
+        QCOMPARE(f->Zoom(), 1);
+        QCOMPARE(f->DrawGrid1->geometry(), QRect(24, 16, w * 24 + 2, h * 24 + 2));
+        QCOMPARE(f->ActualSizeAction->shortcuts().first(), QKeySequence(Qt::Key_Home));
+        QVERIFY2(fErrors.isEmpty(), qPrintable(fErrors.join('\n')));
+    }
+
+    void theStatusBarNamesTheCellTheItemTheZoomAndTheSize() {
+        fRoot->AddMap("A1.Map", 3, 2, Bytes({7, 28, 200, 0, 0, 0}));
+        auto f = Start();
+        QCOMPARE(f->CellStatus->text(), QString());
+        MoveTo(*f, QPoint(5, 5));
+        QCOMPARE(f->CellStatus->text(), QString("Cell (0, 0): 7, texture 1 item 7"));
+        MoveTo(*f, QPoint(24 + 5, 5));
+        QCOMPARE(f->CellStatus->text(), QString("Cell (1, 0): 28, texture 2 item 3"));
+        MoveTo(*f, QPoint(48 + 5, 5));
+        QCOMPARE(f->CellStatus->text(), QString("Cell (2, 0): 200, unknown value 200"));
+        QTest::mouseClick(f->DrawGrid2, Qt::LeftButton, {}, f->DrawGrid2->CellRect(2, 6).center());
+        QCOMPARE(f->ItemStatus->text(), QString("Selected: 32, texture 2 item 7"));
+        // Painting the cell under the pointer shows its new value at once.
+        QTest::mouseClick(f->DrawGrid1, Qt::LeftButton, {}, Widget(QPoint(48 + 5, 5)));
+        QCOMPARE(f->CellStatus->text(), QString("Cell (2, 0): 32, texture 2 item 7"));
+        QCOMPARE(f->ZoomStatus->text(), QString("Zoom 1x"));
+        QCOMPARE(f->SizeStatus->text(), QString("Map 3 x 2"));
+        // Off the map's cells, no cell.
+        MoveTo(*f, QPoint(3 * 24 + 10, 5));
+        QCOMPARE(f->CellStatus->text(), QString());
+    }
+
+    void unsavedEditsAreAskedAboutAndEachAnswerKeepsItsWord() {
+        fRoot->AddMap("A1.Map", 2, 2, TMyByteArray(4, 0));
+        fRoot->AddMap("B1.Map", 3, 3, TMyByteArray(9, 5));
+        auto f = Start();
+        const auto Paint = [&] {
+            QTest::mouseClick(f->DrawGrid1, Qt::LeftButton, {}, Widget(QPoint(5, 5)));
+        };
+        QTest::mouseClick(f->DrawGrid2, Qt::LeftButton, {}, f->DrawGrid2->CellRect(1, 0).center());
+        Paint();
+        QVERIFY(f->IsModified());
+
+        // Cancel: the map, its edit and the chooser's selection stay.
+        AnswerWith("Cancel");
+        Choose(f->LevelCmb, 1);
+        QCOMPARE(AskedQuestions(), QStringList({"Save the changes to \"A1.Map\"?"}));
+        QCOMPARE(f->LevelCmb->currentIndex(), 0);
+        QCOMPARE(f->MapParams().DecomBytes, Bytes({1, 0, 0, 0}));
+        QVERIFY(f->IsModified());
+
+        // Discard: the other map comes, the file keeps what it had.
+        AnswerWith("Discard");
+        Choose(f->LevelCmb, 1);
+        QCOMPARE(AskedQuestions().size(), 2);
+        QCOMPARE(f->MapParams().Width, 3);
+        QVERIFY(!f->IsModified());
+        int32_t w = 0, h = 0;
+        QCOMPARE(LoadMap(fRoot->MapPath("A1.Map"), w, h), TMyByteArray(4, 0));
+
+        // Nothing modified: nothing asked.
+        Choose(f->LevelCmb, 0);
+        QCOMPARE(AskedQuestions().size(), 2);
+
+        // Save: the edit is written, then the other map comes.
+        Paint();
+        AnswerWith("Save");
+        Choose(f->LevelCmb, 1);
+        QCOMPARE(AskedQuestions().size(), 3);
+        QCOMPARE(LoadMap(fRoot->MapPath("A1.Map"), w, h), Bytes({1, 0, 0, 0}));
+        QCOMPARE(f->MapParams().Width, 3);
+
+        // Closing the window asks too: Cancel keeps it open with the edit, Discard closes it.
+        TMainFrm Window(*fSession);
+        Window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&Window));
+        TMainForm& m = *Window.MapFrm();
+        QTest::mouseClick(Window.MapEditFrame, Qt::LeftButton);
+        QTest::mouseClick(m.DrawGrid1, Qt::LeftButton, {}, Widget(QPoint(5, 5)));
+        QVERIFY(m.IsModified());
+        AnswerWith("Cancel");
+        AskedQuestions().clear();
+        QVERIFY(!Window.close());
+        QVERIFY(Window.isVisible());
+        QCOMPARE(AskedQuestions(), QStringList({"Save the changes to \"A1.Map\"?"}));
+        AnswerWith("Discard");
+        Window.QuitAction->trigger();
+        QVERIFY(!Window.isVisible());
+        QCOMPARE(LoadMap(fRoot->MapPath("A1.Map"), w, h), Bytes({1, 0, 0, 0}));
+        QVERIFY(fErrors.isEmpty());
+    }
+
+    void aNewMapIsSavedUnderANameInsideMaps() {
+        fRoot->AddMap("B1.Map", 2, 2, TMyByteArray(4, 0));
+        fRoot->AddMap("B10.Map", 2, 2, TMyByteArray(4, 0));
+        auto f = Start();
+        TNewMapChoice Offered;
+        f->NewMapDialog = [&](TNewMapChoice& c) {
+            Offered = c;
+            c = {3, 2, 33};
+            return true;
+        };
+        QStringList Typed;
+        f->SaveAsDialog = [&](const QString& Suggested) {
+            Typed << Suggested;
+            return Typed.size() == 1 ? QString("../Escape") : QString("B2");
+        };
+        QTest::mouseClick(f->DrawGrid2, Qt::LeftButton, {}, f->DrawGrid2->CellRect(4, 1).center());
+        f->NewAction->trigger();
+        QCOMPARE(Offered.Width, 2);
+        QCOMPARE(Offered.Item, 9);
+        QCOMPARE(f->MapParams().DecomBytes, TMyByteArray(6, 33));
+        QCOMPARE(f->DrawGrid1->ColCount(), 3);
+        QCOMPARE(f->LevelCmb->currentIndex(), -1);
+        QVERIFY(f->IsModified());
+        QCOMPARE(f->DocumentTitle(), QString("New map"));
+        QCOMPARE(MapCell(*f, 2, 1), Item(0, 0, 8));
+
+        // Save goes to Save as; a name that leaves Maps is refused and nothing is written.
+        QTest::mouseClick(f->SaveBtn, Qt::LeftButton);
+        QCOMPARE(fErrors.size(), 1);
+        QVERIFY2(fErrors[0].contains("separator"), qPrintable(fErrors[0]));
+        QVERIFY(!QFile::exists(fDir->file("Escape.Map")));
+        QVERIFY(f->IsModified());
+        // ".Map" is added; the chooser lists the file at once, in library order.
+        f->SaveAsAction->trigger();
+        QCOMPARE(Typed, QStringList({"New map", "New map"}));
+        QVERIFY(!f->IsModified());
+        QCOMPARE(f->MapFileName(), fRoot->MapPath("B2.Map"));
+        int32_t w = 0, h = 0;
+        QCOMPARE(LoadMap(fRoot->MapPath("B2.Map"), w, h), TMyByteArray(6, 33));
+        QCOMPARE(f->LevelCmb->count(), 3);
+        QCOMPARE(f->LevelCmb->itemText(1), QString("B2.Map"));
+        QCOMPARE(f->LevelCmb->currentIndex(), 1);
+        QCOMPARE(f->DocumentTitle(), QString("B2.Map"));
+
+        // Another map's name, in any case, is that map: replacing it is asked first.
+        f->SaveAsDialog = [](const QString&) { return QString("b10.map"); };
+        AnswerWith("Cancel");
+        f->SaveAsAction->trigger();
+        QCOMPARE(AskedQuestions(), QStringList({"\"B10.Map\" already exists. Replace it?"}));
+        QCOMPARE(LoadMap(fRoot->MapPath("B10.Map"), w, h), TMyByteArray(4, 0));
+        AnswerWith("Replace");
+        f->SaveAsAction->trigger();
+        QCOMPARE(LoadMap(fRoot->MapPath("B10.Map"), w, h), TMyByteArray(6, 33));
+        QCOMPARE(f->LevelCmb->count(), 3);
+        QCOMPARE(f->LevelCmb->currentIndex(), 2);
+
+        // A new map over unsaved edits asks first; Cancel keeps them.
+        QTest::mouseClick(f->DrawGrid1, Qt::LeftButton, {}, Widget(QPoint(5, 5)));
+        AnswerWith("Cancel");
+        f->NewAction->trigger();
+        QCOMPARE(f->MapFileName(), fRoot->MapPath("B10.Map"));
+        QVERIFY(f->IsModified());
+        QCOMPARE(fErrors.size(), 1);
     }
 
     void addCurrentStoresThePairWithoutApplyingIt() {
