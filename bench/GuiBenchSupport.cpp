@@ -48,6 +48,8 @@ QString DropMapSets(const QString& ParamsFile) {
     return QString();
 }
 
+} // namespace
+
 TMyByteArray RandomRuns(int Side) {
     std::mt19937 Rng(7);
     TMyByteArray c(size_t(Side) * size_t(Side));
@@ -60,8 +62,6 @@ TMyByteArray RandomRuns(int Side) {
     }
     return c;
 }
-
-} // namespace
 
 TEditorRoot::TEditorRoot(const TRootContents& Contents) {
     if (!fDir.isValid()) {

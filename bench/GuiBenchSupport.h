@@ -3,6 +3,7 @@
 // object, the data root they open, and the process's memory figures.
 
 #include "bench/BenchSupport.h"
+#include "shell/MyTypes.h"
 
 #include <QString>
 #include <QStringList>
@@ -40,6 +41,9 @@ private:
     QTemporaryDir fDir;
     QString fError;
 };
+
+// A Side x Side map of random runs (1 to 12 cells) of the values 0 to 49, the same every time.
+TMyByteArray RandomRuns(int Side);
 
 // A field of /proc/self/status in kB ("VmRSS", "VmHWM"); -1 where it cannot be read.
 int64_t ProcStatusKb(const char* Field);

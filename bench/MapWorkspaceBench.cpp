@@ -1,10 +1,14 @@
 // The map workspace as a user feels it: the whole editor with a 1024 x 1024 map open in a
-// 1280 x 800 window; a full repaint of the visible map, a mouse move that moves the highlight,
-// one step of a right-button pan; and the memory of the process with that map open.
+// 1280 x 800 window; a full repaint of the visible map (at 1x, at 4x, at 1x with the grid), a
+// mouse move that moves the highlight, a mouse move of a drag stroke, one step of a right-button
+// pan; the memory of the process with that map open. Then, on a 4096 x 4096 map in the same
+// window: a flood fill of the whole map, its undo, and the memory of 100 undo steps of
+// whole-map fills.
 
 #include "bench/GuiBenchSupport.h"
 #include "maps/DrawGrid.h"
 #include "maps/MapFrm.h"
+#include "palettes/Questions.h"
 #include "shell/Session.h"
 #include "shell/VelkoraProjectEditor.h"
 #include "sprites/SpriteEditor.h"
@@ -16,8 +20,10 @@
 #include <QPaintEvent>
 #include <QPainter>
 #include <QToolButton>
+#include <QUndoStack>
 
 #include <algorithm>
+#include <cstring>
 #include <memory>
 
 using namespace velkora;
@@ -45,6 +51,7 @@ void SendMove(QWidget* w, QPoint p, Qt::MouseButtons Buttons) {
 }
 
 void SendButton(QWidget* w, QEvent::Type Type, QPoint p, Qt::MouseButton Button) {
+    // (Press and release; the buttons held follow the press.)
     const Qt::MouseButtons Held =
         Type == QEvent::MouseButtonPress ? Qt::MouseButtons(Button) : Qt::MouseButtons();
     QMouseEvent e(Type, p, w->mapToGlobal(p), Button, Held, Qt::NoModifier);
@@ -298,6 +305,138 @@ BENCHMARK(MapMouseMoveRef)
     ->Name("MapMouseMove/ref:bare-widget-round-trip")
     ->Unit(benchmark::kMicrosecond);
 
+// ---- Full repaint zoomed, and with the grid --------------------------------------------------
+
+// Times a full repaint of the visible map after Setup, checking first that it draws every
+// visible cell once; Undo puts the workspace back.
+template <typename S, typename U> void RepaintAfter(benchmark::State& State, S Setup, U Undo) {
+    if (!Usable(State))
+        return;
+    TEditor& e = Editor();
+    Setup(*e.Map);
+    DeliverUpdates();
+    const int Drawn = e.CountDrawnCells([&] { e.Grid->repaint(); });
+    if (Drawn != VisibleCells(e.Map)) {
+        Undo(*e.Map);
+        State.SkipWithError("a repaint did not draw every visible cell once");
+        return;
+    }
+    for (auto _ : State)
+        e.Grid->repaint();
+    State.counters["cells"] = Drawn;
+    Undo(*e.Map);
+    DeliverUpdates();
+}
+
+void MapRepaintZoom4(benchmark::State& State) {
+    RepaintAfter(
+        State,
+        [](TMainForm& m) {
+            m.ActualSize();
+            m.SetZoom(4, m.MapView().center());
+        },
+        [](TMainForm& m) { m.ActualSize(); });
+}
+BENCHMARK(MapRepaintZoom4)->Name("MapRepaintZoom4")->Unit(benchmark::kMicrosecond);
+BENCHMARK(MapRepaintRef)->Name("MapRepaintZoom4/ref:plain-fill")->Unit(benchmark::kMicrosecond);
+
+void MapRepaintGrid(benchmark::State& State) {
+    RepaintAfter(
+        State, [](TMainForm& m) { m.SetShowGrid(true); },
+        [](TMainForm& m) { m.SetShowGrid(false); });
+}
+BENCHMARK(MapRepaintGrid)->Name("MapRepaintGrid")->Unit(benchmark::kMicrosecond);
+BENCHMARK(MapRepaintRef)->Name("MapRepaintGrid/ref:plain-fill")->Unit(benchmark::kMicrosecond);
+
+// ---- A mouse move of a drag stroke -------------------------------------------------------------
+
+// The cells a stroke crosses, one a move: a serpentine over 40 columns of the visible map.
+std::vector<QPoint> StrokePath(int Count) {
+    std::vector<QPoint> Path;
+    for (int i = 0; i < Count; ++i) {
+        const int Row = 1 + i / 40;
+        const int Col = 1 + (Row % 2 ? i % 40 : 39 - i % 40);
+        Path.push_back(QPoint(Col, Row));
+    }
+    return Path;
+}
+
+// Times the mouse moves Skip + 1 to Skip + Iterations of a stroke with the brush, each to the
+// next cell, after checking that such a stroke paints its cells as one undo step.
+void StrokeMoves(benchmark::State& State, int Skip) {
+    if (!Usable(State))
+        return;
+    TEditor& e = Editor();
+    const int Moves = int(State.max_iterations);
+    const std::vector<QPoint> Path = StrokePath(Skip + Moves + 1);
+    e.Map->ActualSize();
+    e.Map->SetTool(TMapTool::Brush);
+    const QPoint Item = e.Map->DrawGrid2->CellRect(0, 0).center();
+    SendButton(e.Map->DrawGrid2, QEvent::MouseButtonPress, Item, Qt::LeftButton);
+    SendButton(e.Map->DrawGrid2, QEvent::MouseButtonRelease, Item, Qt::LeftButton);
+    QUndoStack* Undo = e.Map->UndoStack();
+    const TMyByteArray Before = e.Map->MapParams().DecomBytes;
+    const auto Stroke = [&](auto&& Timed) {
+        SendButton(e.Grid, QEvent::MouseButtonPress, e.CellCentre(Path[0].x(), Path[0].y()),
+                   Qt::LeftButton);
+        DeliverUpdates();
+        for (int i = 1; i <= Skip; ++i) {
+            SendMove(e.Grid, e.CellCentre(Path[size_t(i)].x(), Path[size_t(i)].y()),
+                     Qt::LeftButton);
+            DeliverUpdates();
+        }
+        Timed();
+        SendButton(e.Grid, QEvent::MouseButtonRelease, e.CellCentre(0, 0), Qt::LeftButton);
+    };
+
+    // The check: the whole stroke paints exactly its cells, one undo step, and undoes whole.
+    const int Steps = Undo->index();
+    Stroke([&] {
+        for (int i = Skip + 1; i <= Skip + Moves; ++i) {
+            SendMove(e.Grid, e.CellCentre(Path[size_t(i)].x(), Path[size_t(i)].y()),
+                     Qt::LeftButton);
+            DeliverUpdates();
+        }
+    });
+    TMyByteArray Want = Before;
+    for (int i = 0; i <= Skip + Moves; ++i)
+        Want[size_t(Path[size_t(i)].y() * MapSide + Path[size_t(i)].x())] = 0;
+    const bool Painted = e.Map->MapParams().DecomBytes == Want && Undo->index() == Steps + 1;
+    Undo->undo();
+    if (!Painted || e.Map->MapParams().DecomBytes != Before) {
+        State.SkipWithError("a stroke did not paint its cells as one undo step");
+        return;
+    }
+
+    int Next = Skip + 1;
+    Stroke([&] {
+        for (auto _ : State) {
+            const QPoint c = Path[size_t(Next++)];
+            SendMove(e.Grid, e.CellCentre(c.x(), c.y()), Qt::LeftButton);
+            DeliverUpdates();
+        }
+    });
+    Undo->undo();
+    DeliverUpdates();
+    State.counters["moves_before"] = Skip;
+}
+
+void MapStrokeMove(benchmark::State& State) {
+    StrokeMoves(State, 0);
+}
+void MapStrokeMoveLate(benchmark::State& State) {
+    StrokeMoves(State, 500);
+}
+BENCHMARK(MapStrokeMove)->Name("MapStrokeMove")->Iterations(500)->Unit(benchmark::kMicrosecond);
+BENCHMARK(MapMouseMove)->Name("MapStrokeMove/ref:highlight-move")->Unit(benchmark::kMicrosecond);
+BENCHMARK(MapStrokeMoveLate)
+    ->Name("MapStrokeMoveAfter500")
+    ->Iterations(500)
+    ->Unit(benchmark::kMicrosecond);
+BENCHMARK(MapMouseMove)
+    ->Name("MapStrokeMoveAfter500/ref:highlight-move")
+    ->Unit(benchmark::kMicrosecond);
+
 // ---- One step of a right-button pan -----------------------------------------------------------
 
 // A step of Step pixels, back and forth, in the middle of the map.
@@ -357,6 +496,150 @@ void MapPanStepRef(benchmark::State& State) {
     DeliverUpdates();
 }
 BENCHMARK(MapPanStepRef)->Name("MapPanStep/ref:move-plain-widget")->Unit(benchmark::kMicrosecond);
+
+// ---- A 4096 x 4096 map: flood fill, undo, the memory of the history ---------------------------
+
+constexpr int BigSide = 4096;
+constexpr size_t BigCells = size_t(BigSide) * BigSide;
+
+// Makes Cells the map of the workspace (a new map: nothing to ask about) and the fill tool the
+// tool. The benchmarks that follow use this map.
+void OpenBigMap(TEditor& e, TMyByteArray Cells, TMapTool Tool) {
+    SetQuestionSink([](const QString&, const QStringList& Answers) {
+        return int(Answers.indexOf(QStringLiteral("Discard")));
+    });
+    e.Map->OpenNewMap(BigSide, BigSide, std::move(Cells));
+    e.Map->ActualSize();
+    e.Map->SetTool(Tool);
+    DeliverUpdates();
+}
+
+void SelectItem(TEditor& e, int Item) {
+    const QPoint p = e.Map->DrawGrid2->CellRect(Item % 5, Item / 5).center();
+    SendButton(e.Map->DrawGrid2, QEvent::MouseButtonPress, p, Qt::LeftButton);
+    SendButton(e.Map->DrawGrid2, QEvent::MouseButtonRelease, p, Qt::LeftButton);
+}
+
+void Click(TEditor& e, QPoint Cell) {
+    SendButton(e.Grid, QEvent::MouseButtonPress, e.CellCentre(Cell.x(), Cell.y()), Qt::LeftButton);
+    SendButton(e.Grid, QEvent::MouseButtonRelease, e.CellCentre(Cell.x(), Cell.y()),
+               Qt::LeftButton);
+}
+
+bool AllCells(const TEditor& e, uint8_t Value) {
+    const TMyByteArray& c = e.Map->MapParams().DecomBytes;
+    return c.size() == BigCells &&
+           std::all_of(c.begin(), c.end(), [&](uint8_t v) { return v == Value; });
+}
+
+// A click of the fill tool on a map of one value: every cell changes, and the visible ones are
+// repainted.
+void MapFloodFill(benchmark::State& State) {
+    if (!Usable(State))
+        return;
+    TEditor& e = Editor();
+    OpenBigMap(e, TMyByteArray(BigCells, 0), TMapTool::Fill);
+    SelectItem(e, 1);
+    Click(e, QPoint(10, 10));
+    const bool Filled = AllCells(e, 1);
+    e.Window->UndoAction->trigger();
+    if (!Filled || !AllCells(e, 0)) {
+        State.SkipWithError("a flood fill did not fill the whole map and undo it");
+        return;
+    }
+    uint8_t Value = 0;
+    for (auto _ : State) {
+        State.PauseTiming();
+        Value = Value == 1 ? 2 : 1;
+        SelectItem(e, Value);
+        State.ResumeTiming();
+        Click(e, QPoint(10, 10));
+        DeliverUpdates();
+    }
+    State.counters["cells"] = double(BigCells);
+}
+BENCHMARK(MapFloodFill)->Name("MapFloodFill")->Unit(benchmark::kMillisecond);
+
+void CellsMemset(benchmark::State& State) {
+    TMyByteArray Cells(BigCells, 0);
+    uint8_t v = 0;
+    for (auto _ : State) {
+        std::memset(Cells.data(), ++v, Cells.size());
+        benchmark::DoNotOptimize(Cells.data());
+        benchmark::ClobberMemory();
+    }
+}
+BENCHMARK(CellsMemset)->Name("MapFloodFill/ref:memset-cells")->Unit(benchmark::kMillisecond);
+
+// Undo (Edit > Undo) of such a fill.
+void MapFloodFillUndo(benchmark::State& State) {
+    if (!Usable(State))
+        return;
+    TEditor& e = Editor();
+    OpenBigMap(e, TMyByteArray(BigCells, 0), TMapTool::Fill);
+    SelectItem(e, 3);
+    for (auto _ : State) {
+        State.PauseTiming();
+        Click(e, QPoint(10, 10));
+        DeliverUpdates();
+        const bool Filled = AllCells(e, 3);
+        State.ResumeTiming();
+        e.Window->UndoAction->trigger();
+        DeliverUpdates();
+        State.PauseTiming();
+        if (!Filled || !AllCells(e, 0)) {
+            State.SkipWithError("undo did not restore the map before the fill");
+            break;
+        }
+        State.ResumeTiming();
+    }
+    State.counters["cells"] = double(BigCells);
+}
+BENCHMARK(MapFloodFillUndo)->Name("MapFloodFillUndo")->Unit(benchmark::kMillisecond);
+
+void CellsMemcpy(benchmark::State& State) {
+    const TMyByteArray From(BigCells, 1);
+    TMyByteArray To(BigCells, 0);
+    for (auto _ : State) {
+        std::memcpy(To.data(), From.data(), To.size());
+        benchmark::DoNotOptimize(To.data());
+        benchmark::ClobberMemory();
+    }
+}
+BENCHMARK(CellsMemcpy)->Name("MapFloodFillUndo/ref:memcpy-cells")->Unit(benchmark::kMillisecond);
+
+// 100 rectangles over the whole map of random runs, alternating two items, each an undo step;
+// the resident memory then, and the history's own size. Undoing all 100 must give the map back.
+void MapUndoMemory(benchmark::State& State) {
+    if (!Usable(State))
+        return;
+    TEditor& e = Editor();
+    const TMyByteArray Start = RandomRuns(BigSide);
+    OpenBigMap(e, Start, TMapTool::Rectangle);
+    const int64_t Before = ProcStatusKb("VmRSS");
+    QUndoStack* Undo = e.Map->UndoStack();
+    for (auto _ : State) {
+        for (int i = 0; i < 100; ++i) {
+            SelectItem(e, 1 + i % 2);
+            SendButton(e.Grid, QEvent::MouseButtonPress, e.CellCentre(0, 0), Qt::LeftButton);
+            SendMove(e.Grid, e.CellCentre(BigSide - 1, BigSide - 1), Qt::LeftButton);
+            SendButton(e.Grid, QEvent::MouseButtonRelease, e.CellCentre(BigSide - 1, BigSide - 1),
+                       Qt::LeftButton);
+            DeliverUpdates();
+        }
+    }
+    const int64_t After = ProcStatusKb("VmRSS");
+    State.counters["VmRSS_MB"] = double(After) / 1024;
+    State.counters["growth_MB"] = double(After - Before) / 1024;
+    State.counters["history_MB"] = double(e.Map->Document().UndoMemoryUsed()) / (1 << 20);
+    State.counters["map_MB"] = double(BigCells) / (1 << 20);
+    const bool Filled = Undo->index() == 100 && AllCells(e, 2);
+    while (Undo->canUndo())
+        Undo->undo();
+    if (!Filled || e.Map->MapParams().DecomBytes != Start)
+        State.SkipWithError("100 fills did not undo to the map before them");
+}
+BENCHMARK(MapUndoMemory)->Name("MapUndoMemory")->Iterations(1)->Unit(benchmark::kMillisecond);
 
 } // namespace
 

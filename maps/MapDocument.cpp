@@ -116,6 +116,7 @@ public:
         fDoc->Changed(fEdit);
     }
     int id() const override { return fStroke > 0 ? StrokeCommandId : -1; }
+    size_t MemoryUsed() const { return sizeof(*this) + fEdit.MemoryUsed(); }
     bool mergeWith(const QUndoCommand* Other) override {
         const auto* Later = static_cast<const TCellsCommand*>(Other);
         if (Later->fStroke != fStroke || Later->fEdit.NewValue() != fEdit.NewValue())
@@ -140,6 +141,13 @@ TMapDocument::TMapDocument(QObject* Parent) : QObject(Parent) {
 TMapDocument::~TMapDocument() {
     // The commands refer to this document: they go before anything else of it.
     fUndoStack.clear();
+}
+
+size_t TMapDocument::UndoMemoryUsed() const {
+    size_t n = 0;
+    for (int i = 0; i < fUndoStack.count(); ++i)
+        n += static_cast<const TCellsCommand*>(fUndoStack.command(i))->MemoryUsed();
+    return n;
 }
 
 void TMapDocument::Load(const QString& FileName) {

@@ -93,6 +93,8 @@ public:
     const QString& FileName() const { return fFileName; }
 
     QUndoStack* UndoStack() { return &fUndoStack; }
+    // The memory the edit history holds, in bytes.
+    size_t UndoMemoryUsed() const;
     // True while the map has edits that are not in its file.
     bool IsModified() const { return !fUndoStack.isClean(); }
 

@@ -252,9 +252,15 @@ void TMainForm::MakeStatus() {
     auto* Row = new QHBoxLayout(fStatus);
     Row->setContentsMargins(0, 0, 0, 0);
     Row->setSpacing(16);
-    for (QLabel** l : {&CellStatus, &ItemStatus, &ZoomStatus, &SizeStatus}) {
-        *l = new QLabel(fStatus);
-        Row->addWidget(*l);
+    // Each as wide as its longest text.
+    const std::pair<TStatusField**, QString> Fields[] = {
+        {&CellStatus, QStringLiteral("Cell (65535, 65535): 255, unknown value 255")},
+        {&ItemStatus, QStringLiteral("Selected: 49, texture 2 item 24")},
+        {&ZoomStatus, QStringLiteral("Zoom 4x")},
+        {&SizeStatus, QStringLiteral("Map 65535 x 65535")}};
+    for (const auto& [Field, Widest] : Fields) {
+        *Field = new TStatusField(Widest, fStatus);
+        Row->addWidget(*Field);
     }
     Row->addStretch(1);
     UpdateCellStatus();
@@ -764,8 +770,7 @@ void TMainForm::UpdateCellStatus() {
                    .arg(Value)
                    .arg(CellValueText(Value));
     }
-    if (CellStatus->text() != Text)
-        CellStatus->setText(Text);
+    CellStatus->setText(Text);
 }
 
 void TMainForm::UpdateItemStatus() {

@@ -7,6 +7,7 @@
 #include "maps/MapImageItems.h"
 #include "maps/MapTools.h"
 #include "maps/NewMapDialog.h"
+#include "maps/StatusField.h"
 #include "palettes/Workspace.h"
 #include "shell/ParamsFile.h"
 
@@ -154,10 +155,10 @@ public:
 
     // The status bar's parts: the cell under the pointer, the selected item, the zoom, the
     // map's size.
-    QLabel* CellStatus = nullptr;
-    QLabel* ItemStatus = nullptr;
-    QLabel* ZoomStatus = nullptr;
-    QLabel* SizeStatus = nullptr;
+    TStatusField* CellStatus = nullptr;
+    TStatusField* ItemStatus = nullptr;
+    TStatusField* ZoomStatus = nullptr;
+    TStatusField* SizeStatus = nullptr;
 
 signals:
     // The name or the modified state of the map changed.

@@ -177,3 +177,38 @@ TEST(MapDocument, AWholeMapFillIsStoredCompactly) {
     EXPECT_LT(Edit.MemoryUsed(), size_t(64) << 10);
     EXPECT_EQ(Edit.Bounds(), QRect(0, 0, 4096, 4096));
 }
+
+TEST(MapDocument, AHundredWholeMapFillsKeepLittleAndUndoToTheExactCells) {
+    constexpr int Side = 1024;
+    const TMyByteArray Start = RandomCells(Side, Side, 11);
+    Doc d(Side, Side, Start);
+    for (int i = 0; i < 100; ++i)
+        d.Map.FillRect(QPoint(Side - 1, Side - 1), QPoint(0, 0), uint8_t(1 + i % 2));
+    EXPECT_EQ(d.Map.UndoStack()->count(), 100);
+    EXPECT_EQ(d.Cells(), TMyByteArray(Start.size(), 2));
+    // The first fill keeps the old runs (a random map: about 2 bytes a cell at most), each
+    // later one a few bytes; 100 copies of the cells would be 100 MiB.
+    EXPECT_LT(d.Map.UndoMemoryUsed(), Start.size() * 2 + (size_t(100) << 10));
+    while (d.Map.UndoStack()->canUndo())
+        d.Map.UndoStack()->undo();
+    EXPECT_EQ(d.Cells(), Start);
+    EXPECT_FALSE(d.Map.IsModified());
+}
+
+TEST(MapDocument, AStrokeSegmentHasNoGaps) {
+    Rng r(3);
+    for (int k = 0; k < 200; ++k) {
+        const QPoint A(int(r() % 61) - 30, int(r() % 61) - 30);
+        const QPoint B(int(r() % 61) - 30, int(r() % 61) - 30);
+        const std::vector<QPoint> Cells = TMapDocument::LineCells(A, B);
+        ASSERT_EQ(Cells.front(), A);
+        ASSERT_EQ(Cells.back(), B);
+        EXPECT_EQ(Cells.size(),
+                  size_t(std::max(std::abs(B.x() - A.x()), std::abs(B.y() - A.y())) + 1));
+        for (size_t i = 1; i < Cells.size(); ++i) {
+            const QPoint Step = Cells[i] - Cells[i - 1];
+            ASSERT_TRUE(std::max(std::abs(Step.x()), std::abs(Step.y())) == 1)
+                << A.x() << "," << A.y() << " to " << B.x() << "," << B.y();
+        }
+    }
+}
