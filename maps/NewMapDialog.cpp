@@ -38,7 +38,10 @@ TNewMapDialog::TNewMapDialog(const TNewMapChoice& Start, const TMapCellPictures&
     ItemRow->addWidget(fItemText, 1);
     Form->addRow(QStringLiteral("&Width:"), WidthBox);
     Form->addRow(QStringLiteral("&Height:"), HeightBox);
-    Form->addRow(QStringLiteral("&Fill item:"), ItemRow);
+    // A row of a layout gets no buddy by itself: the label names the item box.
+    auto* ItemLabel = new QLabel(QStringLiteral("&Fill item:"), this);
+    ItemLabel->setBuddy(ItemBox);
+    Form->addRow(ItemLabel, ItemRow);
 
     auto* Buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     connect(Buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
