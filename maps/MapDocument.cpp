@@ -58,6 +58,11 @@ void TCellEdit::Append(const TCellEdit& Later) {
     fBounds |= Later.fBounds;
 }
 
+void TCellEdit::Shrink() {
+    fRuns.shrink_to_fit();
+    fOld.shrink_to_fit();
+}
+
 size_t TCellEdit::CellCount() const {
     size_t n = 0;
     for (const TRun& r : fRuns)
@@ -201,6 +206,7 @@ void TMapDocument::SaveAs(const QString& FileName) {
 void TMapDocument::Push(TCellEdit Edit, int Stroke, const QString& Text) {
     if (Edit.IsEmpty())
         return;
+    Edit.Shrink();
     fUndoStack.push(new TCellsCommand(this, std::move(Edit), Stroke, Text));
 }
 
@@ -249,6 +255,42 @@ void TMapDocument::FillRect(QPoint A, QPoint B, uint8_t Value) {
     Push(std::move(Edit), 0, QStringLiteral("Fill rectangle"));
 }
 
+namespace {
+
+// Runs of one value in a row, found 64 bytes at a time by the C library's comparison against
+// a block of that value.
+struct TRunFinder {
+    uint8_t Value;
+    uint8_t Block[64];
+    explicit TRunFinder(uint8_t v) : Value(v) { std::memset(Block, v, sizeof Block); }
+    // The first index from i on, below End, whose byte is not Value (End when there is none).
+    int RunEnd(const uint8_t* Row, int i, int End) const {
+        while (End - i >= int(sizeof Block) && std::memcmp(Row + i, Block, sizeof Block) == 0)
+            i += int(sizeof Block);
+        while (i < End && Row[i] == Value)
+            ++i;
+        return i;
+    }
+    // The first index of the run of Value that ends at i - 1 (i when Row[i - 1] is not Value).
+    int RunStart(const uint8_t* Row, int i) const {
+        while (i >= int(sizeof Block) &&
+               std::memcmp(Row + i - sizeof Block, Block, sizeof Block) == 0)
+            i -= int(sizeof Block);
+        while (i > 0 && Row[i - 1] == Value)
+            --i;
+        return i;
+    }
+    // The first index from i on, below End, whose byte is Value (End when there is none).
+    int Find(const uint8_t* Row, int i, int End) const {
+        if (i >= End)
+            return End;
+        const void* p = std::memchr(Row + i, Value, size_t(End - i));
+        return p ? int(static_cast<const uint8_t*>(p) - Row) : End;
+    }
+};
+
+} // namespace
+
 void TMapDocument::FloodFill(QPoint Start, uint8_t Value) {
     if (!Contains(Start))
         return;
@@ -258,6 +300,7 @@ void TMapDocument::FloodFill(QPoint Start, uint8_t Value) {
         return;
     const int w = fMapParams.Width;
     const int h = fMapParams.Height;
+    const TRunFinder Runs(Old);
     TCellEdit Edit(Value);
     // Scanline fill: each span of the region is filled once (which marks it done) and recorded
     // as one run; the rows above and below are searched for spans still to do.
@@ -269,26 +312,19 @@ void TMapDocument::FloodFill(QPoint Start, uint8_t Value) {
             uint8_t* Row = Bytes.data() + size_t(p.y()) * size_t(w);
             if (Row[p.x()] != Old)
                 continue;
-            int l = p.x();
-            while (l > 0 && Row[l - 1] == Old)
-                --l;
-            int r = p.x();
-            while (r + 1 < w && Row[r + 1] == Old)
-                ++r;
-            Edit.AddRun(uint32_t(size_t(p.y()) * size_t(w) + size_t(l)), l, p.y(),
-                        uint32_t(r - l + 1), Old);
-            std::memset(Row + l, Value, size_t(r - l + 1));
+            const int l = Runs.RunStart(Row, p.x());
+            const int e = Runs.RunEnd(Row, p.x(), w); // the span is [l, e)
+            Edit.AddRun(uint32_t(size_t(p.y()) * size_t(w) + size_t(l)), l, p.y(), uint32_t(e - l),
+                        Old);
+            std::memset(Row + l, Value, size_t(e - l));
             for (const int y : {p.y() - 1, p.y() + 1}) {
                 if (y < 0 || y >= h)
                     continue;
                 const uint8_t* Next = Bytes.data() + size_t(y) * size_t(w);
-                for (int x = l; x <= r; ++x) {
-                    if (Next[x] != Old)
-                        continue;
+                // One seed per run of Old above or below the span.
+                for (int x = Runs.Find(Next, l, e); x < e;
+                     x = Runs.Find(Next, Runs.RunEnd(Next, x, e), e))
                     Todo.push_back(QPoint(x, y));
-                    while (x <= r && Next[x] == Old)
-                        ++x;
-                }
             }
         }
     } catch (...) {

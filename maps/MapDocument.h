@@ -44,6 +44,8 @@ public:
     void AddRun(uint32_t Index, int Col, int Row, uint32_t Count, uint8_t Old);
     // Appends the cells of Later, an edit made after this one.
     void Append(const TCellEdit& Later);
+    // Gives back the memory that adding reserved beyond what the edit holds.
+    void Shrink();
 
     bool IsEmpty() const { return fRuns.empty(); }
     uint8_t NewValue() const { return fNew; }

@@ -212,3 +212,29 @@ TEST(MapDocument, AStrokeSegmentHasNoGaps) {
         }
     }
 }
+
+TEST(MapDocument, AFloodFillOfWideRowsTakesTheSameRegionAsThePlainSearch) {
+    // Rows far wider than the blocks the fill compares at a time, of long runs with scattered
+    // walls, so that spans begin and end at every offset within a block.
+    for (const unsigned Seed : {1u, 2u, 3u}) {
+        // Walls every 23, 150 and 600 cells on average.
+        const unsigned Sparse = Seed == 1 ? 23 : Seed == 2 ? 150 : 600;
+        Rng r(Seed);
+        const int w = 300 + int(r() % 200);
+        const int h = 40;
+        TMyByteArray Cells(size_t(w * h), 5);
+        for (uint8_t& c : Cells)
+            if (r() % Sparse == 0)
+                c = uint8_t(r() % 3 == 0 ? 5 : 9);
+        Doc d(w, h, Cells);
+        for (const QPoint p : {QPoint(0, 0), QPoint(w - 1, h - 1), QPoint(w / 2, h / 2)}) {
+            const TMyByteArray Before = d.Cells();
+            d.Map.FloodFill(p, uint8_t(Before[size_t(p.y() * w + p.x())] == 7 ? 8 : 7));
+            const uint8_t New = d.Cells()[size_t(p.y() * w + p.x())];
+            ASSERT_EQ(d.Cells(), Flooded(Before, w, h, p, New)) << Seed << " " << p.x();
+        }
+        while (d.Map.UndoStack()->canUndo())
+            d.Map.UndoStack()->undo();
+        EXPECT_EQ(d.Cells(), Cells);
+    }
+}
