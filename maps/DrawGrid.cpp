@@ -163,16 +163,18 @@ void TDrawGrid::PaintRect(QPainter& Canvas, const QRect& Clip) {
                     Line);
         }
         if (fOverlayLines.isValid()) {
-            // A cosmetic pen: one device pixel at any device-pixel ratio.
+            // One device pixel wide at any device-pixel ratio (a cosmetic pen); the rows as
+            // filled rectangles, which the painter blends faster.
+            const qreal Ratio = Canvas.device()->devicePixelRatioF();
             Canvas.setPen(QPen(fOverlayLines, 0));
             for (int c = c0; c <= c1; ++c) {
                 const int x = CellRect(c, 0).left();
                 Canvas.drawLine(x, Inner.top(), x, Inner.bottom());
             }
-            for (int r = r0; r <= r1; ++r) {
-                const int y = CellRect(0, r).top();
-                Canvas.drawLine(Inner.left(), y, Inner.right(), y);
-            }
+            for (int r = r0; r <= r1; ++r)
+                Canvas.fillRect(
+                    QRectF(Inner.left(), CellRect(0, r).top(), Inner.width(), 1.0 / Ratio),
+                    fOverlayLines);
         }
         if (fShowSelection && fSelection.x() >= c0 && fSelection.x() <= c1 &&
             fSelection.y() >= r0 && fSelection.y() <= r1) {

@@ -300,6 +300,7 @@ void TMainForm::FormCreate() {
         fMapItems2->SetSpriteInfo(Library.SpriteInfo(Tex2cmb->currentIndex()));
     }
     fCellPictures.Rebuild(*fMapItems1, *fMapItems2);
+    fZoomedPictures.Clear();
 
     // 6. The first map. An empty Maps folder or an empty library leaves the workspace empty (a map
     // chosen later still loads); a first map that cannot be read is reported and leaves it empty
@@ -502,14 +503,27 @@ void TMainForm::DrawGrid1DrawCell(QPainter& Canvas, int ACol, int ARow, const QR
     const int Value = InRect || (Highlighted && fTool != TMapTool::Pick)
                           ? fSelImage
                           : int(Map.GetValue(ARow, ACol));
-    QImage Preview;
     if (Highlighted) {
-        Preview = ItemPicture(Value);
+        QImage Preview = ItemPicture(Value);
         DrawHighlightFrame(Preview);
+        DrawCellPicture(Canvas, Rect, Preview);
+        return;
     }
-    const QImage& Picture = Highlighted ? Preview : ItemPicture(Value);
-    // Zoomed cells, and cells on a screen of a fractional pixel ratio, scale the 24 x 24 picture
-    // to the nearest pixel (the painter's default), never smoothed.
+    if (fZoom == 1) {
+        Canvas.drawImage(Rect.topLeft(), ItemPicture(Value));
+        return;
+    }
+    const QImage& Zoomed =
+        fZoomedPictures.Picture(fCellPictures, Value, fZoom, DrawGrid1->devicePixelRatioF());
+    if (Zoomed.isNull())
+        DrawCellPicture(Canvas, Rect, ItemPicture(Value));
+    else
+        Canvas.drawImage(Rect.topLeft(), Zoomed);
+}
+
+void TMainForm::DrawCellPicture(QPainter& Canvas, const QRect& Rect, const QImage& Picture) {
+    // Scaled to the nearest pixel (the painter's default), never smoothed, at any zoom and on a
+    // screen of a fractional pixel ratio.
     if (fZoom == 1)
         Canvas.drawImage(Rect.topLeft(), Picture);
     else
@@ -812,6 +826,7 @@ void TMainForm::ApplyTexture(int Texture) {
     if (I >= 0)
         Items.SetSpriteInfo(fSession.SpriteContainer().SpriteInfo(I));
     fCellPictures.RebuildTexture(Texture, Items);
+    fZoomedPictures.Clear();
     fGridStale = true;
     DrawGrid2->update();
 }

@@ -8,6 +8,7 @@
 #include "maps/MapTools.h"
 #include "maps/NewMapDialog.h"
 #include "maps/StatusField.h"
+#include "maps/ZoomedPictures.h"
 #include "palettes/Workspace.h"
 #include "shell/ParamsFile.h"
 
@@ -209,6 +210,8 @@ private:
     // The document's signals.
     void CellsChanged(const QRect& Cells);
     void MapReplaced();
+    // Draws a 24 x 24 cell picture into a cell's rectangle at the current zoom.
+    void DrawCellPicture(QPainter& Canvas, const QRect& Rect, const QImage& Picture);
 
     TSession& fSession;
 
@@ -224,6 +227,8 @@ private:
 
     // The pictures of all cell values in the current textures and palettes.
     TMapCellPictures fCellPictures;
+    // The same, scaled to the zoom.
+    TZoomedPictures fZoomedPictures;
     // A texture or palette changed after the map grid was last invalidated whole: its next
     // redraw (a mouse move over it, a repaint of the workspace) covers every visible cell.
     bool fGridStale = false;
