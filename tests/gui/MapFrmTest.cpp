@@ -602,6 +602,11 @@ private slots:
         MoveTo(*f, Pointer * 2);
         QCOMPARE(MapCell(*f, 9, 7), Item(0, 0, 14).scaled(48, 48));
         QCOMPARE(MapCell(*f, 9, 8), Item(0, 0, 17).scaled(48, 48));
+        // A new palette reaches the zoomed cells at the next redraw.
+        Choose(f->FirstPalCmb, 1);
+        MoveTo(*f, Pointer * 2 + QPoint(1, 0));
+        QCOMPARE(MapCell(*f, 9, 8), Item(0, 1, 17).scaled(48, 48));
+        Choose(f->FirstPalCmb, 0);
 
         // Never past 4x or below 1x.
         for (int z = 2; z <= 4; ++z)
