@@ -190,6 +190,9 @@ void TMainForm::MakeActions() {
                [this] { SaveAsClick(); });
     if (SaveAsAction->shortcuts().isEmpty())
         SaveAsAction->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
+    // Until a map is loaded there is nothing to save.
+    SaveAction->setEnabled(false);
+    SaveAsAction->setEnabled(false);
     // The export and import items of other formats join the File menu after these.
     FileActions = {NewAction, SaveAction, SaveAsAction};
 
@@ -215,8 +218,10 @@ void TMainForm::MakeActions() {
         return fPointerOnGrid ? DrawGrid1->mapTo(this, DrawGrid1->LastMousePos() + QPoint(1, 1))
                               : MapView().center();
     };
+    // Ctrl+= as well, the same key as Ctrl++ without Shift on many layouts.
     QList<QKeySequence> ZoomInKeys = QKeySequence::keyBindings(QKeySequence::ZoomIn);
-    ZoomInKeys << QKeySequence(Qt::CTRL | Qt::Key_Equal);
+    if (!ZoomInKeys.contains(QKeySequence(Qt::CTRL | Qt::Key_Equal)))
+        ZoomInKeys << QKeySequence(Qt::CTRL | Qt::Key_Equal);
     ZoomInAction = Action(QStringLiteral("Zoom &in"), ZoomInKeys,
                           [this, Anchor] { SetZoom(fZoom + 1, Anchor()); });
     ZoomOutAction =
@@ -228,6 +233,7 @@ void TMainForm::MakeActions() {
     ShowGridAction = Action(QStringLiteral("Show &grid"), {QKeySequence(Qt::CTRL | Qt::Key_G)},
                             [this] { SetShowGrid(ShowGridAction->isChecked()); });
     ShowGridAction->setCheckable(true);
+    ZoomOutAction->setEnabled(false);
     ViewActions = {ZoomInAction, ZoomOutAction, ActualSizeAction, ShowGridAction};
 }
 
