@@ -142,7 +142,12 @@ TMapDocument::~TMapDocument() {
     fUndoStack.clear();
 }
 
+bool TMapDocument::ChangedOnDisk() const {
+    return !fFileName.isEmpty() && FileStampOf(fFileName) != fStamp;
+}
+
 void TMapDocument::Load(const QString& FileName) {
+    const TFileStamp Stamp = FileStampOf(FileName);
     int32_t w = 0;
     int32_t h = 0;
     int32_t PackType = 0;
@@ -153,6 +158,7 @@ void TMapDocument::Load(const QString& FileName) {
     fMapParams.DecomBytes = std::move(Cells);
     fPackType = PackType;
     fFileName = FileName;
+    fStamp = Stamp;
     fUndoStack.setClean();
     emit MapReplaced();
     emit FileNameChanged(fFileName);
@@ -170,6 +176,7 @@ void TMapDocument::NewMap(int32_t w, int32_t h, TMyByteArray Cells) {
     fMapParams.DecomBytes = std::move(Cells);
     fPackType = 0;
     fFileName.clear();
+    fStamp = TFileStamp();
     fUndoStack.resetClean();
     emit MapReplaced();
     emit FileNameChanged(fFileName);
@@ -185,6 +192,7 @@ void TMapDocument::SaveAs(const QString& FileName) {
     SaveMap(FileName, fMapParams.DecomBytes, fMapParams.Width, fMapParams.Height);
     const bool Renamed = FileName != fFileName;
     fFileName = FileName;
+    fStamp = FileStampOf(FileName);
     fUndoStack.setClean();
     if (Renamed)
         emit FileNameChanged(fFileName);

@@ -95,6 +95,9 @@ public:
     QUndoStack* UndoStack() { return &fUndoStack; }
     // True while the map has edits that are not in its file.
     bool IsModified() const { return !fUndoStack.isClean(); }
+    // True when FileName() is no longer the file as it was read or last saved here (another
+    // program changed, replaced or removed it).
+    bool ChangedOnDisk() const;
 
     // Reads FileName as the map. A file that cannot be read raises its error and leaves
     // everything as it was. The edit history is cleared.
@@ -140,6 +143,7 @@ private:
     TMapParams fMapParams;
     int32_t fPackType = 0;
     QString fFileName;
+    TFileStamp fStamp;
     QUndoStack fUndoStack;
     int fStroke = 0;
 };

@@ -280,6 +280,9 @@ void TMainForm::SaveBtnClick() {
     // Always the file the map was read from.
     if (fDocument.FileName().isEmpty())
         return;
+    // Another program's version of the file is not overwritten without a word.
+    if (fDocument.ChangedOnDisk() && !AskOverwriteChanged(this, fDocument.FileName()))
+        return;
     fDocument.Save();
 }
 

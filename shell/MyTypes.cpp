@@ -55,6 +55,17 @@ QString SystemErrorText(int Errno) {
     return QString::fromLocal8Bit(std::strerror(Errno));
 }
 
+TFileStamp FileStampOf(const QString& FileName) {
+    TFileStamp Stamp;
+    struct stat st {};
+    if (::stat(QFile::encodeName(FileName).constData(), &st) != 0)
+        return Stamp;
+    Stamp.Exists = true;
+    Stamp.Size = int64_t(st.st_size);
+    Stamp.ModifiedNs = int64_t(st.st_mtim.tv_sec) * 1000000000 + int64_t(st.st_mtim.tv_nsec);
+    return Stamp;
+}
+
 QString ExpandFileName(const QString& FileName) {
     return QDir::cleanPath(QFileInfo(FileName).absoluteFilePath());
 }

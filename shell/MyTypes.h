@@ -110,6 +110,19 @@ inline void WriteFileAtomically(const QString& FileName, const TMyByteArray& Dat
     WriteFileAtomically(FileName, Data.data(), Data.size());
 }
 
+// What tells one version of a file from another: its size and modification time (following
+// links). A missing file has Exists false.
+struct TFileStamp {
+    bool Exists = false;
+    int64_t Size = 0;
+    int64_t ModifiedNs = 0;
+    bool operator==(const TFileStamp& o) const {
+        return Exists == o.Exists && Size == o.Size && ModifiedNs == o.ModifiedNs;
+    }
+    bool operator!=(const TFileStamp& o) const { return !(*this == o); }
+};
+TFileStamp FileStampOf(const QString& FileName);
+
 // Big-endian helpers for the game's 16-bit numbers.
 inline uint16_t ReadBE16(const uint8_t* p) {
     return uint16_t((p[0] << 8) | p[1]);

@@ -48,8 +48,13 @@ TSpriteDocument::~TSpriteDocument() {
     fUndoStack.clear();
 }
 
+bool TSpriteDocument::ChangedOnDisk() const {
+    return !fFileName.isEmpty() && FileStampOf(fFileName) != fStamp;
+}
+
 void TSpriteDocument::Load(const QString& FileName, const std::optional<TPalletteArray>& Mapping,
                            bool Apply) {
+    const TFileStamp Stamp = FileStampOf(FileName);
     TPalletteSwapper Swapper;
     TSpriteInfo Sprite;
     const TPalletteArray NewMapping = Mapping ? *Mapping : fPalSet;
@@ -69,6 +74,7 @@ void TSpriteDocument::Load(const QString& FileName, const std::optional<TPallett
     fPalSet = NewMapping;
     fDerived = Recoloured || IsIdentity(NewMapping);
     fFileName = FileName;
+    fStamp = Stamp;
     emit SpriteLoaded(fFileName);
     emit MappingChanged();
     emit WordsChanged();
@@ -130,6 +136,7 @@ void TSpriteDocument::Save(bool Compressed) {
         fSpriteInfo.SaveAsCompressedSprite(fFileName);
     else
         fSpriteInfo.SaveSprite(fFileName);
+    fStamp = FileStampOf(fFileName);
     fUndoStack.setClean();
 }
 

@@ -34,6 +34,8 @@ public:
 
     QUndoStack* UndoStack() { return &fUndoStack; }
     bool IsModified() const { return !fUndoStack.isClean(); }
+    // True when FileName() is no longer the file as it was read or last saved here.
+    bool ChangedOnDisk() const;
 
     // Reads FileName as the sprite. With a Mapping it becomes the mapping, and the words are the
     // loaded words recoloured by it when Apply is true, the loaded words as they are otherwise;
@@ -86,6 +88,7 @@ private:
     int32_t fFirstPal = 0;
     int32_t fSecondPal = 0;
     QString fFileName;
+    TFileStamp fStamp;
     QUndoStack fUndoStack;
 };
 

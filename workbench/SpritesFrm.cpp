@@ -239,6 +239,9 @@ void TSpriteFrm::BitBtn1Click() {
     // Always the file the sprite in memory was read from; the save replaces it atomically.
     if (fDocument.FileName().isEmpty())
         throw EListError(ComboBox1->currentIndex());
+    // Another program's version of the file is not overwritten without a word.
+    if (fDocument.ChangedOnDisk() && !AskOverwriteChanged(this, fDocument.FileName()))
+        return;
     fDocument.Save(CheckBox1->isChecked());
 }
 

@@ -1,6 +1,7 @@
 // The main window: start-up, workspace switching and the general error report.
 
 #include "maps/MapFrm.h"
+#include "palettes/BmpMaker.h"
 #include "palettes/ChangePalletteFrm.h"
 #include "shell/Application.h"
 #include "shell/Session.h"
@@ -15,8 +16,8 @@
 #include <QFrame>
 #include <QMenuBar>
 #include <QMouseEvent>
-#include <QStatusBar>
 #include <QPushButton>
+#include <QStatusBar>
 #include <QStringList>
 #include <QToolButton>
 
@@ -106,8 +107,7 @@ private slots:
         QCOMPARE(w.ToolBar->height(), 39);
         QCOMPARE(w.SpriteLoadFrame->size(), QSize(39, 38));
         QCOMPARE(w.ToolBar->y(), w.MenuBar->height());
-        QCOMPARE(w.ClientArea->geometry(),
-                 QRect(0, w.MenuBar->height() + 39, 776, 574));
+        QCOMPARE(w.ClientArea->geometry(), QRect(0, w.MenuBar->height() + 39, 776, 574));
         QCOMPARE(w.StatusBar->y(), w.ClientArea->geometry().bottom() + 1);
         QCOMPARE(w.windowTitle(), QString("A1.spr[*]"));
         QVERIFY(!w.isWindowModified());
@@ -179,6 +179,30 @@ private slots:
         QVERIFY(s->isVisible());
         QCOMPARE(s->SpriteInfo().Bytes, Library);
         w.SpritesFrm()->removeEventFilter(&SpriteLog);
+    }
+
+    void aBrokenParametersFileIsReportedOnceAndTheEditorWorks() {
+        test::TempDir Dir;
+        test::DataRoot Root(Dir.path());
+        Root.AddSprite("A1.spr", test::PatternWords(20, 1));
+        Root.AddMap("M.Map", 3, 2, test::Bytes({0, 1, 2, 3, 4, 60}));
+        test::WriteBytes(Dir.file("XMLParams.xml"), test::Bytes({'<', 'R', '>', '<'}));
+        fErrors.clear();
+        TSession Session(Dir.path());
+        TMainFrm w(Session);
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        QCOMPARE(fErrors.size(), 1);
+        QVERIFY2(fErrors.first().contains("XMLParams.xml"), qPrintable(fErrors.first()));
+        // No palettes and no sets: the sprite shows in the grey ramp, the map opens, and both
+        // can be saved.
+        QVERIFY(!w.SpritesFrm()->BMP().isNull());
+        QCOMPARE(w.SpritesFrm()->BMP().colorTable(), GreyRamp());
+        QTest::mouseClick(w.SpritesFrm()->BitBtn4, Qt::LeftButton);
+        QTest::mouseClick(w.MapEditFrame, Qt::LeftButton);
+        QCOMPARE(w.MapFrm()->MapParams().Width, 3);
+        QTest::mouseClick(w.MapFrm()->SaveBtn, Qt::LeftButton);
+        QCOMPARE(fErrors.size(), 1);
     }
 
     void anErrorInAHandlerIsReportedAndTheProgramGoesOn() {

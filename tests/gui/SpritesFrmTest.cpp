@@ -17,6 +17,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLayout>
 #include <QMessageBox>
@@ -214,6 +215,15 @@ class SpritesFrmTest : public QObject {
 
     void SelectSet(int Index) { Choose(fChPalFrm->PalCmb, Index); }
 
+    // Answers the next questions with Answer (by its name), recording their texts.
+    QStringList fAsked;
+    void AnswerWith(const QString& Answer) {
+        SetQuestionSink([this, Answer](const QString& Question, const QStringList& Answers) {
+            fAsked << Question;
+            return int(Answers.indexOf(Answer));
+        });
+    }
+
     void ImportFile(const QString& FileName) {
         fFrm->OpenDialog1 = [FileName] { return FileName; };
         QTest::mouseClick(fFrm->LoadFromIdaBtn, Qt::LeftButton);
@@ -238,6 +248,8 @@ private slots:
     }
 
     void cleanup() {
+        test::AnswerDiscard();
+        fAsked.clear();
         delete fFrm;
         fFrm = nullptr;
         QVERIFY(fChPalFrm == nullptr); // the frame went with the workbench it was docked into
@@ -620,6 +632,73 @@ private slots:
         fFrm->hide();
         fFrm->show();
         QVERIFY(fFrm->BMP().isNull());
+        QVERIFY2(fErrors.isEmpty(), qPrintable(fErrors.join('\n')));
+    }
+
+    void aFailedLoadLeavesTheShownSpriteToBeSavedIntoItsOwnFile() {
+        QVERIFY(QDir(fRoot->SpritePath(QString())).mkdir("A1x.spr")); // second, cannot be read
+        Start();
+        SelectSet(1);
+        const TMyArray Shown = Mapped(LibraryWords, Reversed());
+        QTest::keyClick(fFrm->ComboBox1, Qt::Key_Down);
+        QCOMPARE(fErrors.size(), 1);
+        QVERIFY2(fErrors.first().startsWith("Cannot open file"), qPrintable(fErrors.first()));
+        QCOMPARE(fFrm->ComboBox1->currentIndex(), 0);
+        VERIFY_SHOWS(Shown);
+        QTest::mouseClick(fFrm->BitBtn4, Qt::LeftButton);
+        QCOMPARE(test::ReadBytes(fRoot->SpritePath("A1.spr")), Compress(Shown));
+        QVERIFY(QFileInfo(fRoot->SpritePath("A1x.spr")).isDir());
+    }
+
+    void unsavedChangesAreSavedDiscardedOrKeptAsTheUserSays() {
+        Start();
+        SelectSet(1);
+        QVERIFY(fFrm->IsModified());
+        // Cancel: the sprite, its changes and the chooser stay.
+        AnswerWith("Cancel");
+        Choose(fFrm->ComboBox1, 1);
+        QCOMPARE(fAsked, QStringList({"Save the changes to \"A1.spr\"?"}));
+        QCOMPARE(fFrm->ComboBox1->currentIndex(), 0);
+        VERIFY_SHOWS(Mapped(LibraryWords, Reversed()));
+        // Save: written into its file, then the other sprite is loaded.
+        AnswerWith("Save");
+        Choose(fFrm->ComboBox1, 1);
+        QCOMPARE(test::ReadBytes(fRoot->SpritePath("A1.spr")),
+                 Compress(Mapped(LibraryWords, Reversed())));
+        VERIFY_SHOWS(Mapped(SecondWords, Reversed()));
+        QVERIFY(!fFrm->IsModified());
+        // Discard: a reload throws the recolouring away; nothing is written.
+        QTest::mouseClick(fChPalFrm->Resetbtn, Qt::LeftButton);
+        AnswerWith("Discard");
+        fFrm->hide();
+        fFrm->show();
+        VERIFY_SHOWS(Mapped(SecondWords, Reversed()));
+        QCOMPARE(fAsked.size(), 3);
+        // Nothing modified: nothing asks.
+        Choose(fFrm->ComboBox1, 0);
+        QCOMPARE(fAsked.size(), 3);
+        QVERIFY2(fErrors.isEmpty(), qPrintable(fErrors.join('\n')));
+    }
+
+    void aFileChangedOnDiskIsOverwrittenOnlyWhenTheUserSaysSo() {
+        Start();
+        SelectSet(1);
+        const TMyArray Theirs = test::PatternWords(9, 8);
+        fRoot->AddSprite("A1.spr", Theirs, false); // another program writes the file
+        AnswerWith("Cancel");
+        QTest::mouseClick(fFrm->BitBtn4, Qt::LeftButton);
+        QCOMPARE(fAsked, QStringList({"The file was changed on disk since it was opened. "
+                                      "Overwrite it?"}));
+        QCOMPARE(test::ReadBytes(fRoot->SpritePath("A1.spr")), UncompressedSpriteImage(Theirs, 9));
+        QVERIFY(fFrm->IsModified());
+        AnswerWith("Overwrite");
+        QTest::mouseClick(fFrm->BitBtn4, Qt::LeftButton);
+        QCOMPARE(test::ReadBytes(fRoot->SpritePath("A1.spr")),
+                 Compress(Mapped(LibraryWords, Reversed())));
+        // Saved here: the next save asks nothing.
+        fAsked.clear();
+        QTest::mouseClick(fFrm->BitBtn4, Qt::LeftButton);
+        QVERIFY(fAsked.isEmpty());
         QVERIFY2(fErrors.isEmpty(), qPrintable(fErrors.join('\n')));
     }
 
