@@ -656,7 +656,7 @@ private slots:
         QVERIFY(fFrm->IsModified());
         // Cancel: the sprite, its changes and the chooser stay.
         AnswerWith("Cancel");
-        Choose(fFrm->ComboBox1, 1);
+        QTest::keyClick(fFrm->ComboBox1, Qt::Key_Down);
         QCOMPARE(fAsked, QStringList({"Save the changes to \"A1.spr\"?"}));
         QCOMPARE(fFrm->ComboBox1->currentIndex(), 0);
         VERIFY_SHOWS(Mapped(LibraryWords, Reversed()));
