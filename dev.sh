@@ -14,7 +14,7 @@ JOBS=$(nproc 2>/dev/null || echo 2)
 
 # help2man makes the manual pages and rsvg-convert (librsvg2-bin) the PNG icons at build time.
 BASE_PKGS=(cmake g++ make qt6-base-dev libgl-dev libgtest-dev libbenchmark-dev fonts-dejavu-core
-    help2man librsvg2-bin)
+    libpng-dev help2man librsvg2-bin)
 # The installation test validates the desktop entry and the AppStream file with these.
 TEST_PKGS=(desktop-file-utils appstream)
 
