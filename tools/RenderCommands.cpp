@@ -1,6 +1,7 @@
 #include "maps/MapImageItems.h"
 #include "maps/MapLoader.h"
 #include "palettes/BmpMaker.h"
+#include "palettes/PngFile.h"
 #include "sprites/SpriteEditor.h"
 #include "tools/ToolSupport.h"
 
@@ -9,6 +10,7 @@
 #include <QImageWriter>
 
 #include <cerrno>
+#include <cstring>
 
 namespace velkora::tool {
 
@@ -46,6 +48,18 @@ void WritePng(const QImage& Image, const QString& FileName) {
                               .arg(ExpandFileName(FileName), Writer.errorString()));
     WriteFileAtomically(FileName, reinterpret_cast<const uint8_t*>(Data.constData()),
                         size_t(Data.size()));
+}
+
+// Writes a Format_Indexed8 image as an indexed PNG of its colour table, replacing FileName
+// atomically.
+void WriteIndexedPng(const QImage& Image, const QString& FileName) {
+    const QVector<QRgb> Table = Image.colorTable();
+    TMyByteArray Indices(size_t(Image.width()) * size_t(Image.height()));
+    for (int y = 0; y < Image.height(); ++y)
+        std::memcpy(Indices.data() + size_t(y) * size_t(Image.width()), Image.constScanLine(y),
+                    size_t(Image.width()));
+    WriteIndexedPngFile(FileName, Indices.data(), uint32_t(Image.width()), uint32_t(Image.height()),
+                        std::vector<QRgb>(Table.begin(), Table.end()));
 }
 
 } // namespace
@@ -96,7 +110,7 @@ int SpriteRender(const QStringList& Arguments) {
         MakeBMPImage(Image, TBlocksArray(1), SpriteSize[0], Colors, true, w, h);
     else
         MakeBMPImage(Image, Sprite.BlocksArray, SpriteSize[size_t(SizeIndex)], Colors, IsCW, w, h);
-    WritePng(Image, Args.at(1));
+    WriteIndexedPng(Image, Args.at(1));
     return 0;
 }
 
