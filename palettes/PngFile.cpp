@@ -106,6 +106,8 @@ void OnFlush(png_structp) {}
 template <typename TState> void WriteHeader(TState* State, const THeader* h) {
     png_set_write_fn(State->Png, State, &OnWrite<TState>, &OnFlush);
     png_set_user_limits(State->Png, PngMaxSide, PngMaxSide);
+    // WriteRows checks the indices itself, faster than libpng's pixel by pixel check.
+    png_set_check_for_invalid_index(State->Png, 0);
     png_set_IHDR(State->Png, State->Info, h->Width, h->Height, h->BitDepth, PNG_COLOR_TYPE_PALETTE,
                  PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_BASE, PNG_FILTER_TYPE_BASE);
     png_set_PLTE(State->Png, State->Info, h->Palette, h->ColourCount);
@@ -271,7 +273,9 @@ void TIndexedPngWriter::WriteRows(const uint8_t* Rows, size_t Stride, uint32_t C
     // Packing to fewer bits would fold an index that is too large into its neighbours.
     for (uint32_t i = 0; i < Count; ++i) {
         const uint8_t* Row = Rows + size_t(i) * Stride;
-        const uint8_t Max = *std::max_element(Row, Row + fWidth);
+        uint8_t Max = 0;
+        for (uint32_t x = 0; x < fWidth; ++x)
+            Max = std::max(Max, Row[x]);
         if (Max >= fColourCount) {
             const size_t x = size_t(
                 std::find_if(Row, Row + fWidth, [&](uint8_t v) { return v >= fColourCount; }) -

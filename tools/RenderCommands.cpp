@@ -1,13 +1,12 @@
 #include "maps/MapImageItems.h"
 #include "maps/MapLoader.h"
+#include "maps/MapPicture.h"
 #include "palettes/BmpMaker.h"
 #include "palettes/PngFile.h"
 #include "sprites/SpriteEditor.h"
 #include "tools/ToolSupport.h"
 
-#include <QBuffer>
 #include <QDir>
-#include <QImageWriter>
 
 #include <cerrno>
 #include <cstring>
@@ -21,7 +20,7 @@ const char SpriteRenderUsage[] =
     "[--size 8x8|16x16|24x24|48x48|96x32] [--order cw|ccw] [--width W] [--height H]";
 
 const char MapRenderUsage[] =
-    "map render IN.Map OUT.png --root DIR --tex1 I --tex2 J [--pal1 P] [--pal2 Q]";
+    "map render IN.Map OUT.png --root DIR --tex1 I --tex2 J [--pal1 P] [--pal2 Q] [--fast]";
 
 QString RequiredOption(QStringList& Args, const QString& Name) {
     const QString Value = TakeOption(Args, Name);
@@ -35,19 +34,6 @@ TPalletteList LoadPalettes(const QString& FileName) {
     TXMLDocument Doc;
     Doc.FileName = FileName;
     return ReadPalettes(Doc);
-}
-
-// Writes Image as a PNG, replacing FileName atomically.
-void WritePng(const QImage& Image, const QString& FileName) {
-    QByteArray Data;
-    QBuffer Buffer(&Data);
-    Buffer.open(QIODevice::WriteOnly);
-    QImageWriter Writer(&Buffer, "png");
-    if (!Writer.write(Image))
-        throw EInOutError(QStringLiteral("Cannot write file \"%1\". %2")
-                              .arg(ExpandFileName(FileName), Writer.errorString()));
-    WriteFileAtomically(FileName, reinterpret_cast<const uint8_t*>(Data.constData()),
-                        size_t(Data.size()));
 }
 
 // Writes a Format_Indexed8 image as an indexed PNG of its colour table, replacing FileName
@@ -116,6 +102,7 @@ int SpriteRender(const QStringList& Arguments) {
 
 int MapRender(const QStringList& Arguments) {
     QStringList Args = Arguments;
+    const bool Fast = Args.removeAll(QStringLiteral("--fast")) > 0;
     const QString Root = RequiredOption(Args, QStringLiteral("--root"));
     const QString Tex1 = RequiredOption(Args, QStringLiteral("--tex1"));
     const QString Tex2 = RequiredOption(Args, QStringLiteral("--tex2"));
@@ -145,6 +132,8 @@ int MapRender(const QStringList& Arguments) {
     int32_t w = 0;
     int32_t h = 0;
     const TMyByteArray Cells = LoadMap(Args.at(0), w, h);
+    // Refused before any texture is drawn.
+    CheckMapPictureSize(w, h);
 
     // The strips as the workspace builds them: the palette first, then the sprite.
     TMapImageItems Items1;
@@ -156,7 +145,8 @@ int MapRender(const QStringList& Arguments) {
     TMapCellPictures Pictures;
     Pictures.Rebuild(Items1, Items2);
 
-    WritePng(RenderMap(Cells, w, h, Pictures), Args.at(1));
+    WriteMapPngFile(Args.at(1), Cells, w, h, Pictures,
+                    Fast ? MapPngFastCompression() : MapPngCompression());
     return 0;
 }
 
