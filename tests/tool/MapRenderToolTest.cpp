@@ -116,3 +116,26 @@ TEST_F(MapRenderToolTest, RefusesBadArgumentsAndOversizedMaps) {
     EXPECT_EQ(ReadBE32(&Chunks[0].Data[0]), 16800u);
     EXPECT_EQ(ReadBE32(&Chunks[0].Data[4]), 16800u);
 }
+
+TEST_F(MapRenderToolTest, TheWidestMapRendersAsAnIndexedPng) {
+    // 65535 x 1 cells make a picture 1,572,840 pixels wide: past the 1,000,000 libpng takes by
+    // default, within PNG's 2^31 - 1.
+    TMyByteArray Row(65535);
+    for (size_t i = 0; i < Row.size(); ++i)
+        Row[i] = uint8_t(i % 60);
+    Root->AddMap("Wide.Map", 65535, 1, Row);
+    const QString Out = Dir.file("wide.png");
+    QByteArray Err;
+    ASSERT_EQ(RunTool({"map", "render", Root->MapPath("Wide.Map"), Out, "--root", Dir.path(),
+                       "--tex1", "0", "--tex2", "1", "--pal2", "1"},
+                      nullptr, &Err),
+              0)
+        << Err.toStdString();
+    const std::vector<PngChunk> Chunks = ParsePngChunks(ReadBytes(Out));
+    EXPECT_EQ(ReadBE32(&Chunks[0].Data[0]), 65535u * 24);
+    EXPECT_EQ(ReadBE32(&Chunks[0].Data[4]), 24u);
+    EXPECT_EQ(Chunks[0].Data[8], 8); // bit depth
+    EXPECT_EQ(Chunks[0].Data[9], 3); // indexed
+    ASSERT_EQ(Chunks[1].Type, "PLTE");
+    EXPECT_EQ(Chunks[1].Data.size(), 35u * 3); // two palettes of 16 and the unknown item's 3
+}
