@@ -17,6 +17,8 @@ BASE_PKGS=(cmake g++ make qt6-base-dev libgl-dev libgtest-dev libbenchmark-dev f
     libpng-dev help2man librsvg2-bin)
 # The installation test validates the desktop entry and the AppStream file with these.
 TEST_PKGS=(desktop-file-utils appstream)
+# The peer that map_render_bench times beside `map render`: tmxrasterizer of Debian's tiled.
+BENCH_PKGS=(tiled)
 
 need() {
     local missing=()
@@ -62,7 +64,7 @@ cmd_test() {
 }
 
 cmd_bench() {
-    need "${BASE_PKGS[@]}"
+    need "${BASE_PKGS[@]}" "${BENCH_PKGS[@]}"
     configure "$BUILD"
     cmake --build "$BUILD" -j "$JOBS"
     for b in "$BUILD"/bench/*_bench; do

@@ -204,15 +204,15 @@ QString CheckSamePictures() {
     return QString();
 }
 
-void Render(benchmark::State& State, bool UsePeer, bool Fast) {
+void Render(benchmark::State& State, int Side, bool UsePeer, bool Fast) {
     static const QString Check = CheckSamePictures();
     if (!Check.isEmpty()) {
         State.SkipWithError(Check.toStdString().c_str());
         return;
     }
     const TFixture& f = Fixture();
-    const int Side = int(State.range(0));
-    const QString Out = QStringLiteral("%1/out-%2-%3.png").arg(f.Dir.path()).arg(Side).arg(UsePeer);
+    const QString Out =
+        QStringLiteral("%1/out-%2-%3-%4.png").arg(f.Dir.path()).arg(Side).arg(UsePeer).arg(Fast);
     double Peak = 0;
     for (auto _ : State) {
         QFile::remove(Out);
@@ -230,44 +230,20 @@ void Render(benchmark::State& State, bool UsePeer, bool Fast) {
     State.counters["png_MB"] = double(QFileInfo(Out).size()) / 1e6;
 }
 
-void Ours(benchmark::State& State) {
-    Render(State, false, false);
-}
-void OursFast(benchmark::State& State) {
-    Render(State, false, true);
-}
-void PeerRender(benchmark::State& State) {
-    Render(State, true, false);
-}
-
-BENCHMARK(Ours)
-    ->Name("MapRender")
-    ->Arg(512)
-    ->Arg(1024)
-    ->Iterations(1)
-    ->UseManualTime()
-    ->Unit(benchmark::kMillisecond);
-BENCHMARK(OursFast)
-    ->Name("MapRender/fast")
-    ->Arg(512)
-    ->Arg(1024)
-    ->Iterations(1)
-    ->UseManualTime()
-    ->Unit(benchmark::kMillisecond);
-BENCHMARK(PeerRender)
-    ->Name("MapRender/ref:tmxrasterizer")
-    ->Arg(512)
-    ->Iterations(1)
-    ->UseManualTime()
-    ->Unit(benchmark::kMillisecond);
-// The peer needs about a minute and several GB for this map: one run is enough to compare.
-BENCHMARK(PeerRender)
-    ->Name("MapRender/ref:tmxrasterizer")
-    ->Arg(1024)
-    ->Iterations(1)
-    ->Repetitions(1)
-    ->UseManualTime()
-    ->Unit(benchmark::kMillisecond);
+// One process run is one iteration; wall time from fork to wait4.
+#define RENDER(Label, Side, UsePeer, Fast)                                                         \
+    BENCHMARK_CAPTURE(Render, _, Side, UsePeer, Fast)                                              \
+        ->Name(Label)                                                                              \
+        ->Iterations(1)                                                                            \
+        ->UseManualTime()                                                                          \
+        ->Unit(benchmark::kMillisecond)
+RENDER("MapRender/512", 512, false, false);
+RENDER("MapRender/512/ref:fast", 512, false, true);
+RENDER("MapRender/512/ref:tmxrasterizer", 512, true, false);
+RENDER("MapRender/1024", 1024, false, false);
+RENDER("MapRender/1024/ref:fast", 1024, false, true);
+// The peer needs about a minute and 5 GB for this map: one run is enough to compare.
+RENDER("MapRender/1024/ref:tmxrasterizer", 1024, true, false)->Repetitions(1);
 
 // ---- The PNG writer's settings on map content ----------------------------------------------
 
