@@ -5,7 +5,10 @@
 
 #include "shell/MyTypes.h"
 
+#include <QByteArray>
 #include <QSaveFile>
+
+#include <memory>
 
 namespace velkora {
 
@@ -25,12 +28,14 @@ public:
     TMyByteArray Bytes;
 };
 
-// Replaces FileName atomically: the bytes go to a temporary file in the target's folder, which
-// Commit flushes to disk and renames over the target (through a symbolic link, keeping an
-// existing file's permission bits). Until Commit nothing is visible; a sink destroyed without
-// Commit, or whose Commit fails, removes its temporary file and leaves the old file exactly as it
-// was. The constructor raises EFCreateError when the file cannot be created (missing folder, a
-// directory in the way, no permission); Write and Commit raise EInOutError.
+// Replaces FileName atomically with the bytes written, exactly as WriteFileAtomically does (it is
+// that function's machinery, see MyTypes.h: links followed, owner, group and permission bits
+// kept, long names saved), but taking the bytes a piece at a time. The constructor raises
+// EFCreateError when the file cannot be created or replaced, Write raises EInOutError when a
+// write fails, Commit raises EInOutError when the flush or the sync fails and EFCreateError when
+// the new file cannot be put in place of the old one. Nothing is visible until Commit succeeds: a
+// sink destroyed without it, or after any failure, leaves the old file exactly as it was and no
+// new file behind.
 class TAtomicFileSink : public TByteSink {
 public:
     explicit TAtomicFileSink(const QString& FileName);
@@ -42,10 +47,14 @@ public:
     void Commit();
 
 private:
-    [[noreturn]] void Fail();
+    EInOutError WriteError(int Errno) const;
 
-    QString fFullName;
-    QSaveFile fFile;
+    QString fFull;
+    QByteArray fTarget;   // the file finally replaced (links followed)
+    QByteArray fSaveName; // what QSaveFile writes: the target, or a short name beside it
+    bool fDetour = false;
+    bool fDone = false;
+    std::unique_ptr<QSaveFile> fFile;
 };
 
 } // namespace velkora
