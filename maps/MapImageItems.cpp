@@ -61,23 +61,50 @@ QImage& TMapImageItems::GetItem(int i) {
 
 // ---- Cell pictures --------------------------------------------------------------------------
 
-const QImage& UnknownItemPicture() {
-    static const QImage Picture = [] {
-        QImage p = NewImage(MapCellSize, MapCellSize, QImage::Format_RGB32);
-        for (int y = 0; y < MapCellSize; ++y) {
-            QRgb* Line = reinterpret_cast<QRgb*>(p.scanLine(y));
+namespace {
+
+// The unknown-item picture's colours, from UnknownItemFirstColour on.
+constexpr QRgb UnknownColours[3] = {qRgb(0x20, 0x20, 0x20), qRgb(0x48, 0x48, 0x48),
+                                    qRgb(0xE0, 0x10, 0x10)};
+
+QImage RgbPicture(const TCellIndices& Indices, const TMapColours& Colours) {
+    QImage p = NewImage(MapCellSize, MapCellSize, QImage::Format_RGB32);
+    for (int y = 0; y < MapCellSize; ++y) {
+        QRgb* Line = reinterpret_cast<QRgb*>(p.scanLine(y));
+        for (int x = 0; x < MapCellSize; ++x)
+            Line[x] = 0xFF000000u | Colours[Indices[size_t(y * MapCellSize + x)]];
+    }
+    return p;
+}
+
+} // namespace
+
+const TCellIndices& UnknownItemIndices() {
+    static const TCellIndices Indices = [] {
+        TCellIndices p{};
+        for (int y = 0; y < MapCellSize; ++y)
             for (int x = 0; x < MapCellSize; ++x)
-                Line[x] = ((x / 4 + y / 4) & 1) ? qRgb(0x48, 0x48, 0x48) : qRgb(0x20, 0x20, 0x20);
-        }
+                p[size_t(y * MapCellSize + x)] =
+                    uint8_t(UnknownItemFirstColour + ((x / 4 + y / 4) & 1));
         // A cross two pixels thick from corner to corner.
         for (int k = 0; k < MapCellSize; ++k) {
             for (int d = 0; d < 2; ++d) {
                 const int x = qMin(k + d, MapCellSize - 1);
-                p.setPixel(x, k, qRgb(0xE0, 0x10, 0x10));
-                p.setPixel(MapCellSize - 1 - x, k, qRgb(0xE0, 0x10, 0x10));
+                p[size_t(k * MapCellSize + x)] = UnknownItemFirstColour + 2;
+                p[size_t(k * MapCellSize + MapCellSize - 1 - x)] = UnknownItemFirstColour + 2;
             }
         }
         return p;
+    }();
+    return Indices;
+}
+
+const QImage& UnknownItemPicture() {
+    static const QImage Picture = [] {
+        TMapColours Colours{};
+        for (int c = 0; c < 3; ++c)
+            Colours[size_t(UnknownItemFirstColour + c)] = UnknownColours[c];
+        return RgbPicture(UnknownItemIndices(), Colours);
     }();
     return Picture;
 }
@@ -108,19 +135,36 @@ void DrawHighlightFrame(QImage& Picture) {
     }
 }
 
+void DrawCellIndices(int Texture, TMapImageItems& Items, int i, TCellIndices& Out) {
+    const QImage& Item = Items.Item(i);
+    const uint8_t First = uint8_t(16 * Texture);
+    for (int y = 0; y < MapCellSize; ++y) {
+        const uchar* Line = Item.constScanLine(y);
+        for (int x = 0; x < MapCellSize; ++x)
+            Out[size_t(y * MapCellSize + x)] = uint8_t(First + (Line[x] & 15));
+    }
+}
+
 TMapCellPictures::TMapCellPictures() {
-    QImage Blank = NewImage(MapCellSize, MapCellSize, QImage::Format_RGB32);
-    Blank.fill(qRgb(0, 0, 0));
-    fPictures.fill(Blank);
+    for (int c = 0; c < 16; ++c)
+        fColours[size_t(c)] = fColours[size_t(16 + c)] = qRgb(0, 0, 0);
+    for (int c = 0; c < 3; ++c)
+        fColours[size_t(UnknownItemFirstColour + c)] = UnknownColours[c];
+    for (TCellIndices& p : fIndices)
+        p.fill(0);
+    fPictures.fill(RgbPicture(fIndices[0], fColours));
 }
 
 void TMapCellPictures::RebuildTexture(int Texture, TMapImageItems& Items) {
     const int First = Texture == 0 ? 0 : TMapImageItems::SpriteCount;
+    // Every item image carries the strip's 16 colours.
+    const QVector<QRgb> Table = Items.Item(0).colorTable();
+    for (int c = 0; c < 16; ++c)
+        fColours[size_t(16 * Texture + c)] = c < Table.size() ? Table[c] : qRgb(0, 0, 0);
     for (int i = 0; i < TMapImageItems::SpriteCount; ++i) {
-        QImage Picture = Items.Item(i).convertToFormat(QImage::Format_RGB32);
-        if (Picture.isNull())
-            throw std::bad_alloc();
-        fPictures[size_t(First + i)] = Picture;
+        TCellIndices& Indices = fIndices[size_t(First + i)];
+        DrawCellIndices(Texture, Items, i, Indices);
+        fPictures[size_t(First + i)] = RgbPicture(Indices, fColours);
     }
 }
 

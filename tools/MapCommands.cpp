@@ -81,9 +81,11 @@ const CommandGroup MapGroup = {
     "      Prints \"pack-type P\", \"width W\" and \"height H\", then one line \"value V: N "
     "cells\"\n"
     "      per cell value V (decimal) that occurs, in ascending order of V.\n"
-    "  velkora-tool map render IN.Map OUT.png --root DIR --tex1 I --tex2 J [--pal1 P] [--pal2 Q]\n"
-    "      Draws the map as a PNG picture with the items of the texture sprites I and J of the\n"
-    "      data root DIR, in the palettes P and Q.\n",
+    "  velkora-tool map render IN.Map OUT.png --root DIR --tex1 I --tex2 J [--pal1 P] [--pal2 Q] "
+    "[--fast]\n"
+    "      Draws the map as an indexed PNG picture with the items of the texture sprites I and J\n"
+    "      of the data root DIR, in the palettes P and Q, 24 pixel rows at a time. --fast\n"
+    "      compresses less, for the fastest run.\n",
     &Run};
 
 } // namespace velkora::tool

@@ -1,14 +1,15 @@
 #include "maps/MapImageItems.h"
 #include "maps/MapLoader.h"
+#include "maps/MapPicture.h"
 #include "palettes/BmpMaker.h"
+#include "palettes/PngFile.h"
 #include "sprites/SpriteEditor.h"
 #include "tools/ToolSupport.h"
 
-#include <QBuffer>
 #include <QDir>
-#include <QImageWriter>
 
 #include <cerrno>
+#include <cstring>
 
 namespace velkora::tool {
 
@@ -19,7 +20,7 @@ const char SpriteRenderUsage[] =
     "[--size 8x8|16x16|24x24|48x48|96x32] [--order cw|ccw] [--width W] [--height H]";
 
 const char MapRenderUsage[] =
-    "map render IN.Map OUT.png --root DIR --tex1 I --tex2 J [--pal1 P] [--pal2 Q]";
+    "map render IN.Map OUT.png --root DIR --tex1 I --tex2 J [--pal1 P] [--pal2 Q] [--fast]";
 
 QString RequiredOption(QStringList& Args, const QString& Name) {
     const QString Value = TakeOption(Args, Name);
@@ -35,17 +36,16 @@ TPalletteList LoadPalettes(const QString& FileName) {
     return ReadPalettes(Doc);
 }
 
-// Writes Image as a PNG, replacing FileName atomically.
-void WritePng(const QImage& Image, const QString& FileName) {
-    QByteArray Data;
-    QBuffer Buffer(&Data);
-    Buffer.open(QIODevice::WriteOnly);
-    QImageWriter Writer(&Buffer, "png");
-    if (!Writer.write(Image))
-        throw EInOutError(QStringLiteral("Cannot write file \"%1\". %2")
-                              .arg(ExpandFileName(FileName), Writer.errorString()));
-    WriteFileAtomically(FileName, reinterpret_cast<const uint8_t*>(Data.constData()),
-                        size_t(Data.size()));
+// Writes a Format_Indexed8 image as an indexed PNG of its colour table, replacing FileName
+// atomically.
+void WriteIndexedPng(const QImage& Image, const QString& FileName) {
+    const QVector<QRgb> Table = Image.colorTable();
+    TMyByteArray Indices(size_t(Image.width()) * size_t(Image.height()));
+    for (int y = 0; y < Image.height(); ++y)
+        std::memcpy(Indices.data() + size_t(y) * size_t(Image.width()), Image.constScanLine(y),
+                    size_t(Image.width()));
+    WriteIndexedPngFile(FileName, Indices.data(), uint32_t(Image.width()), uint32_t(Image.height()),
+                        std::vector<QRgb>(Table.begin(), Table.end()));
 }
 
 } // namespace
@@ -96,12 +96,13 @@ int SpriteRender(const QStringList& Arguments) {
         MakeBMPImage(Image, TBlocksArray(1), SpriteSize[0], Colors, true, w, h);
     else
         MakeBMPImage(Image, Sprite.BlocksArray, SpriteSize[size_t(SizeIndex)], Colors, IsCW, w, h);
-    WritePng(Image, Args.at(1));
+    WriteIndexedPng(Image, Args.at(1));
     return 0;
 }
 
 int MapRender(const QStringList& Arguments) {
     QStringList Args = Arguments;
+    const bool Fast = Args.removeAll(QStringLiteral("--fast")) > 0;
     const QString Root = RequiredOption(Args, QStringLiteral("--root"));
     const QString Tex1 = RequiredOption(Args, QStringLiteral("--tex1"));
     const QString Tex2 = RequiredOption(Args, QStringLiteral("--tex2"));
@@ -131,6 +132,8 @@ int MapRender(const QStringList& Arguments) {
     int32_t w = 0;
     int32_t h = 0;
     const TMyByteArray Cells = LoadMap(Args.at(0), w, h);
+    // Refused before any texture is drawn.
+    CheckMapPictureSize(w, h);
 
     // The strips as the workspace builds them: the palette first, then the sprite.
     TMapImageItems Items1;
@@ -142,7 +145,8 @@ int MapRender(const QStringList& Arguments) {
     TMapCellPictures Pictures;
     Pictures.Rebuild(Items1, Items2);
 
-    WritePng(RenderMap(Cells, w, h, Pictures), Args.at(1));
+    WriteMapPngFile(Args.at(1), Cells, w, h, Pictures,
+                    Fast ? MapPngFastCompression() : MapPngCompression());
     return 0;
 }
 
