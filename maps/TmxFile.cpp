@@ -64,7 +64,6 @@ struct TParsed {
     int32_t LayerWidth = -1;
     int32_t LayerHeight = -1;
     bool HaveData = false;
-    QString DataWhere;
     QString Encoding;
     QString Compression;
     QString Text; // the data's text, whitespace included
@@ -110,7 +109,10 @@ private:
     TMyByteArray Decode() const;
     TMyByteArray DecodeCsv() const;
     TMyByteArray DecodeBase64() const;
+    // The cell value of the gid of cell Index, row by row; EFormatError naming the cell for a gid
+    // that is no cell value.
     uint8_t CellOf(uint32_t Gid, size_t Index) const;
+    QString CellName(size_t Index) const; // "cell (3, 7)"
 
     QXmlStreamReader fReader;
     QString fFileName;
@@ -171,7 +173,6 @@ void TTmxReader::StartLayer() {
 
 void TTmxReader::StartData() {
     fMap.HaveData = true;
-    fMap.DataWhere = Where();
     const QXmlStreamAttributes Attrs = fReader.attributes();
     fMap.Encoding = Attrs.value(QLatin1String("encoding")).toString();
     fMap.Compression = Attrs.value(QLatin1String("compression")).toString();
@@ -301,27 +302,32 @@ TMyByteArray TTmxReader::Decode() const {
     return fMap.Encoding == QLatin1String("csv") ? DecodeCsv() : DecodeBase64();
 }
 
+QString TTmxReader::CellName(size_t Index) const {
+    return QStringLiteral("cell (%1, %2)")
+        .arg(qulonglong(Index % size_t(fMap.Width)))
+        .arg(qulonglong(Index / size_t(fMap.Width)));
+}
+
 uint8_t TTmxReader::CellOf(uint32_t Gid, size_t Index) const {
-    const QString Cell = QStringLiteral("cell (%1, %2)")
-                             .arg(qulonglong(Index % size_t(fMap.Width)))
-                             .arg(qulonglong(Index / size_t(fMap.Width)));
+    const uint32_t Tile = Gid - fMap.FirstGid;
+    if (Tile <= uint32_t(MaxCellValue))
+        return uint8_t(Tile); // the flag bits are set in no gid that passes
     if (Gid == 0)
-        Fail(QStringLiteral("%1 is empty (gid 0); every cell of a map needs a tile").arg(Cell));
+        Fail(QStringLiteral("%1 is empty (gid 0); every cell of a map needs a tile")
+                 .arg(CellName(Index)));
     if (Gid & TmxGidFlags)
         Fail(QStringLiteral("%1 is flipped or rotated (gid %2 has the flag bits 0x%3 set); map "
                             "cells cannot be")
-                 .arg(Cell)
+                 .arg(CellName(Index))
                  .arg(Gid)
                  .arg(Gid & TmxGidFlags, 8, 16, QLatin1Char('0')));
-    if (Gid < fMap.FirstGid || Gid - fMap.FirstGid > uint32_t(MaxCellValue))
-        Fail(QStringLiteral("%1 holds gid %2, but a cell's tile must be 0 to %3 of the tileset "
-                            "(gids %4 to %5, as its firstgid is %4)")
-                 .arg(Cell)
-                 .arg(Gid)
-                 .arg(MaxCellValue)
-                 .arg(fMap.FirstGid)
-                 .arg(qulonglong(fMap.FirstGid) + MaxCellValue));
-    return uint8_t(Gid - fMap.FirstGid);
+    Fail(QStringLiteral("%1 holds gid %2, but a cell's tile must be 0 to %3 of the tileset "
+                        "(gids %4 to %5, as its firstgid is %4)")
+             .arg(CellName(Index))
+             .arg(Gid)
+             .arg(MaxCellValue)
+             .arg(fMap.FirstGid)
+             .arg(qulonglong(fMap.FirstGid) + MaxCellValue));
 }
 
 TMyByteArray TTmxReader::DecodeCsv() const {
@@ -339,31 +345,31 @@ TMyByteArray TTmxReader::DecodeCsv() const {
     // Cells are separated by commas; a comma after the last one is allowed.
     while (i < Size) {
         const qsizetype Start = i;
-        while (i < Size && Text.at(i) != QLatin1Char(',') && !Text.at(i).isSpace())
-            ++i;
-        const QString Entry = Text.mid(Start, i - Start);
+        uint64_t Gid = 0;
+        bool Number = true;
+        for (; i < Size && Text.at(i) != QLatin1Char(',') && !Text.at(i).isSpace(); ++i) {
+            const char16_t c = Text.at(i).unicode();
+            Number = Number && c >= '0' && c <= '9' && Gid <= 0xFFFFFFFFu;
+            Gid = Gid * 10 + (c - '0');
+        }
+        Number = Number && i > Start && Gid <= 0xFFFFFFFFu;
         if (Count >= n)
             Fail(QStringLiteral("the CSV data of %1 holds more than the %2 x %3 cells of the map")
                      .arg(fMap.LayerWhere)
                      .arg(fMap.Width)
                      .arg(fMap.Height));
-        bool Ok = false;
-        const uint Gid = Entry.toUInt(&Ok, 10);
-        if (!Ok || !Entry.at(0).isDigit())
-            Fail(QStringLiteral("cell (%1, %2) of the CSV data is \"%3\", not a gid")
-                     .arg(qulonglong(Count % size_t(fMap.Width)))
-                     .arg(qulonglong(Count / size_t(fMap.Width)))
-                     .arg(Entry.left(40)));
-        Cells[Count] = CellOf(Gid, Count);
+        if (!Number)
+            Fail(QStringLiteral("%1 of the CSV data is \"%2\", not a gid")
+                     .arg(CellName(Count),
+                          QStringView(Text).mid(Start, std::min<qsizetype>(i - Start, 40))));
+        Cells[Count] = CellOf(uint32_t(Gid), Count);
         ++Count;
         SkipSpace();
         if (i == Size)
             break;
         if (Text.at(i) != QLatin1Char(','))
-            Fail(QStringLiteral("the CSV data of %1 has \"%2\" after cell (%3, %4), not a comma")
-                     .arg(fMap.LayerWhere, Text.at(i))
-                     .arg(qulonglong((Count - 1) % size_t(fMap.Width)))
-                     .arg(qulonglong((Count - 1) / size_t(fMap.Width))));
+            Fail(QStringLiteral("the CSV data of %1 has \"%2\" after %3, not a comma")
+                     .arg(fMap.LayerWhere, Text.at(i), CellName(Count - 1)));
         ++i;
         SkipSpace();
     }
