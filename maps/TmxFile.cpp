@@ -386,14 +386,15 @@ TMyByteArray TTmxReader::DecodeCsv() const {
 TMyByteArray TTmxReader::DecodeBase64() const {
     const size_t n = size_t(fMap.Width) * size_t(fMap.Height);
     const size_t Expected = 4 * n;
-    QByteArray Packed;
-    Packed.reserve(fMap.Text.size());
+    // Whitespace goes; anything outside ASCII becomes a byte that base64 refuses.
+    QByteArray Packed(fMap.Text.size(), Qt::Uninitialized);
+    char* Out = Packed.data();
     for (const QChar ch : fMap.Text) {
-        if (ch.isSpace())
-            continue;
-        // Anything outside Latin-1 becomes a byte that base64 refuses.
-        Packed.append(ch.unicode() < 0x80 ? char(ch.unicode()) : '!');
+        const char16_t c = ch.unicode();
+        *Out = c < 0x80 ? char(c) : '!';
+        Out += !(c == ' ' || c == '\n' || c == '\r' || c == '\t' || (c > 0x7F && ch.isSpace()));
     }
+    Packed.truncate(Out - Packed.data());
     const QByteArray::FromBase64Result Decoded =
         QByteArray::fromBase64Encoding(Packed, QByteArray::AbortOnBase64DecodingErrors);
     if (!Decoded)
