@@ -72,7 +72,7 @@ struct TParsed {
 class TTmxReader {
 public:
     TTmxReader(const QByteArray& Bytes, const QString& FileName)
-        : fReader(Bytes), fFileName(FileName) {
+        : fReader(Bytes), fFileName(FileName), fFileSize(uint64_t(Bytes.size())) {
         fReader.setNamespaceProcessing(false);
     }
 
@@ -116,6 +116,7 @@ private:
 
     QXmlStreamReader fReader;
     QString fFileName;
+    uint64_t fFileSize;
     TParsed fMap;
 };
 
@@ -149,11 +150,6 @@ void TTmxReader::StartMap() {
                             "a fixed size can be read"));
     fMap.Width = int32_t(Number(QStringLiteral("width"), 0, MaxMapSide, -1));
     fMap.Height = int32_t(Number(QStringLiteral("height"), 0, MaxMapSide, -1));
-    if (int64_t(fMap.Width) * fMap.Height > MaxMapCells)
-        Fail(QStringLiteral("the map has %1 x %2 cells; a map file holds at most %3")
-                 .arg(fMap.Width)
-                 .arg(fMap.Height)
-                 .arg(MaxMapCells));
 }
 
 void TTmxReader::StartTileset() {
@@ -299,7 +295,28 @@ TMyByteArray TTmxReader::Read(int32_t& w, int32_t& h) {
 }
 
 TMyByteArray TTmxReader::Decode() const {
-    return fMap.Encoding == QLatin1String("csv") ? DecodeCsv() : DecodeBase64();
+    // Besides the file and its text, decoding holds the cells and, for base64, their gids.
+    const bool Csv = fMap.Encoding == QLatin1String("csv");
+    const uint64_t Cells = uint64_t(fMap.Width) * uint64_t(fMap.Height);
+    const uint64_t Need = Cells + (Csv ? 0 : 4 * Cells + 1);
+    const uint64_t Memory = PhysicalMemorySize();
+    if (Memory != 0 && Need + fFileSize > Memory)
+        Fail(QStringLiteral("the map has %1 x %2 cells: the %3 bytes to decode them and the file's "
+                            "%4 do not fit into this machine's %5 bytes of memory")
+                 .arg(fMap.Width)
+                 .arg(fMap.Height)
+                 .arg(qulonglong(Need))
+                 .arg(qulonglong(fFileSize))
+                 .arg(qulonglong(Memory)));
+    try {
+        return Csv ? DecodeCsv() : DecodeBase64();
+    } catch (const std::bad_alloc&) {
+        Fail(QStringLiteral("the map has %1 x %2 cells, but the %3 bytes to decode them cannot be "
+                            "allocated")
+                 .arg(fMap.Width)
+                 .arg(fMap.Height)
+                 .arg(qulonglong(Need)));
+    }
 }
 
 QString TTmxReader::CellName(size_t Index) const {
@@ -414,12 +431,17 @@ TMyByteArray TTmxReader::DecodeBase64() const {
             throw std::bad_alloc();
         z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(Decoded.decoded.constData()));
         z.avail_in = uInt(Decoded.decoded.size());
-        z.next_out = reinterpret_cast<Bytef*>(Raw.data());
-        z.avail_out = uInt(Raw.size());
+        // zlib counts in 32 bits: the output is offered a gigabyte at a time.
+        uint8_t* const Begin = reinterpret_cast<uint8_t*>(Raw.data());
+        const size_t Capacity = size_t(Raw.size());
+        size_t Got = 0;
         int r = Z_OK;
-        while (r == Z_OK)
+        while (r == Z_OK) {
+            z.next_out = Begin + Got;
+            z.avail_out = uInt(std::min<size_t>(Capacity - Got, size_t(1) << 30));
             r = inflate(&z, Z_NO_FLUSH);
-        const size_t Got = size_t(z.total_out);
+            Got = size_t(z.next_out - Begin);
+        }
         const QString Message = z.msg ? QString::fromLatin1(z.msg) : QString();
         inflateEnd(&z);
         if (r == Z_MEM_ERROR)
@@ -459,13 +481,12 @@ TMyByteArray TTmxReader::DecodeBase64() const {
 
 QByteArray EncodeTmx(const TMyByteArray& Cells, int32_t w, int32_t h, const TTmxTileset& Tileset,
                      const std::vector<TTmxProperty>& Properties) {
-    if (w < 0 || h < 0 || w > MaxMapSide || h > MaxMapSide || int64_t(w) * h > MaxMapCells)
+    if (w < 0 || h < 0 || w > MaxMapSide || h > MaxMapSide)
         throw EFormatError(QStringLiteral("Cannot write a TMX map of %1 x %2 cells: a map holds "
-                                          "at most %3 on a side and %4 in all")
+                                          "at most %3 on a side")
                                .arg(w)
                                .arg(h)
-                               .arg(MaxMapSide)
-                               .arg(MaxMapCells));
+                               .arg(MaxMapSide));
     if (Cells.size() != size_t(w) * size_t(h))
         throw EFormatError(QStringLiteral("Cannot write a TMX map of %1 x %2 cells from %3 cells")
                                .arg(w)
@@ -485,17 +506,26 @@ QByteArray EncodeTmx(const TMyByteArray& Cells, int32_t w, int32_t h, const TTmx
     CheckXmlName(Tileset.Name, QStringLiteral("the tileset name"));
     CheckXmlName(Tileset.ImageSource, QStringLiteral("the tileset picture's name"));
 
-    QByteArray Gids(qsizetype(Cells.size() * 4), Qt::Uninitialized);
-    uint8_t* p = reinterpret_cast<uint8_t*>(Gids.data());
-    for (uint8_t v : Cells) {
-        const uint32_t Gid = uint32_t(v) + uint32_t(Tileset.FirstGid);
-        p[0] = uint8_t(Gid);
-        p[1] = uint8_t(Gid >> 8);
-        p[2] = uint8_t(Gid >> 16);
-        p[3] = uint8_t(Gid >> 24);
-        p += 4;
+    QByteArray Data;
+    try {
+        QByteArray Gids(qsizetype(Cells.size() * 4), Qt::Uninitialized);
+        uint8_t* p = reinterpret_cast<uint8_t*>(Gids.data());
+        for (uint8_t v : Cells) {
+            const uint32_t Gid = uint32_t(v) + uint32_t(Tileset.FirstGid);
+            p[0] = uint8_t(Gid);
+            p[1] = uint8_t(Gid >> 8);
+            p[2] = uint8_t(Gid >> 16);
+            p[3] = uint8_t(Gid >> 24);
+            p += 4;
+        }
+        Data = Compress(Gids).toBase64();
+    } catch (const std::bad_alloc&) {
+        throw EFormatError(QStringLiteral("Cannot write a TMX map of %1 x %2 cells: the memory for "
+                                          "its layer data (%3 bytes of gids) cannot be allocated")
+                               .arg(w)
+                               .arg(h)
+                               .arg(qulonglong(Cells.size() * 4)));
     }
-    const QByteArray Data = Compress(Gids).toBase64();
 
     QByteArray Out;
     QXmlStreamWriter x(&Out);

@@ -16,9 +16,9 @@ namespace velkora {
 
 // Limits of the TMX files DecodeTmx accepts, in the manner of the parameters file's: size,
 // nesting of elements, and nodes (elements, attributes, comments and non-blank texts). The size
-// leaves room for the largest map (MaxMapCells) in any layer encoding; the nodes and the depth
-// are those of the parameters file.
-constexpr uint64_t MaxTmxFileSize = uint64_t(128) << 20;
+// is that of every reader (MaxReadFileSize: some 200 million cells of uncompressed base64, and
+// compressed data holds far more); the nodes and the depth are those of the parameters file.
+constexpr uint64_t MaxTmxFileSize = MaxReadFileSize;
 constexpr int MaxTmxDepth = MaxParamsDepth;
 constexpr int64_t MaxTmxNodes = MaxParamsNodes;
 
@@ -52,9 +52,10 @@ struct TTmxProperty {
 // The TMX text of a map (Cells row by row, w x h): the map's properties, the tileset and one
 // layer "cells" whose data is base64 of the zlib-compressed little-endian 32-bit gids
 // (value + FirstGid). Raises EFormatError for a size a map file cannot hold, a cell array whose
-// length is not w x h, a cell value the tileset has no tile for (naming the cell), or a tileset
-// name or picture path that XML cannot hold. Characters XML cannot hold in a property value
-// become U+FFFD: the properties are for the reader's information only.
+// length is not w x h, a cell value the tileset has no tile for (naming the cell), a tileset name
+// or picture path that XML cannot hold, or layer data the memory cannot hold. Characters XML
+// cannot hold in a property value become U+FFFD: the properties are for the reader's
+// information only.
 QByteArray EncodeTmx(const TMyByteArray& Cells, int32_t w, int32_t h, const TTmxTileset& Tileset,
                      const std::vector<TTmxProperty>& Properties);
 
@@ -64,8 +65,10 @@ QByteArray EncodeTmx(const TMyByteArray& Cells, int32_t w, int32_t h, const TTmx
 // Raises EFormatError (naming FileName) for anything else, naming the first offending cell
 // (column, row) or element (with its line): empty cells (gid 0), flip or rotation bits, a second
 // tileset, a missing tileset, layer or data, chunks (infinite maps), zstd, data of the wrong
-// length, and files beyond MaxTmxFileSize, MaxTmxDepth or MaxTmxNodes. A document type that
-// declares entities is refused; one without is ignored, and nothing outside the file is read.
+// length, files beyond MaxTmxFileSize, MaxTmxDepth or MaxTmxNodes, and maps whose cells the
+// memory cannot hold (refused before anything is allocated when they exceed the machine's
+// memory). A document type that declares entities is refused; one without is ignored, and
+// nothing outside the file is read.
 TMyByteArray DecodeTmx(const uint8_t* S, size_t Size, int32_t& w, int32_t& h,
                        const QString& FileName);
 

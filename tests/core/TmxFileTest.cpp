@@ -6,7 +6,7 @@
 #include "tests/support/DataRoot.h"
 #include "tests/support/TestSupport.h"
 
-#include <QRegularExpression>
+#include <QFile>
 
 #include <gtest/gtest.h>
 #include <zlib.h>
@@ -221,8 +221,6 @@ TEST(TmxRead, RefusalsNameTheFirstOffendingCellOrElement) {
          "attribute \"firstgid\" of <tileset> \"t\" (line 3) is missing"},
         {Map(70000, 2, Tileset5), "attribute \"width\" of <map> (line 2) is \"70000\", not a "
                                   "whole number from 0 to 65535"},
-        {Map(5000, 5000, Tileset5), "the map has 5000 x 5000 cells; a map file holds at most "
-                                    "16777216"},
         {QString(Map(3, 2, Tileset5 + Layer(Data("csv", SixGids, 3))))
              .replace("orthogonal", "isometric")
              .toUtf8(),
@@ -266,8 +264,64 @@ TEST(TmxRead, EntitiesAndOversizedDocumentsAreRefused) {
         EXPECT_NE(Message.find(c.Message), std::string::npos)
             << "expected: " << c.Message << "\ngot: " << Message;
     }
-    const std::string Big = Refusal(QByteArray(int(MaxTmxFileSize) + 1, ' '));
-    EXPECT_NE(Big.find("at most 134217728 are read"), std::string::npos) << Big;
+    // A file over the limit is refused unread (a sparse file takes no room).
+    TempDir Dir;
+    const QString Sparse = Dir.file("big.tmx");
+    WriteBytes(Sparse, Bytes({'<'}));
+    ASSERT_TRUE(QFile::resize(Sparse, qint64(MaxTmxFileSize) + 1));
+    int32_t w = -7, h = -7;
+    try {
+        LoadTmx(Sparse, w, h);
+        ADD_FAILURE() << "an oversized file was read";
+    } catch (const EFOpenError& e) {
+        EXPECT_EQ(e.Message(), QString("Cannot open file \"%1\". The file is too large (%2 bytes; "
+                                       "the limit is %3)")
+                                   .arg(Sparse)
+                                   .arg(MaxTmxFileSize + 1)
+                                   .arg(MaxTmxFileSize));
+    }
+    EXPECT_EQ(w, -7);
+}
+
+TEST(TmxRead, ReportsMapsTheMemoryCannotHold) {
+    // The format's largest map in a few bytes of TMX, where the memory for its cells (and gids)
+    // cannot be had: an error naming the file and the sizes, never a crash.
+    if (!MemoryLimitsWork)
+        GTEST_SKIP() << "the address sanitizer cannot run under a memory limit";
+    const QByteArray Csv =
+        Map(65535, 65535, Tileset5 + Layer("<data encoding=\"csv\">5</data>", 65535, 65535));
+    const QByteArray Zlib =
+        Map(65535, 65535,
+            Tileset5 + Layer("<data encoding=\"base64\" compression=\"zlib\">" +
+                                 Deflate(LittleEndian({5}), 15).toBase64() + "</data>",
+                             65535, 65535));
+    const struct {
+        QByteArray Text;
+        qulonglong Need;
+    } Cases[] = {{Csv, 65535ull * 65535}, {Zlib, 5 * 65535ull * 65535 + 1}};
+    for (const auto& c : Cases) {
+        QString Message;
+        EXPECT_EQ(RunWithMemoryLimit(
+                      512u << 20, [&] { Decode(c.Text); }, &Message),
+                  1);
+        const QString Cannot = QString("TMX file \"in.tmx\": the map has 65535 x 65535 cells, but "
+                                       "the %1 bytes to decode them cannot be allocated")
+                                   .arg(c.Need);
+        const QString DoNotFit = QString("TMX file \"in.tmx\": the map has 65535 x 65535 cells: "
+                                         "the %1 bytes to decode them and the file's %2 do not fit")
+                                     .arg(c.Need)
+                                     .arg(c.Text.size());
+        EXPECT_TRUE(Message == Cannot || Message.startsWith(DoNotFit)) << Message.toStdString();
+    }
+    // Writing: the gids of a map too large for the memory left.
+    const TMyByteArray Wide(size_t(65535) * 2048, 7);
+    QString Message;
+    EXPECT_EQ(RunWithMemoryLimit(
+                  64u << 20, [&] { EncodeTmx(Wide, 65535, 2048, TTmxTileset(), {}); }, &Message),
+              1);
+    EXPECT_EQ(Message, QString("Cannot write a TMX map of 65535 x 2048 cells: the memory for its "
+                               "layer data (%1 bytes of gids) cannot be allocated")
+                           .arg(4 * Wide.size()));
 }
 
 TEST(TmxWrite, TheWrittenMapReadsBackAndNamesItsTilesetAndProperties) {
