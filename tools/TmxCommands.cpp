@@ -9,6 +9,8 @@
 #include <QFileInfo>
 #include <QImageWriter>
 
+#include <cerrno>
+
 namespace velkora::tool {
 
 namespace {
@@ -34,10 +36,16 @@ int MapExportTmx(const QStringList& Arguments) {
     QStringList Args = Arguments;
     const TMapTextureOptions Options = TakeMapTextureOptions(Args);
     ExpectArgs(Args, 2, ExportUsage);
-    // The tileset picture lies beside the map and is named after it.
-    const QFileInfo Out(ExpandFileName(Args.at(1)));
+    // The tileset picture lies beside the file the map goes into (the target of a link, which
+    // the save writes through) and is named after it.
+    const QFileInfo Given(ExpandFileName(Args.at(1)));
+    const QString Real = Given.canonicalFilePath();
+    const QFileInfo Out(Real.isEmpty() ? Given.absoluteFilePath() : Real);
     const QString PictureName = Out.completeBaseName() + QStringLiteral("-tiles.png");
     const QString PicturePath = Out.absolutePath() + QLatin1Char('/') + PictureName;
+    // A map that cannot be written at all is refused before its picture is.
+    if (Out.isDir())
+        throw EFCreateError(Given.absoluteFilePath(), SystemErrorText(EISDIR));
     const TMapTextures Textures(Options);
 
     int32_t w = 0;

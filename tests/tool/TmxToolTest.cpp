@@ -7,6 +7,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QImage>
 #include <QProcess>
 #include <QRegularExpression>
@@ -137,6 +138,16 @@ TEST_F(TmxTool, ExportThenImportGivesBackEveryCell) {
         // Written as the editor saves: pack type 1, row by row.
         EXPECT_EQ(ReadBytes(Dir.file("back.Map")), EncodeMap(Cells, s.w, s.h));
     }
+
+    // Through a link the map and its picture go to the folder of the file linked to.
+    QDir().mkpath(Dir.file("real"));
+    WriteBytes(Dir.file("real/level.tmx"), Bytes({'x'}));
+    ASSERT_TRUE(QFile::link(Dir.file("real/level.tmx"), Dir.file("link.tmx")));
+    ASSERT_EQ(Export(Root->MapPath("In.Map"), Dir.file("link.tmx")), 0);
+    EXPECT_TRUE(QFileInfo(Dir.file("link.tmx")).isSymLink());
+    EXPECT_TRUE(QFile::exists(Dir.file("real/level-tiles.png")));
+    EXPECT_FALSE(QFile::exists(Dir.file("link-tiles.png")));
+    EXPECT_TRUE(Text(Dir.file("real/level.tmx")).contains("<image source=\"level-tiles.png\""));
 }
 
 TEST_F(TmxTool, RefusalsWriteNothing) {
@@ -211,6 +222,13 @@ TEST_F(TmxTool, RefusalsWriteNothing) {
                       nullptr, &Err),
               1);
     EXPECT_TRUE(Err.contains("Cannot create file")) << Err.data();
+    QDir().mkpath(Dir.file("dir.tmx"));
+    EXPECT_EQ(RunTool({"map", "export-tmx", Map, Dir.file("dir.tmx"), "--root", R, "--tex1", "0",
+                       "--tex2", "0"},
+                      nullptr, &Err),
+              1);
+    EXPECT_TRUE(Err.contains("Is a directory")) << Err.data();
+    EXPECT_FALSE(QFile::exists(Dir.file("dir-tiles.png")));
 
     QByteArray Help;
     ASSERT_EQ(RunTool({"map", "--help"}, &Help), 0);
