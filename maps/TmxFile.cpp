@@ -594,7 +594,15 @@ TMyByteArray DecodeTmx(const uint8_t* S, size_t Size, int32_t& w, int32_t& h,
     TTmxReader Reader(Bytes, FileName);
     int32_t Width = 0;
     int32_t Height = 0;
-    TMyByteArray Cells = Reader.Read(Width, Height);
+    TMyByteArray Cells;
+    try {
+        Cells = Reader.Read(Width, Height);
+    } catch (const std::bad_alloc&) {
+        throw EFormatError(QStringLiteral("TMX file \"%1\": the memory to read its %2 bytes "
+                                          "cannot be allocated")
+                               .arg(FileName)
+                               .arg(qulonglong(Size)));
+    }
     w = Width;
     h = Height;
     return Cells;
