@@ -2,6 +2,7 @@
 
 #include "bench/BenchSupport.h"
 #include "maps/MapLoader.h"
+#include "maps/TmxFile.h"
 #include "palettes/PalSwapper.h"
 #include "sprites/CodecAvx2.h"
 #include "sprites/CodecAvx512.h"
@@ -15,6 +16,8 @@
 
 #include <cstring>
 #include <random>
+
+#include <zlib.h>
 
 using namespace velkora;
 
@@ -181,6 +184,82 @@ void MapRef(benchmark::State& State) {
 }
 BENCHMARK(MapRef)->Name("MapRead/ref:memcpy")->Unit(benchmark::kMillisecond);
 BENCHMARK(MapRef)->Name("MapWrite/ref:memcpy")->Unit(benchmark::kMillisecond);
+
+// TMX maps: the layer data is zlib, so the references are zlib alone on the same gids.
+QByteArray TmxText(const TMyByteArray& Cells) {
+    TTmxTileset Tileset;
+    Tileset.ImageSource = QStringLiteral("bench-tiles.png");
+    return EncodeTmx(Cells, 4096, 4096, Tileset, {});
+}
+
+QByteArray LittleEndianGids(const TMyByteArray& Cells) {
+    QByteArray Gids(qsizetype(Cells.size() * 4), '\0');
+    for (size_t i = 0; i < Cells.size(); ++i)
+        Gids[qsizetype(4 * i)] = char(Cells[i] + 1);
+    return Gids;
+}
+
+void TmxRead(benchmark::State& State) {
+    const TMyByteArray Cells = MapCells(4096);
+    const QByteArray Text = TmxText(Cells);
+    auto Read = [&] {
+        int32_t w, h;
+        return DecodeTmx(reinterpret_cast<const uint8_t*>(Text.constData()), size_t(Text.size()), w,
+                         h, QString());
+    };
+    if (Read() != Cells) {
+        State.SkipWithError("the TMX reader does not return the written cells");
+        return;
+    }
+    for (auto _ : State) {
+        TMyByteArray Back = Read();
+        benchmark::DoNotOptimize(Back.data());
+    }
+    State.SetBytesProcessed(int64_t(State.iterations()) * 4096 * 4096);
+}
+BENCHMARK(TmxRead)->Name("TmxRead")->Unit(benchmark::kMillisecond);
+
+void TmxReadRef(benchmark::State& State) {
+    const QByteArray Gids = LittleEndianGids(MapCells(4096));
+    uLongf Size = compressBound(uLong(Gids.size()));
+    QByteArray Packed(qsizetype(Size), '\0');
+    compress2(reinterpret_cast<Bytef*>(Packed.data()), &Size,
+              reinterpret_cast<const Bytef*>(Gids.constData()), uLong(Gids.size()),
+              Z_DEFAULT_COMPRESSION);
+    QByteArray Out(Gids.size(), '\0');
+    for (auto _ : State) {
+        uLongf OutSize = uLongf(Out.size());
+        uncompress(reinterpret_cast<Bytef*>(Out.data()), &OutSize,
+                   reinterpret_cast<const Bytef*>(Packed.constData()), Size);
+        benchmark::DoNotOptimize(Out.data());
+    }
+    State.SetBytesProcessed(int64_t(State.iterations()) * 4096 * 4096);
+}
+BENCHMARK(TmxReadRef)->Name("TmxRead/ref:zlib-inflate")->Unit(benchmark::kMillisecond);
+
+void TmxWrite(benchmark::State& State) {
+    const TMyByteArray Cells = MapCells(4096);
+    for (auto _ : State) {
+        QByteArray Text = TmxText(Cells);
+        benchmark::DoNotOptimize(Text.data());
+    }
+    State.SetBytesProcessed(int64_t(State.iterations()) * 4096 * 4096);
+}
+BENCHMARK(TmxWrite)->Name("TmxWrite")->Unit(benchmark::kMillisecond);
+
+void TmxWriteRef(benchmark::State& State) {
+    const QByteArray Gids = LittleEndianGids(MapCells(4096));
+    QByteArray Packed(qsizetype(compressBound(uLong(Gids.size()))), '\0');
+    for (auto _ : State) {
+        uLongf Size = uLongf(Packed.size());
+        compress2(reinterpret_cast<Bytef*>(Packed.data()), &Size,
+                  reinterpret_cast<const Bytef*>(Gids.constData()), uLong(Gids.size()),
+                  Z_DEFAULT_COMPRESSION);
+        benchmark::DoNotOptimize(Packed.data());
+    }
+    State.SetBytesProcessed(int64_t(State.iterations()) * 4096 * 4096);
+}
+BENCHMARK(TmxWriteRef)->Name("TmxWrite/ref:zlib-deflate")->Unit(benchmark::kMillisecond);
 
 // One changed colour, alternating so that every iteration rewrites that colour's cells.
 // Every pixel of Words recoloured through Pal.

@@ -38,8 +38,8 @@ template <typename F> void WithDocument(TXMLDocument& Doc, F Body) {
     }
 }
 
-// XML 1.0 can hold tab, line feed, carriage return and the characters from U+0020 up, except
-// the surrogate code points and U+FFFE, U+FFFF.
+} // namespace
+
 int FirstBadXmlChar(const QString& Text) {
     const int n = int(Text.size());
     for (int i = 0; i < n; ++i) {
@@ -58,6 +58,8 @@ int FirstBadXmlChar(const QString& Text) {
     }
     return -1;
 }
+
+namespace {
 
 void CheckXmlText(const QString& Text, const QDomNode& Owner, const QString& What) {
     const int c = FirstBadXmlChar(Text);

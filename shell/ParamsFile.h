@@ -56,6 +56,11 @@ constexpr uint64_t MaxParamsFileSize = uint64_t(16) << 20;
 constexpr int MaxParamsDepth = 256;
 constexpr int64_t MaxParamsNodes = 250000;
 
+// The first character of Text that XML 1.0 cannot hold (it holds tab, line feed, carriage
+// return and the characters from U+0020 up, except the surrogate code points and U+FFFE,
+// U+FFFF; a surrogate pair is one character), or -1 when there is none.
+int FirstBadXmlChar(const QString& Text);
+
 // Children that count: elements and comments, in document order. Text (whitespace-only text is
 // not even kept), CDATA and processing instructions do not count.
 bool IsCountedChild(const QDomNode& Node);

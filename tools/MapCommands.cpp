@@ -1,4 +1,5 @@
-// The "map" commands: map files to raw cells and back, a summary of a map, and its picture.
+// The "map" commands: map files to raw cells and back, a summary of a map, its picture, and
+// TMX maps.
 
 #include "maps/MapLoader.h"
 #include "tools/ToolSupport.h"
@@ -65,7 +66,12 @@ int Info(const QStringList& Args) {
 
 int Run(const QStringList& Args) {
     return Dispatch("map",
-                    {{"decode", Decode}, {"encode", Encode}, {"info", Info}, {"render", MapRender}},
+                    {{"decode", Decode},
+                     {"encode", Encode},
+                     {"info", Info},
+                     {"render", MapRender},
+                     {"export-tmx", MapExportTmx},
+                     {"import-tmx", MapImportTmx}},
                     Args);
 }
 
@@ -85,7 +91,15 @@ const CommandGroup MapGroup = {
     "[--fast]\n"
     "      Draws the map as an indexed PNG picture with the items of the texture sprites I and J\n"
     "      of the data root DIR, in the palettes P and Q, 24 pixel rows at a time. --fast\n"
-    "      compresses less, for the fastest run.\n",
+    "      compresses less, for the fastest run.\n"
+    "  velkora-tool map export-tmx IN.Map OUT.tmx --root DIR --tex1 I --tex2 J [--pal1 P] "
+    "[--pal2 Q]\n"
+    "      Writes the map for the general-purpose tile map editor: OUT.tmx, one layer of gids\n"
+    "      (cell value + 1), and beside it OUT-tiles.png, 256 tiles of 24 x 24 pixels, tile V\n"
+    "      drawn as map render draws the value V.\n"
+    "  velkora-tool map import-tmx IN.tmx OUT.Map\n"
+    "      Writes the first tile layer of an orthogonal TMX map with one tileset as a map file\n"
+    "      (cell value = gid - firstgid, 0 to 255) and prints \"W H\".\n",
     &Run};
 
 } // namespace velkora::tool

@@ -4,6 +4,7 @@
 #include "palettes/BmpMaker.h"
 #include "palettes/PngFile.h"
 #include "sprites/SpriteEditor.h"
+#include "tools/RenderSupport.h"
 #include "tools/ToolSupport.h"
 
 #include <QDir>
@@ -21,20 +22,6 @@ const char SpriteRenderUsage[] =
 
 const char MapRenderUsage[] =
     "map render IN.Map OUT.png --root DIR --tex1 I --tex2 J [--pal1 P] [--pal2 Q] [--fast]";
-
-QString RequiredOption(QStringList& Args, const QString& Name) {
-    const QString Value = TakeOption(Args, Name);
-    if (Value.isNull())
-        throw UsageError(QStringLiteral("%1 is required").arg(Name));
-    return Value;
-}
-
-// The palettes of the parameters file FileName.
-TPalletteList LoadPalettes(const QString& FileName) {
-    TXMLDocument Doc;
-    Doc.FileName = FileName;
-    return ReadPalettes(Doc);
-}
 
 // Writes a Format_Indexed8 image as an indexed PNG of its colour table, replacing FileName
 // atomically.
@@ -103,49 +90,16 @@ int SpriteRender(const QStringList& Arguments) {
 int MapRender(const QStringList& Arguments) {
     QStringList Args = Arguments;
     const bool Fast = Args.removeAll(QStringLiteral("--fast")) > 0;
-    const QString Root = RequiredOption(Args, QStringLiteral("--root"));
-    const QString Tex1 = RequiredOption(Args, QStringLiteral("--tex1"));
-    const QString Tex2 = RequiredOption(Args, QStringLiteral("--tex2"));
-    const QString Pal1 = TakeOption(Args, QStringLiteral("--pal1"), QStringLiteral("0"));
-    const QString Pal2 = TakeOption(Args, QStringLiteral("--pal2"), QStringLiteral("0"));
+    const TMapTextureOptions Options = TakeMapTextureOptions(Args);
     ExpectArgs(Args, 2, MapRenderUsage);
-
-    if (!QDir(Root).exists())
-        throw EFOpenError(ExpandFileName(Root), SystemErrorText(ENOENT));
-    const QString RootPath = QDir(Root).absolutePath();
-    const TSpriteContainer Library(RootPath);
-    const int Count = int(Library.SpriteNames().size());
-    if (Count == 0)
-        throw Exception(QStringLiteral("The sprite library \"%1\" holds no sprite")
-                            .arg(DataPath(RootPath, SpriteFolderName)));
-    const int I = int(ParseNumber(Tex1, QStringLiteral("--tex1"), 0, Count - 1));
-    const int J = int(ParseNumber(Tex2, QStringLiteral("--tex2"), 0, Count - 1));
-
-    const TPalletteList PaletteList = LoadPalettes(RootPath + QStringLiteral("/XMLParams.xml"));
-    const long long Palettes = (long long)(PaletteList.size());
-    if (Palettes == 0)
-        throw Exception(QStringLiteral("The parameters file \"%1\" holds no palette")
-                            .arg(RootPath + QStringLiteral("/XMLParams.xml")));
-    const int P = int(ParseNumber(Pal1, QStringLiteral("--pal1"), 0, Palettes - 1));
-    const int Q = int(ParseNumber(Pal2, QStringLiteral("--pal2"), 0, Palettes - 1));
+    const TMapTextures Textures(Options);
 
     int32_t w = 0;
     int32_t h = 0;
     const TMyByteArray Cells = LoadMap(Args.at(0), w, h);
     // Refused before any texture is drawn.
     CheckMapPictureSize(w, h);
-
-    // The strips as the workspace builds them: the palette first, then the sprite.
-    TMapImageItems Items1;
-    TMapImageItems Items2;
-    Items1.SetPalette(P, ColorTable(PaletteList, P));
-    Items1.SetSpriteInfo(Library.SpriteInfo(I));
-    Items2.SetPalette(Q, ColorTable(PaletteList, Q));
-    Items2.SetSpriteInfo(Library.SpriteInfo(J));
-    TMapCellPictures Pictures;
-    Pictures.Rebuild(Items1, Items2);
-
-    WriteMapPngFile(Args.at(1), Cells, w, h, Pictures,
+    WriteMapPngFile(Args.at(1), Cells, w, h, Textures.Pictures(),
                     Fast ? MapPngFastCompression() : MapPngCompression());
     return 0;
 }

@@ -48,7 +48,7 @@ void PrintLine(const QString& Line);
 // The groups, each defined in its own file.
 extern const CommandGroup SpriteGroup;   // sprite decode|encode|pack|render|export-png|import-png
 extern const CommandGroup LibraryGroup;  // library list
-extern const CommandGroup MapGroup;      // map decode|encode|info|render
+extern const CommandGroup MapGroup;      // map decode|encode|info|render|export-tmx|import-tmx
 extern const CommandGroup PalettesGroup; // palettes
 extern const CommandGroup DemoGroup;     // make-demo
 
@@ -59,5 +59,8 @@ int MapRender(const QStringList& Args);
 // "sprite export-png ..." and "sprite import-png ..." (SpritePngCommands.cpp).
 int SpriteExportPng(const QStringList& Args);
 int SpriteImportPng(const QStringList& Args);
+// "map export-tmx ..." and "map import-tmx ..." (TmxCommands.cpp).
+int MapExportTmx(const QStringList& Args);
+int MapImportTmx(const QStringList& Args);
 
 } // namespace velkora::tool
