@@ -54,6 +54,7 @@ void TSpriteInfo::Init(const QString& FileName) {
         throw EFOpenError(ExpandFileName(FileName), QStringLiteral("Out of memory"));
     }
     Bytes = std::move(Words);
+    Form = SpriteFormOf(Image.data(), Image.size());
 }
 
 void TSpriteInfo::GenerateBlocArray() {

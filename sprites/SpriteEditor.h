@@ -2,6 +2,7 @@
 // Sprite files and the sprite library.
 
 #include "shell/MyTypes.h"
+#include "sprites/CompDecompUnit.h"
 
 #include <QStringList>
 
@@ -12,6 +13,8 @@ namespace velkora {
 struct TSpriteInfo {
     TMyArray Bytes;
     TBlocksArray BlocksArray;
+    // The layout the file was read in (Init); plain for words that came from elsewhere.
+    TSpriteForm Form = TSpriteForm::Plain;
 
     // Reads a sprite file (compressed, uncompressed or plain) into Bytes. On failure Bytes is
     // left as it was; a sprite too large for the memory there is raises EFOpenError naming the

@@ -65,6 +65,7 @@ void TSpriteDocument::Load(const QString& FileName, const std::optional<TPallett
             Read.Init(FileName);
         Swapper.Init(std::move(Read.Bytes));
         Sprite = SpriteOf(Recoloured ? Swapper.GetCalculate(NewMapping) : Swapper.Bytes());
+        Sprite.Form = Read.Form;
     } catch (const std::bad_alloc&) {
         throw EFOpenError(ExpandFileName(FileName), QStringLiteral("Out of memory"));
     }
@@ -74,6 +75,7 @@ void TSpriteDocument::Load(const QString& FileName, const std::optional<TPallett
     fPalSet = NewMapping;
     fDerived = Recoloured || IsIdentity(NewMapping);
     fFileName = FileName;
+    fForm = Sprite.Form;
     fStamp = Stamp;
     emit SpriteLoaded(fFileName);
     emit MappingChanged();

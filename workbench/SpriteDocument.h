@@ -31,6 +31,8 @@ public:
     int32_t SecondPalIndex() const { return fSecondPal; }
     // The file the sprite was read from; empty before a load (or in an empty library).
     const QString& FileName() const { return fFileName; }
+    // The layout the file was in when it was loaded.
+    TSpriteForm Form() const { return fForm; }
 
     QUndoStack* UndoStack() { return &fUndoStack; }
     bool IsModified() const { return !fUndoStack.isClean(); }
@@ -88,6 +90,7 @@ private:
     int32_t fFirstPal = 0;
     int32_t fSecondPal = 0;
     QString fFileName;
+    TSpriteForm fForm = TSpriteForm::Plain;
     TFileStamp fStamp;
     QUndoStack fUndoStack;
 };
