@@ -12,6 +12,9 @@
 #include "tests/support/TestSupport.h"
 #include "workbench/SpritesFrm.h"
 
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
 #include <QDir>
 #include <QFrame>
 #include <QMenuBar>
@@ -203,6 +206,50 @@ private slots:
         QCOMPARE(w.MapFrm()->MapParams().Width, 3);
         QTest::mouseClick(w.MapFrm()->SaveBtn, Qt::LeftButton);
         QCOMPARE(fErrors.size(), 1);
+    }
+
+    void anotherDataRootOpensWithAFreshSessionAfterTheQuestion() {
+        test::TempDir Dir;
+        test::DataRoot Other(Dir.path());
+        Other.Palettes = {test::DistinctPalette(0)};
+        Other.WriteParams();
+        Other.AddSprite("Z1.spr", test::PatternWords(9, 2));
+        Other.AddSprite("Z2.spr", test::PatternWords(18, 3));
+        fErrors.clear();
+        TMainFrm w(*fSession);
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        const QString EditFile = fRoot->file("other.edt");
+        test::WriteBytes(EditFile, EditFileImage(test::PatternWords(4, 5)));
+        w.SpritesFrm()->OpenDialog1 = [EditFile] { return EditFile; };
+        QTest::mouseClick(w.SpritesFrm()->LoadFromIdaBtn, Qt::LeftButton);
+        QVERIFY(w.SpritesFrm()->IsModified());
+
+        // Cancel keeps the root and the unsaved import.
+        SetQuestionSink([](const QString&, const QStringList& Answers) {
+            return int(Answers.indexOf("Cancel"));
+        });
+        w.OpenRootDialog = [&] { return Dir.path(); };
+        w.OpenRootAction->trigger();
+        QCOMPARE(w.Session().CurrentDir(), fSession->CurrentDir());
+        QCOMPARE(w.SpritesFrm()->SpriteInfo().Bytes, test::PatternWords(4, 5));
+
+        // Discard opens the other root: its library, its palettes, saves into its files.
+        test::AnswerDiscard();
+        const QString OldDir = QDir::currentPath();
+        w.OpenRootAction->trigger();
+        QCOMPARE(w.Session().CurrentDir(), QDir(Dir.path()).absolutePath());
+        QCOMPARE(w.SpritesFrm()->ComboBox1->count(), 2);
+        QCOMPARE(w.SpritesFrm()->SpriteInfo().Bytes, test::PatternWords(9, 2));
+        QCOMPARE(w.SpritesFrm()->PalCmb->count(), 1);
+        QVERIFY(w.ChPalFrm() && w.ChPalFrm()->isVisible());
+        QCOMPARE(w.windowTitle(), QString("Z1.spr[*]"));
+        w.SpritesFrm()->CheckBox1->setChecked(false);
+        QTest::mouseClick(w.SpritesFrm()->BitBtn4, Qt::LeftButton);
+        QCOMPARE(test::ReadBytes(Other.SpritePath("Z1.spr")),
+                 UncompressedSpriteImage(test::PatternWords(9, 2), 9));
+        QVERIFY2(fErrors.isEmpty(), qPrintable(fErrors.join('\n')));
+        QDir::setCurrent(OldDir);
     }
 
     void anErrorInAHandlerIsReportedAndTheProgramGoesOn() {
