@@ -136,7 +136,7 @@ struct TFixture {
         }
         for (int Side : {64, 256, 512, 1024}) {
             Cells[Side] = RandomCells(Side, unsigned(Side));
-            SaveMap(MapFile(Side), Cells[Side], Side, Side);
+            MapLoader::SaveMap(MapFile(Side), Cells[Side], Side, Side);
             const QByteArray Tmx = TmxOf(Cells[Side], Side);
             QFile f(TmxFile(Side));
             if (!f.open(QIODevice::WriteOnly) || f.write(Tmx) != Tmx.size()) {
@@ -148,7 +148,7 @@ struct TFixture {
         TMyByteArray Values(51);
         for (int v = 0; v <= 50; ++v)
             Values[size_t(v)] = uint8_t(v);
-        SaveMap(Dir.path() + "/tiles.Map", Values, 51, 1);
+        MapLoader::SaveMap(Dir.path() + "/tiles.Map", Values, 51, 1);
         if (!RunProgram(VELKORA_TOOL,
                         QStringList{"map", "render", "tiles.Map", "tiles.png", "--root", Root} +
                             Textures,
@@ -176,7 +176,7 @@ const TFixture& Fixture() {
 }
 
 TPngPicture Decoded(const QString& File) {
-    return ReadPngFile(File, false);
+    return PngFile::ReadPngFile(File, false);
 }
 
 // The peer draws the same picture as we do: compared pixel for pixel on the 64 x 64 map.
@@ -258,12 +258,12 @@ const TMapCellPictures& Pictures() {
         const TFixture& f = Fixture();
         TXMLDocument Doc;
         Doc.FileName = f.Root + "/XMLParams.xml";
-        const TPalletteList Palettes = ReadPalettes(Doc);
+        const TPalletteList Palettes = BmpMaker::ReadPalettes(Doc);
         const TSpriteContainer Library(f.Root);
         TMapImageItems Items1, Items2;
-        Items1.SetPalette(0, ColorTable(Palettes, 0));
+        Items1.SetPalette(0, BmpMaker::ColorTable(Palettes, 0));
         Items1.SetSpriteInfo(Library.SpriteInfo(0));
-        Items2.SetPalette(1, ColorTable(Palettes, 1));
+        Items2.SetPalette(1, BmpMaker::ColorTable(Palettes, 1));
         Items2.SetSpriteInfo(Library.SpriteInfo(1));
         Pictures.Rebuild(Items1, Items2);
         return Pictures;
@@ -282,7 +282,7 @@ void Settings(benchmark::State& State, TPngCompression c) {
     size_t Bytes = 0;
     for (auto _ : State) {
         TCountingSink Sink;
-        WriteMapPng(Sink, Cells, Side, Side, Pictures(), c);
+        MapPicture::WriteMapPng(Sink, Cells, Side, Side, Pictures(), c);
         Bytes = Sink.Bytes;
     }
     State.counters["png_MB"] = double(Bytes) / 1e6;
@@ -291,10 +291,10 @@ void Settings(benchmark::State& State, TPngCompression c) {
 
 } // namespace
 
-BENCHMARK_CAPTURE(Settings, chosen, MapPngCompression())
+BENCHMARK_CAPTURE(Settings, chosen, MapPicture::MapPngCompression())
     ->Name("MapPng/chosen")
     ->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(Settings, fast, MapPngFastCompression())
+BENCHMARK_CAPTURE(Settings, fast, MapPicture::MapPngFastCompression())
     ->Name("MapPng/chosen/ref:fast")
     ->Unit(benchmark::kMillisecond);
 #define SETTING(Label, Filter, Level, Strategy)                                                    \

@@ -9,7 +9,8 @@ using namespace velkora;
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size) {
     for (bool KeepIndices : {true, false}) {
         try {
-            const TPngPicture p = DecodePng(Data, Size, KeepIndices, QStringLiteral("fuzz.png"));
+            const TPngPicture p =
+                PngFile::DecodePng(Data, Size, KeepIndices, QStringLiteral("fuzz.png"));
             FUZZ_CHECK(p.Width >= 1 && p.Height >= 1);
             FUZZ_CHECK(uint64_t(p.Width) * p.Height <= PngMaxReadPixels);
             FUZZ_CHECK(p.Pixels.size() == size_t(p.Width) * p.Height * (p.Indexed ? 1 : 4));

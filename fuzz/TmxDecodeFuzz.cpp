@@ -11,7 +11,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size) {
     int32_t w = -1, h = -1;
     TMyByteArray Cells;
     try {
-        Cells = DecodeTmx(Data, Size, w, h, QStringLiteral("fuzz.tmx"));
+        Cells = TmxFile::DecodeTmx(Data, Size, w, h, QStringLiteral("fuzz.tmx"));
     } catch (const EFormatError&) {
         FUZZ_CHECK(w == -1 && h == -1);
         return 0;
@@ -19,10 +19,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size) {
     FUZZ_CHECK(w >= 0 && w <= 65535 && h >= 0 && h <= 65535);
     FUZZ_CHECK(int64_t(w) * h <= MaxMapCells);
     FUZZ_CHECK(Cells.size() == size_t(w) * size_t(h));
-    const QByteArray Text = EncodeTmx(Cells, w, h, TTmxTileset(), {});
+    const QByteArray Text = TmxFile::EncodeTmx(Cells, w, h, TTmxTileset(), {});
     int32_t w2 = -1, h2 = -1;
-    const TMyByteArray Back = DecodeTmx(reinterpret_cast<const uint8_t*>(Text.constData()),
-                                        size_t(Text.size()), w2, h2, QString());
+    const TMyByteArray Back = TmxFile::DecodeTmx(reinterpret_cast<const uint8_t*>(Text.constData()),
+                                                 size_t(Text.size()), w2, h2, QString());
     FUZZ_CHECK(w2 == w && h2 == h && Back == Cells);
     return 0;
 }

@@ -143,15 +143,15 @@ TMapDocument::~TMapDocument() {
 }
 
 bool TMapDocument::ChangedOnDisk() const {
-    return !fFileName.isEmpty() && FileStampOf(fFileName) != fStamp;
+    return !fFileName.isEmpty() && MyTypes::FileStampOf(fFileName) != fStamp;
 }
 
 void TMapDocument::Load(const QString& FileName) {
-    const TFileStamp Stamp = FileStampOf(FileName);
+    const TFileStamp Stamp = MyTypes::FileStampOf(FileName);
     int32_t w = 0;
     int32_t h = 0;
     int32_t PackType = 0;
-    TMyByteArray Cells = LoadMap(FileName, w, h, PackType);
+    TMyByteArray Cells = MapLoader::LoadMap(FileName, w, h, PackType);
     fUndoStack.clear();
     fMapParams.Width = w;
     fMapParams.Height = h;
@@ -189,10 +189,10 @@ void TMapDocument::Save() {
 }
 
 void TMapDocument::SaveAs(const QString& FileName) {
-    SaveMap(FileName, fMapParams.DecomBytes, fMapParams.Width, fMapParams.Height);
+    MapLoader::SaveMap(FileName, fMapParams.DecomBytes, fMapParams.Width, fMapParams.Height);
     const bool Renamed = FileName != fFileName;
     fFileName = FileName;
-    fStamp = FileStampOf(FileName);
+    fStamp = MyTypes::FileStampOf(FileName);
     fUndoStack.setClean();
     if (Renamed)
         emit FileNameChanged(fFileName);

@@ -132,7 +132,7 @@ TMainForm::~TMainForm() {
 void TMainForm::FormCreate() {
     // 1. The maps, in the library's order.
     FindFiles(*fS);
-    SortNames(*fS);
+    SpriteEditor::SortNames(*fS);
     FillCombo(LevelCmb, *fS);
 
     // 2. The textures.
@@ -153,8 +153,8 @@ void TMainForm::FormCreate() {
 
     // 5. Both strips from the first sprite, drawn in palette 0. An empty library leaves them
     // empty and the start-up goes on.
-    fMapItems1->SetPalette(0, ColorTable(PalletteArray, 0));
-    fMapItems2->SetPalette(0, ColorTable(PalletteArray, 0));
+    fMapItems1->SetPalette(0, BmpMaker::ColorTable(PalletteArray, 0));
+    fMapItems2->SetPalette(0, BmpMaker::ColorTable(PalletteArray, 0));
     if (!Names.isEmpty()) {
         const TSpriteContainer& Library = fSession.SpriteContainer();
         fMapItems1->SetSpriteInfo(Library.SpriteInfo(Tex1cmb->currentIndex()));
@@ -204,7 +204,8 @@ void TMainForm::resizeEvent(QResizeEvent* Event) {
 }
 
 void TMainForm::FindFiles(QStringList& S) const {
-    S += velkora::FindFiles(DataPath(fSession.CurrentDir(), MapFolderName), QStringLiteral(".Map"));
+    S += velkora::SpriteEditor::FindFiles(MyTypes::DataPath(fSession.CurrentDir(), MapFolderName),
+                                          QStringLiteral(".Map"));
 }
 
 QString TMainForm::GetFullName(const QString& Name) const {
@@ -295,7 +296,7 @@ void TMainForm::DrawGrid1DrawCell(QPainter& Canvas, int ACol, int ARow, const QR
     if (fHLCell.x() == ACol && fHLCell.y() == ARow) {
         // The highlighted cell previews what a click would paint.
         QImage Preview = ItemPicture(fSelImage);
-        DrawHighlightFrame(Preview);
+        MapImageItems::DrawHighlightFrame(Preview);
         Canvas.drawImage(Rect.topLeft(), Preview);
         return;
     }
@@ -361,7 +362,7 @@ void TMainForm::ApplyTexture(int Texture) {
     QComboBox* const TexCmb = Texture == 0 ? Tex1cmb : Tex2cmb;
     QComboBox* const PalCmb = Texture == 0 ? FirstPalCmb : SecPalCmb;
     const int P = PalCmb->currentIndex();
-    Items.SetPalette(P, ColorTable(fSession.PalletteArray(), P));
+    Items.SetPalette(P, BmpMaker::ColorTable(fSession.PalletteArray(), P));
     const int I = TexCmb->currentIndex();
     if (I >= 0)
         Items.SetSpriteInfo(fSession.SpriteContainer().SpriteInfo(I));
@@ -420,11 +421,11 @@ void TMainForm::FillSetsCMB() {
 }
 
 void TMainForm::LoadSets(TSetArray& sa, TXMLDocument* XMLDoc) {
-    ReadMapSets(ParamsDocument(XMLDoc), sa);
+    ParamsFile::ReadMapSets(ParamsDocument(XMLDoc), sa);
 }
 
 void TMainForm::AddSet(const TSet& cSet, TXMLDocument* XMLDoc) {
-    AppendMapSet(ParamsDocument(XMLDoc), cSet, int(fSetArray.size()));
+    ParamsFile::AppendMapSet(ParamsDocument(XMLDoc), cSet, int(fSetArray.size()));
 }
 
 } // namespace velkora

@@ -21,7 +21,8 @@ QImage NewImage(int w, int h, QImage::Format Format) {
 // ---- TMapImageItems -------------------------------------------------------------------------
 
 TMapImageItems::TMapImageItems()
-    : fItemBmp(NewImage(ItemSize, ItemSize, QImage::Format_Indexed8)), fColors(GreyRamp()) {
+    : fItemBmp(NewImage(ItemSize, ItemSize, QImage::Format_Indexed8)),
+      fColors(BmpMaker::GreyRamp()) {
     fItemBmp.setColorTable(fColors);
     fItemBmp.fill(0);
 }
@@ -39,8 +40,8 @@ void TMapImageItems::SetPalette(int32_t Index, const QVector<QRgb>& Colors) {
 }
 
 void TMapImageItems::Refresh() {
-    MakeBMPImage(fFullBmp, fSpriteInfo.BlocksArray, SpriteSize[2], fColors, true, StripWidth,
-                 StripHeight);
+    BmpMaker::MakeBMPImage(fFullBmp, fSpriteInfo.BlocksArray, SpriteSize[2], fColors, true,
+                           StripWidth, StripHeight);
 }
 
 QImage& TMapImageItems::GetItem(int i) {
@@ -79,7 +80,7 @@ QImage RgbPicture(const TCellIndices& Indices, const TMapColours& Colours) {
 
 } // namespace
 
-const TCellIndices& UnknownItemIndices() {
+const TCellIndices& MapImageItems::UnknownItemIndices() {
     static const TCellIndices Indices = [] {
         TCellIndices p{};
         for (int y = 0; y < MapCellSize; ++y)
@@ -99,7 +100,7 @@ const TCellIndices& UnknownItemIndices() {
     return Indices;
 }
 
-const QImage& UnknownItemPicture() {
+const QImage& MapImageItems::UnknownItemPicture() {
     static const QImage Picture = [] {
         TMapColours Colours{};
         for (int c = 0; c < 3; ++c)
@@ -109,7 +110,7 @@ const QImage& UnknownItemPicture() {
     return Picture;
 }
 
-QImage CellPicture(TMapImageItems& Items1, TMapImageItems& Items2, int Value) {
+QImage MapImageItems::CellPicture(TMapImageItems& Items1, TMapImageItems& Items2, int Value) {
     if (Value < 0 || Value >= MapItemCount)
         return UnknownItemPicture();
     const QImage& Item = Value < TMapImageItems::SpriteCount
@@ -121,7 +122,7 @@ QImage CellPicture(TMapImageItems& Items1, TMapImageItems& Items2, int Value) {
     return Picture;
 }
 
-void DrawHighlightFrame(QImage& Picture) {
+void MapImageItems::DrawHighlightFrame(QImage& Picture) {
     if (Picture.width() < 23 || Picture.height() < 23)
         return;
     if (Picture.format() != QImage::Format_RGB32 && Picture.format() != QImage::Format_ARGB32)
@@ -135,7 +136,7 @@ void DrawHighlightFrame(QImage& Picture) {
     }
 }
 
-void DrawCellIndices(int Texture, TMapImageItems& Items, int i, TCellIndices& Out) {
+void MapImageItems::DrawCellIndices(int Texture, TMapImageItems& Items, int i, TCellIndices& Out) {
     const QImage& Item = Items.Item(i);
     const uint8_t First = uint8_t(16 * Texture);
     for (int y = 0; y < MapCellSize; ++y) {
@@ -163,7 +164,7 @@ void TMapCellPictures::RebuildTexture(int Texture, TMapImageItems& Items) {
         fColours[size_t(16 * Texture + c)] = c < Table.size() ? Table[c] : qRgb(0, 0, 0);
     for (int i = 0; i < TMapImageItems::SpriteCount; ++i) {
         TCellIndices& Indices = fIndices[size_t(First + i)];
-        DrawCellIndices(Texture, Items, i, Indices);
+        MapImageItems::DrawCellIndices(Texture, Items, i, Indices);
         fPictures[size_t(First + i)] = RgbPicture(Indices, fColours);
     }
 }
@@ -175,8 +176,8 @@ void TMapCellPictures::Rebuild(TMapImageItems& Items1, TMapImageItems& Items2) {
 
 // ---- The whole map --------------------------------------------------------------------------
 
-QImage RenderMap(const TMyByteArray& Cells, int32_t w, int32_t h,
-                 const TMapCellPictures& Pictures) {
+QImage MapImageItems::RenderMap(const TMyByteArray& Cells, int32_t w, int32_t h,
+                                const TMapCellPictures& Pictures) {
     if (w <= 0 || h <= 0)
         throw EFormatError(
             QStringLiteral("A map of %1 x %2 cells has nothing to draw").arg(w).arg(h));

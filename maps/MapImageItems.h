@@ -74,6 +74,7 @@ using TMapColours = std::array<QRgb, MapColourCount>;
 // A cell's picture as indices into the map colours: 24 rows of 24 bytes, top to bottom.
 using TCellIndices = std::array<uint8_t, MapCellSize * MapCellSize>;
 
+namespace MapImageItems {
 // The picture of a value that names no item, as map colour indices (32 to 34): a dark
 // checkerboard with a red cross.
 const TCellIndices& UnknownItemIndices();
@@ -92,6 +93,7 @@ void DrawHighlightFrame(QImage& Picture);
 // indices (16 x Texture + the item's own index). Fills Items's item image. Every picture of a
 // cell, on the screen or in a whole-map PNG, is made by this function.
 void DrawCellIndices(int Texture, TMapImageItems& Items, int i, TCellIndices& Out);
+} // namespace MapImageItems
 
 // The pictures of all cell values, built once per texture and palette so that drawing a cell
 // is a plain copy: as map colour indices (for the whole-map PNG) and as RGB (for the screen),
@@ -106,10 +108,12 @@ public:
     void Rebuild(TMapImageItems& Items1, TMapImageItems& Items2);
     // The picture of a cell value; the unknown-item picture for 50 and above.
     const QImage& Picture(int Value) const {
-        return Value >= 0 && Value < MapItemCount ? fPictures[size_t(Value)] : UnknownItemPicture();
+        return Value >= 0 && Value < MapItemCount ? fPictures[size_t(Value)]
+                                                  : MapImageItems::UnknownItemPicture();
     }
     const TCellIndices& Indices(int Value) const {
-        return Value >= 0 && Value < MapItemCount ? fIndices[size_t(Value)] : UnknownItemIndices();
+        return Value >= 0 && Value < MapItemCount ? fIndices[size_t(Value)]
+                                                  : MapImageItems::UnknownItemIndices();
     }
     const TMapColours& Colours() const { return fColours; }
 
@@ -123,9 +127,11 @@ private:
 // PNG writer of maps (MapPicture) streams and has no such limit.
 constexpr int64_t MaxMapImagePixels = int64_t(1) << 28;
 
+namespace MapImageItems {
 // The whole map (Cells row by row, w x h) as a (w x 24) x (h x 24) Format_RGB32 image, each
 // cell drawn as the map workspace draws it. Raises EFormatError for a map whose picture would
 // exceed MaxMapImagePixels, for an empty map and for a cell array whose length is not w x h.
 QImage RenderMap(const TMyByteArray& Cells, int32_t w, int32_t h, const TMapCellPictures& Pictures);
+} // namespace MapImageItems
 
 } // namespace velkora

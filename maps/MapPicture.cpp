@@ -4,15 +4,15 @@
 
 namespace velkora {
 
-TPngCompression MapPngCompression() {
+TPngCompression MapPicture::MapPngCompression() {
     return {TPngFilter::None, 3, TPngStrategy::Default};
 }
 
-TPngCompression MapPngFastCompression() {
+TPngCompression MapPicture::MapPngFastCompression() {
     return {TPngFilter::None, 1, TPngStrategy::Default};
 }
 
-void CheckMapPictureSize(int64_t w, int64_t h) {
+void MapPicture::CheckMapPictureSize(int64_t w, int64_t h) {
     if (w <= 0 || h <= 0)
         throw EFormatError(
             QStringLiteral("A map of %1 x %2 cells has nothing to draw").arg(w).arg(h));
@@ -28,7 +28,8 @@ void CheckMapPictureSize(int64_t w, int64_t h) {
                                .arg(PngMaxSide));
 }
 
-TMapPngPalette MapPngPalette(const TMapColours& Colours, const std::array<bool, 256>& Used) {
+TMapPngPalette MapPicture::MapPngPalette(const TMapColours& Colours,
+                                         const std::array<bool, 256>& Used) {
     std::array<bool, MapColourCount> Needed{};
     for (int t = 0; t < 2; ++t)
         for (int v = 25 * t; v < 25 * (t + 1); ++v)
@@ -52,8 +53,8 @@ TMapPngPalette MapPngPalette(const TMapColours& Colours, const std::array<bool, 
     return p;
 }
 
-void WriteMapPng(TByteSink& Sink, const TMyByteArray& Cells, int32_t w, int32_t h,
-                 const TMapCellPictures& Pictures, const TPngCompression& Compression) {
+void MapPicture::WriteMapPng(TByteSink& Sink, const TMyByteArray& Cells, int32_t w, int32_t h,
+                             const TMapCellPictures& Pictures, const TPngCompression& Compression) {
     CheckMapPictureSize(w, h);
     if (Cells.size() != size_t(w) * size_t(h))
         throw EFormatError(QStringLiteral("A map of %1 x %2 cells cannot hold %3 cells")
@@ -90,8 +91,9 @@ void WriteMapPng(TByteSink& Sink, const TMyByteArray& Cells, int32_t w, int32_t 
     Writer.Finish();
 }
 
-void WriteMapPngFile(const QString& FileName, const TMyByteArray& Cells, int32_t w, int32_t h,
-                     const TMapCellPictures& Pictures, const TPngCompression& Compression) {
+void MapPicture::WriteMapPngFile(const QString& FileName, const TMyByteArray& Cells, int32_t w,
+                                 int32_t h, const TMapCellPictures& Pictures,
+                                 const TPngCompression& Compression) {
     CheckMapPictureSize(w, h);
     TAtomicFileSink Sink(FileName);
     WriteMapPng(Sink, Cells, w, h, Pictures, Compression);

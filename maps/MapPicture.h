@@ -7,6 +7,7 @@
 
 namespace velkora {
 
+namespace MapPicture {
 // The compression of map pictures (see bench/README.md for the measurements behind it), and the
 // fastest setting.
 TPngCompression MapPngCompression();
@@ -15,6 +16,7 @@ TPngCompression MapPngFastCompression();
 // Raises EFormatError, naming the limit, when the picture of a w x h map (24 pixels a cell) would
 // be wider or higher than a PNG may be, or when the map has no cell.
 void CheckMapPictureSize(int64_t w, int64_t h);
+} // namespace MapPicture
 
 // The PNG palette of a map picture and, for each map colour, its index there: the map colours
 // (TMapCellPictures::Colours) that the cells use, each distinct colour once, in the order of the
@@ -23,6 +25,7 @@ struct TMapPngPalette {
     std::vector<QRgb> Colours;
     std::array<uint8_t, MapColourCount> Index{};
 };
+namespace MapPicture {
 TMapPngPalette MapPngPalette(const TMapColours& Colours, const std::array<bool, 256>& Used);
 
 // Writes the picture of the map (Cells row by row, w x h) to Sink: each cell drawn as
@@ -34,5 +37,6 @@ void WriteMapPng(TByteSink& Sink, const TMyByteArray& Cells, int32_t w, int32_t 
 // The same into FileName, replaced atomically.
 void WriteMapPngFile(const QString& FileName, const TMyByteArray& Cells, int32_t w, int32_t h,
                      const TMapCellPictures& Pictures, const TPngCompression& Compression);
+} // namespace MapPicture
 
 } // namespace velkora

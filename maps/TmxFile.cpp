@@ -22,13 +22,13 @@ constexpr int MaxCellValue = 255;
 
 QString XmlSafe(const QString& Text) {
     QString Out = Text;
-    for (int i = FirstBadXmlChar(Out); i >= 0; i = FirstBadXmlChar(Out))
+    for (int i = ParamsFile::FirstBadXmlChar(Out); i >= 0; i = ParamsFile::FirstBadXmlChar(Out))
         Out.replace(QChar(char16_t(i)), QChar(0xFFFD));
     return Out;
 }
 
 void CheckXmlName(const QString& Text, const QString& What) {
-    const int c = FirstBadXmlChar(Text);
+    const int c = ParamsFile::FirstBadXmlChar(Text);
     if (c >= 0)
         throw EFormatError(
             QStringLiteral("Cannot write the TMX map: %1 \"%2\" holds the character U+%3, which an "
@@ -299,7 +299,7 @@ TMyByteArray TTmxReader::Decode() const {
     const bool Csv = fMap.Encoding == QLatin1String("csv");
     const uint64_t Cells = uint64_t(fMap.Width) * uint64_t(fMap.Height);
     const uint64_t Need = Cells + (Csv ? 0 : 4 * Cells + 1);
-    const uint64_t Memory = PhysicalMemorySize();
+    const uint64_t Memory = MyTypes::PhysicalMemorySize();
     if (Memory != 0 && Need + fFileSize > Memory)
         Fail(QStringLiteral("the map has %1 x %2 cells: the %3 bytes to decode them and the file's "
                             "%4 do not fit into this machine's %5 bytes of memory")
@@ -479,8 +479,9 @@ TMyByteArray TTmxReader::DecodeBase64() const {
 
 } // namespace
 
-QByteArray EncodeTmx(const TMyByteArray& Cells, int32_t w, int32_t h, const TTmxTileset& Tileset,
-                     const std::vector<TTmxProperty>& Properties) {
+QByteArray TmxFile::EncodeTmx(const TMyByteArray& Cells, int32_t w, int32_t h,
+                              const TTmxTileset& Tileset,
+                              const std::vector<TTmxProperty>& Properties) {
     if (w < 0 || h < 0 || w > MaxMapSide || h > MaxMapSide)
         throw EFormatError(QStringLiteral("Cannot write a TMX map of %1 x %2 cells: a map holds "
                                           "at most %3 on a side")
@@ -582,8 +583,8 @@ QByteArray EncodeTmx(const TMyByteArray& Cells, int32_t w, int32_t h, const TTmx
     return Out;
 }
 
-TMyByteArray DecodeTmx(const uint8_t* S, size_t Size, int32_t& w, int32_t& h,
-                       const QString& FileName) {
+TMyByteArray TmxFile::DecodeTmx(const uint8_t* S, size_t Size, int32_t& w, int32_t& h,
+                                const QString& FileName) {
     if (Size > MaxTmxFileSize)
         throw EFormatError(QStringLiteral("TMX file \"%1\" has %2 bytes; at most %3 are read")
                                .arg(FileName)
@@ -608,12 +609,12 @@ TMyByteArray DecodeTmx(const uint8_t* S, size_t Size, int32_t& w, int32_t& h,
     return Cells;
 }
 
-TMyByteArray LoadTmx(const QString& FileName, int32_t& w, int32_t& h) {
-    const TMyByteArray Data = ReadFileBytes(FileName, MaxTmxFileSize);
-    return DecodeTmx(Data.data(), Data.size(), w, h, ExpandFileName(FileName));
+TMyByteArray TmxFile::LoadTmx(const QString& FileName, int32_t& w, int32_t& h) {
+    const TMyByteArray Data = MyTypes::ReadFileBytes(FileName, MaxTmxFileSize);
+    return DecodeTmx(Data.data(), Data.size(), w, h, MyTypes::ExpandFileName(FileName));
 }
 
-QImage TmxTilesetPicture(const TMapCellPictures& Pictures) {
+QImage TmxFile::TmxTilesetPicture(const TMapCellPictures& Pictures) {
     constexpr int Rows = TmxTileCount / TmxTilesetColumns;
     QImage Image(TmxTilesetColumns * MapCellSize, Rows * MapCellSize, QImage::Format_RGB32);
     if (Image.isNull())

@@ -49,6 +49,7 @@ struct TTmxProperty {
     QString Value;
 };
 
+namespace TmxFile {
 // The TMX text of a map (Cells row by row, w x h): the map's properties, the tileset and one
 // layer "cells" whose data is base64 of the zlib-compressed little-endian 32-bit gids
 // (value + FirstGid). Raises EFormatError for a size a map file cannot hold, a cell array whose
@@ -78,5 +79,6 @@ TMyByteArray LoadTmx(const QString& FileName, int32_t& w, int32_t& h);
 // The tileset picture of an exported map: TmxTileCount tiles of MapCellSize pixels in
 // TmxTilesetColumns columns, tile v being Pictures.Picture(v) (Format_RGB32).
 QImage TmxTilesetPicture(const TMapCellPictures& Pictures);
+} // namespace TmxFile
 
 } // namespace velkora

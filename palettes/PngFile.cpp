@@ -50,7 +50,7 @@ bool Guarded(TState* State, void (*Step)(TState*, TArg), TArg Argument) {
 
 } // namespace
 
-int IndexedBitDepth(size_t Colours) {
+int PngFile::IndexedBitDepth(size_t Colours) {
     if (Colours <= 2)
         return 1;
     if (Colours <= 4)
@@ -191,7 +191,7 @@ TIndexedPngWriter::TIndexedPngWriter(TByteSink& Sink, uint32_t Width, uint32_t H
     if (Colours.empty() || Colours.size() > 256)
         throw EFormatError(
             QStringLiteral("An indexed PNG holds 1 to 256 colours, not %1").arg(Colours.size()));
-    const int Needed = IndexedBitDepth(Colours.size());
+    const int Needed = PngFile::IndexedBitDepth(Colours.size());
     if (BitDepth == 0)
         BitDepth = Needed;
     if ((BitDepth != 1 && BitDepth != 2 && BitDepth != 4 && BitDepth != 8) || BitDepth < Needed)
@@ -304,10 +304,10 @@ void TIndexedPngWriter::Finish() {
     fFinished = true;
 }
 
-void WriteIndexedPngFile(const QString& FileName, const uint8_t* Indices, uint32_t Width,
-                         uint32_t Height, const std::vector<QRgb>& Colours,
-                         const std::vector<TPngText>& Texts, const TPngCompression& Compression,
-                         int BitDepth) {
+void PngFile::WriteIndexedPngFile(const QString& FileName, const uint8_t* Indices, uint32_t Width,
+                                  uint32_t Height, const std::vector<QRgb>& Colours,
+                                  const std::vector<TPngText>& Texts,
+                                  const TPngCompression& Compression, int BitDepth) {
     TAtomicFileSink Sink(FileName);
     TIndexedPngWriter Writer(Sink, Width, Height, Colours, Texts, Compression, BitDepth);
     Writer.WriteRows(Indices, Width, Height);
@@ -420,7 +420,8 @@ QByteArray TPngPicture::Text(const QByteArray& Keyword) const {
     return QByteArray();
 }
 
-TPngPicture DecodePng(const uint8_t* Data, size_t Size, bool KeepIndices, const QString& Name) {
+TPngPicture PngFile::DecodePng(const uint8_t* Data, size_t Size, bool KeepIndices,
+                               const QString& Name) {
     auto Fail = [&](const QString& Why) {
         return EFormatError(QStringLiteral("PNG file \"%1\": %2").arg(Name, Why));
     };
@@ -484,9 +485,9 @@ TPngPicture DecodePng(const uint8_t* Data, size_t Size, bool KeepIndices, const 
     return Picture;
 }
 
-TPngPicture ReadPngFile(const QString& FileName, bool KeepIndices) {
-    const TMyByteArray Data = ReadFileBytes(FileName);
-    return DecodePng(Data.data(), Data.size(), KeepIndices, ExpandFileName(FileName));
+TPngPicture PngFile::ReadPngFile(const QString& FileName, bool KeepIndices) {
+    const TMyByteArray Data = MyTypes::ReadFileBytes(FileName);
+    return DecodePng(Data.data(), Data.size(), KeepIndices, MyTypes::ExpandFileName(FileName));
 }
 
 } // namespace velkora

@@ -35,8 +35,10 @@ struct TPngCompression {
     TPngStrategy Strategy = TPngStrategy::Default;
 };
 
+namespace PngFile {
 // The smallest PNG bit depth (1, 2, 4 or 8) whose indices reach Colours colours.
 int IndexedBitDepth(size_t Colours);
+} // namespace PngFile
 
 // Writes an indexed PNG (colour type 3) row by row to a sink; only one row is held at a time.
 // The header (IHDR, PLTE, then the tEXt chunks) is written by the constructor, the rows by
@@ -80,11 +82,13 @@ private:
     bool fFinished = false;
 };
 
+namespace PngFile {
 // Writes a whole indexed picture (Width x Height indices, row by row) to FileName atomically.
 void WriteIndexedPngFile(const QString& FileName, const uint8_t* Indices, uint32_t Width,
                          uint32_t Height, const std::vector<QRgb>& Colours,
                          const std::vector<TPngText>& Texts = {},
                          const TPngCompression& Compression = {}, int BitDepth = 0);
+} // namespace PngFile
 
 // A decoded PNG.
 struct TPngPicture {
@@ -107,11 +111,13 @@ struct TPngPicture {
     QByteArray Text(const QByteArray& Keyword) const;
 };
 
+namespace PngFile {
 // Decodes a PNG image held in memory. KeepIndices: an indexed PNG gives its indices (otherwise
 // every PNG gives RGBA). Name goes into the messages. Raises EFormatError for anything that is
 // not a whole, valid PNG, and for a picture over PngMaxReadPixels (before allocating it).
 TPngPicture DecodePng(const uint8_t* Data, size_t Size, bool KeepIndices, const QString& Name);
 // Reads and decodes a PNG file (ReadFileBytes, then DecodePng with the file's full name).
 TPngPicture ReadPngFile(const QString& FileName, bool KeepIndices);
+} // namespace PngFile
 
 } // namespace velkora

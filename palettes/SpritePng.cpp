@@ -13,7 +13,7 @@ namespace velkora {
 const QByteArray SpriteLayoutKeyword = QByteArrayLiteral("velkora-layout");
 const char* const SpriteSizeNames[5] = {"8x8", "16x16", "24x24", "48x48", "96x32"};
 
-int SpriteSizeIndex(const QString& Name) {
+int SpritePng::SpriteSizeIndex(const QString& Name) {
     for (int i = 0; i < 5; ++i)
         if (Name.compare(QLatin1String(SpriteSizeNames[i]), Qt::CaseInsensitive) == 0)
             return i;
@@ -57,17 +57,17 @@ void TSpriteLayout::BlockOrigin(int64_t b, int64_t& x, int64_t& y) const {
     y = (g / Columns) * GroupHeight() + 8 * bI;
 }
 
-int DefaultSpriteColumns(int SizeIndex) {
+int SpritePng::DefaultSpriteColumns(int SizeIndex) {
     return std::max(1, 128 / (8 * SpriteSize[size_t(SizeIndex)].x()));
 }
 
-QByteArray SpriteLayoutText(const TSpriteLayout& Layout) {
+QByteArray SpritePng::SpriteLayoutText(const TSpriteLayout& Layout) {
     return QByteArrayLiteral("blocks=") + QByteArray::number(qlonglong(Layout.Blocks)) +
            QByteArrayLiteral(" size=") + SpriteSizeNames[Layout.SizeIndex] +
            QByteArrayLiteral(" order=") + (Layout.IsCW ? "cw" : "ccw");
 }
 
-bool ParseSpriteLayoutText(const QByteArray& Text, TSpriteLayout& Layout) {
+bool SpritePng::ParseSpriteLayoutText(const QByteArray& Text, TSpriteLayout& Layout) {
     const QList<QByteArray> Parts = Text.simplified().split(' ');
     if (Parts.size() != 3 || !Parts[0].startsWith("blocks=") || !Parts[1].startsWith("size=") ||
         !Parts[2].startsWith("order="))
@@ -86,8 +86,8 @@ bool ParseSpriteLayoutText(const QByteArray& Text, TSpriteLayout& Layout) {
 
 // ---- Placement ------------------------------------------------------------------------------
 
-void PlaceSpriteBlocks(const TBlocksArray& BA, const TSpriteLayout& Layout, int64_t FirstRow,
-                       int64_t RowCount, uint8_t* Out) {
+void SpritePng::PlaceSpriteBlocks(const TBlocksArray& BA, const TSpriteLayout& Layout,
+                                  int64_t FirstRow, int64_t RowCount, uint8_t* Out) {
     const int64_t w = Layout.Width();
     std::memset(Out, 0, size_t(w * RowCount));
     if (RowCount <= 0)
@@ -114,7 +114,7 @@ void PlaceSpriteBlocks(const TBlocksArray& BA, const TSpriteLayout& Layout, int6
     }
 }
 
-TBlocksArray TakeSpriteBlocks(const uint8_t* Indices, const TSpriteLayout& Layout) {
+TBlocksArray SpritePng::TakeSpriteBlocks(const uint8_t* Indices, const TSpriteLayout& Layout) {
     const int64_t w = Layout.Width();
     TBlocksArray BA(size_t(Layout.Blocks));
     for (int64_t b = 0; b < Layout.Blocks; ++b) {
@@ -131,7 +131,7 @@ TBlocksArray TakeSpriteBlocks(const uint8_t* Indices, const TSpriteLayout& Layou
     return BA;
 }
 
-TMyArray WordsOfBlocks(const TBlocksArray& BA) {
+TMyArray SpritePng::WordsOfBlocks(const TBlocksArray& BA) {
     TMyArray Words;
     Words.reserve(BA.size() * 16);
     for (const TBlock& Block : BA)
@@ -144,8 +144,8 @@ TMyArray WordsOfBlocks(const TBlocksArray& BA) {
 
 // ---- Files ----------------------------------------------------------------------------------
 
-void ExportSpritePng(const QString& FileName, const TBlocksArray& BA, int SizeIndex, bool IsCW,
-                     int64_t Columns, const QVector<QRgb>& Colours) {
+void SpritePng::ExportSpritePng(const QString& FileName, const TBlocksArray& BA, int SizeIndex,
+                                bool IsCW, int64_t Columns, const QVector<QRgb>& Colours) {
     if (BA.empty())
         throw EFormatError(
             QStringLiteral("The sprite has no whole tile, so there is nothing to export"));
@@ -193,9 +193,10 @@ QString ColourName(const uint8_t* p) {
 
 } // namespace
 
-TMyArray ImportSpritePng(const QString& FileName, const TSpriteImportOptions& Options,
-                         const QVector<QRgb>& Colours, int PaletteNumber, TSpriteLayout* Used) {
-    const TPngPicture Picture = ReadPngFile(FileName, true);
+TMyArray SpritePng::ImportSpritePng(const QString& FileName, const TSpriteImportOptions& Options,
+                                    const QVector<QRgb>& Colours, int PaletteNumber,
+                                    TSpriteLayout* Used) {
+    const TPngPicture Picture = PngFile::ReadPngFile(FileName, true);
 
     TSpriteLayout Layout;
     bool HaveBlocks = false;
@@ -205,7 +206,8 @@ TMyArray ImportSpritePng(const QString& FileName, const TSpriteImportOptions& Op
             throw EFormatError(QStringLiteral("The %1 text \"%2\" of \"%3\" is not of the form "
                                               "blocks=B size=S order=cw|ccw")
                                    .arg(QString::fromLatin1(SpriteLayoutKeyword),
-                                        QString::fromLatin1(Text), ExpandFileName(FileName)));
+                                        QString::fromLatin1(Text),
+                                        MyTypes::ExpandFileName(FileName)));
         HaveBlocks = true;
     }
     if (Options.SizeIndex)

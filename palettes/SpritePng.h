@@ -21,8 +21,10 @@ extern const QByteArray SpriteLayoutKeyword; // "velkora-layout"
 
 // The names of the five tile-group sizes, in the order of SpriteSize: "8x8" ... "96x32".
 extern const char* const SpriteSizeNames[5];
+namespace SpritePng {
 // The index of a size name (any case), or -1.
 int SpriteSizeIndex(const QString& Name);
+} // namespace SpritePng
 
 // Where the blocks of a sprite lie in its picture.
 struct TSpriteLayout {
@@ -45,6 +47,7 @@ struct TSpriteLayout {
     void BlockOrigin(int64_t b, int64_t& x, int64_t& y) const;
 };
 
+namespace SpritePng {
 // As many groups of SizeIndex as fit in 128 pixels, at least 1.
 int DefaultSpriteColumns(int SizeIndex);
 
@@ -70,6 +73,7 @@ TMyArray WordsOfBlocks(const TBlocksArray& BA);
 // Layout.Blocks is taken from BA. An empty sprite is refused (EFormatError) and writes nothing.
 void ExportSpritePng(const QString& FileName, const TBlocksArray& BA, int SizeIndex, bool IsCW,
                      int64_t Columns, const QVector<QRgb>& Colours);
+} // namespace SpritePng
 
 // What the caller says of the layout of a picture to import; a value left empty comes from the
 // picture's layout chunk, or else from the defaults (8x8, cw, every group of the picture).
@@ -79,6 +83,7 @@ struct TSpriteImportOptions {
     std::optional<int64_t> Blocks;
 };
 
+namespace SpritePng {
 // Reads a sprite back from a PNG file. An indexed PNG (any bit depth) gives its indices as they
 // stand; any other PNG maps each pixel to the first colour of Colours (palette PaletteNumber,
 // named in the messages) that equals it exactly, a fully transparent pixel to 0. Raises
@@ -88,5 +93,6 @@ struct TSpriteImportOptions {
 TMyArray ImportSpritePng(const QString& FileName, const TSpriteImportOptions& Options,
                          const QVector<QRgb>& Colours, int PaletteNumber,
                          TSpriteLayout* Layout = nullptr);
+} // namespace SpritePng
 
 } // namespace velkora

@@ -18,21 +18,21 @@ namespace velkora {
 const QString SpriteFolderName = QStringLiteral("Sprites");
 const QString MapFolderName = QStringLiteral("Maps");
 
-TPalletteArray IdentityPallette() {
+TPalletteArray MyTypes::IdentityPallette() {
     TPalletteArray a{};
     for (int i = 0; i < 16; ++i)
         a[i] = i;
     return a;
 }
 
-QString GetCurrentDir() {
+QString MyTypes::GetCurrentDir() {
     QString d = QDir::currentPath();
     while (d.size() > 1 && d.endsWith(QLatin1Char('/')))
         d.chop(1);
     return d;
 }
 
-QString DataPath(const QString& Root, const QString& Folder, const QString& Name) {
+QString MyTypes::DataPath(const QString& Root, const QString& Folder, const QString& Name) {
     QString p = Root + QLatin1Char('/') + Folder;
     if (!Name.isEmpty())
         p += QLatin1Char('/') + Name;
@@ -50,11 +50,11 @@ EFCreateError::EFCreateError(const QString& FileName, const QString& Reason)
 EListError::EListError(int Index)
     : Exception(QStringLiteral("List index out of bounds (%1)").arg(Index)) {}
 
-QString SystemErrorText(int Errno) {
+QString MyTypes::SystemErrorText(int Errno) {
     return QString::fromLocal8Bit(std::strerror(Errno));
 }
 
-TFileStamp FileStampOf(const QString& FileName) {
+TFileStamp MyTypes::FileStampOf(const QString& FileName) {
     TFileStamp Stamp;
     struct stat st {};
     if (::stat(QFile::encodeName(FileName).constData(), &st) != 0)
@@ -65,7 +65,7 @@ TFileStamp FileStampOf(const QString& FileName) {
     return Stamp;
 }
 
-QString ExpandFileName(const QString& FileName) {
+QString MyTypes::ExpandFileName(const QString& FileName) {
     return QDir::cleanPath(QFileInfo(FileName).absoluteFilePath());
 }
 
@@ -82,7 +82,7 @@ struct FdGuard {
 
 } // namespace
 
-uint64_t PhysicalMemorySize() {
+uint64_t MyTypes::PhysicalMemorySize() {
     const long Pages = ::sysconf(_SC_PHYS_PAGES);
     const long PageSize = ::sysconf(_SC_PAGESIZE);
     if (Pages <= 0 || PageSize <= 0)
@@ -90,7 +90,7 @@ uint64_t PhysicalMemorySize() {
     return uint64_t(Pages) * uint64_t(PageSize);
 }
 
-TMyByteArray ReadFileBytes(const QString& FileName, uint64_t MaxSize) {
+TMyByteArray MyTypes::ReadFileBytes(const QString& FileName, uint64_t MaxSize) {
     const QString Full = ExpandFileName(FileName);
     const QByteArray Native = QFile::encodeName(Full);
     FdGuard f;
@@ -140,7 +140,7 @@ TMyByteArray ReadFileBytes(const QString& FileName, uint64_t MaxSize) {
     return Data;
 }
 
-void WriteFileAtomically(const QString& FileName, const uint8_t* Data, size_t Size) {
+void MyTypes::WriteFileAtomically(const QString& FileName, const uint8_t* Data, size_t Size) {
     TAtomicFileSink File(FileName);
     File.Write(Data, Size);
     File.Commit();

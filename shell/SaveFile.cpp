@@ -30,19 +30,19 @@ QByteArray FinalTarget(const QByteArray& Path, const QString& Full) {
         if (::lstat(Name.constData(), &st) != 0) {
             if (errno == ENOENT)
                 return Name; // created by the save, or a missing folder that the save reports
-            throw EFCreateError(Full, SystemErrorText(errno));
+            throw EFCreateError(Full, MyTypes::SystemErrorText(errno));
         }
         if (!S_ISLNK(st.st_mode))
             return Name;
         if (Depth == MaxLinkDepth)
-            throw EFCreateError(Full, SystemErrorText(ELOOP));
+            throw EFCreateError(Full, MyTypes::SystemErrorText(ELOOP));
         QByteArray Link(qsizetype(st.st_size > 0 ? st.st_size : 255) + 1, '\0');
         ssize_t n;
         while ((n = ::readlink(Name.constData(), Link.data(), size_t(Link.size()))) ==
                ssize_t(Link.size()))
             Link.resize(Link.size() * 2); // the link grew since lstat
         if (n < 0)
-            throw EFCreateError(Full, SystemErrorText(errno));
+            throw EFCreateError(Full, MyTypes::SystemErrorText(errno));
         Link.truncate(qsizetype(n));
         if (Link.startsWith('/')) {
             Name = Link;
@@ -99,13 +99,14 @@ void KeepOwnerAndMode(int Fd, const struct stat& Old) {
 QString Reason(const QSaveFile& File, int Errno) {
     const QString Text = File.errorString();
     if (Text.isEmpty() || Text == QLatin1String("Unknown error"))
-        return SystemErrorText(Errno != 0 ? Errno : EIO);
+        return MyTypes::SystemErrorText(Errno != 0 ? Errno : EIO);
     return Text;
 }
 
 } // namespace
 
-TAtomicFileSink::TAtomicFileSink(const QString& FileName) : fFull(ExpandFileName(FileName)) {
+TAtomicFileSink::TAtomicFileSink(const QString& FileName)
+    : fFull(MyTypes::ExpandFileName(FileName)) {
     // A link, or a chain of links, is written through: the file it finally names is replaced
     // and every link stays.
     fTarget = FinalTarget(QFile::encodeName(fFull), fFull);
@@ -113,15 +114,15 @@ TAtomicFileSink::TAtomicFileSink(const QString& FileName) : fFull(ExpandFileName
     struct stat Old {};
     const bool Exists = ::stat(fTarget.constData(), &Old) == 0;
     if (!Exists && errno != ENOENT)
-        throw EFCreateError(fFull, SystemErrorText(errno));
+        throw EFCreateError(fFull, MyTypes::SystemErrorText(errno));
     if (Exists) {
         if (S_ISDIR(Old.st_mode))
-            throw EFCreateError(fFull, SystemErrorText(EISDIR));
+            throw EFCreateError(fFull, MyTypes::SystemErrorText(EISDIR));
         if (!S_ISREG(Old.st_mode))
             throw EFCreateError(fFull, QStringLiteral("Not a regular file"));
         // QSaveFile refuses such a file too, but without the system's reason.
         if (::access(fTarget.constData(), W_OK) != 0)
-            throw EFCreateError(fFull, SystemErrorText(errno));
+            throw EFCreateError(fFull, MyTypes::SystemErrorText(errno));
     }
 
     // A name too long for QSaveFile's temporary name is saved under a short free name in the same
@@ -170,15 +171,15 @@ void TAtomicFileSink::Commit() {
         throw WriteError(errno);
     // QSaveFile syncs too, but ignores a failure; a disk that cannot keep the data is one.
     if (::fsync(fFile->handle()) != 0 && errno != EINVAL && errno != EROFS)
-        throw EInOutError(
-            QStringLiteral("Cannot write file \"%1\". %2").arg(fFull, SystemErrorText(errno)));
+        throw EInOutError(QStringLiteral("Cannot write file \"%1\". %2")
+                              .arg(fFull, MyTypes::SystemErrorText(errno)));
     // Everything is written: what fails now is putting the file in place of the old one.
     if (!fFile->commit())
         throw EFCreateError(fFull, Reason(*fFile, errno));
     if (fDetour && ::rename(fSaveName.constData(), fTarget.constData()) != 0) {
         const int Err = errno;
         ::unlink(fSaveName.constData());
-        throw EFCreateError(fFull, SystemErrorText(Err));
+        throw EFCreateError(fFull, MyTypes::SystemErrorText(Err));
     }
 }
 

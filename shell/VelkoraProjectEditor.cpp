@@ -165,7 +165,7 @@ void TMainFrm::OpenDataRootClick() {
 
 void TMainFrm::OpenDataRoot(const QString& Root) {
     if (!QFileInfo(Root).isDir())
-        throw EFOpenError(ExpandFileName(Root), SystemErrorText(ENOTDIR));
+        throw EFOpenError(MyTypes::ExpandFileName(Root), MyTypes::SystemErrorText(ENOTDIR));
     if (!MayDiscard())
         return;
     // The workspaces of the old root go, with their documents; a fresh session of the new root

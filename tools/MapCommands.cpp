@@ -18,8 +18,8 @@ int Decode(const QStringList& Args) {
     ExpectArgs(Args, 2, DecodeUsage);
     int32_t w = 0;
     int32_t h = 0;
-    const TMyByteArray Cells = LoadMap(Args.at(0), w, h);
-    WriteFileAtomically(Args.at(1), Cells);
+    const TMyByteArray Cells = MapLoader::LoadMap(Args.at(0), w, h);
+    MyTypes::WriteFileAtomically(Args.at(1), Cells);
     PrintLine(QStringLiteral("%1 %2").arg(w).arg(h));
     return 0;
 }
@@ -30,28 +30,28 @@ int Encode(const QStringList& Args) {
     const int32_t h = int32_t(ParseNumber(Args.at(2), QStringLiteral("H"), 0, 65535));
     const int64_t Cells = int64_t(w) * h;
     // No cell file can be longer than the largest map; anything beyond is refused unread.
-    const TMyByteArray Bytes = ReadFileBytes(Args.at(0), uint64_t(MaxMapCells));
+    const TMyByteArray Bytes = MyTypes::ReadFileBytes(Args.at(0), uint64_t(MaxMapCells));
     if (int64_t(Bytes.size()) != Cells)
         throw EFormatError(QStringLiteral("Cell file \"%1\" has %2 bytes, but a map of %3 x %4 "
                                           "needs exactly %5.")
-                               .arg(ExpandFileName(Args.at(0)))
+                               .arg(MyTypes::ExpandFileName(Args.at(0)))
                                .arg(qulonglong(Bytes.size()))
                                .arg(w)
                                .arg(h)
                                .arg(Cells));
-    SaveMap(Args.at(3), Bytes, w, h);
+    MapLoader::SaveMap(Args.at(3), Bytes, w, h);
     return 0;
 }
 
 int Info(const QStringList& Args) {
     ExpectArgs(Args, 1, InfoUsage);
     const QString FileName = Args.at(0);
-    const TMyByteArray Data = ReadFileBytes(FileName, MaxMapFileSize);
+    const TMyByteArray Data = MyTypes::ReadFileBytes(FileName, MaxMapFileSize);
     int32_t PackType = 0;
     int32_t w = 0;
     int32_t h = 0;
-    const TMyByteArray Cells =
-        DecodeMap(Data.data(), Data.size(), PackType, w, h, ExpandFileName(FileName));
+    const TMyByteArray Cells = MapLoader::DecodeMap(Data.data(), Data.size(), PackType, w, h,
+                                                    MyTypes::ExpandFileName(FileName));
     std::array<uint64_t, 256> Counts{};
     for (uint8_t v : Cells)
         ++Counts[v];

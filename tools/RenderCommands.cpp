@@ -31,8 +31,9 @@ void WriteIndexedPng(const QImage& Image, const QString& FileName) {
     for (int y = 0; y < Image.height(); ++y)
         std::memcpy(Indices.data() + size_t(y) * size_t(Image.width()), Image.constScanLine(y),
                     size_t(Image.width()));
-    WriteIndexedPngFile(FileName, Indices.data(), uint32_t(Image.width()), uint32_t(Image.height()),
-                        std::vector<QRgb>(Table.begin(), Table.end()));
+    PngFile::WriteIndexedPngFile(FileName, Indices.data(), uint32_t(Image.width()),
+                                 uint32_t(Image.height()),
+                                 std::vector<QRgb>(Table.begin(), Table.end()));
 }
 
 } // namespace
@@ -72,17 +73,18 @@ int SpriteRender(const QStringList& Arguments) {
     if (size_t(PalI) >= Palettes.size())
         throw Exception(QStringLiteral("There is no palette %1: \"%2\" holds %3 palettes")
                             .arg(PalI)
-                            .arg(ExpandFileName(Params))
+                            .arg(MyTypes::ExpandFileName(Params))
                             .arg(Palettes.size()));
-    const QVector<QRgb> Colors = ColorTable(Palettes, PalI);
+    const QVector<QRgb> Colors = BmpMaker::ColorTable(Palettes, PalI);
 
     QImage Image;
     if (Sprite.BlocksArray.empty())
         // Without a whole tile MakeBMPImage draws nothing; the picture is then all colour 0,
         // which is what one blank tile gives.
-        MakeBMPImage(Image, TBlocksArray(1), SpriteSize[0], Colors, true, w, h);
+        BmpMaker::MakeBMPImage(Image, TBlocksArray(1), SpriteSize[0], Colors, true, w, h);
     else
-        MakeBMPImage(Image, Sprite.BlocksArray, SpriteSize[size_t(SizeIndex)], Colors, IsCW, w, h);
+        BmpMaker::MakeBMPImage(Image, Sprite.BlocksArray, SpriteSize[size_t(SizeIndex)], Colors,
+                               IsCW, w, h);
     WriteIndexedPng(Image, Args.at(1));
     return 0;
 }
@@ -96,11 +98,12 @@ int MapRender(const QStringList& Arguments) {
 
     int32_t w = 0;
     int32_t h = 0;
-    const TMyByteArray Cells = LoadMap(Args.at(0), w, h);
+    const TMyByteArray Cells = MapLoader::LoadMap(Args.at(0), w, h);
     // Refused before any texture is drawn.
-    CheckMapPictureSize(w, h);
-    WriteMapPngFile(Args.at(1), Cells, w, h, Textures.Pictures(),
-                    Fast ? MapPngFastCompression() : MapPngCompression());
+    MapPicture::CheckMapPictureSize(w, h);
+    MapPicture::WriteMapPngFile(Args.at(1), Cells, w, h, Textures.Pictures(),
+                                Fast ? MapPicture::MapPngFastCompression()
+                                     : MapPicture::MapPngCompression());
     return 0;
 }
 

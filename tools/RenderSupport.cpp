@@ -22,7 +22,7 @@ QString RequiredOption(QStringList& Args, const QString& Name) {
 TPalletteList LoadPalettes(const QString& FileName) {
     TXMLDocument Doc;
     Doc.FileName = FileName;
-    return ReadPalettes(Doc);
+    return BmpMaker::ReadPalettes(Doc);
 }
 
 TMapTextureOptions TakeMapTextureOptions(QStringList& Args) {
@@ -37,7 +37,7 @@ TMapTextureOptions TakeMapTextureOptions(QStringList& Args) {
 
 QString TMapTextures::CheckedRoot(const QString& Root) {
     if (!QDir(Root).exists())
-        throw EFOpenError(ExpandFileName(Root), SystemErrorText(ENOENT));
+        throw EFOpenError(MyTypes::ExpandFileName(Root), MyTypes::SystemErrorText(ENOENT));
     return QDir(Root).absolutePath();
 }
 
@@ -46,7 +46,7 @@ TMapTextures::TMapTextures(const TMapTextureOptions& Options)
     const int Count = int(fLibrary.SpriteNames().size());
     if (Count == 0)
         throw Exception(QStringLiteral("The sprite library \"%1\" holds no sprite")
-                            .arg(DataPath(fRootPath, SpriteFolderName)));
+                            .arg(MyTypes::DataPath(fRootPath, SpriteFolderName)));
     fI = int(ParseNumber(Options.Tex1, QStringLiteral("--tex1"), 0, Count - 1));
     fJ = int(ParseNumber(Options.Tex2, QStringLiteral("--tex2"), 0, Count - 1));
 
@@ -63,9 +63,9 @@ TMapCellPictures TMapTextures::Pictures() const {
     // The strips as the workspace builds them: the palette first, then the sprite.
     TMapImageItems Items1;
     TMapImageItems Items2;
-    Items1.SetPalette(fP, ColorTable(fPalettes, fP));
+    Items1.SetPalette(fP, BmpMaker::ColorTable(fPalettes, fP));
     Items1.SetSpriteInfo(fLibrary.SpriteInfo(fI));
-    Items2.SetPalette(fQ, ColorTable(fPalettes, fQ));
+    Items2.SetPalette(fQ, BmpMaker::ColorTable(fPalettes, fQ));
     Items2.SetSpriteInfo(fLibrary.SpriteInfo(fJ));
     TMapCellPictures Pictures;
     Pictures.Rebuild(Items1, Items2);

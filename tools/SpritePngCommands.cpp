@@ -24,9 +24,9 @@ QVector<QRgb> SpriteColours(const QString& Params, bool Named, int N) {
     if (Named || QFileInfo::exists(Params)) {
         TXMLDocument Doc;
         Doc.FileName = Params;
-        Palettes = ReadPalettes(Doc);
+        Palettes = BmpMaker::ReadPalettes(Doc);
     }
-    return ColorTable(Palettes, N);
+    return BmpMaker::ColorTable(Palettes, N);
 }
 
 struct TCommonOptions {
@@ -47,7 +47,7 @@ TCommonOptions TakeCommonOptions(QStringList& Args) {
                                 QStringLiteral("--palette"), 0, 1000000));
     const QString Size = TakeOption(Args, QStringLiteral("--size"));
     if (!Size.isNull()) {
-        o.SizeIndex = SpriteSizeIndex(Size);
+        o.SizeIndex = SpritePng::SpriteSizeIndex(Size);
         if (*o.SizeIndex < 0)
             throw UsageError(
                 QStringLiteral("--size must be 8x8, 16x16, 24x24, 48x48 or 96x32, not \"%1\"")
@@ -73,7 +73,7 @@ int SpriteExportPng(const QStringList& Arguments) {
     const int SizeIndex = o.SizeIndex.value_or(0);
     const QString Columns = TakeOption(Args, QStringLiteral("--columns"));
     const int64_t C = Columns.isNull()
-                          ? DefaultSpriteColumns(SizeIndex)
+                          ? SpritePng::DefaultSpriteColumns(SizeIndex)
                           : ParseNumber(Columns, QStringLiteral("--columns"), 1, 1000000);
     ExpectArgs(Args, 2, ExportUsage);
 
@@ -83,9 +83,10 @@ int SpriteExportPng(const QStringList& Arguments) {
     if (Sprite.BlocksArray.empty())
         throw EFormatError(QStringLiteral("Sprite file \"%1\" has no whole tile, so there is "
                                           "nothing to export")
-                               .arg(ExpandFileName(Args.at(0))));
+                               .arg(MyTypes::ExpandFileName(Args.at(0))));
     const QVector<QRgb> Colours = SpriteColours(o.Params, o.ParamsNamed, o.Palette);
-    ExportSpritePng(Args.at(1), Sprite.BlocksArray, SizeIndex, o.IsCW.value_or(true), C, Colours);
+    SpritePng::ExportSpritePng(Args.at(1), Sprite.BlocksArray, SizeIndex, o.IsCW.value_or(true), C,
+                               Colours);
     return 0;
 }
 
@@ -103,7 +104,7 @@ int SpriteImportPng(const QStringList& Arguments) {
 
     const QVector<QRgb> Colours = SpriteColours(o.Params, o.ParamsNamed, o.Palette);
     TSpriteInfo Sprite;
-    Sprite.Bytes = ImportSpritePng(Args.at(0), Options, Colours, o.Palette);
+    Sprite.Bytes = SpritePng::ImportSpritePng(Args.at(0), Options, Colours, o.Palette);
     Sprite.GenerateBlocArray();
     if (Uncompressed)
         Sprite.SaveSprite(Args.at(1));

@@ -26,7 +26,7 @@ QByteArray PngBytes(const QImage& Image, const QString& FileName) {
     QImageWriter Writer(&Buffer, "png");
     if (!Writer.write(Image))
         throw EInOutError(QStringLiteral("Cannot write file \"%1\". %2")
-                              .arg(ExpandFileName(FileName), Writer.errorString()));
+                              .arg(MyTypes::ExpandFileName(FileName), Writer.errorString()));
     return Data;
 }
 
@@ -38,40 +38,40 @@ int MapExportTmx(const QStringList& Arguments) {
     ExpectArgs(Args, 2, ExportUsage);
     // The tileset picture lies beside the file the map goes into (the target of a link, which
     // the save writes through) and is named after it.
-    const QFileInfo Given(ExpandFileName(Args.at(1)));
+    const QFileInfo Given(MyTypes::ExpandFileName(Args.at(1)));
     const QString Real = Given.canonicalFilePath();
     const QFileInfo Out(Real.isEmpty() ? Given.absoluteFilePath() : Real);
     const QString PictureName = Out.completeBaseName() + QStringLiteral("-tiles.png");
     const QString PicturePath = Out.absolutePath() + QLatin1Char('/') + PictureName;
     // A map that cannot be written at all is refused before its picture is.
     if (Out.isDir())
-        throw EFCreateError(Given.absoluteFilePath(), SystemErrorText(EISDIR));
+        throw EFCreateError(Given.absoluteFilePath(), MyTypes::SystemErrorText(EISDIR));
     const TMapTextures Textures(Options);
 
     int32_t w = 0;
     int32_t h = 0;
-    const TMyByteArray Cells = LoadMap(Args.at(0), w, h);
+    const TMyByteArray Cells = MapLoader::LoadMap(Args.at(0), w, h);
     const TMapCellPictures Pictures = Textures.Pictures();
 
     TTmxTileset Tileset;
     Tileset.Name = Textures.Texture1Name() + QStringLiteral(" : ") + Textures.Texture2Name();
     Tileset.ImageSource = PictureName;
     auto Number = [](int n) { return QString::number(n); };
-    const QByteArray Text =
-        EncodeTmx(Cells, w, h, Tileset,
-                  {{QStringLiteral("tex1"), QStringLiteral("int"), Number(Textures.Texture1())},
-                   {QStringLiteral("tex1-name"), QStringLiteral("string"), Textures.Texture1Name()},
-                   {QStringLiteral("tex2"), QStringLiteral("int"), Number(Textures.Texture2())},
-                   {QStringLiteral("tex2-name"), QStringLiteral("string"), Textures.Texture2Name()},
-                   {QStringLiteral("pal1"), QStringLiteral("int"), Number(Textures.Palette1())},
-                   {QStringLiteral("pal2"), QStringLiteral("int"), Number(Textures.Palette2())}});
-    const QByteArray Png = PngBytes(TmxTilesetPicture(Pictures), PicturePath);
+    const QByteArray Text = TmxFile::EncodeTmx(
+        Cells, w, h, Tileset,
+        {{QStringLiteral("tex1"), QStringLiteral("int"), Number(Textures.Texture1())},
+         {QStringLiteral("tex1-name"), QStringLiteral("string"), Textures.Texture1Name()},
+         {QStringLiteral("tex2"), QStringLiteral("int"), Number(Textures.Texture2())},
+         {QStringLiteral("tex2-name"), QStringLiteral("string"), Textures.Texture2Name()},
+         {QStringLiteral("pal1"), QStringLiteral("int"), Number(Textures.Palette1())},
+         {QStringLiteral("pal2"), QStringLiteral("int"), Number(Textures.Palette2())}});
+    const QByteArray Png = PngBytes(TmxFile::TmxTilesetPicture(Pictures), PicturePath);
 
     // The picture first: a map written is never without its tiles.
-    WriteFileAtomically(PicturePath, reinterpret_cast<const uint8_t*>(Png.constData()),
-                        size_t(Png.size()));
-    WriteFileAtomically(Args.at(1), reinterpret_cast<const uint8_t*>(Text.constData()),
-                        size_t(Text.size()));
+    MyTypes::WriteFileAtomically(PicturePath, reinterpret_cast<const uint8_t*>(Png.constData()),
+                                 size_t(Png.size()));
+    MyTypes::WriteFileAtomically(Args.at(1), reinterpret_cast<const uint8_t*>(Text.constData()),
+                                 size_t(Text.size()));
     return 0;
 }
 
@@ -79,8 +79,8 @@ int MapImportTmx(const QStringList& Args) {
     ExpectArgs(Args, 2, ImportUsage);
     int32_t w = 0;
     int32_t h = 0;
-    const TMyByteArray Cells = LoadTmx(Args.at(0), w, h);
-    SaveMap(Args.at(1), Cells, w, h);
+    const TMyByteArray Cells = TmxFile::LoadTmx(Args.at(0), w, h);
+    MapLoader::SaveMap(Args.at(1), Cells, w, h);
     PrintLine(QStringLiteral("%1 %2").arg(w).arg(h));
     return 0;
 }

@@ -49,12 +49,12 @@ TSpriteDocument::~TSpriteDocument() {
 }
 
 bool TSpriteDocument::ChangedOnDisk() const {
-    return !fFileName.isEmpty() && FileStampOf(fFileName) != fStamp;
+    return !fFileName.isEmpty() && MyTypes::FileStampOf(fFileName) != fStamp;
 }
 
 void TSpriteDocument::Load(const QString& FileName, const std::optional<TPalletteArray>& Mapping,
                            bool Apply) {
-    const TFileStamp Stamp = FileStampOf(FileName);
+    const TFileStamp Stamp = MyTypes::FileStampOf(FileName);
     TPalletteSwapper Swapper;
     TSpriteInfo Sprite;
     const TPalletteArray NewMapping = Mapping ? *Mapping : fPalSet;
@@ -67,7 +67,7 @@ void TSpriteDocument::Load(const QString& FileName, const std::optional<TPallett
         Sprite = SpriteOf(Recoloured ? Swapper.GetCalculate(NewMapping) : Swapper.Bytes());
         Sprite.Form = Read.Form;
     } catch (const std::bad_alloc&) {
-        throw EFOpenError(ExpandFileName(FileName), QStringLiteral("Out of memory"));
+        throw EFOpenError(MyTypes::ExpandFileName(FileName), QStringLiteral("Out of memory"));
     }
     fUndoStack.clear();
     fPalletteSwapper = std::move(Swapper);
@@ -117,7 +117,7 @@ void TSpriteDocument::Reset() {
     if (!fFileName.isEmpty())
         Read.Init(fFileName);
     TState After;
-    After.Mapping = IdentityPallette();
+    After.Mapping = MyTypes::IdentityPallette();
     After.Derived = false;
     After.Words = std::move(Read.Bytes);
     Push(std::move(After), QStringLiteral("Reset"));
@@ -138,7 +138,7 @@ void TSpriteDocument::Save(bool Compressed) {
         fSpriteInfo.SaveAsCompressedSprite(fFileName);
     else
         fSpriteInfo.SaveSprite(fFileName);
-    fStamp = FileStampOf(fFileName);
+    fStamp = MyTypes::FileStampOf(fFileName);
     fUndoStack.setClean();
 }
 

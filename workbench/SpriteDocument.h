@@ -85,7 +85,7 @@ private:
 
     TPalletteSwapper fPalletteSwapper;
     TSpriteInfo fSpriteInfo;
-    TPalletteArray fPalSet = IdentityPallette();
+    TPalletteArray fPalSet = MyTypes::IdentityPallette();
     bool fDerived = true;
     int32_t fFirstPal = 0;
     int32_t fSecondPal = 0;

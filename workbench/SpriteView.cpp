@@ -86,7 +86,7 @@ QImage TSpriteLayoutView::Render(QPoint Scroll) const {
     const TBlocksArray Slice(fBlocks->begin() + G0 * PerGroup, fBlocks->begin() + G1 * PerGroup);
     TMyByteArray Pixels;
     const int SliceH = int((B1 - B0 + 1) * BandH);
-    MakeBMPPixels(Pixels, Slice, fBlockSize, fIsCW, W, SliceH);
+    BmpMaker::MakeBMPPixels(Pixels, Slice, fBlockSize, fIsCW, W, SliceH);
 
     QImage Image(fView, QImage::Format_RGB32);
     if (Image.isNull())

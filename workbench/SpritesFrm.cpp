@@ -275,14 +275,15 @@ void TSpriteFrm::SetImage() {
     const TSpriteInfo& Sprite = fDocument.SpriteInfo();
     const int Size = std::clamp(SizeCmb->currentIndex(), 0, int(SpriteSize.size()) - 1);
     const bool IsCW = CwCmb->currentIndex() == 0;
-    const QVector<QRgb> Colors = ColorTable(fSession.PalletteArray(), fDocument.SecondPalIndex());
+    const QVector<QRgb> Colors =
+        BmpMaker::ColorTable(fSession.PalletteArray(), fDocument.SecondPalIndex());
     if (Sprite.BlocksArray.empty()) {
         // A sprite without a whole tile has no picture; keeping the last one would show another
         // sprite under this one's name.
         fBMP = QImage();
     } else {
-        MakeBMPImage(fBMP, Sprite.BlocksArray, SpriteSize[size_t(Size)], Colors, IsCW,
-                     Image1->width(), Image1->height());
+        BmpMaker::MakeBMPImage(fBMP, Sprite.BlocksArray, SpriteSize[size_t(Size)], Colors, IsCW,
+                               Image1->width(), Image1->height());
     }
     fView.SetSprite(&Sprite.BlocksArray, SpriteSize[size_t(Size)], IsCW, Colors);
     UpdateScrollBars();
@@ -432,9 +433,10 @@ void TSpriteFrm::ExportPngClick() {
     if (FileName.isEmpty())
         return;
     const int Size = std::clamp(SizeCmb->currentIndex(), 0, int(SpriteSize.size()) - 1);
-    ExportSpritePng(FileName, Sprite.BlocksArray, Size, CwCmb->currentIndex() == 0,
-                    DefaultSpriteColumns(Size),
-                    ColorTable(fSession.PalletteArray(), fDocument.SecondPalIndex()));
+    SpritePng::ExportSpritePng(
+        FileName, Sprite.BlocksArray, Size, CwCmb->currentIndex() == 0,
+        SpritePng::DefaultSpriteColumns(Size),
+        BmpMaker::ColorTable(fSession.PalletteArray(), fDocument.SecondPalIndex()));
 }
 
 void TSpriteFrm::ImportPngClick() {
@@ -443,8 +445,9 @@ void TSpriteFrm::ImportPngClick() {
         return;
     // The layout comes from the picture's own chunk, or else the defaults, as for the tool.
     const int Palette = fDocument.SecondPalIndex();
-    TMyArray Words = ImportSpritePng(FileName, TSpriteImportOptions(),
-                                     ColorTable(fSession.PalletteArray(), Palette), Palette);
+    TMyArray Words = SpritePng::ImportSpritePng(
+        FileName, TSpriteImportOptions(), BmpMaker::ColorTable(fSession.PalletteArray(), Palette),
+        Palette);
     fDocument.Import(std::move(Words), QStringLiteral("Import PNG"));
 }
 

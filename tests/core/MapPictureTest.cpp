@@ -41,11 +41,12 @@ protected:
     }
     // The PNG of the map, and its pixels compared with RenderMap's, pixel for pixel.
     TPngPicture ExpectSameAsRenderMap(const TMyByteArray& Cells, int w, int h,
-                                      const TPngCompression& c = MapPngCompression()) {
+                                      const TPngCompression& c = MapPicture::MapPngCompression()) {
         TMemorySink Sink;
-        WriteMapPng(Sink, Cells, w, h, Pictures, c);
-        const TPngPicture Png = DecodePng(Sink.Bytes.data(), Sink.Bytes.size(), false, "map.png");
-        const QImage Expected = RenderMap(Cells, w, h, Pictures);
+        MapPicture::WriteMapPng(Sink, Cells, w, h, Pictures, c);
+        const TPngPicture Png =
+            PngFile::DecodePng(Sink.Bytes.data(), Sink.Bytes.size(), false, "map.png");
+        const QImage Expected = MapImageItems::RenderMap(Cells, w, h, Pictures);
         EXPECT_EQ(int(Png.Width), Expected.width());
         EXPECT_EQ(int(Png.Height), Expected.height());
         int Differences = 0;
@@ -55,7 +56,7 @@ protected:
                 Differences += qRgb(p[0], p[1], p[2]) != (Expected.pixel(x, y) | 0xFF000000u);
             }
         EXPECT_EQ(Differences, 0);
-        return DecodePng(Sink.Bytes.data(), Sink.Bytes.size(), true, "map.png");
+        return PngFile::DecodePng(Sink.Bytes.data(), Sink.Bytes.size(), true, "map.png");
     }
 
     TMapImageItems Items1;
@@ -81,7 +82,7 @@ TEST_F(MapPictureTest, TheStreamedPictureIsRenderMapsPixelForPixel) {
     EXPECT_EQ(Indexed.BitDepth, 8);
     EXPECT_EQ(Indexed.Palette.size(), 35u);
     // --fast draws the same pixels.
-    ExpectSameAsRenderMap(Cells, 17, 9, MapPngFastCompression());
+    ExpectSameAsRenderMap(Cells, 17, 9, MapPicture::MapPngFastCompression());
 
     // The same textures in one palette: each colour once.
     Build(1, 1, 18); // the second texture's items 2 to 24 are colour 0 of its palette
@@ -114,7 +115,7 @@ TEST_F(MapPictureTest, TheWorkspacesPicturesComeFromTheSameIndices) {
                           0xFF000000u | Pictures.Colours()[Indices[size_t(24 * y + x)]])
                     << v << " at " << x << ", " << y;
         // And both are what the items show.
-        EXPECT_EQ(Picture, CellPicture(Items1, Items2, v)) << v;
+        EXPECT_EQ(Picture, MapImageItems::CellPicture(Items1, Items2, v)) << v;
     }
 }
 
@@ -124,21 +125,27 @@ TEST_F(MapPictureTest, PicturesPngCannotHoldAreRefusedBeforeDrawing) {
     // 89478486 cells of 24 pixels are 2147483664 pixels, over PNG's 2^31 - 1: refused before the
     // cells are even looked at.
     try {
-        WriteMapPng(Sink, {}, 89478486, 1, Pictures, MapPngCompression());
+        MapPicture::WriteMapPng(Sink, {}, 89478486, 1, Pictures, MapPicture::MapPngCompression());
         FAIL() << "a picture wider than PNG allows was written";
     } catch (const EFormatError& e) {
         EXPECT_EQ(e.Message(), "A map of 89478486 x 1 cells makes a picture of 2147483664 x 24 "
                                "pixels; a PNG picture is at most 2147483647 pixels on a side");
     }
-    EXPECT_THROW(WriteMapPng(Sink, {}, 1, 89478486, Pictures, MapPngCompression()), EFormatError);
-    EXPECT_THROW(WriteMapPng(Sink, {}, 0, 3, Pictures, MapPngCompression()), EFormatError);
-    EXPECT_THROW(WriteMapPng(Sink, {1, 2, 3}, 2, 2, Pictures, MapPngCompression()), EFormatError);
+    EXPECT_THROW(
+        MapPicture::WriteMapPng(Sink, {}, 1, 89478486, Pictures, MapPicture::MapPngCompression()),
+        EFormatError);
+    EXPECT_THROW(MapPicture::WriteMapPng(Sink, {}, 0, 3, Pictures, MapPicture::MapPngCompression()),
+                 EFormatError);
+    EXPECT_THROW(
+        MapPicture::WriteMapPng(Sink, {1, 2, 3}, 2, 2, Pictures, MapPicture::MapPngCompression()),
+        EFormatError);
     EXPECT_TRUE(Sink.Bytes.empty());
 
     // The widest map the format allows is within PNG's limit and past libpng's default one.
     const TMyByteArray Row(65535, 7);
-    WriteMapPng(Sink, Row, 65535, 1, Pictures, MapPngFastCompression());
-    const TPngPicture p = DecodePng(Sink.Bytes.data(), Sink.Bytes.size(), true, "wide.png");
+    MapPicture::WriteMapPng(Sink, Row, 65535, 1, Pictures, MapPicture::MapPngFastCompression());
+    const TPngPicture p =
+        PngFile::DecodePng(Sink.Bytes.data(), Sink.Bytes.size(), true, "wide.png");
     EXPECT_EQ(p.Width, 65535u * 24);
     EXPECT_EQ(p.Height, 24u);
 }

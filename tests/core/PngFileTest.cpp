@@ -107,7 +107,7 @@ TEST(PngFile, IndexedPicturesRoundTripAtEveryBitDepth) {
         EXPECT_EQ(Chunks[3].Type, "IDAT");
 
         // Back through the reader, as indices and as colours.
-        const TPngPicture Back = DecodePng(File.data(), File.size(), true, "t.png");
+        const TPngPicture Back = PngFile::DecodePng(File.data(), File.size(), true, "t.png");
         EXPECT_TRUE(Back.Indexed);
         EXPECT_EQ(Back.Width, c.w);
         EXPECT_EQ(Back.Height, c.h);
@@ -116,7 +116,7 @@ TEST(PngFile, IndexedPicturesRoundTripAtEveryBitDepth) {
         EXPECT_EQ(Back.Pixels, Indices);
         EXPECT_EQ(Back.Text("velkora-layout"), "blocks=6 size=8x8 order=cw");
         EXPECT_TRUE(Back.Text("other").isNull());
-        const TPngPicture Rgba = DecodePng(File.data(), File.size(), false, "t.png");
+        const TPngPicture Rgba = PngFile::DecodePng(File.data(), File.size(), false, "t.png");
         ASSERT_FALSE(Rgba.Indexed);
         ASSERT_EQ(Rgba.Pixels.size(), Indices.size() * 4);
         for (size_t i = 0; i < Indices.size(); ++i) {
@@ -142,7 +142,7 @@ TEST(PngFile, EveryCompressionSettingGivesTheSamePixels) {
         for (TPngStrategy s : {TPngStrategy::Default, TPngStrategy::Rle, TPngStrategy::Filtered})
             for (int Level : {0, 1, 9}) {
                 const TMyByteArray File = Encode(48, 30, Indices, Palette, {}, {f, Level, s});
-                EXPECT_EQ(DecodePng(File.data(), File.size(), true, "t").Pixels, Indices)
+                EXPECT_EQ(PngFile::DecodePng(File.data(), File.size(), true, "t").Pixels, Indices)
                     << int(f) << " " << int(s) << " " << Level;
             }
 }
@@ -169,7 +169,7 @@ TEST(PngFile, TheWriterStreamsAndTakesPicturesWiderThanLibpngsDefaultLimit) {
     const uint32_t Wide = 65535 * 24;
     const TMyByteArray Indices = RandomIndices(Wide * 2, 3, 5);
     const TMyByteArray File = Encode(Wide, 2, Indices, Colours(3, 3));
-    const TPngPicture Back = DecodePng(File.data(), File.size(), true, "wide.png");
+    const TPngPicture Back = PngFile::DecodePng(File.data(), File.size(), true, "wide.png");
     EXPECT_EQ(Back.Width, Wide);
     EXPECT_EQ(Back.Pixels, Indices);
 }
@@ -246,8 +246,8 @@ TEST(PngFile, TheReaderGivesRgbaOfEveryColourTypeAndRefusesBrokenFiles) {
         QBuffer b(&Data);
         b.open(QIODevice::WriteOnly);
         ASSERT_TRUE(Image->save(&b, "png"));
-        const TPngPicture p = DecodePng(reinterpret_cast<const uint8_t*>(Data.constData()),
-                                        size_t(Data.size()), true, "q.png");
+        const TPngPicture p = PngFile::DecodePng(reinterpret_cast<const uint8_t*>(Data.constData()),
+                                                 size_t(Data.size()), true, "q.png");
         EXPECT_FALSE(p.Indexed);
         for (int y = 0; y < 4; ++y)
             for (int x = 0; x < 5; ++x) {
@@ -258,15 +258,16 @@ TEST(PngFile, TheReaderGivesRgbaOfEveryColourTypeAndRefusesBrokenFiles) {
     }
 
     const TMyByteArray File = Encode(20, 20, RandomIndices(400, 16, 2), Colours(16, 5));
-    EXPECT_EQ(Raised([&] { DecodePng(File.data(), 7, true, "a.png"); }),
+    EXPECT_EQ(Raised([&] { PngFile::DecodePng(File.data(), 7, true, "a.png"); }),
               "\"a.png\" is not a PNG file");
     // Cut anywhere after the signature, or with a byte changed: an error, never a crash.
     for (size_t Cut = 8; Cut < File.size(); Cut += 3)
-        EXPECT_NE(Raised([&] { DecodePng(File.data(), Cut, true, "a.png"); }), "") << Cut;
+        EXPECT_NE(Raised([&] { PngFile::DecodePng(File.data(), Cut, true, "a.png"); }), "") << Cut;
     for (size_t i = 8; i < File.size(); ++i) {
         TMyByteArray Bad = File;
         Bad[i] ^= 0x20;
-        const std::string m = Raised([&] { DecodePng(Bad.data(), Bad.size(), i % 2, "b.png"); });
+        const std::string m =
+            Raised([&] { PngFile::DecodePng(Bad.data(), Bad.size(), i % 2, "b.png"); });
         EXPECT_EQ(m.rfind("PNG file \"b.png\": ", 0), 0u) << i << " " << m;
     }
 
@@ -278,7 +279,7 @@ TEST(PngFile, TheReaderGivesRgbaOfEveryColourTypeAndRefusesBrokenFiles) {
     const TMyByteArray Chunk = ChunkBytes("IHDR", Ihdr);
     Huge.insert(Huge.end(), Chunk.begin(), Chunk.end());
     Huge.insert(Huge.end(), File.begin() + 8 + 25, File.end());
-    EXPECT_EQ(Raised([&] { DecodePng(Huge.data(), Huge.size(), false, "h.png"); }),
+    EXPECT_EQ(Raised([&] { PngFile::DecodePng(Huge.data(), Huge.size(), false, "h.png"); }),
               "PNG file \"h.png\": a picture of 1000000 x 1000000 pixels is larger than the "
               "67108864 pixels that can be read");
 }
@@ -297,8 +298,8 @@ TEST(PngFile, AFileIsReplacedOnlyWhenThePictureIsComplete) {
     EXPECT_EQ(ReadBytes(f), Bytes({1, 2, 3}));
     EXPECT_EQ(QDir(d.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"p.png"});
 
-    WriteIndexedPngFile(f, Indices.data(), 8, 8, Colours(16, 2));
-    EXPECT_EQ(ReadPngFile(f, true).Pixels, Indices);
+    PngFile::WriteIndexedPngFile(f, Indices.data(), 8, 8, Colours(16, 2));
+    EXPECT_EQ(PngFile::ReadPngFile(f, true).Pixels, Indices);
 
     EXPECT_NE(Raised([&] { TAtomicFileSink Sink(d.path()); }).find("Cannot create file"),
               std::string::npos);
@@ -313,12 +314,12 @@ TEST(PngFile, AFileIsReplacedOnlyWhenThePictureIsComplete) {
         4096,
         [&] {
             const TMyByteArray Big = RandomIndices(256 * 256, 256, 3);
-            WriteIndexedPngFile(f, Big.data(), 256, 256, Colours(256, 1));
+            PngFile::WriteIndexedPngFile(f, Big.data(), 256, 256, Colours(256, 1));
         },
         &Message);
     EXPECT_EQ(Status, 1) << Message.toStdString();
     EXPECT_TRUE(Message.startsWith(QStringLiteral("Cannot write file \"%1\".").arg(f)))
         << Message.toStdString();
-    EXPECT_EQ(ReadPngFile(f, true).Pixels, Indices);
+    EXPECT_EQ(PngFile::ReadPngFile(f, true).Pixels, Indices);
     EXPECT_EQ(QDir(d.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"p.png"});
 }

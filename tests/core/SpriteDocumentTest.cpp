@@ -58,7 +58,7 @@ TEST(SpriteDocument, EditsUndoToTheExactWordsAndMapping) {
     Root.AddSprite("A1.spr", PatternWords(3, 4)); // Reset reads the file anew
     d.Reset();
     EXPECT_EQ(d.SpriteInfo().Bytes, PatternWords(3, 4));
-    EXPECT_EQ(d.PalletteSet(), IdentityPallette());
+    EXPECT_EQ(d.PalletteSet(), MyTypes::IdentityPallette());
     EXPECT_TRUE(d.IsModified());
 
     const std::vector<std::pair<TMyArray, TPalletteArray>> Back = {
@@ -77,7 +77,8 @@ TEST(SpriteDocument, EditsUndoToTheExactWordsAndMapping) {
     d.UndoStack()->redo();
     d.Save(true);
     EXPECT_FALSE(d.IsModified());
-    EXPECT_EQ(ReadBytes(Root.SpritePath("A1.spr")), Compress(Mapped(Words, Rotated(5))));
+    EXPECT_EQ(ReadBytes(Root.SpritePath("A1.spr")),
+              CompDecompUnit::Compress(Mapped(Words, Rotated(5))));
 
     // A load that fails changes nothing.
     EXPECT_THROW(d.Load(Root.SpritePath("none.spr"), std::nullopt, true), EFOpenError);
@@ -90,7 +91,7 @@ TEST(Session, ReadsTheParametersFileOnceAndReportsOneError) {
     DataRoot Root(Dir.path());
     Root.Palettes = {DistinctPalette(0), DistinctPalette(1)};
     Root.MapSets = {{"a", 0, 0}};
-    Root.PalSets = {IdentityPallette()};
+    Root.PalSets = {MyTypes::IdentityPallette()};
     Root.WriteParams();
     TSession s(Dir.path());
     EXPECT_TRUE(s.PalletteArray().empty());

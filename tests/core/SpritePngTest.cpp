@@ -22,7 +22,7 @@ TBlocksArray SeededBlocks(int64_t n, unsigned Seed) {
         for (int k = 0; k < 4; ++k)
             w = uint16_t(w << 4 | (1 + r() % 15));
     }
-    return MakeBlockArray(Words);
+    return CompDecompUnit::MakeBlockArray(Words);
 }
 
 int PixelOf(const TBlock& b, int x, int y) {
@@ -35,7 +35,7 @@ int PixelOf(const TBlock& b, int x, int y) {
 TEST(SpritePng, GeometryOfTheLayout) {
     const int Columns[5] = {16, 8, 5, 2, 1};
     for (int s = 0; s < 5; ++s)
-        EXPECT_EQ(DefaultSpriteColumns(s), Columns[s]) << s;
+        EXPECT_EQ(SpritePng::DefaultSpriteColumns(s), Columns[s]) << s;
 
     // 600 blocks of 16x16 (4 blocks a group), 8 to a row: 150 groups in 19 rows.
     TSpriteLayout L{600, 1, true, 8};
@@ -48,10 +48,10 @@ TEST(SpritePng, GeometryOfTheLayout) {
     EXPECT_EQ(L.Width(), 96);
     EXPECT_EQ(L.Height(), 32);
 
-    EXPECT_EQ(SpriteLayoutText({600, 1, true, 8}), "blocks=600 size=16x16 order=cw");
-    EXPECT_EQ(SpriteLayoutText({7, 4, false, 1}), "blocks=7 size=96x32 order=ccw");
+    EXPECT_EQ(SpritePng::SpriteLayoutText({600, 1, true, 8}), "blocks=600 size=16x16 order=cw");
+    EXPECT_EQ(SpritePng::SpriteLayoutText({7, 4, false, 1}), "blocks=7 size=96x32 order=ccw");
     TSpriteLayout Read;
-    ASSERT_TRUE(ParseSpriteLayoutText("blocks=7 size=96X32 order=CCW", Read));
+    ASSERT_TRUE(SpritePng::ParseSpriteLayoutText("blocks=7 size=96X32 order=CCW", Read));
     EXPECT_EQ(Read.Blocks, 7);
     EXPECT_EQ(Read.SizeIndex, 4);
     EXPECT_FALSE(Read.IsCW);
@@ -60,7 +60,7 @@ TEST(SpritePng, GeometryOfTheLayout) {
           "blocks=7 size=9x9 order=cw", "blocks=7 size=8x8 order=up", "size=8x8 blocks=7 order=cw",
           "blocks=7 size=8x8 order=cw more"}) {
         TSpriteLayout Kept{3, 2, false, 1};
-        EXPECT_FALSE(ParseSpriteLayoutText(Bad, Kept)) << Bad;
+        EXPECT_FALSE(SpritePng::ParseSpriteLayoutText(Bad, Kept)) << Bad;
         EXPECT_EQ(Kept.Blocks, 3) << Bad;
     }
 }
@@ -71,7 +71,7 @@ TEST(SpritePng, PlacementAndItsInverseForEverySizeOrderAndColumnCount) {
         const int Y = SpriteSize[size_t(s)].y();
         const int PerGroup = X * Y;
         for (bool IsCW : {true, false})
-            for (int64_t Columns : {1, 2, 3, DefaultSpriteColumns(s), 7})
+            for (int64_t Columns : {1, 2, 3, SpritePng::DefaultSpriteColumns(s), 7})
                 for (int64_t Blocks : {int64_t(1), int64_t(PerGroup), int64_t(5 * PerGroup + 1),
                                        int64_t(11 * PerGroup - 1)}) {
                     SCOPED_TRACE(testing::Message() << "size " << s << " cw " << IsCW << " columns "
@@ -84,7 +84,7 @@ TEST(SpritePng, PlacementAndItsInverseForEverySizeOrderAndColumnCount) {
                     ASSERT_EQ(h, (((Blocks + PerGroup - 1) / PerGroup + Columns - 1) / Columns) *
                                      8 * Y);
                     TMyByteArray Picture(size_t(w * h), 0xEE);
-                    PlaceSpriteBlocks(BA, L, 0, h, Picture.data());
+                    SpritePng::PlaceSpriteBlocks(BA, L, 0, h, Picture.data());
 
                     // Each block where the rule puts it, counted from the picture's corner.
                     for (int64_t b = 0; b < Blocks; ++b) {
@@ -106,11 +106,11 @@ TEST(SpritePng, PlacementAndItsInverseForEverySizeOrderAndColumnCount) {
                     const int64_t First = std::min<int64_t>(h - 1, 8 * Y - 3), Count = 8 * Y;
                     const int64_t n = std::min(Count, h - First);
                     TMyByteArray Band(size_t(w * n));
-                    PlaceSpriteBlocks(BA, L, First, n, Band.data());
+                    SpritePng::PlaceSpriteBlocks(BA, L, First, n, Band.data());
                     EXPECT_TRUE(
                         std::equal(Band.begin(), Band.end(), Picture.begin() + long(First * w)));
 
-                    EXPECT_EQ(TakeSpriteBlocks(Picture.data(), L), BA);
+                    EXPECT_EQ(SpritePng::TakeSpriteBlocks(Picture.data(), L), BA);
                 }
     }
 }
@@ -120,5 +120,5 @@ TEST(SpritePng, WordsOfBlocksIsTheInverseOfMakeBlockArray) {
     TMyArray Words(16 * 9);
     for (uint16_t& w : Words)
         w = uint16_t(r());
-    EXPECT_EQ(WordsOfBlocks(MakeBlockArray(Words)), Words);
+    EXPECT_EQ(SpritePng::WordsOfBlocks(CompDecompUnit::MakeBlockArray(Words)), Words);
 }

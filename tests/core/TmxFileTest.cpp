@@ -91,8 +91,8 @@ struct Result {
 
 Result Decode(const QByteArray& Text) {
     Result r;
-    r.Cells = DecodeTmx(reinterpret_cast<const uint8_t*>(Text.constData()), size_t(Text.size()),
-                        r.w, r.h, "in.tmx");
+    r.Cells = TmxFile::DecodeTmx(reinterpret_cast<const uint8_t*>(Text.constData()),
+                                 size_t(Text.size()), r.w, r.h, "in.tmx");
     return r;
 }
 
@@ -101,8 +101,8 @@ std::string Refusal(const QByteArray& Text) {
     int32_t w = -7;
     int32_t h = -7;
     try {
-        DecodeTmx(reinterpret_cast<const uint8_t*>(Text.constData()), size_t(Text.size()), w, h,
-                  "in.tmx");
+        TmxFile::DecodeTmx(reinterpret_cast<const uint8_t*>(Text.constData()), size_t(Text.size()),
+                           w, h, "in.tmx");
     } catch (const EFormatError& e) {
         EXPECT_EQ(w, -7) << "the size was given out although the file was refused";
         return e.what();
@@ -271,7 +271,7 @@ TEST(TmxRead, EntitiesAndOversizedDocumentsAreRefused) {
     ASSERT_TRUE(QFile::resize(Sparse, qint64(MaxTmxFileSize) + 1));
     int32_t w = -7, h = -7;
     try {
-        LoadTmx(Sparse, w, h);
+        TmxFile::LoadTmx(Sparse, w, h);
         ADD_FAILURE() << "an oversized file was read";
     } catch (const EFOpenError& e) {
         EXPECT_EQ(e.Message(), QString("Cannot open file \"%1\". The file is too large (%2 bytes; "
@@ -316,9 +316,10 @@ TEST(TmxRead, ReportsMapsTheMemoryCannotHold) {
     // Writing: the gids of a map too large for the memory left.
     const TMyByteArray Wide(size_t(65535) * 2048, 7);
     QString Message;
-    EXPECT_EQ(RunWithMemoryLimit(
-                  64u << 20, [&] { EncodeTmx(Wide, 65535, 2048, TTmxTileset(), {}); }, &Message),
-              1);
+    EXPECT_EQ(
+        RunWithMemoryLimit(
+            64u << 20, [&] { TmxFile::EncodeTmx(Wide, 65535, 2048, TTmxTileset(), {}); }, &Message),
+        1);
     EXPECT_EQ(Message, QString("Cannot write a TMX map of 65535 x 2048 cells: the memory for its "
                                "layer data (%1 bytes of gids) cannot be allocated")
                            .arg(4 * Wide.size()));
@@ -334,9 +335,9 @@ TEST(TmxWrite, TheWrittenMapReadsBackAndNamesItsTilesetAndProperties) {
         TTmxTileset Tileset;
         Tileset.Name = "a&b";
         Tileset.ImageSource = "level <1>-tiles.png";
-        const QByteArray Text =
-            EncodeTmx(Cells, w, h, Tileset,
-                      {{"tex1", "string", "A1.spr \"x\"\x01"}, {"tex1-position", "int", "3"}});
+        const QByteArray Text = TmxFile::EncodeTmx(
+            Cells, w, h, Tileset,
+            {{"tex1", "string", "A1.spr \"x\"\x01"}, {"tex1-position", "int", "3"}});
         const Result r = Decode(Text);
         EXPECT_EQ(r.w, w);
         EXPECT_EQ(r.h, h);
@@ -366,17 +367,17 @@ TEST(TmxWrite, TheWrittenMapReadsBackAndNamesItsTilesetAndProperties) {
     TTmxTileset Small;
     Small.TileCount = 50;
     try {
-        EncodeTmx({0, 49, 50}, 3, 1, Small, {});
+        TmxFile::EncodeTmx({0, 49, 50}, 3, 1, Small, {});
         ADD_FAILURE() << "a cell without a tile was written";
     } catch (const EFormatError& e) {
         EXPECT_NE(std::string(e.what()).find("cell (2, 0) holds 50, but the tileset has 50 tiles"),
                   std::string::npos)
             << e.what();
     }
-    EXPECT_THROW(EncodeTmx({1, 2}, 3, 1, TTmxTileset{}, {}), EFormatError);
+    EXPECT_THROW(TmxFile::EncodeTmx({1, 2}, 3, 1, TTmxTileset{}, {}), EFormatError);
     TTmxTileset BadName;
     BadName.ImageSource = QString("a") + QChar(1);
-    EXPECT_THROW(EncodeTmx({1}, 1, 1, BadName, {}), EFormatError);
+    EXPECT_THROW(TmxFile::EncodeTmx({1}, 1, 1, BadName, {}), EFormatError);
 }
 
 TEST(TmxWrite, TheTilesetPictureHoldsEveryValuesCellPicture) {
@@ -393,14 +394,14 @@ TEST(TmxWrite, TheTilesetPictureHoldsEveryValuesCellPicture) {
     s2.Bytes = PatternWords(100, 9);
     s2.GenerateBlocArray();
     TMapImageItems Items1, Items2;
-    Items1.SetPalette(1, ColorTable(Palettes, 1));
+    Items1.SetPalette(1, BmpMaker::ColorTable(Palettes, 1));
     Items1.SetSpriteInfo(s1);
-    Items2.SetPalette(0, ColorTable(Palettes, 0));
+    Items2.SetPalette(0, BmpMaker::ColorTable(Palettes, 0));
     Items2.SetSpriteInfo(s2);
     TMapCellPictures Pictures;
     Pictures.Rebuild(Items1, Items2);
 
-    const QImage Sheet = TmxTilesetPicture(Pictures);
+    const QImage Sheet = TmxFile::TmxTilesetPicture(Pictures);
     ASSERT_EQ(Sheet.size(), QSize(384, 384));
     for (int v = 0; v < 256; ++v) {
         const QImage Tile = Pictures.Picture(v);

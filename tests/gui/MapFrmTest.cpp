@@ -124,7 +124,7 @@ class MapFrmTest : public QObject {
     // The items the workspace should show for texture I in palette P.
     QImage Item(int I, int P, int Index) const {
         TMapImageItems Items;
-        Items.SetPalette(P, ColorTable(fSession->PalletteArray(), P));
+        Items.SetPalette(P, BmpMaker::ColorTable(fSession->PalletteArray(), P));
         Items.SetSpriteInfo(fSession->SpriteContainer().SpriteInfo(I));
         return Rgb(Items.Item(Index));
     }
@@ -263,7 +263,7 @@ private slots:
         QCOMPARE(f->HLCell(), QPoint(3, 2));
         // The highlighted cell previews item 32 in a red frame.
         QImage Preview = Item(2, 1, 7);
-        DrawHighlightFrame(Preview);
+        MapImageItems::DrawHighlightFrame(Preview);
         QCOMPARE(MapCell(*f, 3, 2), Preview);
 
         QTest::mouseClick(f->DrawGrid1, Qt::LeftButton, {}, Widget(QPoint(3 * 24 + 5, 2 * 24 + 5)));
@@ -424,7 +424,7 @@ private slots:
         QVERIFY2(fErrors.isEmpty(), qPrintable(fErrors.join('\n')));
         Cells.back() = 7;
         int32_t w = 0, h = 0;
-        QVERIFY(LoadMap(fRoot->MapPath("A1.Map"), w, h) == Cells);
+        QVERIFY(MapLoader::LoadMap(fRoot->MapPath("A1.Map"), w, h) == Cells);
         QCOMPARE(w, n);
         QCOMPARE(h, n);
     }
@@ -539,7 +539,7 @@ private slots:
         QTest::mouseClick(f->DrawGrid1, Qt::LeftButton, {}, Widget(QPoint(30, 30)));
         QTest::mouseClick(f->SaveBtn, Qt::LeftButton);
         int32_t w = 0, h = 0;
-        QCOMPARE(LoadMap(fRoot->MapPath("A1.Map"), w, h), Bytes({5, 5, 5, 5, 0, 5}));
+        QCOMPARE(MapLoader::LoadMap(fRoot->MapPath("A1.Map"), w, h), Bytes({5, 5, 5, 5, 0, 5}));
         QCOMPARE(ReadBytes(fRoot->MapPath("B1.Map")), Bytes({0, 1, 0}));
 
         // The chooser moves on from the map in memory.
@@ -555,12 +555,12 @@ private slots:
         // The highlight goes to the border, off the cells.
         MoveTo(*f, QPoint(3 * 24, 24));
         QCOMPARE(f->HLCell(), QPoint(3, 1));
-        QCOMPARE(MapCell(*f, 0, 0), Rgb(UnknownItemPicture()));
-        QCOMPARE(MapCell(*f, 1, 0), Rgb(UnknownItemPicture()));
+        QCOMPARE(MapCell(*f, 0, 0), Rgb(MapImageItems::UnknownItemPicture()));
+        QCOMPARE(MapCell(*f, 1, 0), Rgb(MapImageItems::UnknownItemPicture()));
         QCOMPARE(MapCell(*f, 2, 0), Item(0, 0, 24));
         QTest::mouseClick(f->SaveBtn, Qt::LeftButton);
         int32_t w = 0, h = 0;
-        QCOMPARE(LoadMap(fRoot->MapPath("A1.Map"), w, h), Bytes({60, 0xFE, 49}));
+        QCOMPARE(MapLoader::LoadMap(fRoot->MapPath("A1.Map"), w, h), Bytes({60, 0xFE, 49}));
         QVERIFY(fErrors.isEmpty());
     }
 
@@ -620,7 +620,8 @@ private slots:
         QTest::keyClick(f->LevelCmb, Qt::Key_Home);
         QCOMPARE(f->MapParams().Width, 2);
         QVERIFY(f->SaveBtn->isEnabled());
-        QCOMPARE(MapCell(*f, 1, 1).pixel(5, 5), PaletteColor(fSession->PalletteArray(), 0, 0));
+        QCOMPARE(MapCell(*f, 1, 1).pixel(5, 5),
+                 BmpMaker::PaletteColor(fSession->PalletteArray(), 0, 0));
         Choose(f->FirstPalCmb, 1);
         QVERIFY(fErrors.isEmpty());
     }

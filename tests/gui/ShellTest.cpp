@@ -170,7 +170,7 @@ private slots:
         const TMyArray Library = s->SpriteInfo().Bytes;
         const TMyArray Edited = test::PatternWords(3, 7);
         const QString EditFile = fRoot->file("import.edt");
-        test::WriteBytes(EditFile, EditFileImage(Edited));
+        test::WriteBytes(EditFile, SpriteEditor::EditFileImage(Edited));
         s->OpenDialog1 = [EditFile] { return EditFile; };
         QTest::mouseClick(s->LoadFromIdaBtn, Qt::LeftButton);
         QCOMPARE(s->SpriteInfo().Bytes, Edited);
@@ -200,7 +200,7 @@ private slots:
         // No palettes and no sets: the sprite shows in the grey ramp, the map opens, and both
         // can be saved.
         QVERIFY(!w.SpritesFrm()->BMP().isNull());
-        QCOMPARE(w.SpritesFrm()->BMP().colorTable(), GreyRamp());
+        QCOMPARE(w.SpritesFrm()->BMP().colorTable(), BmpMaker::GreyRamp());
         QTest::mouseClick(w.SpritesFrm()->BitBtn4, Qt::LeftButton);
         QTest::mouseClick(w.MapEditFrame, Qt::LeftButton);
         QCOMPARE(w.MapFrm()->MapParams().Width, 3);
@@ -220,7 +220,7 @@ private slots:
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
         const QString EditFile = fRoot->file("other.edt");
-        test::WriteBytes(EditFile, EditFileImage(test::PatternWords(4, 5)));
+        test::WriteBytes(EditFile, SpriteEditor::EditFileImage(test::PatternWords(4, 5)));
         w.SpritesFrm()->OpenDialog1 = [EditFile] { return EditFile; };
         QTest::mouseClick(w.SpritesFrm()->LoadFromIdaBtn, Qt::LeftButton);
         QVERIFY(w.SpritesFrm()->IsModified());
@@ -247,7 +247,7 @@ private slots:
         w.SpritesFrm()->CheckBox1->setChecked(false);
         QTest::mouseClick(w.SpritesFrm()->BitBtn4, Qt::LeftButton);
         QCOMPARE(test::ReadBytes(Other.SpritePath("Z1.spr")),
-                 UncompressedSpriteImage(test::PatternWords(9, 2), 9));
+                 SpriteEditor::UncompressedSpriteImage(test::PatternWords(9, 2), 9));
         QVERIFY2(fErrors.isEmpty(), qPrintable(fErrors.join('\n')));
         QDir::setCurrent(OldDir);
     }

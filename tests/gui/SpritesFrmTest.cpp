@@ -72,8 +72,8 @@ QImage Rendered(const TMyArray& Words, int Size, const TPalletteList& Palettes, 
     s.Bytes = Words;
     s.GenerateBlocArray();
     QImage B;
-    MakeBMPImage(B, s.BlocksArray, SpriteSize[size_t(Size)], ColorTable(Palettes, PalI), IsCW, 230,
-                 96);
+    BmpMaker::MakeBMPImage(B, s.BlocksArray, SpriteSize[size_t(Size)],
+                           BmpMaker::ColorTable(Palettes, PalI), IsCW, 230, 96);
     return B;
 }
 
@@ -250,7 +250,7 @@ private slots:
         fRoot = std::make_unique<test::DataRoot>(fDir->path());
         for (int p = 0; p < 4; ++p)
             fRoot->Palettes.push_back(test::DistinctPalette(p));
-        fRoot->PalSets = {IdentityPallette(), Reversed(), Rotated()};
+        fRoot->PalSets = {MyTypes::IdentityPallette(), Reversed(), Rotated()};
         fRoot->WriteParams();
         fRoot->AddSprite("A1.spr", LibraryWords, true);
         fRoot->AddSprite("A2.spr", SecondWords, false);
@@ -348,7 +348,7 @@ private slots:
         QTest::mouseClick(fChPalFrm->fFirstPalCMB->Item(3), Qt::LeftButton);
         QCOMPARE(fChPalFrm->SecondPalIndex(), 3);
         VERIFY_SHOWS(LibraryWords);
-        QCOMPARE(fFrm->BMP().colorTable(), ColorTable(fSession->PalletteArray(), 3));
+        QCOMPARE(fFrm->BMP().colorTable(), BmpMaker::ColorTable(fSession->PalletteArray(), 3));
 
         // The wheel over the first selector moves both palettes down to the first.
         QTest::mouseMove(fChPalFrm->CmbIcon, fChPalFrm->CmbIcon->rect().center());
@@ -360,7 +360,7 @@ private slots:
         }
         QCOMPARE(fChPalFrm->SecondPalIndex(), 0);
         VERIFY_SHOWS(LibraryWords);
-        QCOMPARE(fFrm->BMP().colorTable(), ColorTable(fSession->PalletteArray(), 0));
+        QCOMPARE(fFrm->BMP().colorTable(), BmpMaker::ColorTable(fSession->PalletteArray(), 0));
 
         // A recoloured sprite keeps its colours through a palette change.
         SelectSet(2);
@@ -392,7 +392,7 @@ private slots:
         Start();
         const TMyArray Edited = test::PatternWords(40, 9);
         const QString EditFile = fDir->file("sprite.edt");
-        test::WriteBytes(EditFile, EditFileImage(Edited));
+        test::WriteBytes(EditFile, SpriteEditor::EditFileImage(Edited));
         ImportFile(EditFile);
         VERIFY_SHOWS(Edited);
 
@@ -411,7 +411,7 @@ private slots:
         VERIFY_SHOWS(LibraryWords);
 
         // An edit file of odd length loses its last byte.
-        TMyByteArray Odd = EditFileImage(Edited);
+        TMyByteArray Odd = SpriteEditor::EditFileImage(Edited);
         Odd.push_back(0xAB);
         test::WriteBytes(EditFile, Odd);
         ImportFile(EditFile);
@@ -442,7 +442,8 @@ private slots:
         fFrm->SaveDialog1 = [EditFile] { return EditFile; };
         QTest::mouseClick(fFrm->SaveToIdaBtn, Qt::LeftButton);
         // Replaced without a question, with the recoloured words.
-        QCOMPARE(test::ReadBytes(EditFile), EditFileImage(Mapped(LibraryWords, Reversed())));
+        QCOMPARE(test::ReadBytes(EditFile),
+                 SpriteEditor::EditFileImage(Mapped(LibraryWords, Reversed())));
 
         // Cancelling writes nothing.
         QFile::remove(EditFile);
@@ -473,7 +474,7 @@ private slots:
         QCOMPARE(Seen.Mode, QFileDialog::AcceptSave);
         QVERIFY(!Seen.Confirms);
         QCOMPARE(Seen.Suffix, QString());
-        QCOMPARE(test::ReadBytes(EditFile), EditFileImage(LibraryWords));
+        QCOMPARE(test::ReadBytes(EditFile), SpriteEditor::EditFileImage(LibraryWords));
         QVERIFY(QFile::remove(EditFile));
         WhenDialogOpens([](QFileDialog* d) { d->reject(); });
         QTest::mouseClick(fFrm->SaveToIdaBtn, Qt::LeftButton);
@@ -481,7 +482,7 @@ private slots:
 
         // "Open": any file, with or without a suffix; cancelling keeps the sprite.
         const TMyArray Edited = test::PatternWords(6, 4);
-        test::WriteBytes(EditFile, EditFileImage(Edited));
+        test::WriteBytes(EditFile, SpriteEditor::EditFileImage(Edited));
         WhenDialogOpens([](QFileDialog* d) { d->reject(); });
         QTest::mouseClick(fFrm->LoadFromIdaBtn, Qt::LeftButton);
         VERIFY_SHOWS(LibraryWords);
@@ -500,12 +501,12 @@ private slots:
         Start();
         const TMyArray Edited = test::PatternWords(24, 5);
         const QString EditFile = fDir->file("in.edt");
-        test::WriteBytes(EditFile, EditFileImage(Edited));
+        test::WriteBytes(EditFile, SpriteEditor::EditFileImage(Edited));
         ImportFile(EditFile);
 
         // Compressed: the encoder's bytes in Sprites/A1.spr under the data root.
         QTest::mouseClick(fFrm->BitBtn4, Qt::LeftButton);
-        QCOMPARE(test::ReadBytes(fRoot->SpritePath("A1.spr")), Compress(Edited));
+        QCOMPARE(test::ReadBytes(fRoot->SpritePath("A1.spr")), CompDecompUnit::Compress(Edited));
         Choose(fFrm->ComboBox1, 1);
         VERIFY_SHOWS(SecondWords);
         Choose(fFrm->ComboBox1, 0);
@@ -519,7 +520,7 @@ private slots:
         VERIFY_SHOWS(Recoloured);
         QTest::mouseClick(fFrm->BitBtn4, Qt::LeftButton);
         QCOMPARE(test::ReadBytes(fRoot->SpritePath("A1.spr")),
-                 UncompressedSpriteImage(Recoloured, Recoloured.size() / 16));
+                 SpriteEditor::UncompressedSpriteImage(Recoloured, Recoloured.size() / 16));
         SelectSet(0);
         Choose(fFrm->ComboBox1, 1);
         Choose(fFrm->ComboBox1, 0);
@@ -533,7 +534,7 @@ private slots:
         QVERIFY2(fErrors.first().startsWith("Cannot create file"), qPrintable(fErrors.first()));
         QVERIFY(!QDir(fRoot->Root()).exists("Sprites"));
         QCOMPARE(test::ReadBytes(fRoot->Root() + "/Gone/A1.spr"),
-                 UncompressedSpriteImage(Recoloured, Recoloured.size() / 16));
+                 SpriteEditor::UncompressedSpriteImage(Recoloured, Recoloured.size() / 16));
         QVERIFY(QDir(fRoot->Root()).rename("Gone", "Sprites"));
     }
 
@@ -557,7 +558,8 @@ private slots:
         const QString EditFile = fDir->file("tiny.edt");
         fFrm->SaveDialog1 = [EditFile] { return EditFile; };
         QTest::mouseClick(fFrm->SaveToIdaBtn, Qt::LeftButton);
-        QCOMPARE(test::ReadBytes(EditFile), EditFileImage(Mapped(TinyWords, Reversed())));
+        QCOMPARE(test::ReadBytes(EditFile),
+                 SpriteEditor::EditFileImage(Mapped(TinyWords, Reversed())));
 
         // Back to a sprite with tiles.
         Choose(fFrm->ComboBox1, 0);
@@ -568,14 +570,14 @@ private slots:
     void everyShowReloadsTheSelectedSpriteFromDisk() {
         Start();
         const QString EditFile = fDir->file("in.edt");
-        test::WriteBytes(EditFile, EditFileImage(test::PatternWords(12, 3)));
+        test::WriteBytes(EditFile, SpriteEditor::EditFileImage(test::PatternWords(12, 3)));
         ImportFile(EditFile);
         fFrm->hide();
         fFrm->show();
         VERIFY_SHOWS(LibraryWords);
 
         // A mapping edited entry by entry is discarded; the selected set is applied again.
-        TPalletteArray Edit = IdentityPallette();
+        TPalletteArray Edit = MyTypes::IdentityPallette();
         Edit[3] = 9;
         fChPalFrm->SetPalletteSet(Edit);
         fChPalFrm->OnSetPalSwap()(4, 10);
@@ -594,7 +596,7 @@ private slots:
     }
 
     void theSelectedSetAppliesFromTheSecondShowOn() {
-        fRoot->PalSets = {Reversed(), IdentityPallette()};
+        fRoot->PalSets = {Reversed(), MyTypes::IdentityPallette()};
         fRoot->WriteParams();
         Start();
         // The callbacks are registered after the first load.
@@ -656,7 +658,7 @@ private slots:
         QCOMPARE(fFrm->ComboBox1->currentIndex(), 0);
         VERIFY_SHOWS(Shown);
         QTest::mouseClick(fFrm->BitBtn4, Qt::LeftButton);
-        QCOMPARE(test::ReadBytes(fRoot->SpritePath("A1.spr")), Compress(Shown));
+        QCOMPARE(test::ReadBytes(fRoot->SpritePath("A1.spr")), CompDecompUnit::Compress(Shown));
         QVERIFY(QFileInfo(fRoot->SpritePath("A1x.spr")).isDir());
     }
 
@@ -674,7 +676,7 @@ private slots:
         AnswerWith("Save");
         Choose(fFrm->ComboBox1, 1);
         QCOMPARE(test::ReadBytes(fRoot->SpritePath("A1.spr")),
-                 Compress(Mapped(LibraryWords, Reversed())));
+                 CompDecompUnit::Compress(Mapped(LibraryWords, Reversed())));
         VERIFY_SHOWS(Mapped(SecondWords, Reversed()));
         QVERIFY(!fFrm->IsModified());
         // Discard: a reload throws the recolouring away; nothing is written.
@@ -699,12 +701,13 @@ private slots:
         QTest::mouseClick(fFrm->BitBtn4, Qt::LeftButton);
         QCOMPARE(fAsked, QStringList({"The file was changed on disk since it was opened. "
                                       "Overwrite it?"}));
-        QCOMPARE(test::ReadBytes(fRoot->SpritePath("A1.spr")), UncompressedSpriteImage(Theirs, 9));
+        QCOMPARE(test::ReadBytes(fRoot->SpritePath("A1.spr")),
+                 SpriteEditor::UncompressedSpriteImage(Theirs, 9));
         QVERIFY(fFrm->IsModified());
         AnswerWith("Overwrite");
         QTest::mouseClick(fFrm->BitBtn4, Qt::LeftButton);
         QCOMPARE(test::ReadBytes(fRoot->SpritePath("A1.spr")),
-                 Compress(Mapped(LibraryWords, Reversed())));
+                 CompDecompUnit::Compress(Mapped(LibraryWords, Reversed())));
         // Saved here: the next save asks nothing.
         fAsked.clear();
         QTest::mouseClick(fFrm->BitBtn4, Qt::LeftButton);
@@ -743,7 +746,7 @@ private slots:
         const uint16_t Word = LibraryWords[12 * 16 + 2 * 2];
         const int Index = (Word >> 8) & 15;
         const QRgb Colour =
-            PaletteColor(fSession->PalletteArray(), fChPalFrm->SecondPalIndex(), Index);
+            BmpMaker::PaletteColor(fSession->PalletteArray(), fChPalFrm->SecondPalIndex(), Index);
         QVERIFY2(fFrm->StatusText().contains(QString("tile 12 (1, 2): colour %1 #%2")
                                                  .arg(Index)
                                                  .arg(Colour & 0xFFFFFF, 6, 16, QLatin1Char('0'))),
@@ -781,7 +784,7 @@ private slots:
 
         fFrm->OpenDialog1 = [this] {
             const QString Edt = fDir->file("other.edt");
-            test::WriteBytes(Edt, EditFileImage(test::PatternWords(8, 6)));
+            test::WriteBytes(Edt, SpriteEditor::EditFileImage(test::PatternWords(8, 6)));
             return Edt;
         };
         QTest::mouseClick(fFrm->LoadFromIdaBtn, Qt::LeftButton);

@@ -31,11 +31,11 @@ protected:
     void Expected(int I, int J, int P, int Q) {
         TXMLDocument Doc;
         Doc.FileName = Dir.file("XMLParams.xml");
-        const TPalletteList Palettes = ReadPalettes(Doc);
+        const TPalletteList Palettes = BmpMaker::ReadPalettes(Doc);
         const TSpriteContainer Library(Dir.path());
-        Items1.SetPalette(P, ColorTable(Palettes, P));
+        Items1.SetPalette(P, BmpMaker::ColorTable(Palettes, P));
         Items1.SetSpriteInfo(Library.SpriteInfo(I));
-        Items2.SetPalette(Q, ColorTable(Palettes, Q));
+        Items2.SetPalette(Q, BmpMaker::ColorTable(Palettes, Q));
         Items2.SetSpriteInfo(Library.SpriteInfo(J));
     }
 
@@ -73,7 +73,7 @@ TEST_F(MapRenderToolTest, RendersEveryCellAsTheWorkspaceDrawsIt) {
         const int v = Cells[size_t(i)];
         const QImage Item = v < 25   ? Items1.Item(v).copy()
                             : v < 50 ? Items2.Item(v - 25).copy()
-                                     : UnknownItemPicture();
+                                     : MapImageItems::UnknownItemPicture();
         ExpectCell(Png, i % 4, i / 4, Item);
     }
 }

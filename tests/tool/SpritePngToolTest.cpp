@@ -45,7 +45,7 @@ protected:
     }
     TMyArray DecodedWords(const QString& Spr) {
         TMyArray Words;
-        DeCompress(ReadBytes(Dir.file(Spr)), Words);
+        CompDecompUnit::DeCompress(ReadBytes(Dir.file(Spr)), Words);
         return Words;
     }
     // Runs a refused command: exit status 1, the message, and OUT left as it was.
@@ -176,7 +176,7 @@ TEST_F(SpritePngTool, TruecolourAndGreyPicturesTakeTheExactColoursOfThePalette) 
     ASSERT_EQ(RunTool({"sprite", "import-png", "g.png", "g.spr"}, nullptr, &Err, Bare.path()), 0)
         << Err.toStdString();
     TMyArray GreyWords;
-    DeCompress(ReadBytes(Bare.file("g.spr")), GreyWords);
+    CompDecompUnit::DeCompress(ReadBytes(Bare.file("g.spr")), GreyWords);
     EXPECT_EQ(GreyWords, GreyWant);
     // Export there uses the ramp as its palette.
     ASSERT_EQ(RunTool({"sprite", "export-png", "g.spr", "e.png"}, nullptr, &Err, Bare.path()), 0);

@@ -108,7 +108,7 @@ TEST_F(TmxTool, ExportThenImportGivesBackEveryCell) {
             for (int c = 0; c < s.w; ++c)
                 for (int r = 0; r < s.h; ++r)
                     Stored[size_t(c * s.h + r)] = Cells[size_t(r * s.w + c)];
-            TMyByteArray File = EncodeMap(Stored, s.w, s.h);
+            TMyByteArray File = MapLoader::EncodeMap(Stored, s.w, s.h);
             File[1] = 2;
             WriteBytes(Map, File);
         } else {
@@ -136,7 +136,7 @@ TEST_F(TmxTool, ExportThenImportGivesBackEveryCell) {
             << Err.data();
         EXPECT_EQ(Out, QString("%1 %2\n").arg(s.w).arg(s.h).toUtf8());
         // Written as the editor saves: pack type 1, row by row.
-        EXPECT_EQ(ReadBytes(Dir.file("back.Map")), EncodeMap(Cells, s.w, s.h));
+        EXPECT_EQ(ReadBytes(Dir.file("back.Map")), MapLoader::EncodeMap(Cells, s.w, s.h));
     }
 
     // Through a link the map and its picture go to the folder of the file linked to.
@@ -295,6 +295,7 @@ TEST(TmxRasterizer, DrawsTheExportedMapsExactlyAsMapRender) {
         ASSERT_EQ(RunProgram(Editor, {"--export-map", "tmx", In, Saved}, &Err), 0) << Err.data();
         ASSERT_EQ(RunTool({"map", "import-tmx", Saved, Dir.file("back.Map")}, nullptr, &Err), 0)
             << Err.data();
-        EXPECT_EQ(ReadBytes(Dir.file("back.Map")), EncodeMap(Cells, 20, 16)) << In.toStdString();
+        EXPECT_EQ(ReadBytes(Dir.file("back.Map")), MapLoader::EncodeMap(Cells, 20, 16))
+            << In.toStdString();
     }
 }
