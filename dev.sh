@@ -13,10 +13,13 @@ BUILD=${VELKORA_BUILD_DIR:-$ROOT/build}
 JOBS=$(nproc 2>/dev/null || echo 2)
 
 # help2man makes the manual pages and rsvg-convert (librsvg2-bin) the PNG icons at build time.
-BASE_PKGS=(cmake g++ make qt6-base-dev libgl-dev libgtest-dev libbenchmark-dev fonts-dejavu-core
-    help2man librsvg2-bin)
-# The installation test validates the desktop entry and the AppStream file with these.
-TEST_PKGS=(desktop-file-utils appstream)
+BASE_PKGS=(cmake g++ make qt6-base-dev libgl-dev zlib1g-dev libgtest-dev libbenchmark-dev
+    fonts-dejavu-core libpng-dev help2man librsvg2-bin)
+# The installation test validates the desktop entry and the AppStream file with these; the TMX
+# tests run the general-purpose tile map editor's tmxrasterizer (tiled) on exported maps.
+TEST_PKGS=(desktop-file-utils appstream tiled)
+# The peer that map_render_bench times beside `map render`: tmxrasterizer of Debian's tiled.
+BENCH_PKGS=(tiled)
 
 need() {
     local missing=()
@@ -62,7 +65,7 @@ cmd_test() {
 }
 
 cmd_bench() {
-    need "${BASE_PKGS[@]}"
+    need "${BASE_PKGS[@]}" "${BENCH_PKGS[@]}"
     configure "$BUILD"
     cmake --build "$BUILD" -j "$JOBS"
     for b in "$BUILD"/bench/*_bench; do

@@ -2,6 +2,7 @@
 
 #include "bench/BenchSupport.h"
 #include "maps/MapLoader.h"
+#include "maps/TmxFile.h"
 #include "palettes/PalSwapper.h"
 #include "sprites/CodecAvx2.h"
 #include "sprites/CodecAvx512.h"
@@ -15,6 +16,8 @@
 
 #include <cstring>
 #include <random>
+
+#include <zlib.h>
 
 using namespace velkora;
 
@@ -52,15 +55,15 @@ TMyByteArray MapCells(int Side) {
 
 void Decode(benchmark::State& State) {
     const TMyArray Words = SpriteWords(Tiles);
-    const TMyByteArray File = Compress(Words);
+    const TMyByteArray File = CompDecompUnit::Compress(Words);
     TMyArray Out;
-    DeCompress(File, Out);
+    CompDecompUnit::DeCompress(File, Out);
     if (Out != Words) {
         State.SkipWithError("the decoder does not return the encoded words");
         return;
     }
     for (auto _ : State) {
-        DeCompress(File, Out);
+        CompDecompUnit::DeCompress(File, Out);
         benchmark::DoNotOptimize(Out.data());
     }
     State.SetBytesProcessed(int64_t(State.iterations()) * Tiles * 32);
@@ -104,7 +107,7 @@ BENCHMARK(MemcpyWords)->Name("Decode/ref:memcpy");
 
 // The plain bit-by-bit decoder the tests hold the decoder to.
 void DecodeSimple(benchmark::State& State) {
-    const TMyByteArray File = Compress(SpriteWords(Tiles));
+    const TMyByteArray File = CompDecompUnit::Compress(SpriteWords(Tiles));
     for (auto _ : State) {
         TMyArray Out = reference::DeCompress(File);
         benchmark::DoNotOptimize(Out.data());
@@ -115,12 +118,12 @@ BENCHMARK(DecodeSimple)->Name("Decode/ref:bit-by-bit")->Unit(benchmark::kMicrose
 
 void Encode(benchmark::State& State) {
     const TMyArray Words = SpriteWords(Tiles);
-    if (Compress(Words) != reference::Compress(Words)) {
+    if (CompDecompUnit::Compress(Words) != reference::Compress(Words)) {
         State.SkipWithError("the encoder's output differs from the plain encoder's");
         return;
     }
     for (auto _ : State) {
-        TMyByteArray File = Compress(Words);
+        TMyByteArray File = CompDecompUnit::Compress(Words);
         benchmark::DoNotOptimize(File.data());
     }
     State.SetBytesProcessed(int64_t(State.iterations()) * Tiles * 32);
@@ -142,17 +145,17 @@ BENCHMARK(EncodeSimple)->Name("Encode/ref:bit-by-bit")->Unit(benchmark::kMicrose
 
 void MapRead(benchmark::State& State) {
     const TMyByteArray Cells = MapCells(4096);
-    const TMyByteArray File = EncodeMap(Cells, 4096, 4096);
+    const TMyByteArray File = MapLoader::EncodeMap(Cells, 4096, 4096);
     {
         int32_t p, w, h;
-        if (DecodeMap(File.data(), File.size(), p, w, h, QString()) != Cells) {
+        if (MapLoader::DecodeMap(File.data(), File.size(), p, w, h, QString()) != Cells) {
             State.SkipWithError("the map reader does not return the written cells");
             return;
         }
     }
     for (auto _ : State) {
         int32_t p, w, h;
-        TMyByteArray Cells = DecodeMap(File.data(), File.size(), p, w, h, QString());
+        TMyByteArray Cells = MapLoader::DecodeMap(File.data(), File.size(), p, w, h, QString());
         benchmark::DoNotOptimize(Cells.data());
     }
     State.SetBytesProcessed(int64_t(State.iterations()) * 4096 * 4096);
@@ -162,7 +165,7 @@ BENCHMARK(MapRead)->Name("MapRead")->Unit(benchmark::kMillisecond);
 void MapWrite(benchmark::State& State) {
     const TMyByteArray Cells = MapCells(4096);
     for (auto _ : State) {
-        TMyByteArray File = EncodeMap(Cells, 4096, 4096);
+        TMyByteArray File = MapLoader::EncodeMap(Cells, 4096, 4096);
         benchmark::DoNotOptimize(File.data());
     }
     State.SetBytesProcessed(int64_t(State.iterations()) * 4096 * 4096);
@@ -182,6 +185,82 @@ void MapRef(benchmark::State& State) {
 BENCHMARK(MapRef)->Name("MapRead/ref:memcpy")->Unit(benchmark::kMillisecond);
 BENCHMARK(MapRef)->Name("MapWrite/ref:memcpy")->Unit(benchmark::kMillisecond);
 
+// TMX maps: the layer data is zlib, so the references are zlib alone on the same gids.
+QByteArray TmxText(const TMyByteArray& Cells) {
+    TTmxTileset Tileset;
+    Tileset.ImageSource = QStringLiteral("bench-tiles.png");
+    return TmxFile::EncodeTmx(Cells, 4096, 4096, Tileset, {});
+}
+
+QByteArray LittleEndianGids(const TMyByteArray& Cells) {
+    QByteArray Gids(qsizetype(Cells.size() * 4), '\0');
+    for (size_t i = 0; i < Cells.size(); ++i)
+        Gids[qsizetype(4 * i)] = char(Cells[i] + 1);
+    return Gids;
+}
+
+void TmxRead(benchmark::State& State) {
+    const TMyByteArray Cells = MapCells(4096);
+    const QByteArray Text = TmxText(Cells);
+    auto Read = [&] {
+        int32_t w, h;
+        return TmxFile::DecodeTmx(reinterpret_cast<const uint8_t*>(Text.constData()),
+                                  size_t(Text.size()), w, h, QString());
+    };
+    if (Read() != Cells) {
+        State.SkipWithError("the TMX reader does not return the written cells");
+        return;
+    }
+    for (auto _ : State) {
+        TMyByteArray Back = Read();
+        benchmark::DoNotOptimize(Back.data());
+    }
+    State.SetBytesProcessed(int64_t(State.iterations()) * 4096 * 4096);
+}
+BENCHMARK(TmxRead)->Name("TmxRead")->Unit(benchmark::kMillisecond);
+
+void TmxReadRef(benchmark::State& State) {
+    const QByteArray Gids = LittleEndianGids(MapCells(4096));
+    uLongf Size = compressBound(uLong(Gids.size()));
+    QByteArray Packed(qsizetype(Size), '\0');
+    compress2(reinterpret_cast<Bytef*>(Packed.data()), &Size,
+              reinterpret_cast<const Bytef*>(Gids.constData()), uLong(Gids.size()),
+              Z_DEFAULT_COMPRESSION);
+    QByteArray Out(Gids.size(), '\0');
+    for (auto _ : State) {
+        uLongf OutSize = uLongf(Out.size());
+        uncompress(reinterpret_cast<Bytef*>(Out.data()), &OutSize,
+                   reinterpret_cast<const Bytef*>(Packed.constData()), Size);
+        benchmark::DoNotOptimize(Out.data());
+    }
+    State.SetBytesProcessed(int64_t(State.iterations()) * 4096 * 4096);
+}
+BENCHMARK(TmxReadRef)->Name("TmxRead/ref:zlib-inflate")->Unit(benchmark::kMillisecond);
+
+void TmxWrite(benchmark::State& State) {
+    const TMyByteArray Cells = MapCells(4096);
+    for (auto _ : State) {
+        QByteArray Text = TmxText(Cells);
+        benchmark::DoNotOptimize(Text.data());
+    }
+    State.SetBytesProcessed(int64_t(State.iterations()) * 4096 * 4096);
+}
+BENCHMARK(TmxWrite)->Name("TmxWrite")->Unit(benchmark::kMillisecond);
+
+void TmxWriteRef(benchmark::State& State) {
+    const QByteArray Gids = LittleEndianGids(MapCells(4096));
+    QByteArray Packed(qsizetype(compressBound(uLong(Gids.size()))), '\0');
+    for (auto _ : State) {
+        uLongf Size = uLongf(Packed.size());
+        compress2(reinterpret_cast<Bytef*>(Packed.data()), &Size,
+                  reinterpret_cast<const Bytef*>(Gids.constData()), uLong(Gids.size()),
+                  Z_DEFAULT_COMPRESSION);
+        benchmark::DoNotOptimize(Packed.data());
+    }
+    State.SetBytesProcessed(int64_t(State.iterations()) * 4096 * 4096);
+}
+BENCHMARK(TmxWriteRef)->Name("TmxWrite/ref:zlib-deflate")->Unit(benchmark::kMillisecond);
+
 // One changed colour, alternating so that every iteration rewrites that colour's cells.
 // Every pixel of Words recoloured through Pal.
 TMyArray Remapped(const TMyArray& Words, const TPalletteArray& Pal) {
@@ -198,7 +277,7 @@ void Swap(benchmark::State& State) {
     const TMyArray Words = SpriteWords(Tiles);
     TPalletteSwapper Swapper;
     Swapper.Init(Words);
-    TPalletteArray Pal = IdentityPallette();
+    TPalletteArray Pal = MyTypes::IdentityPallette();
     Pal[3] = 7;
     if (Swapper.GetCalculate(Pal) != Remapped(Words, Pal)) {
         State.SkipWithError("the swapper's words differ from the recoloured sprite");
@@ -216,7 +295,7 @@ BENCHMARK(Swap)->Name("SwapOneColour")->Unit(benchmark::kMicrosecond);
 // The simple version: recolour every pixel of the original words through the whole mapping.
 void SwapRef(benchmark::State& State) {
     const TMyArray Words = SpriteWords(Tiles);
-    TPalletteArray Pal = IdentityPallette();
+    TPalletteArray Pal = MyTypes::IdentityPallette();
     int Flip = 0;
     for (auto _ : State) {
         Pal[3] = (++Flip & 1) ? 7 : 3;

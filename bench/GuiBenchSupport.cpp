@@ -43,8 +43,8 @@ QString DropMapSets(const QString& ParamsFile) {
     while (!Sets.firstChild().isNull())
         Sets.removeChild(Sets.firstChild());
     const QByteArray Text = Doc.toByteArray(2);
-    WriteFileAtomically(ParamsFile, reinterpret_cast<const uint8_t*>(Text.constData()),
-                        size_t(Text.size()));
+    MyTypes::WriteFileAtomically(ParamsFile, reinterpret_cast<const uint8_t*>(Text.constData()),
+                                 size_t(Text.size()));
     return QString();
 }
 
@@ -79,7 +79,8 @@ TEditorRoot::TEditorRoot(const TRootContents& Contents) {
     }
     try {
         const QDir Sprites(fDir.filePath(QStringLiteral("Sprites")));
-        const TMyByteArray Sample = ReadFileBytes(Sprites.filePath(QStringLiteral("A1.spr")));
+        const TMyByteArray Sample =
+            MyTypes::ReadFileBytes(Sprites.filePath(QStringLiteral("A1.spr")));
         if (!Contents.DemoSprites) {
             for (const QString& Name : Sprites.entryList(QDir::Files))
                 QFile::remove(Sprites.filePath(Name));
@@ -99,8 +100,8 @@ TEditorRoot::TEditorRoot(const TRootContents& Contents) {
             }
         }
         if (Contents.MapSide > 0)
-            SaveMap(fDir.filePath(QStringLiteral("Maps/A%1.Map").arg(Contents.MapSide)),
-                    RandomRuns(Contents.MapSide), Contents.MapSide, Contents.MapSide);
+            MapLoader::SaveMap(fDir.filePath(QStringLiteral("Maps/A%1.Map").arg(Contents.MapSide)),
+                               RandomRuns(Contents.MapSide), Contents.MapSide, Contents.MapSide);
     } catch (const Exception& e) {
         fError = e.Message();
     }

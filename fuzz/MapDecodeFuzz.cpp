@@ -12,14 +12,14 @@ constexpr int64_t MaxFuzzCells = int64_t(1) << 20;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size) {
     if (Size >= 6) {
-        const int64_t Cells = int64_t(ReadBE16(Data + 2)) * ReadBE16(Data + 4);
+        const int64_t Cells = int64_t(MyTypes::ReadBE16(Data + 2)) * MyTypes::ReadBE16(Data + 4);
         if (Cells > MaxFuzzCells)
             return 0;
     }
     int32_t PackType = -1, w = -1, h = -1;
     try {
         const TMyByteArray Cells =
-            DecodeMap(Data, Size, PackType, w, h, QStringLiteral("fuzz.Map"));
+            MapLoader::DecodeMap(Data, Size, PackType, w, h, QStringLiteral("fuzz.Map"));
         FUZZ_CHECK(w >= 0 && w <= 65535 && h >= 0 && h <= 65535);
         FUZZ_CHECK(Cells.size() == size_t(w) * size_t(h));
     } catch (const EFormatError&) {

@@ -25,19 +25,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size) {
     Doc.FileName = Name;
     try {
         TPalletteList Palettes;
-        Init(Doc, Palettes);
+        BmpMaker::Init(Doc, Palettes);
     } catch (const Exception&) {
     }
     Doc.Close();
     TSetArray MapSets;
     try {
-        ReadMapSets(Doc, MapSets);
+        ParamsFile::ReadMapSets(Doc, MapSets);
     } catch (const Exception&) {
     }
     Doc.Close();
     TPalSetArray PalSets;
     try {
-        ReadPalSets(Doc, PalSets);
+        ParamsFile::ReadPalSets(Doc, PalSets);
         for (const TPalSet& s : PalSets)
             for (int32_t v : s.pal)
                 FUZZ_CHECK(v >= 0 && v <= 15);

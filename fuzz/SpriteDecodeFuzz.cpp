@@ -12,7 +12,7 @@ using namespace velkora;
 constexpr size_t MaxFuzzWords = size_t(1) << 20;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size) {
-    const TSpriteForm Form = SpriteFormOf(Data, Size);
+    const TSpriteForm Form = CompDecompUnit::SpriteFormOf(Data, Size);
     // Header bytes beyond the end of the input read as zero.
     auto Byte = [&](size_t i) -> size_t { return i < Size ? Data[i] : 0; };
     const size_t BytesPerBit = Byte(3);
@@ -22,7 +22,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size) {
         return 0;
     const auto Results = fuzz::ForEachCodecPath([&] {
         TMyArray Words{1, 2, 3};
-        DeCompress(Data, Size, Words);
+        CompDecompUnit::DeCompress(Data, Size, Words);
         return Words;
     });
     for (const TMyArray& Other : Results)
@@ -34,7 +34,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size) {
     } else if (Form == TSpriteForm::Plain) {
         FUZZ_CHECK(Words.size() == (Size > 5 ? (Size - 5 + 1) / 2 : 0));
     }
-    const TBlocksArray Blocks = MakeBlockArray(Words);
+    const TBlocksArray Blocks = CompDecompUnit::MakeBlockArray(Words);
     FUZZ_CHECK(Blocks.size() == Words.size() / 16);
     return 0;
 }

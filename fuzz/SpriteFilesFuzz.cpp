@@ -8,14 +8,14 @@
 using namespace velkora;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size) {
-    const TMyArray Words = WordsOfEditFile(Data, Size);
+    const TMyArray Words = SpriteEditor::WordsOfEditFile(Data, Size);
     FUZZ_CHECK(Words.size() == Size / 2);
-    FUZZ_CHECK(EditFileImage(Words).size() == Size / 2 * 2);
+    FUZZ_CHECK(SpriteEditor::EditFileImage(Words).size() == Size / 2 * 2);
 
-    const TMyByteArray Packed = UncompressedSpriteImage(Words, Words.size() / 16);
+    const TMyByteArray Packed = SpriteEditor::UncompressedSpriteImage(Words, Words.size() / 16);
     FUZZ_CHECK(Packed.size() == 4 + 2 * Words.size() + Words.size() % 2);
     TMyArray Back;
-    DeCompress(Packed, Back);
+    CompDecompUnit::DeCompress(Packed, Back);
     FUZZ_CHECK(Back == Words);
     return 0;
 }

@@ -17,7 +17,7 @@ run() {
     mkdir -p "$work" "$out"
     cp -n fuzz/corpus/"$t"/* "$work"/ 2>/dev/null || true
     local maxlen=4096
-    [ "$t" = Params ] && maxlen=16384
+    case "$t" in Params | TmxDecode) maxlen=16384 ;; esac
     (cd "$out" && ../../fuzz/${t}Fuzz -max_total_time="$SECONDS_EACH" -max_len=$maxlen \
         -timeout=10 -rss_limit_mb=4096 -print_final_stats=1 "../../work/$t" \
         >"../$t.log" 2>&1) || echo "$t: finding, see $out and $BUILD/findings/$t.log"

@@ -155,17 +155,23 @@ size_t TMapDocument::UndoMemoryUsed() const {
     return n;
 }
 
+bool TMapDocument::ChangedOnDisk() const {
+    return !fFileName.isEmpty() && MyTypes::FileStampOf(fFileName) != fStamp;
+}
+
 void TMapDocument::Load(const QString& FileName) {
+    const TFileStamp Stamp = MyTypes::FileStampOf(FileName);
     int32_t w = 0;
     int32_t h = 0;
     int32_t PackType = 0;
-    TMyByteArray Cells = LoadMap(FileName, w, h, PackType);
+    TMyByteArray Cells = MapLoader::LoadMap(FileName, w, h, PackType);
     fUndoStack.clear();
     fMapParams.Width = w;
     fMapParams.Height = h;
     fMapParams.DecomBytes = std::move(Cells);
     fPackType = PackType;
     fFileName = FileName;
+    fStamp = Stamp;
     fUndoStack.setClean();
     emit MapReplaced();
     emit FileNameChanged(fFileName);
@@ -183,6 +189,7 @@ void TMapDocument::NewMap(int32_t w, int32_t h, TMyByteArray Cells) {
     fMapParams.DecomBytes = std::move(Cells);
     fPackType = 0;
     fFileName.clear();
+    fStamp = TFileStamp();
     fUndoStack.resetClean();
     emit MapReplaced();
     emit FileNameChanged(fFileName);
@@ -195,9 +202,10 @@ void TMapDocument::Save() {
 }
 
 void TMapDocument::SaveAs(const QString& FileName) {
-    SaveMap(FileName, fMapParams.DecomBytes, fMapParams.Width, fMapParams.Height);
+    MapLoader::SaveMap(FileName, fMapParams.DecomBytes, fMapParams.Width, fMapParams.Height);
     const bool Renamed = FileName != fFileName;
     fFileName = FileName;
+    fStamp = MyTypes::FileStampOf(FileName);
     fUndoStack.setClean();
     if (Renamed)
         emit FileNameChanged(fFileName);

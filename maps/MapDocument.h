@@ -99,6 +99,9 @@ public:
     size_t UndoMemoryUsed() const;
     // True while the map has edits that are not in its file.
     bool IsModified() const { return !fUndoStack.isClean(); }
+    // True when FileName() is no longer the file as it was read or last saved here (another
+    // program changed, replaced or removed it).
+    bool ChangedOnDisk() const;
 
     // Reads FileName as the map. A file that cannot be read raises its error and leaves
     // everything as it was. The edit history is cleared.
@@ -144,6 +147,7 @@ private:
     TMapParams fMapParams;
     int32_t fPackType = 0;
     QString fFileName;
+    TFileStamp fStamp;
     QUndoStack fUndoStack;
     int fStroke = 0;
 };

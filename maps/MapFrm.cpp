@@ -277,7 +277,7 @@ void TMainForm::MakeStatus() {
 void TMainForm::FormCreate() {
     // 1. The maps, in the library's order.
     FindFiles(*fS);
-    SortNames(*fS);
+    SpriteEditor::SortNames(*fS);
     FillCombo(LevelCmb, *fS);
 
     // 2. The textures.
@@ -298,8 +298,8 @@ void TMainForm::FormCreate() {
 
     // 5. Both strips from the first sprite, drawn in palette 0. An empty library leaves them
     // empty and the start-up goes on.
-    fMapItems1->SetPalette(0, ColorTable(PalletteArray, 0));
-    fMapItems2->SetPalette(0, ColorTable(PalletteArray, 0));
+    fMapItems1->SetPalette(0, BmpMaker::ColorTable(PalletteArray, 0));
+    fMapItems2->SetPalette(0, BmpMaker::ColorTable(PalletteArray, 0));
     if (!Names.isEmpty()) {
         const TSpriteContainer& Library = fSession.SpriteContainer();
         fMapItems1->SetSpriteInfo(Library.SpriteInfo(Tex1cmb->currentIndex()));
@@ -350,7 +350,8 @@ void TMainForm::resizeEvent(QResizeEvent* Event) {
 }
 
 void TMainForm::FindFiles(QStringList& S) const {
-    S += velkora::FindFiles(DataPath(fSession.CurrentDir(), MapFolderName), QStringLiteral(".Map"));
+    S += velkora::SpriteEditor::FindFiles(MyTypes::DataPath(fSession.CurrentDir(), MapFolderName),
+                                          QStringLiteral(".Map"));
 }
 
 QString TMainForm::GetFullName(const QString& Name) const {
@@ -436,6 +437,9 @@ void TMainForm::SaveBtnClick() {
             SaveAsClick();
         return;
     }
+    // Another program's version of the file is not overwritten without a word.
+    if (fDocument.ChangedOnDisk() && !AskOverwriteChanged(this, fDocument.FileName()))
+        return;
     fDocument.Save();
 }
 
@@ -454,6 +458,10 @@ void TMainForm::SaveAsClick() {
     if (FileName != fDocument.FileName() && QFileInfo::exists(FileName) &&
         !AskReplaceFile(this, Name))
         return;
+    // Its own file, changed by another program, is not overwritten without a word either.
+    if (FileName == fDocument.FileName() && fDocument.ChangedOnDisk() &&
+        !AskOverwriteChanged(this, FileName))
+        return;
     fDocument.SaveAs(FileName);
     ListMaps(Name);
 }
@@ -461,7 +469,7 @@ void TMainForm::SaveAsClick() {
 void TMainForm::ListMaps(const QString& Name) {
     if (!fS->contains(Name)) {
         fS->append(Name);
-        SortNames(*fS);
+        SpriteEditor::SortNames(*fS);
         FillCombo(LevelCmb, *fS);
     }
     fMapIndex = int(fS->indexOf(Name));
@@ -511,7 +519,7 @@ void TMainForm::DrawGrid1DrawCell(QPainter& Canvas, int ACol, int ARow, const QR
                           : int(Map.GetValue(ARow, ACol));
     if (Highlighted) {
         QImage Preview = ItemPicture(Value);
-        DrawHighlightFrame(Preview);
+        MapImageItems::DrawHighlightFrame(Preview);
         DrawCellPicture(Canvas, Rect, Preview);
         return;
     }
@@ -827,7 +835,7 @@ void TMainForm::ApplyTexture(int Texture) {
     QComboBox* const TexCmb = Texture == 0 ? Tex1cmb : Tex2cmb;
     QComboBox* const PalCmb = Texture == 0 ? FirstPalCmb : SecPalCmb;
     const int P = PalCmb->currentIndex();
-    Items.SetPalette(P, ColorTable(fSession.PalletteArray(), P));
+    Items.SetPalette(P, BmpMaker::ColorTable(fSession.PalletteArray(), P));
     const int I = TexCmb->currentIndex();
     if (I >= 0)
         Items.SetSpriteInfo(fSession.SpriteContainer().SpriteInfo(I));
@@ -887,11 +895,11 @@ void TMainForm::FillSetsCMB() {
 }
 
 void TMainForm::LoadSets(TSetArray& sa, TXMLDocument* XMLDoc) {
-    ReadMapSets(ParamsDocument(XMLDoc), sa);
+    ParamsFile::ReadMapSets(ParamsDocument(XMLDoc), sa);
 }
 
 void TMainForm::AddSet(const TSet& cSet, TXMLDocument* XMLDoc) {
-    AppendMapSet(ParamsDocument(XMLDoc), cSet, int(fSetArray.size()));
+    ParamsFile::AppendMapSet(ParamsDocument(XMLDoc), cSet, int(fSetArray.size()));
 }
 
 } // namespace velkora

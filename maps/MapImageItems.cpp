@@ -21,7 +21,8 @@ QImage NewImage(int w, int h, QImage::Format Format) {
 // ---- TMapImageItems -------------------------------------------------------------------------
 
 TMapImageItems::TMapImageItems()
-    : fItemBmp(NewImage(ItemSize, ItemSize, QImage::Format_Indexed8)), fColors(GreyRamp()) {
+    : fItemBmp(NewImage(ItemSize, ItemSize, QImage::Format_Indexed8)),
+      fColors(BmpMaker::GreyRamp()) {
     fItemBmp.setColorTable(fColors);
     fItemBmp.fill(0);
 }
@@ -39,8 +40,8 @@ void TMapImageItems::SetPalette(int32_t Index, const QVector<QRgb>& Colors) {
 }
 
 void TMapImageItems::Refresh() {
-    MakeBMPImage(fFullBmp, fSpriteInfo.BlocksArray, SpriteSize[2], fColors, true, StripWidth,
-                 StripHeight);
+    BmpMaker::MakeBMPImage(fFullBmp, fSpriteInfo.BlocksArray, SpriteSize[2], fColors, true,
+                           StripWidth, StripHeight);
 }
 
 QImage& TMapImageItems::GetItem(int i) {
@@ -61,28 +62,55 @@ QImage& TMapImageItems::GetItem(int i) {
 
 // ---- Cell pictures --------------------------------------------------------------------------
 
-const QImage& UnknownItemPicture() {
-    static const QImage Picture = [] {
-        QImage p = NewImage(MapCellSize, MapCellSize, QImage::Format_RGB32);
-        for (int y = 0; y < MapCellSize; ++y) {
-            QRgb* Line = reinterpret_cast<QRgb*>(p.scanLine(y));
+namespace {
+
+// The unknown-item picture's colours, from UnknownItemFirstColour on.
+constexpr QRgb UnknownColours[3] = {qRgb(0x20, 0x20, 0x20), qRgb(0x48, 0x48, 0x48),
+                                    qRgb(0xE0, 0x10, 0x10)};
+
+QImage RgbPicture(const TCellIndices& Indices, const TMapColours& Colours) {
+    QImage p = NewImage(MapCellSize, MapCellSize, QImage::Format_RGB32);
+    for (int y = 0; y < MapCellSize; ++y) {
+        QRgb* Line = reinterpret_cast<QRgb*>(p.scanLine(y));
+        for (int x = 0; x < MapCellSize; ++x)
+            Line[x] = 0xFF000000u | Colours[Indices[size_t(y * MapCellSize + x)]];
+    }
+    return p;
+}
+
+} // namespace
+
+const TCellIndices& MapImageItems::UnknownItemIndices() {
+    static const TCellIndices Indices = [] {
+        TCellIndices p{};
+        for (int y = 0; y < MapCellSize; ++y)
             for (int x = 0; x < MapCellSize; ++x)
-                Line[x] = ((x / 4 + y / 4) & 1) ? qRgb(0x48, 0x48, 0x48) : qRgb(0x20, 0x20, 0x20);
-        }
+                p[size_t(y * MapCellSize + x)] =
+                    uint8_t(UnknownItemFirstColour + ((x / 4 + y / 4) & 1));
         // A cross two pixels thick from corner to corner.
         for (int k = 0; k < MapCellSize; ++k) {
             for (int d = 0; d < 2; ++d) {
                 const int x = qMin(k + d, MapCellSize - 1);
-                p.setPixel(x, k, qRgb(0xE0, 0x10, 0x10));
-                p.setPixel(MapCellSize - 1 - x, k, qRgb(0xE0, 0x10, 0x10));
+                p[size_t(k * MapCellSize + x)] = UnknownItemFirstColour + 2;
+                p[size_t(k * MapCellSize + MapCellSize - 1 - x)] = UnknownItemFirstColour + 2;
             }
         }
         return p;
     }();
+    return Indices;
+}
+
+const QImage& MapImageItems::UnknownItemPicture() {
+    static const QImage Picture = [] {
+        TMapColours Colours{};
+        for (int c = 0; c < 3; ++c)
+            Colours[size_t(UnknownItemFirstColour + c)] = UnknownColours[c];
+        return RgbPicture(UnknownItemIndices(), Colours);
+    }();
     return Picture;
 }
 
-QImage CellPicture(TMapImageItems& Items1, TMapImageItems& Items2, int Value) {
+QImage MapImageItems::CellPicture(TMapImageItems& Items1, TMapImageItems& Items2, int Value) {
     if (Value < 0 || Value >= MapItemCount)
         return UnknownItemPicture();
     const QImage& Item = Value < TMapImageItems::SpriteCount
@@ -94,7 +122,7 @@ QImage CellPicture(TMapImageItems& Items1, TMapImageItems& Items2, int Value) {
     return Picture;
 }
 
-void DrawHighlightFrame(QImage& Picture) {
+void MapImageItems::DrawHighlightFrame(QImage& Picture) {
     if (Picture.width() < 23 || Picture.height() < 23)
         return;
     if (Picture.format() != QImage::Format_RGB32 && Picture.format() != QImage::Format_ARGB32)
@@ -108,19 +136,36 @@ void DrawHighlightFrame(QImage& Picture) {
     }
 }
 
+void MapImageItems::DrawCellIndices(int Texture, TMapImageItems& Items, int i, TCellIndices& Out) {
+    const QImage& Item = Items.Item(i);
+    const uint8_t First = uint8_t(16 * Texture);
+    for (int y = 0; y < MapCellSize; ++y) {
+        const uchar* Line = Item.constScanLine(y);
+        for (int x = 0; x < MapCellSize; ++x)
+            Out[size_t(y * MapCellSize + x)] = uint8_t(First + (Line[x] & 15));
+    }
+}
+
 TMapCellPictures::TMapCellPictures() {
-    QImage Blank = NewImage(MapCellSize, MapCellSize, QImage::Format_RGB32);
-    Blank.fill(qRgb(0, 0, 0));
-    fPictures.fill(Blank);
+    for (int c = 0; c < 16; ++c)
+        fColours[size_t(c)] = fColours[size_t(16 + c)] = qRgb(0, 0, 0);
+    for (int c = 0; c < 3; ++c)
+        fColours[size_t(UnknownItemFirstColour + c)] = UnknownColours[c];
+    for (TCellIndices& p : fIndices)
+        p.fill(0);
+    fPictures.fill(RgbPicture(fIndices[0], fColours));
 }
 
 void TMapCellPictures::RebuildTexture(int Texture, TMapImageItems& Items) {
     const int First = Texture == 0 ? 0 : TMapImageItems::SpriteCount;
+    // Every item image carries the strip's 16 colours.
+    const QVector<QRgb> Table = Items.Item(0).colorTable();
+    for (int c = 0; c < 16; ++c)
+        fColours[size_t(16 * Texture + c)] = c < Table.size() ? Table[c] : qRgb(0, 0, 0);
     for (int i = 0; i < TMapImageItems::SpriteCount; ++i) {
-        QImage Picture = Items.Item(i).convertToFormat(QImage::Format_RGB32);
-        if (Picture.isNull())
-            throw std::bad_alloc();
-        fPictures[size_t(First + i)] = Picture;
+        TCellIndices& Indices = fIndices[size_t(First + i)];
+        MapImageItems::DrawCellIndices(Texture, Items, i, Indices);
+        fPictures[size_t(First + i)] = RgbPicture(Indices, fColours);
     }
 }
 
@@ -131,8 +176,8 @@ void TMapCellPictures::Rebuild(TMapImageItems& Items1, TMapImageItems& Items2) {
 
 // ---- The whole map --------------------------------------------------------------------------
 
-QImage RenderMap(const TMyByteArray& Cells, int32_t w, int32_t h,
-                 const TMapCellPictures& Pictures) {
+QImage MapImageItems::RenderMap(const TMyByteArray& Cells, int32_t w, int32_t h,
+                                const TMapCellPictures& Pictures) {
     if (w <= 0 || h <= 0)
         throw EFormatError(
             QStringLiteral("A map of %1 x %2 cells has nothing to draw").arg(w).arg(h));

@@ -65,8 +65,20 @@ private:
 constexpr int MapItemCount = 2 * TMapImageItems::SpriteCount;
 constexpr int MapCellSize = TMapImageItems::ItemSize;
 
-// The picture of a value that names no item: a dark checkerboard with a red cross
-// (24 x 24, Format_RGB32).
+// The colours of a map's pictures: 0 to 15 are the first texture's palette, 16 to 31 the
+// second's, 32 to 34 the unknown-item picture's.
+constexpr int MapColourCount = 35;
+constexpr int UnknownItemFirstColour = 32;
+using TMapColours = std::array<QRgb, MapColourCount>;
+
+// A cell's picture as indices into the map colours: 24 rows of 24 bytes, top to bottom.
+using TCellIndices = std::array<uint8_t, MapCellSize * MapCellSize>;
+
+namespace MapImageItems {
+// The picture of a value that names no item, as map colour indices (32 to 34): a dark
+// checkerboard with a red cross.
+const TCellIndices& UnknownItemIndices();
+// The same as a 24 x 24 Format_RGB32 image.
 const QImage& UnknownItemPicture();
 
 // The picture a cell of value Value shows, as a 24 x 24 Format_RGB32 image. Fills the item
@@ -77,31 +89,49 @@ QImage CellPicture(TMapImageItems& Items1, TMapImageItems& Items2, int Value);
 // x = 0, y = 0, x = 22 and y = 22 (the square from (0, 0) to (22, 22)).
 void DrawHighlightFrame(QImage& Picture);
 
+// The drawing of a cell: item i of Items, the strip of texture Texture (0 or 1), as map colour
+// indices (16 x Texture + the item's own index). Fills Items's item image. Every picture of a
+// cell, on the screen or in a whole-map PNG, is made by this function.
+void DrawCellIndices(int Texture, TMapImageItems& Items, int i, TCellIndices& Out);
+} // namespace MapImageItems
+
 // The pictures of all cell values, built once per texture and palette so that drawing a cell
-// is a plain copy.
+// is a plain copy: as map colour indices (for the whole-map PNG) and as RGB (for the screen),
+// the RGB ones made from the indices.
 class TMapCellPictures {
 public:
     // Every picture black until built.
     TMapCellPictures();
     // Rebuilds the pictures of the first (Texture 0, values 0 to 24) or the second texture
-    // (Texture 1, values 25 to 49) from Items.
+    // (Texture 1, values 25 to 49) from Items, and that texture's 16 map colours.
     void RebuildTexture(int Texture, TMapImageItems& Items);
     void Rebuild(TMapImageItems& Items1, TMapImageItems& Items2);
     // The picture of a cell value; the unknown-item picture for 50 and above.
     const QImage& Picture(int Value) const {
-        return Value >= 0 && Value < MapItemCount ? fPictures[size_t(Value)] : UnknownItemPicture();
+        return Value >= 0 && Value < MapItemCount ? fPictures[size_t(Value)]
+                                                  : MapImageItems::UnknownItemPicture();
     }
+    const TCellIndices& Indices(int Value) const {
+        return Value >= 0 && Value < MapItemCount ? fIndices[size_t(Value)]
+                                                  : MapImageItems::UnknownItemIndices();
+    }
+    const TMapColours& Colours() const { return fColours; }
 
 private:
     std::array<QImage, MapItemCount> fPictures;
+    std::array<TCellIndices, MapItemCount> fIndices;
+    TMapColours fColours;
 };
 
-// The largest map picture RenderMap draws, in pixels (one GiB of 32-bit pixels).
+// The largest map picture RenderMap draws in memory, in pixels (one GiB of 32-bit pixels); the
+// PNG writer of maps (MapPicture) streams and has no such limit.
 constexpr int64_t MaxMapImagePixels = int64_t(1) << 28;
 
+namespace MapImageItems {
 // The whole map (Cells row by row, w x h) as a (w x 24) x (h x 24) Format_RGB32 image, each
 // cell drawn as the map workspace draws it. Raises EFormatError for a map whose picture would
 // exceed MaxMapImagePixels, for an empty map and for a cell array whose length is not w x h.
 QImage RenderMap(const TMyByteArray& Cells, int32_t w, int32_t h, const TMapCellPictures& Pictures);
+} // namespace MapImageItems
 
 } // namespace velkora

@@ -310,24 +310,24 @@ void CheckSaveSize(size_t Cells, int32_t w, int32_t h, const QString& Where) {
 
 } // namespace
 
-int32_t Incr(int32_t& i) {
+int32_t MapLoader::Incr(int32_t& i) {
     return ++i;
 }
 
-TMyByteArray DecodeMap(const uint8_t* S, size_t Size, int32_t& PackType, int32_t& w, int32_t& h,
-                       const QString& FileName) {
+TMyByteArray MapLoader::DecodeMap(const uint8_t* S, size_t Size, int32_t& PackType, int32_t& w,
+                                  int32_t& h, const QString& FileName) {
     if (Size < HeaderSize)
         throw EFormatError(QStringLiteral("Map file \"%1\" is too short: %2 bytes, but its header "
                                           "alone needs %3.")
                                .arg(FileName)
                                .arg(qulonglong(Size))
                                .arg(qulonglong(HeaderSize)));
-    const int32_t Pack = ReadBE16(S);
-    const int32_t Width = ReadBE16(S + 2);
-    const int32_t Height = ReadBE16(S + 4);
+    const int32_t Pack = MyTypes::ReadBE16(S);
+    const int32_t Width = MyTypes::ReadBE16(S + 2);
+    const int32_t Height = MyTypes::ReadBE16(S + 4);
     // The cells come on top of the file image, which is in memory already.
     const size_t Cells = size_t(Width) * size_t(Height);
-    const uint64_t Memory = PhysicalMemorySize();
+    const uint64_t Memory = MyTypes::PhysicalMemorySize();
     if (Memory != 0 && uint64_t(Cells) + Size > Memory)
         throw EFormatError(
             QStringLiteral("Map file \"%1\" claims %2 x %3 cells: their %4 bytes and "
@@ -374,8 +374,8 @@ TMyByteArray EncodeCells(const TMyByteArray& Bytes, int32_t w, int32_t h) {
     Out.reserve(HeaderSize + n + n / 8 + 2);
     Out.push_back(0);
     Out.push_back(1);
-    AppendBE16(Out, uint16_t(w));
-    AppendBE16(Out, uint16_t(h));
+    MyTypes::AppendBE16(Out, uint16_t(w));
+    MyTypes::AppendBE16(Out, uint16_t(h));
     // The stream is built in a small buffer and appended to Out a block at a time.
     uint8_t Buf[32768];
     uint8_t* const Last = Buf + sizeof Buf - 20; // while p <= Last, 20 bytes fit
@@ -459,34 +459,35 @@ TMyByteArray EncodeChecked(const TMyByteArray& Bytes, int32_t w, int32_t h, cons
 
 } // namespace
 
-TMyByteArray EncodeMap(const TMyByteArray& Bytes, int32_t w, int32_t h) {
+TMyByteArray MapLoader::EncodeMap(const TMyByteArray& Bytes, int32_t w, int32_t h) {
     const QString Where = QStringLiteral("a map");
     CheckSaveSize(Bytes.size(), w, h, Where);
     return EncodeChecked(Bytes, w, h, Where);
 }
 
-TMyByteArray LoadMap(const QString& FileName, int32_t& w, int32_t& h) {
+TMyByteArray MapLoader::LoadMap(const QString& FileName, int32_t& w, int32_t& h) {
     int32_t PackType = 0;
     return LoadMap(FileName, w, h, PackType);
 }
 
-TMyByteArray LoadMap(const QString& FileName, int32_t& w, int32_t& h, int32_t& PackType) {
-    const TMyByteArray Data = ReadFileBytes(FileName, MaxMapFileSize);
+TMyByteArray MapLoader::LoadMap(const QString& FileName, int32_t& w, int32_t& h,
+                                int32_t& PackType) {
+    const TMyByteArray Data = MyTypes::ReadFileBytes(FileName, MaxMapFileSize);
     int32_t Type = 0;
     int32_t Width = 0;
     int32_t Height = 0;
     TMyByteArray Cells =
-        DecodeMap(Data.data(), Data.size(), Type, Width, Height, ExpandFileName(FileName));
+        DecodeMap(Data.data(), Data.size(), Type, Width, Height, MyTypes::ExpandFileName(FileName));
     w = Width;
     h = Height;
     PackType = Type;
     return Cells;
 }
 
-void SaveMap(const QString& FileName, const TMyByteArray& Bytes, int32_t w, int32_t h) {
-    const QString Where = QStringLiteral("map file \"%1\"").arg(ExpandFileName(FileName));
+void MapLoader::SaveMap(const QString& FileName, const TMyByteArray& Bytes, int32_t w, int32_t h) {
+    const QString Where = QStringLiteral("map file \"%1\"").arg(MyTypes::ExpandFileName(FileName));
     CheckSaveSize(Bytes.size(), w, h, Where);
-    WriteFileAtomically(FileName, EncodeChecked(Bytes, w, h, Where));
+    MyTypes::WriteFileAtomically(FileName, EncodeChecked(Bytes, w, h, Where));
 }
 
 } // namespace velkora

@@ -15,6 +15,7 @@ constexpr int64_t MaxMapCells = int64_t(65535) * 65535;
 // value), the end marker and the pad byte. LoadMap reads files up to this size.
 constexpr uint64_t MaxMapFileSize = 6 + 3 * uint64_t(MaxMapCells) + 2;
 
+namespace MapLoader {
 // Adds 1 to i and yields the new value.
 int32_t Incr(int32_t& i);
 
@@ -37,5 +38,6 @@ TMyByteArray LoadMap(const QString& FileName, int32_t& w, int32_t& h);
 TMyByteArray LoadMap(const QString& FileName, int32_t& w, int32_t& h, int32_t& PackType);
 // Writes FileName atomically; a failed write leaves the old file whole and is raised.
 void SaveMap(const QString& FileName, const TMyByteArray& Bytes, int32_t w, int32_t h);
+} // namespace MapLoader
 
 } // namespace velkora

@@ -17,14 +17,14 @@ constexpr int64_t MaxBitmapPixels = int64_t(1) << 26;
 
 } // namespace
 
-void Init(TXMLDocument& Doc, TPalletteList& Palettes) {
+void BmpMaker::Init(TXMLDocument& Doc, TPalletteList& Palettes) {
     Doc.Open();
     try {
         LoadPallette(Doc.DocumentElement(), Palettes);
     } catch (const EFormatError& e) {
         Doc.Close();
         throw EFormatError(QStringLiteral("Parameters file \"%1\": %2")
-                               .arg(ExpandFileName(Doc.FileName), e.Message()));
+                               .arg(MyTypes::ExpandFileName(Doc.FileName), e.Message()));
     } catch (...) {
         Doc.Close();
         throw;
@@ -32,31 +32,32 @@ void Init(TXMLDocument& Doc, TPalletteList& Palettes) {
     Doc.Close();
 }
 
-TPalletteList ReadPalettes(TXMLDocument& Doc) {
+TPalletteList BmpMaker::ReadPalettes(TXMLDocument& Doc) {
     TPalletteList Palettes;
     Init(Doc, Palettes);
     return Palettes;
 }
 
-void LoadPallette(const QDomElement& Root, TPalletteList& Palettes) {
+void BmpMaker::LoadPallette(const QDomElement& Root, TPalletteList& Palettes) {
     Palettes.clear();
-    const QDomNode Container = ContainerOf(Root, 0);
-    for (QDomNode p = FirstCountedChild(Container);
-         !p.isNull() && p.nodeName().startsWith(QLatin1String("Pal")); p = NextCountedSibling(p)) {
+    const QDomNode Container = ParamsFile::ContainerOf(Root, 0);
+    for (QDomNode p = ParamsFile::FirstCountedChild(Container);
+         !p.isNull() && p.nodeName().startsWith(QLatin1String("Pal"));
+         p = ParamsFile::NextCountedSibling(p)) {
         Palettes.emplace_back();
         // Children beyond the sixteenth have no colour to go to and are not read.
         size_t c = 0;
-        for (QDomNode Col = FirstCountedChild(p); !Col.isNull() && c < 16;
-             Col = NextCountedSibling(Col), ++c) {
+        for (QDomNode Col = ParamsFile::FirstCountedChild(p); !Col.isNull() && c < 16;
+             Col = ParamsFile::NextCountedSibling(Col), ++c) {
             TCol& Dest = Palettes.back().Col[c];
-            Dest.R = uint8_t(IntAttribute(Col, QStringLiteral("R")) & 0xFF);
-            Dest.G = uint8_t(IntAttribute(Col, QStringLiteral("G")) & 0xFF);
-            Dest.B = uint8_t(IntAttribute(Col, QStringLiteral("B")) & 0xFF);
+            Dest.R = uint8_t(ParamsFile::IntAttribute(Col, QStringLiteral("R")) & 0xFF);
+            Dest.G = uint8_t(ParamsFile::IntAttribute(Col, QStringLiteral("G")) & 0xFF);
+            Dest.B = uint8_t(ParamsFile::IntAttribute(Col, QStringLiteral("B")) & 0xFF);
         }
     }
 }
 
-QRgb PaletteColor(const TPalletteList& Palettes, int p, int c) {
+QRgb BmpMaker::PaletteColor(const TPalletteList& Palettes, int p, int c) {
     c &= 15;
     if (p < 0 || size_t(p) >= Palettes.size())
         return qRgb(17 * c, 17 * c, 17 * c);
@@ -64,19 +65,19 @@ QRgb PaletteColor(const TPalletteList& Palettes, int p, int c) {
     return qRgb(Col.R, Col.G, Col.B);
 }
 
-QVector<QRgb> ColorTable(const TPalletteList& Palettes, int PalI) {
+QVector<QRgb> BmpMaker::ColorTable(const TPalletteList& Palettes, int PalI) {
     QVector<QRgb> Table(16);
     for (int c = 0; c < 16; ++c)
         Table[c] = PaletteColor(Palettes, PalI, c);
     return Table;
 }
 
-QVector<QRgb> GreyRamp() {
+QVector<QRgb> BmpMaker::GreyRamp() {
     return ColorTable(TPalletteList(), 0);
 }
 
-bool MakeBMPPixels(TMyByteArray& Pixels, const TBlocksArray& BA, QPoint BlockSize, bool IsCW, int w,
-                   int h) {
+bool BmpMaker::MakeBMPPixels(TMyByteArray& Pixels, const TBlocksArray& BA, QPoint BlockSize,
+                             bool IsCW, int w, int h) {
     if (BA.empty())
         return false;
     if (w <= 0 || h <= 0) {
@@ -139,8 +140,8 @@ bool MakeBMPPixels(TMyByteArray& Pixels, const TBlocksArray& BA, QPoint BlockSiz
     return true;
 }
 
-void MakeBMPImage(QImage& B, const TBlocksArray& BA, QPoint BlockSize, const QVector<QRgb>& Colors,
-                  bool IsCW, int w, int h) {
+void BmpMaker::MakeBMPImage(QImage& B, const TBlocksArray& BA, QPoint BlockSize,
+                            const QVector<QRgb>& Colors, bool IsCW, int w, int h) {
     TMyByteArray Pixels;
     if (!MakeBMPPixels(Pixels, BA, BlockSize, IsCW, w, h))
         return;

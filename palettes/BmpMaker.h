@@ -26,6 +26,7 @@ using TPalletteList = std::vector<TPallette>;
 // 8x8, 16x16, 24x24, 48x48, 96x32.
 extern const std::array<QPoint, 5> SpriteSize;
 
+namespace BmpMaker {
 // Opens Doc, reads its palettes into Palettes, closes it (also on an error, which leaves Palettes
 // with the palettes and colours read before it).
 void Init(TXMLDocument& Doc, TPalletteList& Palettes);
@@ -54,5 +55,6 @@ bool MakeBMPPixels(TMyByteArray& Pixels, const TBlocksArray& BA, QPoint BlockSiz
 // ColorTable). An empty BA leaves B as it was; a w or h of 0 or less makes B a null image.
 void MakeBMPImage(QImage& B, const TBlocksArray& BA, QPoint BlockSize, const QVector<QRgb>& Colors,
                   bool IsCW, int w, int h);
+} // namespace BmpMaker
 
 } // namespace velkora

@@ -78,7 +78,7 @@ const TPalletteList& TChPalFrm::Palettes() const {
 }
 
 void TChPalFrm::FormCreate() {
-    fPalSet = IdentityPallette();
+    fPalSet = MyTypes::IdentityPallette();
     fFocusedCmb = -1;
     fFirstCMBII = 0;
     fSecondCMBII = 0;
@@ -410,7 +410,7 @@ void TChPalFrm::ResetbtnClick() {
 }
 
 void TChPalFrm::ResetPalSet() {
-    fPalSet = IdentityPallette();
+    fPalSet = MyTypes::IdentityPallette();
 }
 
 namespace {
@@ -424,11 +424,11 @@ TXMLDocument& Document(TXMLDocument* XMLDoc) {
 } // namespace
 
 void TChPalFrm::LoadPalSets(TPalSetArray& sa, TXMLDocument* XMLDoc) const {
-    ReadPalSets(Document(XMLDoc), sa);
+    ParamsFile::ReadPalSets(Document(XMLDoc), sa);
 }
 
 void TChPalFrm::AddPalSet(const TPalSet& cSet, TXMLDocument* XMLDoc) const {
-    AppendPalSet(Document(XMLDoc), cSet.pal, int(fPalSetArray.size()));
+    ParamsFile::AppendPalSet(Document(XMLDoc), cSet.pal, int(fPalSetArray.size()));
 }
 
 } // namespace velkora

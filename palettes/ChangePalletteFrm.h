@@ -163,7 +163,7 @@ private:
     TRefProc fOnChangeFirstPal;
     TOnSetPalSwap fOnSetPalSwap;
     int32_t fCurSelpalIndex = 0;
-    TPalletteArray fPalSet = IdentityPallette();
+    TPalletteArray fPalSet = MyTypes::IdentityPallette();
     TRefProc fOnResetbtnClick;
     TPalSetArray fPalSetArray;
 

@@ -24,7 +24,7 @@ void TPalletteSwapper::Init(TMyArray&& Bytes) {
     CheckSize(Bytes.size());
     fBytes = std::move(Bytes);
     fSize = int32_t(fBytes.size());
-    fDefColArray = IdentityPallette();
+    fDefColArray = MyTypes::IdentityPallette();
 }
 
 TMyArray TPalletteSwapper::GetCalculate(const TPalletteArray& Pal) {

@@ -67,11 +67,11 @@ TCommandLine ParseCommandLine(const QStringList& Args) {
         return Result;
     const QString& Root = Roots.first();
     // An empty name is no folder, not the current directory that it would resolve to.
-    const QString Full = Root.isEmpty() ? Root : ExpandFileName(Root);
+    const QString Full = Root.isEmpty() ? Root : MyTypes::ExpandFileName(Root);
     const QFileInfo Info(Full);
     if (Full.isEmpty() || !Info.isDir())
         return Refuse(QStringLiteral("Cannot open folder \"%1\". %2")
-                          .arg(Full, SystemErrorText(Info.exists() ? ENOTDIR : ENOENT)));
+                          .arg(Full, MyTypes::SystemErrorText(Info.exists() ? ENOTDIR : ENOENT)));
     Result.DataRoot = Full;
     return Result;
 }
@@ -104,7 +104,7 @@ int HandleCommandLine(int argc, char** argv) {
         if (!Print(stdout, Line.Action == TCommandLine::ShowHelp ? CommandLineHelp()
                                                                  : CommandLineVersion())) {
             Print(stderr, QStringLiteral("velkora: Cannot write to the standard output. %1\n")
-                              .arg(SystemErrorText(errno)));
+                              .arg(MyTypes::SystemErrorText(errno)));
             return 1;
         }
         return 0;
@@ -116,7 +116,7 @@ int HandleCommandLine(int argc, char** argv) {
     // The folder can have gone, or be one that may be listed but not entered.
     if (!Line.DataRoot.isEmpty() && ::chdir(QFile::encodeName(Line.DataRoot).constData()) != 0)
         return Refused(QStringLiteral("Cannot open folder \"%1\". %2")
-                           .arg(Line.DataRoot, SystemErrorText(errno)));
+                           .arg(Line.DataRoot, MyTypes::SystemErrorText(errno)));
     return -1;
 }
 

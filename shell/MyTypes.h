@@ -26,17 +26,21 @@ using TBlocksArray = std::vector<TBlock>;
 
 // A colour mapping: entry c is the colour index that colour index c becomes.
 using TPalletteArray = std::array<int32_t, 16>;
+namespace MyTypes {
 TPalletteArray IdentityPallette();
+} // namespace MyTypes
 
 // The names of the data root's two folders. The data root itself belongs to the session
 // (shell/Session).
 extern const QString SpriteFolderName; // "Sprites"
 extern const QString MapFolderName;    // "Maps"
 
+namespace MyTypes {
 // The process's current directory, absolute, without a trailing separator.
 QString GetCurrentDir();
 // Root + separator + Folder + separator + Name.
 QString DataPath(const QString& Root, const QString& Folder, const QString& Name = QString());
+} // namespace MyTypes
 
 // ---- Errors ---------------------------------------------------------------------------------
 // Every error of the system is an Exception carrying the text shown to the user.
@@ -71,16 +75,19 @@ public:
     using Exception::Exception;
 };
 
+namespace MyTypes {
 // The platform's text for an errno value ("No such file or directory").
 QString SystemErrorText(int Errno);
 
 // The absolute, cleaned form of a path; a relative one is taken against the current directory.
 QString ExpandFileName(const QString& FileName);
+} // namespace MyTypes
 
 // ---- Files ----------------------------------------------------------------------------------
 // Files larger than this are refused by the readers (no game file comes near it).
 constexpr uint64_t MaxReadFileSize = uint64_t(1) << 30;
 
+namespace MyTypes {
 // The machine's physical memory in bytes; 0 when the system does not tell.
 uint64_t PhysicalMemorySize();
 
@@ -109,6 +116,21 @@ void WriteFileAtomically(const QString& FileName, const uint8_t* Data, size_t Si
 inline void WriteFileAtomically(const QString& FileName, const TMyByteArray& Data) {
     WriteFileAtomically(FileName, Data.data(), Data.size());
 }
+} // namespace MyTypes
+
+// What tells one version of a file from another: its size and modification time (following
+// links). A missing file has Exists false.
+struct TFileStamp {
+    bool Exists = false;
+    int64_t Size = 0;
+    int64_t ModifiedNs = 0;
+    bool operator==(const TFileStamp& o) const {
+        return Exists == o.Exists && Size == o.Size && ModifiedNs == o.ModifiedNs;
+    }
+    bool operator!=(const TFileStamp& o) const { return !(*this == o); }
+};
+namespace MyTypes {
+TFileStamp FileStampOf(const QString& FileName);
 
 // Big-endian helpers for the game's 16-bit numbers.
 inline uint16_t ReadBE16(const uint8_t* p) {
@@ -118,5 +140,6 @@ inline void AppendBE16(TMyByteArray& Out, uint16_t v) {
     Out.push_back(uint8_t(v >> 8));
     Out.push_back(uint8_t(v & 0xFF));
 }
+} // namespace MyTypes
 
 } // namespace velkora

@@ -34,13 +34,13 @@ template <typename F> void WithDocument(TXMLDocument& Doc, F Body) {
         Body();
     } catch (const EFormatError& e) {
         throw EFormatError(QStringLiteral("Parameters file \"%1\": %2")
-                               .arg(ExpandFileName(Doc.FileName), e.Message()));
+                               .arg(MyTypes::ExpandFileName(Doc.FileName), e.Message()));
     }
 }
 
-// XML 1.0 can hold tab, line feed, carriage return and the characters from U+0020 up, except
-// the surrogate code points and U+FFFE, U+FFFF.
-int FirstBadXmlChar(const QString& Text) {
+} // namespace
+
+int ParamsFile::FirstBadXmlChar(const QString& Text) {
     const int n = int(Text.size());
     for (int i = 0; i < n; ++i) {
         const char16_t c = Text.at(i).unicode();
@@ -59,12 +59,14 @@ int FirstBadXmlChar(const QString& Text) {
     return -1;
 }
 
+namespace {
+
 void CheckXmlText(const QString& Text, const QDomNode& Owner, const QString& What) {
-    const int c = FirstBadXmlChar(Text);
+    const int c = ParamsFile::FirstBadXmlChar(Text);
     if (c >= 0)
         throw EFormatError(
             QStringLiteral("%1 of %2 holds the character U+%3, which an XML file cannot store")
-                .arg(What, DescribeNode(Owner))
+                .arg(What, ParamsFile::DescribeNode(Owner))
                 .arg(c, 4, 16, QLatin1Char('0')));
 }
 
@@ -160,11 +162,11 @@ bool IsInline(const QDomNode& Node) {
 
 void TXMLDocument::Open() {
     Close();
-    const TMyByteArray Data = ReadFileBytes(FileName, MaxParamsFileSize);
+    const TMyByteArray Data = MyTypes::ReadFileBytes(FileName, MaxParamsFileSize);
     const QByteArray Bytes(reinterpret_cast<const char*>(Data.data()), qsizetype(Data.size()));
     auto ParseError = [&](const QString& Message, qint64 Line, qint64 Column) {
         return EFormatError(QStringLiteral("Cannot parse file \"%1\": %2 (line %3, column %4)")
-                                .arg(ExpandFileName(FileName), Message)
+                                .arg(MyTypes::ExpandFileName(FileName), Message)
                                 .arg(Line)
                                 .arg(Column));
     };
@@ -239,11 +241,11 @@ void TXMLDocument::Close() {
 
 void TXMLDocument::Save() {
     if (!fActive)
-        throw EFormatError(
-            QStringLiteral("The parameters file \"%1\" is not open").arg(ExpandFileName(FileName)));
+        throw EFormatError(QStringLiteral("The parameters file \"%1\" is not open")
+                               .arg(MyTypes::ExpandFileName(FileName)));
     const QByteArray Text = Serialize();
-    WriteFileAtomically(FileName, reinterpret_cast<const uint8_t*>(Text.constData()),
-                        size_t(Text.size()));
+    MyTypes::WriteFileAtomically(FileName, reinterpret_cast<const uint8_t*>(Text.constData()),
+                                 size_t(Text.size()));
 }
 
 QByteArray TXMLDocument::Serialize() const {
@@ -339,32 +341,32 @@ void TXMLDocument::WriteNode(QString& Out, const QDomNode& Node, int Depth) cons
 
 // ---- Children and attributes ----------------------------------------------------------------
 
-bool IsCountedChild(const QDomNode& Node) {
+bool ParamsFile::IsCountedChild(const QDomNode& Node) {
     return Node.isElement() || Node.isComment();
 }
 
-QDomNode FirstCountedChild(const QDomNode& Node) {
+QDomNode ParamsFile::FirstCountedChild(const QDomNode& Node) {
     QDomNode c = Node.firstChild();
     while (!c.isNull() && !IsCountedChild(c))
         c = c.nextSibling();
     return c;
 }
 
-QDomNode NextCountedSibling(const QDomNode& Node) {
+QDomNode ParamsFile::NextCountedSibling(const QDomNode& Node) {
     QDomNode c = Node.nextSibling();
     while (!c.isNull() && !IsCountedChild(c))
         c = c.nextSibling();
     return c;
 }
 
-int ChildCount(const QDomNode& Node) {
+int ParamsFile::ChildCount(const QDomNode& Node) {
     int n = 0;
     for (QDomNode c = FirstCountedChild(Node); !c.isNull(); c = NextCountedSibling(c))
         ++n;
     return n;
 }
 
-QDomNode ChildAt(const QDomNode& Node, int Index) {
+QDomNode ParamsFile::ChildAt(const QDomNode& Node, int Index) {
     if (Index < 0)
         return QDomNode();
     QDomNode c = FirstCountedChild(Node);
@@ -373,7 +375,7 @@ QDomNode ChildAt(const QDomNode& Node, int Index) {
     return c;
 }
 
-QString DescribeNode(const QDomNode& Node) {
+QString ParamsFile::DescribeNode(const QDomNode& Node) {
     QString s;
     if (Node.isElement())
         s = QStringLiteral("element \"%1\"").arg(Node.nodeName());
@@ -388,7 +390,7 @@ QString DescribeNode(const QDomNode& Node) {
     return s;
 }
 
-QDomNode ContainerOf(const QDomElement& Root, int Index) {
+QDomNode ParamsFile::ContainerOf(const QDomElement& Root, int Index) {
     // Every operation needs all three containers, whichever one it reads or writes: a root with
     // fewer is not a parameters file this system can work on, and none is ever created.
     static const char* const Names[] = {"palettes", "map texture sets", "palette sets"};
@@ -404,11 +406,11 @@ QDomNode ContainerOf(const QDomElement& Root, int Index) {
     return ChildAt(Root, Index);
 }
 
-QDomNode Container(TXMLDocument& Doc, int Index) {
+QDomNode ParamsFile::Container(TXMLDocument& Doc, int Index) {
     return ContainerOf(Doc.DocumentElement(), Index);
 }
 
-QString TextAttribute(const QDomNode& Node, const QString& Name) {
+QString ParamsFile::TextAttribute(const QDomNode& Node, const QString& Name) {
     const QDomElement E = Node.toElement();
     if (E.isNull() || !E.hasAttribute(Name))
         throw EFormatError(
@@ -416,7 +418,7 @@ QString TextAttribute(const QDomNode& Node, const QString& Name) {
     return E.attribute(Name);
 }
 
-int32_t IntAttribute(const QDomNode& Node, const QString& Name) {
+int32_t ParamsFile::IntAttribute(const QDomNode& Node, const QString& Name) {
     const QString Text = TextAttribute(Node, Name);
     bool Ok = false;
     const int v = Text.trimmed().toInt(&Ok, 10);
@@ -431,10 +433,10 @@ int32_t IntAttribute(const QDomNode& Node, const QString& Name) {
 namespace {
 
 QDomElement AppendSetElement(TXMLDocument& Doc, int Index, int n) {
-    QDomNode c = Container(Doc, Index);
+    QDomNode c = ParamsFile::Container(Doc, Index);
     if (!c.isElement())
         throw EFormatError(QStringLiteral("the container for new sets is a %1, not an element")
-                               .arg(DescribeNode(c)));
+                               .arg(ParamsFile::DescribeNode(c)));
     QDomElement E = Doc.Document().createElement(QStringLiteral("Set_%1").arg(n));
     c.appendChild(E);
     return E;
@@ -442,7 +444,7 @@ QDomElement AppendSetElement(TXMLDocument& Doc, int Index, int n) {
 
 } // namespace
 
-void ReadMapSets(TXMLDocument& Doc, TSetArray& sa) {
+void ParamsFile::ReadMapSets(TXMLDocument& Doc, TSetArray& sa) {
     WithDocument(Doc, [&] {
         const QDomNode c = Container(Doc, 1);
         sa.assign(size_t(ChildCount(c)), TSet());
@@ -462,7 +464,7 @@ void ReadMapSets(TXMLDocument& Doc, TSetArray& sa) {
     });
 }
 
-void AppendMapSet(TXMLDocument& Doc, const TSet& cSet, int n) {
+void ParamsFile::AppendMapSet(TXMLDocument& Doc, const TSet& cSet, int n) {
     WithDocument(Doc, [&] {
         QDomElement E = AppendSetElement(Doc, 1, n);
         E.setAttribute(QStringLiteral("Name"), cSet.Name);
@@ -472,7 +474,7 @@ void AppendMapSet(TXMLDocument& Doc, const TSet& cSet, int n) {
     });
 }
 
-void ReadPalSets(TXMLDocument& Doc, TPalSetArray& sa) {
+void ParamsFile::ReadPalSets(TXMLDocument& Doc, TPalSetArray& sa) {
     WithDocument(Doc, [&] {
         const QDomNode c = Container(Doc, 2);
         sa.assign(size_t(ChildCount(c)), TPalSet());
@@ -501,7 +503,7 @@ void ReadPalSets(TXMLDocument& Doc, TPalSetArray& sa) {
     });
 }
 
-void AppendPalSet(TXMLDocument& Doc, const TPalletteArray& pal, int n) {
+void ParamsFile::AppendPalSet(TXMLDocument& Doc, const TPalletteArray& pal, int n) {
     for (size_t j = 0; j < pal.size(); ++j)
         if (pal[j] < 0 || pal[j] > 15)
             throw EFormatError(QStringLiteral("mapping entry %1 is %2; a colour index is 0 to 15")

@@ -56,6 +56,12 @@ constexpr uint64_t MaxParamsFileSize = uint64_t(16) << 20;
 constexpr int MaxParamsDepth = 256;
 constexpr int64_t MaxParamsNodes = 250000;
 
+namespace ParamsFile {
+// The first character of Text that XML 1.0 cannot hold (it holds tab, line feed, carriage
+// return and the characters from U+0020 up, except the surrogate code points and U+FFFE,
+// U+FFFF; a surrogate pair is one character), or -1 when there is none.
+int FirstBadXmlChar(const QString& Text);
+
 // Children that count: elements and comments, in document order. Text (whitespace-only text is
 // not even kept), CDATA and processing instructions do not count.
 bool IsCountedChild(const QDomNode& Node);
@@ -79,6 +85,7 @@ QDomNode Container(TXMLDocument& Doc, int Index);
 int32_t IntAttribute(const QDomNode& Node, const QString& Name);
 // A text attribute; a missing one raises EFormatError naming the attribute and its element.
 QString TextAttribute(const QDomNode& Node, const QString& Name);
+} // namespace ParamsFile
 
 // One map texture set: two sprite library positions and a display name.
 struct TSet {
@@ -95,6 +102,7 @@ struct TPalSet {
 };
 using TPalSetArray = std::vector<TPalSet>;
 
+namespace ParamsFile {
 // Each opens Doc, works on its tree and closes it again, also when it fails. Readers replace sa
 // with one entry per counted child of the container, in order. An error in an entry leaves sa
 // with exactly the entries completely read before it; one before the container is reached (the
@@ -108,5 +116,6 @@ void ReadPalSets(TXMLDocument& Doc, TPalSetArray& sa);
 // Appends "Set_<n>" with "name" = n and "p1".."p16" and saves. Entries outside 0 to 15 are
 // refused (EFormatError) before anything is written: the readers would reject them.
 void AppendPalSet(TXMLDocument& Doc, const TPalletteArray& pal, int n);
+} // namespace ParamsFile
 
 } // namespace velkora

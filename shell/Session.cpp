@@ -7,7 +7,7 @@ namespace velkora {
 namespace {
 
 QString CleanRoot(const QString& Root) {
-    QString r = ExpandFileName(Root.isEmpty() ? QStringLiteral(".") : Root);
+    QString r = MyTypes::ExpandFileName(Root.isEmpty() ? QStringLiteral(".") : Root);
     while (r.size() > 1 && r.endsWith(QLatin1Char('/')))
         r.chop(1);
     return r;
@@ -29,12 +29,12 @@ void TSession::ReadParameters() {
                 Errors << e.Message();
         }
     };
-    Read([&] { Init(fXMLDocument, fPalletteArray); });
-    Read([&] { ReadMapSets(fXMLDocument, fMapSets); });
+    Read([&] { BmpMaker::Init(fXMLDocument, fPalletteArray); });
+    Read([&] { ParamsFile::ReadMapSets(fXMLDocument, fMapSets); });
     // A palette set list is taken whole or not at all: a set read wrongly would recolour sprites.
     Read([&] {
         TPalSetArray Sets;
-        ReadPalSets(fXMLDocument, Sets);
+        ParamsFile::ReadPalSets(fXMLDocument, Sets);
         fPalSets = std::move(Sets);
     });
     if (!Errors.isEmpty())
@@ -42,11 +42,11 @@ void TSession::ReadParameters() {
 }
 
 QString TSession::SpritePath(const QString& Name) const {
-    return DataPath(fRoot, SpriteFolderName, Name);
+    return MyTypes::DataPath(fRoot, SpriteFolderName, Name);
 }
 
 QString TSession::MapPath(const QString& Name) const {
-    return DataPath(fRoot, MapFolderName, Name);
+    return MyTypes::DataPath(fRoot, MapFolderName, Name);
 }
 
 } // namespace velkora

@@ -20,7 +20,7 @@ int main(int argc, char** argv) {
 
     // The data root is the folder the editor was started in, or the one its argument named (now
     // the current directory); its sprite library is listed before any window exists.
-    velkora::TSession Session(velkora::GetCurrentDir());
+    velkora::TSession Session(velkora::MyTypes::GetCurrentDir());
     velkora::TMainFrm MainFrm(Session);
     MainFrm.show();
     return App.exec();

@@ -10,6 +10,9 @@
 
 #include <QAction>
 #include <QCloseEvent>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QMenu>
 #include <QMenuBar>
 #include <QShowEvent>
@@ -17,6 +20,8 @@
 #include <QStyle>
 #include <QStyleOption>
 #include <QToolButton>
+
+#include <cerrno>
 
 namespace velkora {
 
@@ -43,7 +48,7 @@ QIcon GreyedIcon(const QPixmap& Image, const QWidget* Button) {
 
 } // namespace
 
-TMainFrm::TMainFrm(TSession& Session, QWidget* Parent) : QWidget(Parent), fSession(Session) {
+TMainFrm::TMainFrm(TSession& Session, QWidget* Parent) : QWidget(Parent), fSession(&Session) {
     fUi = std::make_unique<Ui::TMainFrm>();
     fUi->setupUi(this);
     ToolBar = fUi->ToolBar;
@@ -80,20 +85,27 @@ void TMainFrm::MakeBars() {
     UndoAction = fUndoGroup.createUndoAction(this, QStringLiteral("&Undo"));
     UndoAction->setShortcuts(QKeySequence::Undo);
     RedoAction = fUndoGroup.createRedoAction(this, QStringLiteral("&Redo"));
-    RedoAction->setShortcuts({QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z),
-                              QKeySequence(Qt::CTRL | Qt::Key_Y)});
+    RedoAction->setShortcuts(
+        {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)});
     EditMenu->addAction(UndoAction);
     EditMenu->addAction(RedoAction);
     fEditSeparator = EditMenu->addSeparator();
 
     fFileSeparator = FileMenu->addSeparator();
+    OpenRootAction = FileMenu->addAction(QStringLiteral("Open &data root..."), this,
+                                         [this] { OpenDataRootClick(); });
+    OpenRootDialog = [this] {
+        return QFileDialog::getExistingDirectory(this, QStringLiteral("Open data root"),
+                                                 fSession->CurrentDir());
+    };
+    FileMenu->addSeparator();
     QuitAction = FileMenu->addAction(QStringLiteral("&Quit"), this, &QWidget::close);
     QuitAction->setShortcuts(QKeySequence::Quit);
 
     // The designed client area of the map workspace below the toolbar.
-    resize(MapWorkspaceSize.width(),
-           ToolBar->height() + MapWorkspaceSize.height() + MenuBar->sizeHint().height() +
-               StatusBar->sizeHint().height());
+    resize(MapWorkspaceSize.width(), ToolBar->height() + MapWorkspaceSize.height() +
+                                         MenuBar->sizeHint().height() +
+                                         StatusBar->sizeHint().height());
 }
 
 void TMainFrm::AddWorkspace(QWidget* Frm, TWorkspace* Workspace) {
@@ -137,15 +149,53 @@ void TMainFrm::UpdateTitle() {
     setWindowModified(Workspace && Workspace->IsModified());
 }
 
+bool TMainFrm::MayDiscard() {
+    for (const auto& w : fWorkspaces)
+        if (!w.second->MayDiscard())
+            return false;
+    return true;
+}
+
+void TMainFrm::OpenDataRootClick() {
+    const QString Root = OpenRootDialog ? OpenRootDialog() : QString();
+    if (Root.isEmpty())
+        return;
+    OpenDataRoot(Root);
+}
+
+void TMainFrm::OpenDataRoot(const QString& Root) {
+    if (!QFileInfo(Root).isDir())
+        throw EFOpenError(MyTypes::ExpandFileName(Root), MyTypes::SystemErrorText(ENOTDIR));
+    if (!MayDiscard())
+        return;
+    // The workspaces of the old root go, with their documents; a fresh session of the new root
+    // makes them again, as at start-up. The root becomes the current directory, as when the
+    // editor is started on it.
+    auto Session = std::make_unique<TSession>(Root);
+    for (const auto& w : fWorkspaces) {
+        if (QUndoStack* Stack = w.second->UndoStack())
+            fUndoGroup.removeStack(Stack);
+    }
+    fWorkspaces.clear();
+    fVisibleFrm = nullptr;
+    delete fSpritesFrm;
+    delete fMapFrm;
+    fSpritesFrm = nullptr;
+    fMapFrm = nullptr;
+    fChPalFrm = nullptr;
+    fOpenedSession = std::move(Session);
+    fSession = fOpenedSession.get();
+    QDir::setCurrent(fSession->CurrentDir());
+    PressButton(0);
+    FormShow();
+}
+
 void TMainFrm::closeEvent(QCloseEvent* Event) {
     // Nothing unsaved goes without a question; Cancel keeps the window open as it was.
-    for (const auto& w : fWorkspaces) {
-        if (!w.second->MayDiscard()) {
-            Event->ignore();
-            return;
-        }
-    }
-    Event->accept();
+    if (MayDiscard())
+        Event->accept();
+    else
+        Event->ignore();
 }
 
 void TMainFrm::showEvent(QShowEvent* Event) {
@@ -159,19 +209,19 @@ void TMainFrm::showEvent(QShowEvent* Event) {
 void TMainFrm::FormShow() {
     // The parameters file is read once, for all three: a file that cannot be read is reported
     // once and the workspaces open with what could be read of it.
-    RunReported([&] { fSession.ReadParameters(); });
+    RunReported([&] { fSession->ReadParameters(); });
 
-    fSpritesFrm = new TSpriteFrm(fSession);
+    fSpritesFrm = new TSpriteFrm(*fSession);
     fSpritesFrm->setParent(ClientArea);
     ClientLayout->addWidget(fSpritesFrm, 0, 0);
     fVisibleFrm = fSpritesFrm;
 
-    fMapFrm = new TMainForm(fSession);
+    fMapFrm = new TMainForm(*fSession);
     fMapFrm->setParent(ClientArea);
     ClientLayout->addWidget(fMapFrm, 0, 0);
     fMapFrm->hide();
 
-    fChPalFrm = new TChPalFrm(fSession, &fSpritesFrm->Document());
+    fChPalFrm = new TChPalFrm(*fSession, &fSpritesFrm->Document());
     fSpritesFrm->DockPalFrm(fChPalFrm);
 
     AddWorkspace(fSpritesFrm, fSpritesFrm);

@@ -7,6 +7,8 @@
 #include <QUndoGroup>
 #include <QWidget>
 
+#include <functional>
+#include <memory>
 #include <utility>
 #include <vector>
 
@@ -70,6 +72,16 @@ public:
     QAction* UndoAction = nullptr;
     QAction* RedoAction = nullptr;
     QAction* QuitAction = nullptr;
+    QAction* OpenRootAction = nullptr;
+    // The folder dialog of File > Open data root...; tests put their own choice here.
+    std::function<QString()> OpenRootDialog;
+
+    // Closes the root worked on (asking about unsaved changes first; Cancel keeps everything)
+    // and opens Root with a fresh session. A Root that is not a folder raises EFOpenError.
+    void OpenDataRoot(const QString& Root);
+    // Asks every workspace about its unsaved changes; false when one answer is Cancel.
+    bool MayDiscard();
+    TSession& Session() const { return *fSession; }
 
     // The map workspace's designed client size: the window's default size shows all of it.
     static constexpr QSize MapWorkspaceSize{776, 574};
@@ -89,8 +101,11 @@ private:
     // After a switch: the shown workspace's actions, undo stack, status and title.
     void WorkspaceShown();
     void UpdateTitle();
+    void OpenDataRootClick();
 
-    TSession& fSession;
+    // The session of the root worked on: main()'s, or the one opened since.
+    TSession* fSession;
+    std::unique_ptr<TSession> fOpenedSession;
     TSpriteFrm* fSpritesFrm = nullptr;
     TMainForm* fMapFrm = nullptr;
     TChPalFrm* fChPalFrm = nullptr;

@@ -372,7 +372,7 @@ inline uint8_t EmitSlot(uint64_t v, uint8_t*& Out) {
 
 } // namespace
 
-TSpriteForm SpriteFormOf(const uint8_t* S, size_t Size) {
+TSpriteForm CompDecompUnit::SpriteFormOf(const uint8_t* S, size_t Size) {
     const uint8_t b0 = ByteAt(S, Size, 0), b1 = ByteAt(S, Size, 1);
     if (b0 == 0 && b1 == 2 && ByteAt(S, Size, 2) == 0xFF)
         return TSpriteForm::Compressed;
@@ -397,7 +397,7 @@ TSpriteForm SpriteFormOf(const uint8_t* S, size_t Size) {
     return TSpriteForm::Plain;
 }
 
-void DeCompress(const uint8_t* S, size_t Size, TMyArray& OutBits) {
+void CompDecompUnit::DeCompress(const uint8_t* S, size_t Size, TMyArray& OutBits) {
     OutBits.clear();
     switch (SpriteFormOf(S, Size)) {
     case TSpriteForm::Compressed:
@@ -413,7 +413,7 @@ void DeCompress(const uint8_t* S, size_t Size, TMyArray& OutBits) {
     }
 }
 
-TMyByteArray Compress(const TMyArray& OutBits) {
+TMyByteArray CompDecompUnit::Compress(const TMyArray& OutBits) {
     const size_t W = OutBits.size();
     if (W > MaxCompressWords)
         throw Exception(QStringLiteral("The sprite has %1 words, more than the compressed form "
@@ -495,7 +495,7 @@ TMyByteArray Compress(const TMyArray& OutBits) {
     return Out;
 }
 
-TBlocksArray MakeBlockArray(const TMyArray& BA) {
+TBlocksArray CompDecompUnit::MakeBlockArray(const TMyArray& BA) {
     TBlocksArray Blocks(BA.size() / TileWords);
     const uint16_t* w = BA.data();
     for (TBlock& Block : Blocks)

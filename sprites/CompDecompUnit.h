@@ -14,6 +14,7 @@ enum class TSpriteForm {
     Uncompressed, // 00 01, little-endian block count, words from offset 4 (as SaveSprite writes)
     Plain,        // anything else: big-endian words from offset 5
 };
+namespace CompDecompUnit {
 // Compressed when S begins 00 02 FF. Uncompressed exactly when S begins 00 01 and its length and
 // block count are those the uncompressed writer gives n words: 4 + 2n bytes for an even n, 5 + 2n
 // with a last byte 00 for an odd n, and (n div 16) mod 65536 little-endian at bytes 2-3. Plain
@@ -29,10 +30,12 @@ void DeCompress(const uint8_t* S, size_t Size, TMyArray& OutBits);
 inline void DeCompress(const TMyByteArray& S, TMyArray& OutBits) {
     DeCompress(S.data(), S.size(), OutBits);
 }
+} // namespace CompDecompUnit
 
 // The largest word count Compress accepts: the presence map's byte count is a 16-bit field.
 constexpr size_t MaxCompressWords = 262143;
 
+namespace CompDecompUnit {
 // Encodes words into the complete compressed file image, byte-exact: the most frequent pixel
 // value gets code 0 (ties to the smaller value), chunk size 1, a zero pad byte to an even length.
 // Words after the last whole tile are not encoded. Raises Exception for more than
@@ -41,5 +44,6 @@ TMyByteArray Compress(const TMyArray& OutBits);
 
 // One block per whole 16 words; words after the last whole tile are not used.
 TBlocksArray MakeBlockArray(const TMyArray& BA);
+} // namespace CompDecompUnit
 
 } // namespace velkora

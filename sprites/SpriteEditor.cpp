@@ -13,7 +13,7 @@ namespace velkora {
 
 // ---- Sprite files -----------------------------------------------------------------------------
 
-TMyByteArray EditFileImage(const TMyArray& Words) {
+TMyByteArray SpriteEditor::EditFileImage(const TMyArray& Words) {
     TMyByteArray Out(2 * Words.size());
     uint8_t* p = Out.data();
     for (uint16_t w : Words) {
@@ -23,14 +23,14 @@ TMyByteArray EditFileImage(const TMyArray& Words) {
     return Out;
 }
 
-TMyArray WordsOfEditFile(const uint8_t* S, size_t Size) {
+TMyArray SpriteEditor::WordsOfEditFile(const uint8_t* S, size_t Size) {
     TMyArray Words(Size / 2);
     for (size_t i = 0; i < Words.size(); ++i)
-        Words[i] = ReadBE16(S + 2 * i);
+        Words[i] = MyTypes::ReadBE16(S + 2 * i);
     return Words;
 }
 
-TMyByteArray UncompressedSpriteImage(const TMyArray& Words, size_t BlockCount) {
+TMyByteArray SpriteEditor::UncompressedSpriteImage(const TMyArray& Words, size_t BlockCount) {
     TMyByteArray Out;
     Out.reserve(5 + 2 * Words.size());
     Out.push_back(0x00);
@@ -45,39 +45,41 @@ TMyByteArray UncompressedSpriteImage(const TMyArray& Words, size_t BlockCount) {
 }
 
 void TSpriteInfo::Init(const QString& FileName) {
-    const TMyByteArray Image = ReadFileBytes(FileName);
+    const TMyByteArray Image = MyTypes::ReadFileBytes(FileName);
     TMyArray Words;
     try {
-        DeCompress(Image, Words);
+        CompDecompUnit::DeCompress(Image, Words);
     } catch (const std::bad_alloc&) {
         // A header of a few bytes may claim more words than there is memory for.
-        throw EFOpenError(ExpandFileName(FileName), QStringLiteral("Out of memory"));
+        throw EFOpenError(MyTypes::ExpandFileName(FileName), QStringLiteral("Out of memory"));
     }
     Bytes = std::move(Words);
+    Form = CompDecompUnit::SpriteFormOf(Image.data(), Image.size());
 }
 
 void TSpriteInfo::GenerateBlocArray() {
-    BlocksArray = MakeBlockArray(Bytes);
+    BlocksArray = CompDecompUnit::MakeBlockArray(Bytes);
 }
 
 void TSpriteInfo::SaveToEdit(const QString& FileName) const {
-    WriteFileAtomically(FileName, EditFileImage(Bytes));
+    MyTypes::WriteFileAtomically(FileName, SpriteEditor::EditFileImage(Bytes));
 }
 
 void TSpriteInfo::LoadAfterEdt(const QString& FileName) {
-    const TMyByteArray Image = ReadFileBytes(FileName);
-    Bytes = WordsOfEditFile(Image.data(), Image.size());
+    const TMyByteArray Image = MyTypes::ReadFileBytes(FileName);
+    Bytes = SpriteEditor::WordsOfEditFile(Image.data(), Image.size());
 }
 
 void TSpriteInfo::SaveAsCompressedSprite(const QString& FileName) const {
     // Encoded first: a sprite the encoder refuses leaves the file as it was.
-    WriteFileAtomically(FileName, Compress(Bytes));
+    MyTypes::WriteFileAtomically(FileName, CompDecompUnit::Compress(Bytes));
 }
 
 void TSpriteInfo::SaveSprite(const QString& FileName) const {
     // The block count is that of Bytes' whole tiles (the length of BlocksArray whenever it is
     // current), so the reader always recognises the layout and gets the words back.
-    WriteFileAtomically(FileName, UncompressedSpriteImage(Bytes, Bytes.size() / 16));
+    MyTypes::WriteFileAtomically(FileName,
+                                 SpriteEditor::UncompressedSpriteImage(Bytes, Bytes.size() / 16));
 }
 
 // ---- The sprite library -----------------------------------------------------------------------
@@ -138,15 +140,15 @@ int CompareKeys(const TSortKey& a, const TSortKey& b) {
 
 } // namespace
 
-QString GetIndex(const QString& s) {
+QString SpriteEditor::GetIndex(const QString& s) {
     return QString::fromStdString(DigitsOf(s));
 }
 
-int SortFunc(const QString& Name1, const QString& Name2) {
+int SpriteEditor::SortFunc(const QString& Name1, const QString& Name2) {
     return CompareKeys(KeyOf(Name1), KeyOf(Name2));
 }
 
-void SortNames(QStringList& Names) {
+void SpriteEditor::SortNames(QStringList& Names) {
     std::vector<TSortKey> Keys;
     Keys.reserve(size_t(Names.size()));
     for (const QString& n : Names)
@@ -160,7 +162,7 @@ void SortNames(QStringList& Names) {
     Names = std::move(Sorted);
 }
 
-QStringList FindFiles(const QString& Folder, const QString& Suffix) {
+QStringList SpriteEditor::FindFiles(const QString& Folder, const QString& Suffix) {
     QStringList Found;
     // Read the folder directly: entries of every kind count, and no entry needs to be examined
     // beyond its name.
@@ -188,17 +190,18 @@ QStringList FindFiles(const QString& Folder, const QString& Suffix) {
 
 TSpriteContainer::TSpriteContainer(const QString& Root) : fRoot(Root) {
     FindFiles(fSpriteNames);
-    SortNames(fSpriteNames);
+    SpriteEditor::SortNames(fSpriteNames);
 }
 
 void TSpriteContainer::FindFiles(QStringList& S) const {
-    S += velkora::FindFiles(DataPath(fRoot, SpriteFolderName), QStringLiteral(".spr"));
+    S += velkora::SpriteEditor::FindFiles(MyTypes::DataPath(fRoot, SpriteFolderName),
+                                          QStringLiteral(".spr"));
 }
 
 QString TSpriteContainer::FileName(int I) const {
     if (I < 0 || I >= fSpriteNames.size())
         throw EListError(I);
-    return DataPath(fRoot, SpriteFolderName, fSpriteNames.at(I));
+    return MyTypes::DataPath(fRoot, SpriteFolderName, fSpriteNames.at(I));
 }
 
 TSpriteInfo TSpriteContainer::GetSpriteInfo(int I) const {

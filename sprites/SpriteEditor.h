@@ -2,6 +2,7 @@
 // Sprite files and the sprite library.
 
 #include "shell/MyTypes.h"
+#include "sprites/CompDecompUnit.h"
 
 #include <QStringList>
 
@@ -12,6 +13,8 @@ namespace velkora {
 struct TSpriteInfo {
     TMyArray Bytes;
     TBlocksArray BlocksArray;
+    // The layout the file was read in (Init); plain for words that came from elsewhere.
+    TSpriteForm Form = TSpriteForm::Plain;
 
     // Reads a sprite file (compressed, uncompressed or plain) into Bytes. On failure Bytes is
     // left as it was; a sprite too large for the memory there is raises EFOpenError naming the
@@ -33,13 +36,16 @@ struct TSpriteInfo {
     void SaveSprite(const QString& FileName) const;
 };
 
+namespace SpriteEditor {
 // File images of the edit file and of the uncompressed sprite file.
 TMyByteArray EditFileImage(const TMyArray& Words);
 TMyArray WordsOfEditFile(const uint8_t* S, size_t Size);
 TMyByteArray UncompressedSpriteImage(const TMyArray& Words, size_t BlockCount);
+} // namespace SpriteEditor
 
 // ---- The sprite library ---------------------------------------------------------------------
 
+namespace SpriteEditor {
 // The index of a name: all its ASCII digits joined, as a decimal number without leading zeros
 // ("" stands for 0). A digit string of any length is an index; none makes the listing fail.
 QString GetIndex(const QString& s);
@@ -51,6 +57,7 @@ void SortNames(QStringList& Names);
 // Bare names of all entries of Folder (files, hidden files and sub-folders) whose names end
 // with Suffix, compared case-insensitively (".spr" for "*.spr"). A missing folder gives none.
 QStringList FindFiles(const QString& Folder, const QString& Suffix);
+} // namespace SpriteEditor
 
 // The sorted list of the sprite files under Root/Sprites, built once.
 class TSpriteContainer {

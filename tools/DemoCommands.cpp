@@ -30,11 +30,11 @@ void MakeFolders(const QString& Folder) {
     if (QFileInfo(Folder).isDir())
         return;
     if (::mkdir(QFile::encodeName(Folder).constData(), 0777) != 0 && errno != EEXIST)
-        throw Exception(
-            QStringLiteral("Cannot create folder \"%1\". %2").arg(Folder, SystemErrorText(errno)));
+        throw Exception(QStringLiteral("Cannot create folder \"%1\". %2")
+                            .arg(Folder, MyTypes::SystemErrorText(errno)));
     if (!QFileInfo(Folder).isDir())
-        throw Exception(
-            QStringLiteral("Cannot create folder \"%1\". %2").arg(Folder, SystemErrorText(EEXIST)));
+        throw Exception(QStringLiteral("Cannot create folder \"%1\". %2")
+                            .arg(Folder, MyTypes::SystemErrorText(EEXIST)));
 }
 
 // Raises an error unless Folder, which exists, holds nothing; a folder that cannot be listed
@@ -42,8 +42,8 @@ void MakeFolders(const QString& Folder) {
 void ExpectEmptyFolder(const QString& Folder) {
     DIR* d = ::opendir(QFile::encodeName(Folder).constData());
     if (!d)
-        throw Exception(
-            QStringLiteral("Cannot read folder \"%1\". %2").arg(Folder, SystemErrorText(errno)));
+        throw Exception(QStringLiteral("Cannot read folder \"%1\". %2")
+                            .arg(Folder, MyTypes::SystemErrorText(errno)));
     bool Empty = true;
     while (const dirent* e = ::readdir(d))
         if (std::strcmp(e->d_name, ".") != 0 && std::strcmp(e->d_name, "..") != 0) {
@@ -65,7 +65,7 @@ int Run(const QStringList& Arguments) {
     if (Args.first().isEmpty())
         throw UsageError(QStringLiteral("DIR is an empty name; give the folder to write the demo "
                                         "data into"));
-    const QString Root = ExpandFileName(Args.first());
+    const QString Root = MyTypes::ExpandFileName(Args.first());
 
     const QFileInfo Info(Root);
     if (Info.exists() && !Info.isDir())
@@ -73,26 +73,28 @@ int Run(const QStringList& Arguments) {
     if (Info.isDir() && !Force)
         ExpectEmptyFolder(Root);
 
-    const QString SpriteFolder = DataPath(Root, SpriteFolderName);
-    const QString MapFolder = DataPath(Root, MapFolderName);
+    const QString SpriteFolder = MyTypes::DataPath(Root, SpriteFolderName);
+    const QString MapFolder = MyTypes::DataPath(Root, MapFolderName);
     MakeFolders(SpriteFolder);
     MakeFolders(MapFolder);
 
     const std::vector<demo::TDemoSprite> Sprites = demo::DemoSprites();
     for (const demo::TDemoSprite& s : Sprites)
-        WriteFileAtomically(DataPath(Root, SpriteFolderName, s.Name), demo::SpriteFileImage(s));
+        MyTypes::WriteFileAtomically(MyTypes::DataPath(Root, SpriteFolderName, s.Name),
+                                     demo::SpriteFileImage(s));
     const std::vector<demo::TDemoMap> Maps = demo::DemoMaps();
     for (const demo::TDemoMap& m : Maps)
-        WriteFileAtomically(DataPath(Root, MapFolderName, m.Name), demo::MapFileImage(m));
+        MyTypes::WriteFileAtomically(MyTypes::DataPath(Root, MapFolderName, m.Name),
+                                     demo::MapFileImage(m));
 
     // The texture sets name sprites by position in the library as the editor will list it, so
     // the positions come from the folder itself (with --force it may hold other sprites too).
-    QStringList Library = FindFiles(SpriteFolder, QStringLiteral(".spr"));
-    SortNames(Library);
+    QStringList Library = SpriteEditor::FindFiles(SpriteFolder, QStringLiteral(".spr"));
+    SpriteEditor::SortNames(Library);
     const QByteArray Params = demo::ParamsFileImage(Library);
-    WriteFileAtomically(Root + QStringLiteral("/XMLParams.xml"),
-                        reinterpret_cast<const uint8_t*>(Params.constData()),
-                        size_t(Params.size()));
+    MyTypes::WriteFileAtomically(Root + QStringLiteral("/XMLParams.xml"),
+                                 reinterpret_cast<const uint8_t*>(Params.constData()),
+                                 size_t(Params.size()));
 
     PrintLine(QStringLiteral("Wrote %1 sprites, %2 maps and XMLParams.xml to %3")
                   .arg(Sprites.size())

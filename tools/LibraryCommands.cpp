@@ -15,15 +15,15 @@ const char Usage[] =
 
 int List(const QStringList& Arguments) {
     QStringList Args = Arguments;
-    const QString Root = TakeOption(Args, QStringLiteral("--root"), GetCurrentDir());
+    const QString Root = TakeOption(Args, QStringLiteral("--root"), MyTypes::GetCurrentDir());
     ExpectArgs(Args, 0, "velkora-tool library list [--root DIR]");
     // A missing Sprites folder is an empty library, but a data root that is not there at all is
     // most likely a mistyped name.
     const QFileInfo Info(Root);
     if (!Info.isDir())
-        throw Exception(
-            QStringLiteral("Cannot open folder \"%1\". %2")
-                .arg(ExpandFileName(Root), SystemErrorText(Info.exists() ? ENOTDIR : ENOENT)));
+        throw Exception(QStringLiteral("Cannot open folder \"%1\". %2")
+                            .arg(MyTypes::ExpandFileName(Root),
+                                 MyTypes::SystemErrorText(Info.exists() ? ENOTDIR : ENOENT)));
     const TSpriteContainer Library(Root);
     for (const QString& Name : Library.SpriteNames())
         PrintLine(Name);

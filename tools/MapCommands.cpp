@@ -1,4 +1,5 @@
-// The "map" commands: map files to raw cells and back, a summary of a map, and its picture.
+// The "map" commands: map files to raw cells and back, a summary of a map, its picture, and
+// TMX maps.
 
 #include "maps/MapLoader.h"
 #include "tools/ToolSupport.h"
@@ -17,8 +18,8 @@ int Decode(const QStringList& Args) {
     ExpectArgs(Args, 2, DecodeUsage);
     int32_t w = 0;
     int32_t h = 0;
-    const TMyByteArray Cells = LoadMap(Args.at(0), w, h);
-    WriteFileAtomically(Args.at(1), Cells);
+    const TMyByteArray Cells = MapLoader::LoadMap(Args.at(0), w, h);
+    MyTypes::WriteFileAtomically(Args.at(1), Cells);
     PrintLine(QStringLiteral("%1 %2").arg(w).arg(h));
     return 0;
 }
@@ -29,28 +30,28 @@ int Encode(const QStringList& Args) {
     const int32_t h = int32_t(ParseNumber(Args.at(2), QStringLiteral("H"), 0, 65535));
     const int64_t Cells = int64_t(w) * h;
     // No cell file can be longer than the largest map; anything beyond is refused unread.
-    const TMyByteArray Bytes = ReadFileBytes(Args.at(0), uint64_t(MaxMapCells));
+    const TMyByteArray Bytes = MyTypes::ReadFileBytes(Args.at(0), uint64_t(MaxMapCells));
     if (int64_t(Bytes.size()) != Cells)
         throw EFormatError(QStringLiteral("Cell file \"%1\" has %2 bytes, but a map of %3 x %4 "
                                           "needs exactly %5.")
-                               .arg(ExpandFileName(Args.at(0)))
+                               .arg(MyTypes::ExpandFileName(Args.at(0)))
                                .arg(qulonglong(Bytes.size()))
                                .arg(w)
                                .arg(h)
                                .arg(Cells));
-    SaveMap(Args.at(3), Bytes, w, h);
+    MapLoader::SaveMap(Args.at(3), Bytes, w, h);
     return 0;
 }
 
 int Info(const QStringList& Args) {
     ExpectArgs(Args, 1, InfoUsage);
     const QString FileName = Args.at(0);
-    const TMyByteArray Data = ReadFileBytes(FileName, MaxMapFileSize);
+    const TMyByteArray Data = MyTypes::ReadFileBytes(FileName, MaxMapFileSize);
     int32_t PackType = 0;
     int32_t w = 0;
     int32_t h = 0;
-    const TMyByteArray Cells =
-        DecodeMap(Data.data(), Data.size(), PackType, w, h, ExpandFileName(FileName));
+    const TMyByteArray Cells = MapLoader::DecodeMap(Data.data(), Data.size(), PackType, w, h,
+                                                    MyTypes::ExpandFileName(FileName));
     std::array<uint64_t, 256> Counts{};
     for (uint8_t v : Cells)
         ++Counts[v];
@@ -65,7 +66,12 @@ int Info(const QStringList& Args) {
 
 int Run(const QStringList& Args) {
     return Dispatch("map",
-                    {{"decode", Decode}, {"encode", Encode}, {"info", Info}, {"render", MapRender}},
+                    {{"decode", Decode},
+                     {"encode", Encode},
+                     {"info", Info},
+                     {"render", MapRender},
+                     {"export-tmx", MapExportTmx},
+                     {"import-tmx", MapImportTmx}},
                     Args);
 }
 
@@ -81,9 +87,19 @@ const CommandGroup MapGroup = {
     "      Prints \"pack-type P\", \"width W\" and \"height H\", then one line \"value V: N "
     "cells\"\n"
     "      per cell value V (decimal) that occurs, in ascending order of V.\n"
-    "  velkora-tool map render IN.Map OUT.png --root DIR --tex1 I --tex2 J [--pal1 P] [--pal2 Q]\n"
-    "      Draws the map as a PNG picture with the items of the texture sprites I and J of the\n"
-    "      data root DIR, in the palettes P and Q.\n",
+    "  velkora-tool map render IN.Map OUT.png --root DIR --tex1 I --tex2 J [--pal1 P] [--pal2 Q] "
+    "[--fast]\n"
+    "      Draws the map as an indexed PNG picture with the items of the texture sprites I and J\n"
+    "      of the data root DIR, in the palettes P and Q, 24 pixel rows at a time. --fast\n"
+    "      compresses less, for the fastest run.\n"
+    "  velkora-tool map export-tmx IN.Map OUT.tmx --root DIR --tex1 I --tex2 J [--pal1 P] "
+    "[--pal2 Q]\n"
+    "      Writes the map for the general-purpose tile map editor: OUT.tmx, one layer of gids\n"
+    "      (cell value + 1), and beside it OUT-tiles.png, 256 tiles of 24 x 24 pixels, tile V\n"
+    "      drawn as map render draws the value V.\n"
+    "  velkora-tool map import-tmx IN.tmx OUT.Map\n"
+    "      Writes the first tile layer of an orthogonal TMX map with one tileset as a map file\n"
+    "      (cell value = gid - firstgid, 0 to 255) and prints \"W H\".\n",
     &Run};
 
 } // namespace velkora::tool

@@ -17,7 +17,7 @@ int Run(const QStringList& Arguments) {
     ExpectArgs(Args, 0, "palettes [--params FILE]");
     TXMLDocument Doc;
     Doc.FileName = Params;
-    for (const TPallette& p : ReadPalettes(Doc)) {
+    for (const TPallette& p : BmpMaker::ReadPalettes(Doc)) {
         QStringList Colours;
         for (const TCol& c : p.Col)
             Colours.append(QStringLiteral("%1%2%3")

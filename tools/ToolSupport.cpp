@@ -68,8 +68,8 @@ void PrintLine(const QString& Line) {
     const QByteArray Text = (Line + QLatin1Char('\n')).toUtf8();
     if (std::fwrite(Text.constData(), 1, size_t(Text.size()), stdout) != size_t(Text.size()) ||
         std::fflush(stdout) != 0)
-        throw EInOutError(
-            QStringLiteral("Cannot write to the standard output. %1").arg(SystemErrorText(errno)));
+        throw EInOutError(QStringLiteral("Cannot write to the standard output. %1")
+                              .arg(MyTypes::SystemErrorText(errno)));
 }
 
 } // namespace velkora::tool

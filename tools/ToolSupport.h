@@ -46,9 +46,9 @@ void ExpectArgs(const QStringList& Args, int Count, const char* Usage);
 void PrintLine(const QString& Line);
 
 // The groups, each defined in its own file.
-extern const CommandGroup SpriteGroup;   // sprite decode|encode|pack|render
+extern const CommandGroup SpriteGroup;   // sprite decode|encode|pack|render|export-png|import-png
 extern const CommandGroup LibraryGroup;  // library list
-extern const CommandGroup MapGroup;      // map decode|encode|info|render
+extern const CommandGroup MapGroup;      // map decode|encode|info|render|export-tmx|import-tmx
 extern const CommandGroup PalettesGroup; // palettes
 extern const CommandGroup DemoGroup;     // make-demo
 
@@ -56,5 +56,11 @@ extern const CommandGroup DemoGroup;     // make-demo
 // "sprite render ..." and "map render ..." (Args after "render").
 int SpriteRender(const QStringList& Args);
 int MapRender(const QStringList& Args);
+// "sprite export-png ..." and "sprite import-png ..." (SpritePngCommands.cpp).
+int SpriteExportPng(const QStringList& Args);
+int SpriteImportPng(const QStringList& Args);
+// "map export-tmx ..." and "map import-tmx ..." (TmxCommands.cpp).
+int MapExportTmx(const QStringList& Args);
+int MapImportTmx(const QStringList& Args);
 
 } // namespace velkora::tool

@@ -48,8 +48,13 @@ TSpriteDocument::~TSpriteDocument() {
     fUndoStack.clear();
 }
 
+bool TSpriteDocument::ChangedOnDisk() const {
+    return !fFileName.isEmpty() && MyTypes::FileStampOf(fFileName) != fStamp;
+}
+
 void TSpriteDocument::Load(const QString& FileName, const std::optional<TPalletteArray>& Mapping,
                            bool Apply) {
+    const TFileStamp Stamp = MyTypes::FileStampOf(FileName);
     TPalletteSwapper Swapper;
     TSpriteInfo Sprite;
     const TPalletteArray NewMapping = Mapping ? *Mapping : fPalSet;
@@ -60,8 +65,9 @@ void TSpriteDocument::Load(const QString& FileName, const std::optional<TPallett
             Read.Init(FileName);
         Swapper.Init(std::move(Read.Bytes));
         Sprite = SpriteOf(Recoloured ? Swapper.GetCalculate(NewMapping) : Swapper.Bytes());
+        Sprite.Form = Read.Form;
     } catch (const std::bad_alloc&) {
-        throw EFOpenError(ExpandFileName(FileName), QStringLiteral("Out of memory"));
+        throw EFOpenError(MyTypes::ExpandFileName(FileName), QStringLiteral("Out of memory"));
     }
     fUndoStack.clear();
     fPalletteSwapper = std::move(Swapper);
@@ -69,6 +75,8 @@ void TSpriteDocument::Load(const QString& FileName, const std::optional<TPallett
     fPalSet = NewMapping;
     fDerived = Recoloured || IsIdentity(NewMapping);
     fFileName = FileName;
+    fForm = Sprite.Form;
+    fStamp = Stamp;
     emit SpriteLoaded(fFileName);
     emit MappingChanged();
     emit WordsChanged();
@@ -109,7 +117,7 @@ void TSpriteDocument::Reset() {
     if (!fFileName.isEmpty())
         Read.Init(fFileName);
     TState After;
-    After.Mapping = IdentityPallette();
+    After.Mapping = MyTypes::IdentityPallette();
     After.Derived = false;
     After.Words = std::move(Read.Bytes);
     Push(std::move(After), QStringLiteral("Reset"));
@@ -130,6 +138,7 @@ void TSpriteDocument::Save(bool Compressed) {
         fSpriteInfo.SaveAsCompressedSprite(fFileName);
     else
         fSpriteInfo.SaveSprite(fFileName);
+    fStamp = MyTypes::FileStampOf(fFileName);
     fUndoStack.setClean();
 }
 

@@ -31,9 +31,13 @@ public:
     int32_t SecondPalIndex() const { return fSecondPal; }
     // The file the sprite was read from; empty before a load (or in an empty library).
     const QString& FileName() const { return fFileName; }
+    // The layout the file was in when it was loaded.
+    TSpriteForm Form() const { return fForm; }
 
     QUndoStack* UndoStack() { return &fUndoStack; }
     bool IsModified() const { return !fUndoStack.isClean(); }
+    // True when FileName() is no longer the file as it was read or last saved here.
+    bool ChangedOnDisk() const;
 
     // Reads FileName as the sprite. With a Mapping it becomes the mapping, and the words are the
     // loaded words recoloured by it when Apply is true, the loaded words as they are otherwise;
@@ -81,11 +85,13 @@ private:
 
     TPalletteSwapper fPalletteSwapper;
     TSpriteInfo fSpriteInfo;
-    TPalletteArray fPalSet = IdentityPallette();
+    TPalletteArray fPalSet = MyTypes::IdentityPallette();
     bool fDerived = true;
     int32_t fFirstPal = 0;
     int32_t fSecondPal = 0;
     QString fFileName;
+    TSpriteForm fForm = TSpriteForm::Plain;
+    TFileStamp fStamp;
     QUndoStack fUndoStack;
 };
 

@@ -6,6 +6,7 @@
 #include "palettes/ChangePalletteFrm.h"
 #include "palettes/ErrorReport.h"
 #include "palettes/Questions.h"
+#include "palettes/SpritePng.h"
 #include "shell/Session.h"
 
 #include <QAction>
@@ -14,10 +15,13 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QLabel>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QScopeGuard>
+#include <QScrollBar>
 #include <QShowEvent>
 #include <QSignalBlocker>
+#include <QWheelEvent>
 
 #include <algorithm>
 
@@ -26,6 +30,19 @@ namespace velkora {
 namespace {
 
 const QString AnyFileFilter = QStringLiteral("Any file (*)");
+const QString PngFilter = QStringLiteral("PNG pictures (*.png)");
+
+const char* FormName(TSpriteForm Form) {
+    switch (Form) {
+    case TSpriteForm::Compressed:
+        return "compressed";
+    case TSpriteForm::Uncompressed:
+        return "uncompressed";
+    case TSpriteForm::Plain:
+        break;
+    }
+    return "plain";
+}
 
 void SelectQuietly(QComboBox* Combo, int Index) {
     const QSignalBlocker Block(Combo);
@@ -79,11 +96,54 @@ TSpriteFrm::TSpriteFrm(TSession& Session, QWidget* Parent) : QWidget(Parent), fS
     connect(&fDocument, &TSpriteDocument::PalettesChanged, this, [this] { ChangeFirstPal(); });
     connect(&fDocument, &TSpriteDocument::ModifiedChanged, this, &TSpriteFrm::TitleChanged);
     connect(&fDocument, &TSpriteDocument::SpriteLoaded, this, &TSpriteFrm::TitleChanged);
+    connect(&fDocument, &TSpriteDocument::SpriteLoaded, this, [this] {
+        // Another sprite is shown from its top left corner.
+        VScroll->setValue(0);
+        HScroll->setValue(0);
+    });
 
     SaveAction = new QAction(QStringLiteral("&Save sprite"), this);
     SaveAction->setShortcuts(QKeySequence::Save);
     connect(SaveAction, &QAction::triggered, this, [this] { BitBtn1Click(); });
-    FileActions = {SaveAction};
+    ExportPngAction = new QAction(QStringLiteral("&Export PNG..."), this);
+    connect(ExportPngAction, &QAction::triggered, this, [this] { ExportPngClick(); });
+    ImportPngAction = new QAction(QStringLiteral("&Import PNG..."), this);
+    connect(ImportPngAction, &QAction::triggered, this, [this] { ImportPngClick(); });
+    FileActions = {SaveAction, ExportPngAction, ImportPngAction};
+    ZoomInAction = new QAction(QStringLiteral("Zoom &in"), this);
+    ZoomInAction->setShortcuts(QKeySequence::ZoomIn);
+    connect(ZoomInAction, &QAction::triggered, this, [this] { SetZoom(Zoom() + 1); });
+    ZoomOutAction = new QAction(QStringLiteral("Zoom &out"), this);
+    ZoomOutAction->setShortcuts(QKeySequence::ZoomOut);
+    connect(ZoomOutAction, &QAction::triggered, this, [this] { SetZoom(Zoom() - 1); });
+    ActualSizeAction = new QAction(QStringLiteral("&Actual size"), this);
+    ActualSizeAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_0));
+    connect(ActualSizeAction, &QAction::triggered, this, [this] { SetZoom(1); });
+    ViewActions = {ZoomInAction, ZoomOutAction, ActualSizeAction};
+    PngOpenDialog = [this] {
+        return QFileDialog::getOpenFileName(this, QStringLiteral("Import PNG"), QString(),
+                                            PngFilter);
+    };
+    PngSaveDialog = [this] {
+        QFileDialog Dialog(this, QStringLiteral("Export PNG"), QString(), PngFilter);
+        Dialog.setAcceptMode(QFileDialog::AcceptSave);
+        Dialog.setDefaultSuffix(QStringLiteral("png"));
+        return Dialog.exec() == QDialog::Accepted ? Dialog.selectedFiles().value(0) : QString();
+    };
+
+    // The picture shows every tile group: Image1 keeps its designed place and size, and the
+    // scroll bars sit beside and along the bottom of its panel when the picture needs them.
+    Image1->setMouseTracking(true);
+    Image1->installEventFilter(this);
+    fView.SetViewSize(Image1->size());
+    VScroll = new QScrollBar(Qt::Vertical, this);
+    VScroll->setGeometry(Panel4->geometry().right() + 2, Panel4->y(), 16, Panel4->height());
+    HScroll = new QScrollBar(Qt::Horizontal, Panel4);
+    HScroll->setGeometry(Image1->x(), Image1->geometry().bottom() - 15, Image1->width(), 16);
+    for (QScrollBar* Bar : {VScroll, HScroll}) {
+        Bar->hide();
+        connect(Bar, &QScrollBar::valueChanged, this, [this] { ShowView(); });
+    }
 
     RunReported([&] { FormCreate(); });
 
@@ -165,8 +225,10 @@ QString TSpriteFrm::DocumentTitle() const {
 }
 
 QWidget* TSpriteFrm::StatusWidget() {
-    if (!fStatus)
+    if (!fStatus) {
         fStatus = new QLabel(this);
+        UpdateStatus();
+    }
     return fStatus;
 }
 
@@ -211,23 +273,123 @@ void TSpriteFrm::ComboBox1Change() {
 
 void TSpriteFrm::SetImage() {
     const TSpriteInfo& Sprite = fDocument.SpriteInfo();
+    const int Size = std::clamp(SizeCmb->currentIndex(), 0, int(SpriteSize.size()) - 1);
+    const bool IsCW = CwCmb->currentIndex() == 0;
+    const QVector<QRgb> Colors =
+        BmpMaker::ColorTable(fSession.PalletteArray(), fDocument.SecondPalIndex());
     if (Sprite.BlocksArray.empty()) {
         // A sprite without a whole tile has no picture; keeping the last one would show another
         // sprite under this one's name.
         fBMP = QImage();
     } else {
-        const int Size = std::clamp(SizeCmb->currentIndex(), 0, int(SpriteSize.size()) - 1);
-        const bool IsCW = CwCmb->currentIndex() == 0;
-        MakeBMPImage(fBMP, Sprite.BlocksArray, SpriteSize[size_t(Size)],
-                     ColorTable(fSession.PalletteArray(), fDocument.SecondPalIndex()), IsCW,
-                     Image1->width(), Image1->height());
+        BmpMaker::MakeBMPImage(fBMP, Sprite.BlocksArray, SpriteSize[size_t(Size)], Colors, IsCW,
+                               Image1->width(), Image1->height());
     }
-    // The bitmap is sized from Image1, so Image1 keeps its size; the picture is shown 1:1.
-    if (fBMP.isNull())
+    fView.SetSprite(&Sprite.BlocksArray, SpriteSize[size_t(Size)], IsCW, Colors);
+    UpdateScrollBars();
+    ShowView();
+}
+
+QPoint TSpriteFrm::Scroll() const {
+    return QPoint(HScroll->isVisible() ? HScroll->value() : 0,
+                  VScroll->isVisible() ? VScroll->value() : 0);
+}
+
+void TSpriteFrm::UpdateScrollBars() {
+    const QSize View = Image1->size();
+    const int64_t W = fView.ContentWidth();
+    const int64_t H = fView.Groups() > 0 ? fView.ContentHeight() : 0;
+    const int64_t MaxY = std::max<int64_t>(0, H - View.height());
+    const int64_t MaxX = std::max<int64_t>(0, W - View.width());
+    VScroll->setRange(0, int(std::min<int64_t>(MaxY, INT32_MAX)));
+    VScroll->setPageStep(View.height());
+    VScroll->setSingleStep(8 * fView.Zoom());
+    VScroll->setVisible(MaxY > 0);
+    HScroll->setRange(0, int(std::min<int64_t>(MaxX, INT32_MAX)));
+    HScroll->setPageStep(View.width());
+    HScroll->setSingleStep(8 * fView.Zoom());
+    HScroll->setVisible(MaxX > 0);
+}
+
+void TSpriteFrm::ShowView() {
+    const QImage Picture = fView.Render(Scroll());
+    if (Picture.isNull())
         Image1->clear();
     else
-        Image1->setPixmap(QPixmap::fromImage(fBMP));
+        Image1->setPixmap(QPixmap::fromImage(Picture));
     Image1->repaint();
+    UpdateStatus();
+}
+
+void TSpriteFrm::SetZoom(int NewZoom, QPoint About) {
+    NewZoom = std::clamp(NewZoom, TSpriteLayoutView::MinZoom, TSpriteLayoutView::MaxZoom);
+    if (NewZoom == fView.Zoom())
+        return;
+    // The layout flows anew for the new width; the block under About (or at the view's top left)
+    // stays where it was in the view.
+    if (About.x() < 0)
+        About = QPoint(0, 0);
+    TSpriteLayoutView::TPixel Pixel;
+    const bool Anchored = fView.PixelAt(About, Scroll(), Pixel);
+    fView.SetZoom(NewZoom);
+    UpdateScrollBars();
+    if (Anchored) {
+        const QPoint Origin = fView.BlockOrigin(Pixel.Block);
+        VScroll->setValue(Origin.y() + Pixel.Y * NewZoom - About.y());
+        HScroll->setValue(Origin.x() + Pixel.X * NewZoom - About.x());
+    }
+    ShowView();
+}
+
+bool TSpriteFrm::eventFilter(QObject* Watched, QEvent* Event) {
+    if (Watched != Image1)
+        return QWidget::eventFilter(Watched, Event);
+    if (Event->type() == QEvent::Wheel) {
+        const auto* Wheel = static_cast<QWheelEvent*>(Event);
+        const int Delta =
+            Wheel->angleDelta().y() != 0 ? Wheel->angleDelta().y() : Wheel->angleDelta().x();
+        if (Delta == 0)
+            return true;
+        const int Steps = Delta > 0 ? 1 : -1;
+        if (Wheel->modifiers() & Qt::ControlModifier)
+            SetZoom(Zoom() + Steps, Wheel->position().toPoint());
+        else if (Wheel->modifiers() & Qt::ShiftModifier)
+            HScroll->setValue(HScroll->value() - Steps * 3 * HScroll->singleStep());
+        else
+            VScroll->setValue(VScroll->value() - Steps * 3 * VScroll->singleStep());
+        return true;
+    }
+    if (Event->type() == QEvent::MouseMove) {
+        fHasPixel =
+            fView.PixelAt(static_cast<QMouseEvent*>(Event)->position().toPoint(), Scroll(), fPixel);
+        UpdateStatus();
+    } else if (Event->type() == QEvent::Leave) {
+        fHasPixel = false;
+        UpdateStatus();
+    }
+    return QWidget::eventFilter(Watched, Event);
+}
+
+QString TSpriteFrm::StatusText() const {
+    if (fDocument.FileName().isEmpty())
+        return QString();
+    QString Text = QStringLiteral("%1, %2, %3 blocks, %4x")
+                       .arg(DocumentTitle(), QLatin1String(FormName(fDocument.Form())))
+                       .arg(fDocument.SpriteInfo().BlocksArray.size())
+                       .arg(fView.Zoom());
+    if (fHasPixel)
+        Text += QStringLiteral("    tile %1 (%2, %3): colour %4 #%5")
+                    .arg(fPixel.Block)
+                    .arg(fPixel.X)
+                    .arg(fPixel.Y)
+                    .arg(fPixel.Index)
+                    .arg(fPixel.Color & 0xFFFFFF, 6, 16, QLatin1Char('0'));
+    return Text;
+}
+
+void TSpriteFrm::UpdateStatus() {
+    if (fStatus)
+        fStatus->setText(StatusText());
 }
 
 void TSpriteFrm::SizeCmbChange() {
@@ -239,6 +401,9 @@ void TSpriteFrm::BitBtn1Click() {
     // Always the file the sprite in memory was read from; the save replaces it atomically.
     if (fDocument.FileName().isEmpty())
         throw EListError(ComboBox1->currentIndex());
+    // Another program's version of the file is not overwritten without a word.
+    if (fDocument.ChangedOnDisk() && !AskOverwriteChanged(this, fDocument.FileName()))
+        return;
     fDocument.Save(CheckBox1->isChecked());
 }
 
@@ -258,6 +423,32 @@ void TSpriteFrm::SaveToIdaBtnClick() {
     if (FileName.isEmpty())
         return;
     fDocument.SpriteInfo().SaveToEdit(FileName);
+}
+
+void TSpriteFrm::ExportPngClick() {
+    const TSpriteInfo& Sprite = fDocument.SpriteInfo();
+    if (Sprite.BlocksArray.empty())
+        throw Exception(QStringLiteral("The sprite has no whole tile to export"));
+    const QString FileName = PngSaveDialog ? PngSaveDialog() : QString();
+    if (FileName.isEmpty())
+        return;
+    const int Size = std::clamp(SizeCmb->currentIndex(), 0, int(SpriteSize.size()) - 1);
+    SpritePng::ExportSpritePng(
+        FileName, Sprite.BlocksArray, Size, CwCmb->currentIndex() == 0,
+        SpritePng::DefaultSpriteColumns(Size),
+        BmpMaker::ColorTable(fSession.PalletteArray(), fDocument.SecondPalIndex()));
+}
+
+void TSpriteFrm::ImportPngClick() {
+    const QString FileName = PngOpenDialog ? PngOpenDialog() : QString();
+    if (FileName.isEmpty())
+        return;
+    // The layout comes from the picture's own chunk, or else the defaults, as for the tool.
+    const int Palette = fDocument.SecondPalIndex();
+    TMyArray Words = SpritePng::ImportSpritePng(
+        FileName, TSpriteImportOptions(), BmpMaker::ColorTable(fSession.PalletteArray(), Palette),
+        Palette);
+    fDocument.Import(std::move(Words), QStringLiteral("Import PNG"));
 }
 
 void TSpriteFrm::ChangeFirstPal() {

@@ -8,6 +8,7 @@
 #include "palettes/Workspace.h"
 #include "sprites/SpriteEditor.h"
 #include "workbench/SpriteDocument.h"
+#include "workbench/SpriteView.h"
 
 #include <QImage>
 #include <QList>
@@ -23,6 +24,7 @@ class QComboBox;
 class QFrame;
 class QLabel;
 class QPushButton;
+class QScrollBar;
 
 namespace Ui {
 class TSpriteFrm;
@@ -67,6 +69,10 @@ public:
     using TFileDialog = std::function<QString()>;
     TFileDialog OpenDialog1;
     TFileDialog SaveDialog1;
+    // The PNG dialogs of File > Export PNG... and Import PNG...: "PNG pictures (*.png)"; the save
+    // dialog adds ".png" and asks before it replaces a file.
+    TFileDialog PngOpenDialog;
+    TFileDialog PngSaveDialog;
 
     // Holds no image; nothing uses it.
     QList<QPixmap> ImageList1;
@@ -95,6 +101,11 @@ public:
     void LoadFromIdaBtnClick();
     // Exports the current sprite's words as an edit file ("Save").
     void SaveToIdaBtnClick();
+    // File > Export PNG...: the current words as shown (size, order, second palette) as an
+    // indexed PNG. File > Import PNG...: a PNG's pixels become the current words, as an edit
+    // file's do.
+    void ExportPngClick();
+    void ImportPngClick();
 
     // The current sprite and its rendering, as shown in Image1.
     const TSpriteInfo& SpriteInfo() const { return fDocument.SpriteInfo(); }
@@ -107,6 +118,20 @@ public:
     QWidget* StatusWidget() override;
     bool MayDiscard() override;
     QAction* SaveAction = nullptr;
+    QAction* ExportPngAction = nullptr;
+    QAction* ImportPngAction = nullptr;
+    QAction* ZoomInAction = nullptr;
+    QAction* ZoomOutAction = nullptr;
+    QAction* ActualSizeAction = nullptr;
+
+    // The picture's zoom (1x to 8x) and the view of every tile group it shows in Image1.
+    int Zoom() const { return fView.Zoom(); }
+    void SetZoom(int Zoom, QPoint About = QPoint(-1, -1));
+    const TSpriteLayoutView& View() const { return fView; }
+    QScrollBar* VScroll = nullptr;
+    QScrollBar* HScroll = nullptr;
+    // The status bar's text: the sprite's facts and the pixel under the pointer.
+    QString StatusText() const;
 
 signals:
     // The name or the modified state of the sprite changed.
@@ -114,10 +139,17 @@ signals:
 
 protected:
     void showEvent(QShowEvent* Event) override;
+    bool eventFilter(QObject* Watched, QEvent* Event) override;
 
 private:
-    // Renders the current sprite into fBMP and shows it in Image1 at once, 1:1.
+    // Renders the current sprite into fBMP (the bitmap maker's picture of the designed view) and
+    // shows every tile group of it in Image1 at the zoom.
     void SetImage();
+    // Shows the view's window at the scroll bars' place.
+    void ShowView();
+    void UpdateScrollBars();
+    void UpdateStatus();
+    QPoint Scroll() const;
     // The three callbacks bound on the palette-set frame.
     void ChangeFirstPal();
     void SetPalSwap();
@@ -128,6 +160,10 @@ private:
     QPointer<TChPalFrm> fChPalFrm;
     QImage fBMP;
     QLabel* fStatus = nullptr;
+    TSpriteLayoutView fView;
+    // The pixel under the pointer over Image1, if any.
+    bool fHasPixel = false;
+    TSpriteLayoutView::TPixel fPixel;
     // The position in ComboBox1 of the sprite in memory (-1: none).
     int fSpriteIndex = -1;
     bool fShown = false;

@@ -52,7 +52,7 @@ Picture Render(const TBlocksArray& BA, int SizeIndex, bool IsCW, int w, int h) {
     Picture p;
     p.w = w;
     p.h = h;
-    EXPECT_TRUE(MakeBMPPixels(p.Pixels, BA, SpriteSize[size_t(SizeIndex)], IsCW, w, h));
+    EXPECT_TRUE(BmpMaker::MakeBMPPixels(p.Pixels, BA, SpriteSize[size_t(SizeIndex)], IsCW, w, h));
     EXPECT_EQ(p.Pixels.size(), size_t(w) * size_t(h));
     return p;
 }
@@ -64,7 +64,7 @@ TPalletteList PalletteArray;
 void LoadFrom(const QByteArray& Inner) {
     QDomDocument d;
     ASSERT_TRUE(d.setContent("<R>\n<Palettes>" + Inner + "</Palettes><M/><S/></R>", false));
-    LoadPallette(d.documentElement(), PalletteArray);
+    BmpMaker::LoadPallette(d.documentElement(), PalletteArray);
 }
 
 QByteArray Colours(int Count, int Base = 0) {
@@ -94,7 +94,8 @@ TEST(LoadPallette, ReadsLeadingPalElementsOnly) {
         QDomDocument d;
         ASSERT_TRUE(d.setContent(QByteArray(Root), false));
         PalletteArray.resize(3);
-        EXPECT_THROW(LoadPallette(d.documentElement(), PalletteArray), EFormatError) << Root;
+        EXPECT_THROW(BmpMaker::LoadPallette(d.documentElement(), PalletteArray), EFormatError)
+            << Root;
         EXPECT_TRUE(PalletteArray.empty()) << Root;
     }
 }
@@ -126,7 +127,7 @@ TEST(LoadPallette, AnErrorKeepsWhatWasReadAndNamesTheAttribute) {
         return TMyByteArray(x.begin(), x.end());
     }());
     try {
-        Init(Doc, PalletteArray);
+        BmpMaker::Init(Doc, PalletteArray);
         FAIL() << "no error";
     } catch (const EFormatError& e) {
         EXPECT_EQ(e.Message(), QString("Parameters file \"%1\": attribute \"G\" of element \"C\" "
@@ -140,18 +141,18 @@ TEST(LoadPallette, AnErrorKeepsWhatWasReadAndNamesTheAttribute) {
 
     // A missing file leaves the palettes alone.
     Doc.FileName = t.file("none.xml");
-    EXPECT_THROW(Init(Doc, PalletteArray), EFOpenError);
+    EXPECT_THROW(BmpMaker::Init(Doc, PalletteArray), EFOpenError);
     EXPECT_EQ(PalletteArray.size(), 2u);
-    EXPECT_THROW(ReadPalettes(Doc), EFOpenError);
+    EXPECT_THROW(BmpMaker::ReadPalettes(Doc), EFOpenError);
 }
 
 TEST(ColorTable, IsThePaletteOrAGreyRampForAnUnknownNumber) {
     LoadFrom("<Pal0>" + Colours(16, 10) + "</Pal0>");
-    const QVector<QRgb> t = ColorTable(PalletteArray, 0);
+    const QVector<QRgb> t = BmpMaker::ColorTable(PalletteArray, 0);
     ASSERT_EQ(t.size(), 16);
     EXPECT_EQ(t[3], qRgb(13, 6, 9));
     for (int PalI : {1, -1, 1000}) {
-        const QVector<QRgb> g = ColorTable(PalletteArray, PalI);
+        const QVector<QRgb> g = BmpMaker::ColorTable(PalletteArray, PalI);
         ASSERT_EQ(g.size(), 16);
         for (int i = 0; i < 16; ++i)
             EXPECT_EQ(g[i], qRgb(17 * i, 17 * i, 17 * i));
@@ -251,19 +252,21 @@ TEST(MakeBMPPixels, GroupsBelowOrWiderThanTheBitmapAreClipped) {
 TEST(MakeBMPImage, BuildsAnIndexedImageOfExactlyTheSize) {
     LoadFrom("<Pal0>" + Colours(16) + "</Pal0><Pal1>" + Colours(16, 50) + "</Pal1>");
     QImage B;
-    MakeBMPImage(B, TaggedBlocks(3), SpriteSize[0], ColorTable(PalletteArray, 1), true, 13, 9);
+    BmpMaker::MakeBMPImage(B, TaggedBlocks(3), SpriteSize[0],
+                           BmpMaker::ColorTable(PalletteArray, 1), true, 13, 9);
     ASSERT_EQ(B.size(), QSize(13, 9));
     EXPECT_EQ(B.format(), QImage::Format_Indexed8);
-    EXPECT_EQ(B.colorTable(), ColorTable(PalletteArray, 1));
+    EXPECT_EQ(B.colorTable(), BmpMaker::ColorTable(PalletteArray, 1));
     TMyByteArray Pixels;
-    ASSERT_TRUE(MakeBMPPixels(Pixels, TaggedBlocks(3), SpriteSize[0], true, 13, 9));
+    ASSERT_TRUE(BmpMaker::MakeBMPPixels(Pixels, TaggedBlocks(3), SpriteSize[0], true, 13, 9));
     for (int y = 0; y < 9; ++y)
         for (int x = 0; x < 13; ++x)
             EXPECT_EQ(B.pixelIndex(x, y), Pixels[size_t(y * 13 + x)]);
 
     // Palette numbers outside the list give the grey ramp.
-    MakeBMPImage(B, TaggedBlocks(1), SpriteSize[0], ColorTable(PalletteArray, 7), true, 8, 8);
-    EXPECT_EQ(B.colorTable(), ColorTable(PalletteArray, -1));
+    BmpMaker::MakeBMPImage(B, TaggedBlocks(1), SpriteSize[0],
+                           BmpMaker::ColorTable(PalletteArray, 7), true, 8, 8);
+    EXPECT_EQ(B.colorTable(), BmpMaker::ColorTable(PalletteArray, -1));
     EXPECT_EQ(B.color(15), qRgb(255, 255, 255));
 }
 
@@ -271,25 +274,28 @@ TEST(MakeBMPImage, EmptyBlocksAndDegenerateSizes) {
     QImage B(5, 4, QImage::Format_RGB32);
     B.fill(Qt::red);
     const QImage Before = B;
-    MakeBMPImage(B, TBlocksArray(), SpriteSize[1], ColorTable(PalletteArray, 0), true, 100, 100);
+    BmpMaker::MakeBMPImage(B, TBlocksArray(), SpriteSize[1], BmpMaker::ColorTable(PalletteArray, 0),
+                           true, 100, 100);
     EXPECT_EQ(B, Before);
     EXPECT_EQ(B.format(), QImage::Format_RGB32);
     TMyByteArray Pixels{1, 2, 3};
-    EXPECT_FALSE(MakeBMPPixels(Pixels, TBlocksArray(), SpriteSize[1], true, 10, 10));
+    EXPECT_FALSE(BmpMaker::MakeBMPPixels(Pixels, TBlocksArray(), SpriteSize[1], true, 10, 10));
     EXPECT_EQ(Pixels.size(), 3u);
 
     for (auto [w, h] :
          std::initializer_list<std::pair<int, int>>{{0, 10}, {10, 0}, {-5, 10}, {10, -1}}) {
-        MakeBMPImage(B, TaggedBlocks(1), SpriteSize[0], ColorTable(PalletteArray, 0), true, w, h);
+        BmpMaker::MakeBMPImage(B, TaggedBlocks(1), SpriteSize[0],
+                               BmpMaker::ColorTable(PalletteArray, 0), true, w, h);
         EXPECT_TRUE(B.isNull());
     }
-    EXPECT_THROW(MakeBMPImage(B, TaggedBlocks(1), SpriteSize[0], ColorTable(PalletteArray, 0), true,
-                              100000, 100000),
+    EXPECT_THROW(BmpMaker::MakeBMPImage(B, TaggedBlocks(1), SpriteSize[0],
+                                        BmpMaker::ColorTable(PalletteArray, 0), true, 100000,
+                                        100000),
                  Exception);
-    EXPECT_THROW(MakeBMPImage(B, TaggedBlocks(1), SpriteSize[0], ColorTable(PalletteArray, 0), true,
-                              40000, 2),
+    EXPECT_THROW(BmpMaker::MakeBMPImage(B, TaggedBlocks(1), SpriteSize[0],
+                                        BmpMaker::ColorTable(PalletteArray, 0), true, 40000, 2),
                  Exception);
-    EXPECT_THROW(
-        MakeBMPImage(B, TaggedBlocks(1), QPoint(0, 1), ColorTable(PalletteArray, 0), true, 8, 8),
-        Exception);
+    EXPECT_THROW(BmpMaker::MakeBMPImage(B, TaggedBlocks(1), QPoint(0, 1),
+                                        BmpMaker::ColorTable(PalletteArray, 0), true, 8, 8),
+                 Exception);
 }

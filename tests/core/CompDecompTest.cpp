@@ -23,7 +23,7 @@ TMyArray Decode(const TMyByteArray& File) {
     const std::unique_ptr<uint8_t[]> Exact(new uint8_t[File.size()]);
     std::copy(File.begin(), File.end(), Exact.get());
     TMyArray Words = {0xDEAD}; // must be emptied first
-    DeCompress(Exact.get(), File.size(), Words);
+    CompDecompUnit::DeCompress(Exact.get(), File.size(), Words);
     return Words;
 }
 
@@ -101,25 +101,25 @@ INSTANTIATE_TEST_SUITE_P(Paths, Codec, ::testing::Values(TPath::Wide, TPath::Avx
 
 TEST_P(Codec, GoldenFilesDecodeAndEncodeExactly) {
     EXPECT_EQ(Decode(File54()), Words54());
-    EXPECT_EQ(Compress(Words54()), File54());
+    EXPECT_EQ(CompDecompUnit::Compress(Words54()), File54());
 
     const TMyByteArray Empty =
         Concat({Bytes({0x00, 0x02, 0xFF, 0x01}), IdentityTable(), Bytes({0x00, 0x00})});
-    EXPECT_EQ(Compress({}), Empty);
+    EXPECT_EQ(CompDecompUnit::Compress({}), Empty);
     EXPECT_EQ(Empty.size(), 22u);
     EXPECT_TRUE(Decode(Empty).empty());
 
     const TMyByteArray Ones =
         Concat({Bytes({0x00, 0x02, 0xFF, 0x01, 0x01, 0x00}), Bytes({2, 3, 4, 5, 6, 7, 8, 9}),
                 Bytes({10, 11, 12, 13, 14, 15}), Bytes({0x00, 0x04, 0, 0, 0, 0})});
-    EXPECT_EQ(Compress(TMyArray(16, 0x1111)), Ones);
+    EXPECT_EQ(CompDecompUnit::Compress(TMyArray(16, 0x1111)), Ones);
     EXPECT_EQ(Decode(Ones), TMyArray(16, 0x1111));
 
     TMyArray One(16, 0);
     One[0] = 0x0001;
     const TMyByteArray File28 = Concat({Bytes({0x00, 0x02, 0xFF, 0x01}), IdentityTable(),
                                         Bytes({0x00, 0x04, 0x80, 0x00, 0x00, 0x00, 0x10, 0x00})});
-    EXPECT_EQ(Compress(One), File28);
+    EXPECT_EQ(CompDecompUnit::Compress(One), File28);
     EXPECT_EQ(Decode(File28), One);
 }
 
@@ -193,32 +193,35 @@ TEST_P(Codec, PlainAndUncompressedForms) {
     EXPECT_TRUE(Decode(Bytes({0, 1, 2, 3, 4})).empty());
     EXPECT_EQ(Decode(Bytes({0, 1, 2, 3, 4, 0xAB})), TMyArray({0xAB00}));
     EXPECT_EQ(Decode(Bytes({0, 2, 0, 3, 4, 0x12, 0x34, 0x56})), TMyArray({0x1234, 0x5600}));
-    EXPECT_EQ(SpriteFormOf(Bytes({0, 2, 0xFF}).data(), 3), TSpriteForm::Compressed);
-    EXPECT_EQ(SpriteFormOf(Bytes({0, 2, 0xFE, 1}).data(), 4), TSpriteForm::Plain);
+    EXPECT_EQ(CompDecompUnit::SpriteFormOf(Bytes({0, 2, 0xFF}).data(), 3), TSpriteForm::Compressed);
+    EXPECT_EQ(CompDecompUnit::SpriteFormOf(Bytes({0, 2, 0xFE, 1}).data(), 4), TSpriteForm::Plain);
 
     // Every image the uncompressed writer makes reads back as its words.
     Rng R(7);
     for (size_t n : {0, 1, 2, 3, 15, 16, 17, 31, 32, 33, 100, 1025}) {
         const TMyArray w = RandomWords(R, n);
-        const TMyByteArray Image = UncompressedSpriteImage(w, n / 16);
-        EXPECT_EQ(SpriteFormOf(Image.data(), Image.size()), TSpriteForm::Uncompressed) << n;
+        const TMyByteArray Image = SpriteEditor::UncompressedSpriteImage(w, n / 16);
+        EXPECT_EQ(CompDecompUnit::SpriteFormOf(Image.data(), Image.size()),
+                  TSpriteForm::Uncompressed)
+            << n;
         EXPECT_EQ(Decode(Image), w) << n;
         EXPECT_EQ(reference::DeCompress(Image), w) << n;
     }
     // 65,536 blocks: the count wraps to 0 and the layout is still recognised.
     const TMyArray Big(65536 * 16, 0x1234);
-    EXPECT_EQ(Decode(UncompressedSpriteImage(Big, Big.size() / 16)), Big);
+    EXPECT_EQ(Decode(SpriteEditor::UncompressedSpriteImage(Big, Big.size() / 16)), Big);
 
     // Files starting 00 01 that the writer cannot have made stay plain (words from offset 5).
     const TMyByteArray WrongCount = Bytes({0, 1, 1, 0, 0xAA, 0xBB, 0xCC, 0xDD});
-    EXPECT_EQ(SpriteFormOf(WrongCount.data(), WrongCount.size()), TSpriteForm::Plain);
+    EXPECT_EQ(CompDecompUnit::SpriteFormOf(WrongCount.data(), WrongCount.size()),
+              TSpriteForm::Plain);
     EXPECT_EQ(Decode(WrongCount), TMyArray({0xBBCC, 0xDD00}));
     const TMyByteArray OddWithoutPad = Bytes({0, 1, 0, 0, 0xAA, 0xBB, 0xCC});
-    EXPECT_EQ(SpriteFormOf(OddWithoutPad.data(), 7), TSpriteForm::Plain);
+    EXPECT_EQ(CompDecompUnit::SpriteFormOf(OddWithoutPad.data(), 7), TSpriteForm::Plain);
     const TMyByteArray OddWithPad = Bytes({0, 1, 0, 0, 0xAA, 0xBB, 0x00});
     EXPECT_EQ(Decode(OddWithPad), TMyArray({0xAABB}));
     const TMyByteArray OddCount = Bytes({0, 1, 0, 0, 0xAA, 0xBB}); // n = 1 needs a pad byte
-    EXPECT_EQ(SpriteFormOf(OddCount.data(), 6), TSpriteForm::Plain);
+    EXPECT_EQ(CompDecompUnit::SpriteFormOf(OddCount.data(), 6), TSpriteForm::Plain);
 }
 
 TEST_P(Codec, RoundTripsSeededRandomWords) {
@@ -226,10 +229,10 @@ TEST_P(Codec, RoundTripsSeededRandomWords) {
     for (int Case = 0; Case < 300; ++Case) {
         const size_t n = Case < 40 ? size_t(Case) : R() % 3000;
         const TMyArray w = RandomWords(R, n);
-        const TMyByteArray File = Compress(w);
+        const TMyByteArray File = CompDecompUnit::Compress(w);
         ASSERT_EQ(File, reference::Compress(w)) << "case " << Case << ", " << n << " words";
         ASSERT_EQ(File.size() % 2, 0u);
-        ASSERT_EQ(ReadBE16(&File[20]), n / 4);
+        ASSERT_EQ(MyTypes::ReadBE16(&File[20]), n / 4);
         // Whole tiles come back; the words of a partial last tile are lost.
         ASSERT_EQ(Decode(File), WholeTiles(w)) << "case " << Case;
     }
@@ -238,13 +241,13 @@ TEST_P(Codec, RoundTripsSeededRandomWords) {
 TEST_P(Codec, LargestAcceptedSpriteAndTheRefusal) {
     Rng R(5);
     const TMyArray Max = RandomWords(R, MaxCompressWords);
-    const TMyByteArray File = Compress(Max);
-    EXPECT_EQ(ReadBE16(&File[20]), 65535);
+    const TMyByteArray File = CompDecompUnit::Compress(Max);
+    EXPECT_EQ(MyTypes::ReadBE16(&File[20]), 65535);
     EXPECT_EQ(Decode(File), WholeTiles(Max));
 
     const TMyArray TooBig(MaxCompressWords + 1, 0x1234);
     try {
-        Compress(TooBig);
+        CompDecompUnit::Compress(TooBig);
         FAIL() << "no error";
     } catch (const Exception& e) {
         EXPECT_NE(e.Message().indexOf("262144 words"), -1) << e.Message().toStdString();
@@ -261,7 +264,7 @@ TEST_P(Codec, FastDecoderMatchesTheReferenceOnRandomFiles) {
         for (int c = 0; c < 16; ++c) // entries above 15 in every other file
             f.push_back(uint8_t(Case % 2 ? R() % 256 : R() % 16));
         const int MapBytes = int(R() % (BytesPerBit > 16 ? 24 : 600));
-        AppendBE16(f, uint16_t(MapBytes));
+        MyTypes::AppendBE16(f, uint16_t(MapBytes));
         const int Density = int(R() % 4);
         size_t Present = 0;
         for (int i = 0; i < MapBytes; ++i) {
@@ -280,11 +283,11 @@ TEST_P(Codec, FastDecoderMatchesTheReferenceOnRandomFiles) {
 }
 
 TEST(BlockArray, RowsAreTheWordsBigEndian) {
-    EXPECT_TRUE(MakeBlockArray({}).empty());
-    EXPECT_TRUE(MakeBlockArray(TMyArray(15, 1)).empty());
+    EXPECT_TRUE(CompDecompUnit::MakeBlockArray({}).empty());
+    EXPECT_TRUE(CompDecompUnit::MakeBlockArray(TMyArray(15, 1)).empty());
     TMyArray w = Words54();
     w.push_back(0xFFFF); // the 17th word is not used
-    const TBlocksArray b = MakeBlockArray(w);
+    const TBlocksArray b = CompDecompUnit::MakeBlockArray(w);
     ASSERT_EQ(b.size(), 1u);
     for (int r = 0; r < 8; ++r) {
         const std::array<uint8_t, 4> Even = {0x01, 0x23, 0x45, 0x67};
@@ -292,5 +295,5 @@ TEST(BlockArray, RowsAreTheWordsBigEndian) {
         EXPECT_EQ(b[0][size_t(r)], r % 2 ? Odd : Even) << r;
     }
     const TMyArray Two(32, 0x5A5A);
-    EXPECT_EQ(MakeBlockArray(Two).size(), 2u);
+    EXPECT_EQ(CompDecompUnit::MakeBlockArray(Two).size(), 2u);
 }

@@ -57,7 +57,7 @@ struct Doc {
     TempDir Dir;
     TMapDocument Map;
     Doc(int w, int h, const TMyByteArray& Cells) {
-        SaveMap(Dir.file("m.Map"), Cells, w, h);
+        MapLoader::SaveMap(Dir.file("m.Map"), Cells, w, h);
         Map.Load(Dir.file("m.Map"));
     }
     const TMyByteArray& Cells() const { return Map.MapParams().DecomBytes; }
@@ -145,7 +145,7 @@ TEST(MapDocument, TheModifiedStateFollowsSavesAndUndos) {
     d.Map.Save();
     EXPECT_FALSE(d.Map.IsModified());
     int32_t w = 0, h = 0;
-    EXPECT_EQ(LoadMap(d.Dir.file("m.Map"), w, h)[5], 5);
+    EXPECT_EQ(MapLoader::LoadMap(d.Dir.file("m.Map"), w, h)[5], 5);
     // Undoing past the save modifies the map; redoing back to it does not.
     d.Map.UndoStack()->undo();
     EXPECT_TRUE(d.Map.IsModified());

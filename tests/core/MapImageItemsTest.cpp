@@ -72,7 +72,7 @@ TEST_F(MapImageItemsTest, AFullTextureGivesTwentyFiveItemsCutFromTheStrip) {
     Items.SetSpriteInfo(s);
     EXPECT_EQ(Items.SpriteInfo().Bytes, s.Bytes);
     ASSERT_EQ(Items.FullBmp().size(), QSize(25, 700));
-    EXPECT_EQ(Items.FullBmp().colorTable(), GreyRamp());
+    EXPECT_EQ(Items.FullBmp().colorTable(), BmpMaker::GreyRamp());
     for (int i = 0; i < 25; ++i)
         ExpectItem(Items.Item(i), s, i);
     // Item 24 is blocks 216 to 224; below it the strip stays colour 0, as does pixel column 24.
@@ -111,19 +111,19 @@ TEST_F(MapImageItemsTest, MissingGroupsAreColour0AndSurplusBlocksAreNotShown) {
 TEST_F(MapImageItemsTest, APaletteChangeShowsOnlyFromTheNextRedraw) {
     TMapImageItems Items;
     Items.SetSpriteInfo(Sprite(225));
-    Items.SetPalette(1, ColorTable(PalletteArray, 1));
+    Items.SetPalette(1, BmpMaker::ColorTable(PalletteArray, 1));
     EXPECT_EQ(Items.PaletteIndex(), 1);
-    EXPECT_EQ(Items.Item(0).colorTable(), GreyRamp());
-    EXPECT_EQ(Items.FullBmp().colorTable(), GreyRamp());
+    EXPECT_EQ(Items.Item(0).colorTable(), BmpMaker::GreyRamp());
+    EXPECT_EQ(Items.FullBmp().colorTable(), BmpMaker::GreyRamp());
 
     Items.SetSpriteInfo(Items.SpriteInfo());
-    EXPECT_EQ(Items.Item(0).colorTable(), ColorTable(PalletteArray, 1));
+    EXPECT_EQ(Items.Item(0).colorTable(), BmpMaker::ColorTable(PalletteArray, 1));
     EXPECT_EQ(Items.Item(0).pixel(0, 0),
-              PaletteColor(PalletteArray, 1, Items.Item(0).pixelIndex(0, 0)));
+              BmpMaker::PaletteColor(PalletteArray, 1, Items.Item(0).pixelIndex(0, 0)));
 
-    Items.SetPalette(0, ColorTable(PalletteArray, 0));
+    Items.SetPalette(0, BmpMaker::ColorTable(PalletteArray, 0));
     Items.Refresh();
-    EXPECT_EQ(Items.Item(0).colorTable(), ColorTable(PalletteArray, 0));
+    EXPECT_EQ(Items.Item(0).colorTable(), BmpMaker::ColorTable(PalletteArray, 0));
 
     // A sprite without blocks leaves the strip as it was.
     const QImage Before = Items.FullBmp();
@@ -150,7 +150,7 @@ TEST_F(MapImageItemsTest, ItemsOutsideTheStripAreColour0) {
     for (const int i : {-1, -25, 29, 30, 1000, INT_MAX, INT_MIN, INT_MAX / 24 + 1}) {
         const QImage& Item = Items.Item(i);
         ExpectColour0(Item);
-        EXPECT_EQ(Item.colorTable(), GreyRamp()) << i;
+        EXPECT_EQ(Item.colorTable(), BmpMaker::GreyRamp()) << i;
     }
 }
 
@@ -158,7 +158,7 @@ TEST_F(MapImageItemsTest, CellValuesNameItemsOfTheTwoTexturesOrTheUnknownPicture
     TMapImageItems Items1;
     TMapImageItems Items2;
     Items1.SetSpriteInfo(Sprite(225, 1));
-    Items2.SetPalette(1, ColorTable(PalletteArray, 1));
+    Items2.SetPalette(1, BmpMaker::ColorTable(PalletteArray, 1));
     Items2.SetSpriteInfo(Sprite(225, 9));
     TMapCellPictures Pictures;
     Pictures.Rebuild(Items1, Items2);
@@ -167,16 +167,16 @@ TEST_F(MapImageItemsTest, CellValuesNameItemsOfTheTwoTexturesOrTheUnknownPicture
         const QImage Expected = v < 25 ? Items1.Item(v).convertToFormat(QImage::Format_RGB32)
                                        : Items2.Item(v - 25).convertToFormat(QImage::Format_RGB32);
         EXPECT_EQ(Pictures.Picture(v), Expected) << v;
-        EXPECT_EQ(CellPicture(Items1, Items2, v), Expected) << v;
+        EXPECT_EQ(MapImageItems::CellPicture(Items1, Items2, v), Expected) << v;
     }
     EXPECT_EQ(Pictures.Picture(24), Items1.Item(24).convertToFormat(QImage::Format_RGB32));
     EXPECT_EQ(Pictures.Picture(25), Items2.Item(0).convertToFormat(QImage::Format_RGB32));
 
-    const QImage& Unknown = UnknownItemPicture();
+    const QImage& Unknown = MapImageItems::UnknownItemPicture();
     ASSERT_EQ(Unknown.size(), QSize(24, 24));
     for (const int v : {50, 60, 0xFE, 255, -1}) {
         EXPECT_EQ(Pictures.Picture(v), Unknown) << v;
-        EXPECT_EQ(CellPicture(Items1, Items2, v), Unknown) << v;
+        EXPECT_EQ(MapImageItems::CellPicture(Items1, Items2, v), Unknown) << v;
     }
     // It is marked: a red cross on a dark ground, unlike any plain item.
     EXPECT_GT(qRed(Unknown.pixel(12, 12)), 200);
@@ -187,7 +187,7 @@ TEST_F(MapImageItemsTest, CellValuesNameItemsOfTheTwoTexturesOrTheUnknownPicture
 TEST_F(MapImageItemsTest, TheHighlightFrameIsARedSquareOf23Pixels) {
     QImage p(24, 24, QImage::Format_RGB32);
     p.fill(qRgb(1, 2, 3));
-    DrawHighlightFrame(p);
+    MapImageItems::DrawHighlightFrame(p);
     for (int y = 0; y < 24; ++y)
         for (int x = 0; x < 24; ++x) {
             const bool OnFrame = (x == 0 || x == 22 || y == 0 || y == 22) && x <= 22 && y <= 22;
@@ -204,17 +204,17 @@ TEST_F(MapImageItemsTest, AMapRendersCellByCell) {
     Pictures.Rebuild(Items1, Items2);
 
     const TMyByteArray Cells = {0, 24, 25, 49, 60, 7};
-    const QImage Map = RenderMap(Cells, 3, 2, Pictures);
+    const QImage Map = MapImageItems::RenderMap(Cells, 3, 2, Pictures);
     ASSERT_EQ(Map.size(), QSize(72, 48));
     for (int i = 0; i < 6; ++i)
         EXPECT_EQ(Map.copy((i % 3) * 24, (i / 3) * 24, 24, 24), Pictures.Picture(Cells[size_t(i)]))
             << i;
 
-    EXPECT_THROW(RenderMap(Cells, 2, 2, Pictures), EFormatError);
-    EXPECT_THROW(RenderMap({}, 0, 5, Pictures), EFormatError);
+    EXPECT_THROW(MapImageItems::RenderMap(Cells, 2, 2, Pictures), EFormatError);
+    EXPECT_THROW(MapImageItems::RenderMap({}, 0, 5, Pictures), EFormatError);
     // 700 x 700 cells make 16800 x 16800 pixels: refused before anything is allocated.
     try {
-        RenderMap(TMyByteArray(700 * 700), 700, 700, Pictures);
+        MapImageItems::RenderMap(TMyByteArray(700 * 700), 700, 700, Pictures);
         FAIL() << "a map picture over the limit was drawn";
     } catch (const EFormatError& e) {
         EXPECT_TRUE(e.Message().contains("16800 x 16800")) << e.Message().toStdString();

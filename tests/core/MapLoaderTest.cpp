@@ -22,7 +22,7 @@ struct Decoded {
 
 Decoded Decode(const TMyByteArray& File) {
     Decoded d;
-    d.Cells = DecodeMap(File.data(), File.size(), d.PackType, d.w, d.h, "test.Map");
+    d.Cells = MapLoader::DecodeMap(File.data(), File.size(), d.PackType, d.w, d.h, "test.Map");
     return d;
 }
 
@@ -37,7 +37,8 @@ struct Item {
 // by exactly the end marker and, when the size would be odd, the pad byte.
 std::vector<Item> Items(const TMyByteArray& File) {
     std::vector<Item> r;
-    const size_t Cells = size_t(ReadBE16(File.data() + 2)) * ReadBE16(File.data() + 4);
+    const size_t Cells =
+        size_t(MyTypes::ReadBE16(File.data() + 2)) * MyTypes::ReadBE16(File.data() + 4);
     size_t Got = 0;
     size_t i = 6;
     while (Got < Cells && i < File.size()) {
@@ -117,7 +118,7 @@ class MapGolden : public testing::TestWithParam<Golden> {};
 
 TEST_P(MapGolden, WritesTheseBytesAndReadsThemBack) {
     const Golden& g = GetParam();
-    EXPECT_EQ(EncodeMap(g.Cells, g.w, g.h), g.File);
+    EXPECT_EQ(MapLoader::EncodeMap(g.Cells, g.w, g.h), g.File);
     const Decoded d = Decode(g.File);
     EXPECT_EQ(d.PackType, 1);
     EXPECT_EQ(d.w, g.w);
@@ -148,7 +149,7 @@ TEST(MapLoader, LongRunsAreCutIntoPiecesOfAtMost255) {
         for (int Value : {9, 0xFE}) {
             SCOPED_TRACE(testing::Message() << Count << " cells of " << Value);
             const TMyByteArray Cells = TMyByteArray(size_t(Count), uint8_t(Value));
-            ExpectWriterEncoding(EncodeMap(Cells, Count, 1), Cells);
+            ExpectWriterEncoding(MapLoader::EncodeMap(Cells, Count, 1), Cells);
         }
     }
 }
@@ -172,7 +173,7 @@ TEST(MapLoader, ReadsTransposedMapsColumnByColumn) {
     for (int32_t c = 0; c < w; ++c)
         for (int32_t r = 0; r < h; ++r)
             Columns[size_t(c * h + r)] = Rows[size_t(r * w + c)];
-    TMyByteArray File = EncodeMap(Columns, int32_t(Columns.size()), 1);
+    TMyByteArray File = MapLoader::EncodeMap(Columns, int32_t(Columns.size()), 1);
     const TMyByteArray Header = Bytes({0, 2, 0, w, 0, h});
     std::copy(Header.begin(), Header.end(), File.begin());
     d = Decode(File);
@@ -181,8 +182,8 @@ TEST(MapLoader, ReadsTransposedMapsColumnByColumn) {
     EXPECT_EQ(d.Cells, Rows);
 
     // Saving writes pack type 1, row by row.
-    EXPECT_EQ(Decode(EncodeMap(d.Cells, w, h)).PackType, 1);
-    EXPECT_EQ(Decode(EncodeMap(d.Cells, w, h)).Cells, Rows);
+    EXPECT_EQ(Decode(MapLoader::EncodeMap(d.Cells, w, h)).PackType, 1);
+    EXPECT_EQ(Decode(MapLoader::EncodeMap(d.Cells, w, h)).Cells, Rows);
 }
 
 TEST(MapLoader, ToleratesOddStreams) {
@@ -210,7 +211,7 @@ TEST(MapLoader, ToleratesOddStreams) {
 
 // The reader written as plainly as possible, to hold the real one against.
 TMyByteArray ReferenceDecode(const TMyByteArray& File) {
-    const size_t w = ReadBE16(File.data() + 2), h = ReadBE16(File.data() + 4);
+    const size_t w = MyTypes::ReadBE16(File.data() + 2), h = MyTypes::ReadBE16(File.data() + 4);
     TMyByteArray Stored(w * h, 0);
     size_t o = 0;
     for (size_t i = 6; i < File.size() && o < Stored.size();) {
@@ -224,7 +225,7 @@ TMyByteArray ReferenceDecode(const TMyByteArray& File) {
             break;
         }
     }
-    if (ReadBE16(File.data()) != 2)
+    if (MyTypes::ReadBE16(File.data()) != 2)
         return Stored;
     TMyByteArray Rows(w * h);
     for (size_t k = 0; k < Stored.size(); ++k)
@@ -259,7 +260,7 @@ TEST(MapLoader, SeededRandomMapsRoundTrip) {
         const int MaxRun = Case % 3 == 0 ? 3 : Case % 3 == 1 ? 20 : 1200;
         SCOPED_TRACE(testing::Message() << "case " << Case << ": " << w << " x " << h);
         const TMyByteArray Cells = RandomRuns(R, size_t(w) * size_t(h), MaxRun);
-        const TMyByteArray File = EncodeMap(Cells, w, h);
+        const TMyByteArray File = MapLoader::EncodeMap(Cells, w, h);
         ExpectWriterEncoding(File, Cells);
         const Decoded d = Decode(File);
         EXPECT_EQ(d.w, w);
@@ -267,8 +268,8 @@ TEST(MapLoader, SeededRandomMapsRoundTrip) {
     }
     // The extreme sizes.
     const TMyByteArray Wide = RandomRuns(R, 65535, 600);
-    EXPECT_EQ(Decode(EncodeMap(Wide, 65535, 1)).Cells, Wide);
-    EXPECT_EQ(Decode(EncodeMap(Wide, 1, 65535)).h, 65535);
+    EXPECT_EQ(Decode(MapLoader::EncodeMap(Wide, 65535, 1)).Cells, Wide);
+    EXPECT_EQ(Decode(MapLoader::EncodeMap(Wide, 1, 65535)).h, 65535);
 }
 
 TEST(MapLoader, TakesEverySizeTheFormatHasWhereTheMemoryIsThere) {
@@ -277,7 +278,7 @@ TEST(MapLoader, TakesEverySizeTheFormatHasWhereTheMemoryIsThere) {
     Rng R(11);
     constexpr int32_t n = 5000;
     const TMyByteArray Cells = RandomRuns(R, size_t(n) * n, 9);
-    TMyByteArray File = EncodeMap(Cells, n, n);
+    TMyByteArray File = MapLoader::EncodeMap(Cells, n, n);
     const Decoded Rows = Decode(File);
     EXPECT_EQ(Rows.w, n);
     EXPECT_EQ(Rows.h, n);
@@ -292,26 +293,26 @@ TEST(MapLoader, TakesEverySizeTheFormatHasWhereTheMemoryIsThere) {
     EXPECT_EQ(Wrong, 0u);
     TempDir Dir;
     const QString Name = Dir.file("big.Map");
-    SaveMap(Name, Cells, n, n);
+    MapLoader::SaveMap(Name, Cells, n, n);
     int32_t w = 0, h = 0;
-    EXPECT_TRUE(LoadMap(Name, w, h) == Cells);
+    EXPECT_TRUE(MapLoader::LoadMap(Name, w, h) == Cells);
     EXPECT_EQ(w, n);
     EXPECT_EQ(h, n);
 
     // Saving checks the size before touching the file.
     WriteBytes(Name, Bytes({1, 2, 3}));
     try {
-        SaveMap(Name, TMyByteArray(), 4097, 4096);
+        MapLoader::SaveMap(Name, TMyByteArray(), 4097, 4096);
         FAIL() << "no error";
     } catch (const EFormatError& e) {
         EXPECT_EQ(e.Message(), QString("Cannot save map file \"%1\": it has 0 cells, but 4097 x "
                                        "4096 needs 16781312.")
                                    .arg(Name));
     }
-    EXPECT_THROW(SaveMap(Name, TMyByteArray(), 70000, 0), EFormatError);
-    EXPECT_THROW(SaveMap(Name, TMyByteArray(), -1, 0), EFormatError);
-    EXPECT_THROW(SaveMap(Name, TMyByteArray(5), 2, 2), EFormatError);
-    EXPECT_THROW(EncodeMap(TMyByteArray(3), 2, 2), EFormatError);
+    EXPECT_THROW(MapLoader::SaveMap(Name, TMyByteArray(), 70000, 0), EFormatError);
+    EXPECT_THROW(MapLoader::SaveMap(Name, TMyByteArray(), -1, 0), EFormatError);
+    EXPECT_THROW(MapLoader::SaveMap(Name, TMyByteArray(5), 2, 2), EFormatError);
+    EXPECT_THROW(MapLoader::EncodeMap(TMyByteArray(3), 2, 2), EFormatError);
     EXPECT_EQ(ReadBytes(Name), Bytes({1, 2, 3}));
     EXPECT_EQ(QDir(Dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList("big.Map"));
 }
@@ -328,7 +329,7 @@ TEST(MapLoader, ReportsMapsTheMemoryCannotHold) {
     WriteBytes(Huge, Bytes({0, 1, 0xFF, 0xFF, 0xFF, 0xFF, 0xFE, 9, 9, 0xFF}));
     QString Message;
     EXPECT_EQ(RunWithMemoryLimit(
-                  512u << 20, [&] { LoadMap(Huge, w, h); }, &Message),
+                  512u << 20, [&] { MapLoader::LoadMap(Huge, w, h); }, &Message),
               1);
     EXPECT_TRUE(Message.startsWith(
                     QString("Map file \"%1\" claims 65535 x 65535 cells, but the 4294836225 bytes")
@@ -342,7 +343,7 @@ TEST(MapLoader, ReportsMapsTheMemoryCannotHold) {
     WriteBytes(Sparse, Bytes({0, 1, 0, 0, 0, 0}));
     ASSERT_TRUE(QFile::resize(Sparse, qint64(3) << 30));
     EXPECT_EQ(RunWithMemoryLimit(
-                  512u << 20, [&] { LoadMap(Sparse, w, h); }, &Message),
+                  512u << 20, [&] { MapLoader::LoadMap(Sparse, w, h); }, &Message),
               1);
     EXPECT_EQ(Message, QString("Cannot open file \"%1\". The 3221225472 bytes for the file cannot "
                                "be allocated")
@@ -352,7 +353,7 @@ TEST(MapLoader, ReportsMapsTheMemoryCannotHold) {
     WriteBytes(Name, Bytes({1, 2, 3}));
     const TMyByteArray Wide(size_t(65535) * 2048, 7);
     EXPECT_EQ(RunWithMemoryLimit(
-                  64u << 20, [&] { SaveMap(Name, Wide, 65535, 2048); }, &Message),
+                  64u << 20, [&] { MapLoader::SaveMap(Name, Wide, 65535, 2048); }, &Message),
               1);
     EXPECT_EQ(Message, QString("Cannot save map file \"%1\" of 65535 x 2048 cells: the memory for "
                                "its encoding (up to %2 bytes) cannot be allocated.")
@@ -370,7 +371,7 @@ TEST(MapLoader, FailedLoadsNameTheFileAndKeepTheSize) {
     const QString Abs = QDir(Dir.path()).canonicalPath();
     int32_t w = 12, h = 34;
     try {
-        LoadMap("missing.Map", w, h);
+        MapLoader::LoadMap("missing.Map", w, h);
         ADD_FAILURE() << "no error";
     } catch (const EFOpenError& e) {
         EXPECT_EQ(
@@ -379,7 +380,7 @@ TEST(MapLoader, FailedLoadsNameTheFileAndKeepTheSize) {
     }
     WriteBytes("short.Map", Bytes({0, 1, 0, 2, 0}));
     try {
-        LoadMap("short.Map", w, h);
+        MapLoader::LoadMap("short.Map", w, h);
         ADD_FAILURE() << "no error";
     } catch (const EFormatError& e) {
         EXPECT_EQ(e.Message(), QString("Map file \"%1/short.Map\" is too short: 5 bytes, but its "
@@ -387,13 +388,13 @@ TEST(MapLoader, FailedLoadsNameTheFileAndKeepTheSize) {
                                    .arg(Abs));
     }
     WriteBytes("empty.Map", Bytes({}));
-    EXPECT_THROW(LoadMap("empty.Map", w, h), EFormatError);
+    EXPECT_THROW(MapLoader::LoadMap("empty.Map", w, h), EFormatError);
     EXPECT_EQ(w, 12);
     EXPECT_EQ(h, 34);
     QDir::setCurrent(Old);
 
     WriteBytes(Dir.file("ok.Map"), Bytes({0, 1, 0, 3, 0, 1, 7, 7, 9, 0xFF}));
-    EXPECT_EQ(LoadMap(Dir.file("ok.Map"), w, h), Bytes({7, 7, 9}));
+    EXPECT_EQ(MapLoader::LoadMap(Dir.file("ok.Map"), w, h), Bytes({7, 7, 9}));
     EXPECT_EQ(w, 3);
     EXPECT_EQ(h, 1);
 }
@@ -401,7 +402,7 @@ TEST(MapLoader, FailedLoadsNameTheFileAndKeepTheSize) {
 TEST(MapLoader, SavesReplaceTheFileWhole) {
     TempDir Dir;
     const QString Name = Dir.file("a.Map");
-    SaveMap(Name, Bytes({5, 5, 5, 5}), 2, 2);
+    MapLoader::SaveMap(Name, Bytes({5, 5, 5, 5}), 2, 2);
     EXPECT_EQ(ReadBytes(Name), Bytes({0, 1, 0, 2, 0, 2, 0xFE, 4, 5, 0xFF}));
     const TMyByteArray OldFile = ReadBytes(Name);
 
@@ -410,7 +411,7 @@ TEST(MapLoader, SavesReplaceTheFileWhole) {
     const TMyByteArray Big = RandomRuns(R, 200 * 200, 3);
     QString Message;
     const int Status = RunWithFileSizeLimit(
-        4096, [&] { SaveMap(Name, Big, 200, 200); }, &Message);
+        4096, [&] { MapLoader::SaveMap(Name, Big, 200, 200); }, &Message);
     EXPECT_EQ(Status, 1);
     EXPECT_TRUE(Message.startsWith(QString("Cannot write file \"%1\".").arg(Name)))
         << qPrintable(Message);
@@ -418,7 +419,7 @@ TEST(MapLoader, SavesReplaceTheFileWhole) {
     EXPECT_EQ(QDir(Dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList("a.Map"));
 
     try {
-        SaveMap(Dir.file("no/such/folder.Map"), Big, 200, 200);
+        MapLoader::SaveMap(Dir.file("no/such/folder.Map"), Big, 200, 200);
         FAIL() << "no error";
     } catch (const EFCreateError& e) {
         EXPECT_EQ(e.Message(), QString("Cannot create file \"%1\". No such file or directory")
@@ -426,7 +427,7 @@ TEST(MapLoader, SavesReplaceTheFileWhole) {
     }
 
     int32_t i = -1;
-    EXPECT_EQ(Incr(i), 0);
-    EXPECT_EQ(Incr(i), 1);
+    EXPECT_EQ(MapLoader::Incr(i), 0);
+    EXPECT_EQ(MapLoader::Incr(i), 1);
     EXPECT_EQ(i, 1);
 }

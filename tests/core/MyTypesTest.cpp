@@ -17,14 +17,14 @@ TEST(ReadFileBytes, ReportsMissingFilesAndDirectoriesWithTheAbsolutePath) {
     TempDir d;
     const QString Missing = d.file("nothing.spr");
     try {
-        ReadFileBytes(Missing);
+        MyTypes::ReadFileBytes(Missing);
         FAIL() << "no error";
     } catch (const EFOpenError& e) {
         EXPECT_EQ(e.Message(),
                   QString("Cannot open file \"%1\". No such file or directory").arg(Missing));
     }
     try {
-        ReadFileBytes(d.path());
+        MyTypes::ReadFileBytes(d.path());
         FAIL() << "no error";
     } catch (const EFOpenError& e) {
         EXPECT_EQ(e.Message(), QString("Cannot open file \"%1\". Is a directory").arg(d.path()));
@@ -41,7 +41,7 @@ TEST(ReadFileBytes, RefusesANamedPipeAtOnceInsteadOfWaitingForAWriter) {
                   1 << 20,
                   [&] {
                       ::alarm(10);
-                      ReadFileBytes(Pipe);
+                      MyTypes::ReadFileBytes(Pipe);
                   },
                   &Message),
               1);
@@ -53,7 +53,7 @@ TEST(ReadFileBytes, ExpandsRelativeNamesAgainstTheCurrentDirectory) {
     const QString Old = QDir::currentPath();
     QDir::setCurrent(d.path());
     try {
-        ReadFileBytes("sub/../x.bin");
+        MyTypes::ReadFileBytes("sub/../x.bin");
         FAIL() << "no error";
     } catch (const EFOpenError& e) {
         EXPECT_EQ(e.Message(), QString("Cannot open file \"%1/x.bin\". No such file or directory")
@@ -67,7 +67,7 @@ TEST(WriteFileAtomically, ReplacesTheWholeFileAndKeepsItsPermissions) {
     const QString f = d.file("a.bin");
     WriteBytes(f, TMyByteArray(100, 7));
     ASSERT_EQ(::chmod(QFile::encodeName(f).constData(), 0640), 0);
-    WriteFileAtomically(f, Bytes({1, 2, 3}));
+    MyTypes::WriteFileAtomically(f, Bytes({1, 2, 3}));
     EXPECT_EQ(ReadBytes(f), Bytes({1, 2, 3}));
     struct stat st {};
     ASSERT_EQ(::stat(QFile::encodeName(f).constData(), &st), 0);
@@ -80,7 +80,7 @@ TEST(WriteFileAtomically, WritesThroughASymbolicLink) {
     const QString Real = d.file("real.bin");
     WriteBytes(Real, Bytes({9}));
     ASSERT_TRUE(QFile::link(Real, d.file("link.bin")));
-    WriteFileAtomically(d.file("link.bin"), Bytes({4, 5}));
+    MyTypes::WriteFileAtomically(d.file("link.bin"), Bytes({4, 5}));
     EXPECT_TRUE(QFileInfo(d.file("link.bin")).isSymLink());
     EXPECT_EQ(ReadBytes(Real), Bytes({4, 5}));
 }
@@ -89,7 +89,7 @@ TEST(WriteFileAtomically, RefusesDirectoriesAndMissingFolders) {
     TempDir d;
     ASSERT_TRUE(QDir(d.path()).mkdir("sub"));
     try {
-        WriteFileAtomically(d.file("sub"), Bytes({1}));
+        MyTypes::WriteFileAtomically(d.file("sub"), Bytes({1}));
         FAIL() << "no error";
     } catch (const EFCreateError& e) {
         EXPECT_EQ(e.Message(),
@@ -97,7 +97,7 @@ TEST(WriteFileAtomically, RefusesDirectoriesAndMissingFolders) {
     }
     const QString Missing = d.file("none/a.bin");
     try {
-        WriteFileAtomically(Missing, Bytes({1}));
+        MyTypes::WriteFileAtomically(Missing, Bytes({1}));
         FAIL() << "no error";
     } catch (const EFCreateError& e) {
         EXPECT_EQ(e.Message(),
@@ -112,7 +112,7 @@ TEST(WriteFileAtomically, AWriteThatFailsPartWayLeavesTheOldFileWhole) {
     WriteBytes(f, Old);
     QString Message;
     const int Status = RunWithFileSizeLimit(
-        4096, [&] { WriteFileAtomically(f, TMyByteArray(100000, 1)); }, &Message);
+        4096, [&] { MyTypes::WriteFileAtomically(f, TMyByteArray(100000, 1)); }, &Message);
     EXPECT_EQ(Status, 1);
     EXPECT_TRUE(Message.startsWith(QString("Cannot write file \"%1\". File too large").arg(f)))
         << Message.toStdString();
@@ -172,7 +172,7 @@ TEST(WriteFileAtomically, RefusesAFileThatMayNotBeWrittenAndLeavesItAsItWas) {
         const QStringList Listing = Names(QFileInfo(f).path());
         QString Message;
         const int Status =
-            RunAsNobody([&] { WriteFileAtomically(f, TMyByteArray(5000, 9)); }, &Message);
+            RunAsNobody([&] { MyTypes::WriteFileAtomically(f, TMyByteArray(5000, 9)); }, &Message);
         if (Status == NotDropped)
             GTEST_SKIP() << "the system does not let this process become nobody";
         EXPECT_EQ(Status, 1);
@@ -195,7 +195,7 @@ TEST(WriteFileAtomically, KeepsTheOwnerGroupAndModeOfTheOldFile) {
     const QString Theirs = d.file("theirs.Map");
     WriteBytes(Theirs, Bytes({1}));
     Own(Theirs, Nobody, NoGroup, 0604);
-    WriteFileAtomically(Theirs, Bytes({2, 3}));
+    MyTypes::WriteFileAtomically(Theirs, Bytes({2, 3}));
     EXPECT_EQ(ReadBytes(Theirs), Bytes({2, 3}));
     EXPECT_EQ(StatOf(Theirs).st_uid, Nobody);
     EXPECT_EQ(StatOf(Theirs).st_gid, NoGroup);
@@ -209,7 +209,7 @@ TEST(WriteFileAtomically, KeepsTheOwnerGroupAndModeOfTheOldFile) {
     QString Message;
     const int Status = RunAsNobody(
         [&] {
-            WriteFileAtomically(Shared, Bytes({7, 8, 9}));
+            MyTypes::WriteFileAtomically(Shared, Bytes({7, 8, 9}));
         },
         &Message, {Team});
     if (Status == NotDropped)
@@ -232,7 +232,7 @@ TEST(WriteFileAtomically, WritesThroughAChainOfLinksAndRefusesALoop) {
                         QFile::encodeName(d.file("second")).constData()),
               0);
     ASSERT_EQ(::symlink("../second", QFile::encodeName(d.file("sub/first")).constData()), 0);
-    WriteFileAtomically(d.file("sub/first"), Bytes({2, 3}));
+    MyTypes::WriteFileAtomically(d.file("sub/first"), Bytes({2, 3}));
     EXPECT_EQ(ReadBytes(Real), Bytes({2, 3}));
     EXPECT_EQ(QFileInfo(d.file("second")).symLinkTarget(), Real);
     EXPECT_EQ(QFile::encodeName(QFile::symLinkTarget(d.file("sub/first"))),
@@ -247,7 +247,7 @@ TEST(WriteFileAtomically, WritesThroughAChainOfLinksAndRefusesALoop) {
     const QStringList Listing = Names(d.path());
     for (const QString& f : {d.file("loop-a"), d.file("self")}) {
         try {
-            WriteFileAtomically(f, Bytes({4}));
+            MyTypes::WriteFileAtomically(f, Bytes({4}));
             ADD_FAILURE() << "no error for " << f.toStdString();
         } catch (const EFCreateError& e) {
             EXPECT_EQ(
@@ -267,11 +267,11 @@ TEST(WriteFileAtomically, SavesEveryNameTheFolderTakes) {
     for (int Length : {248, 249, 255}) {
         SCOPED_TRACE(Length);
         const QString f = d.file(NameOfLength(Length));
-        WriteFileAtomically(f, Bytes({1, 2}));
+        MyTypes::WriteFileAtomically(f, Bytes({1, 2}));
         EXPECT_EQ(ReadBytes(f), Bytes({1, 2}));
         ASSERT_EQ(::chmod(QFile::encodeName(f).constData(), 0640), 0);
         const ino_t OldInode = StatOf(f).st_ino;
-        WriteFileAtomically(f, Bytes({3}));
+        MyTypes::WriteFileAtomically(f, Bytes({3}));
         EXPECT_EQ(ReadBytes(f), Bytes({3}));
         EXPECT_EQ(StatOf(f).st_mode & 07777, 0640u);
         EXPECT_NE(StatOf(f).st_ino, OldInode); // replaced, not written in place
@@ -283,13 +283,14 @@ TEST(WriteFileAtomically, SavesEveryNameTheFolderTakes) {
     const QString Long = d.file(NameOfLength(255));
     WriteBytes(Long, Bytes({5}));
     ASSERT_TRUE(QFile::link(NameOfLength(255), d.file("short")));
-    WriteFileAtomically(d.file("short"), Bytes({6, 7}));
+    MyTypes::WriteFileAtomically(d.file("short"), Bytes({6, 7}));
     EXPECT_EQ(ReadBytes(Long), Bytes({6, 7}));
     EXPECT_TRUE(QFileInfo(d.file("short")).isSymLink());
     QString Message;
-    EXPECT_EQ(RunWithFileSizeLimit(
-                  4096, [&] { WriteFileAtomically(Long, TMyByteArray(10000, 1)); }, &Message),
-              1);
+    EXPECT_EQ(
+        RunWithFileSizeLimit(
+            4096, [&] { MyTypes::WriteFileAtomically(Long, TMyByteArray(10000, 1)); }, &Message),
+        1);
     EXPECT_EQ(Message, QString("Cannot write file \"%1\". File too large").arg(Long));
     EXPECT_EQ(ReadBytes(Long), Bytes({6, 7}));
     EXPECT_EQ(Names(d.path()), QStringList({NameOfLength(255), "short"}));
@@ -297,7 +298,7 @@ TEST(WriteFileAtomically, SavesEveryNameTheFolderTakes) {
     // A name longer than the folder takes is refused, and nothing is made.
     const QString TooLong = d.file(NameOfLength(256));
     try {
-        WriteFileAtomically(TooLong, Bytes({1}));
+        MyTypes::WriteFileAtomically(TooLong, Bytes({1}));
         ADD_FAILURE() << "no error";
     } catch (const EFCreateError& e) {
         EXPECT_EQ(e.Message(),

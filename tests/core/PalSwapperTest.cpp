@@ -12,7 +12,7 @@ using namespace velkora::test;
 namespace {
 
 TPalletteArray Mapping(std::initializer_list<std::pair<int, int>> Changes) {
-    TPalletteArray p = IdentityPallette();
+    TPalletteArray p = MyTypes::IdentityPallette();
     for (auto [From, To] : Changes)
         p[size_t(From)] = To;
     return p;
@@ -37,8 +37,8 @@ TEST(PalSwapper, WorkedExample) {
     const TMyArray In{0x1234, 0x00F0};
     s.Init(In);
     EXPECT_EQ(s.GetCalculate(Mapping({{0, 5}, {15, 1}})), (TMyArray{0x1234, 0x5515}));
-    EXPECT_EQ(s.GetCalculate(IdentityPallette()), In);
-    EXPECT_EQ(s.GetCalculate(IdentityPallette()), In);
+    EXPECT_EQ(s.GetCalculate(MyTypes::IdentityPallette()), In);
+    EXPECT_EQ(s.GetCalculate(MyTypes::IdentityPallette()), In);
     EXPECT_EQ(In, (TMyArray{0x1234, 0x00F0}));
 }
 
@@ -46,7 +46,7 @@ TEST(PalSwapper, MappingsApplyToTheInitialPixelsNotToEarlierResults) {
     TPalletteSwapper s;
     s.Init({0x3737, 0x7300});
     EXPECT_EQ(s.GetCalculate(Mapping({{3, 7}})), (TMyArray{0x7777, 0x7700}));
-    EXPECT_EQ(s.GetCalculate(IdentityPallette()), (TMyArray{0x3737, 0x7300}));
+    EXPECT_EQ(s.GetCalculate(MyTypes::IdentityPallette()), (TMyArray{0x3737, 0x7300}));
     // A colour that occurs nowhere changes nothing.
     EXPECT_EQ(s.GetCalculate(Mapping({{9, 1}})), (TMyArray{0x3737, 0x7300}));
     // Swapping two colours.
@@ -63,18 +63,18 @@ TEST(PalSwapper, OutOfRangeMappingValuesAreMaskedToFourBits) {
     EXPECT_EQ(s.GetCalculate(Mapping({{1, 0x13}})), (TMyArray{0x3333, 0x0F0F}));
     EXPECT_EQ(s.GetCalculate(Mapping({{1, -1}, {15, 256}, {0, 0x7FFFFFFF}})),
               (TMyArray{0xFFFF, 0xF0F0}));
-    EXPECT_EQ(s.GetCalculate(IdentityPallette()), (TMyArray{0x1111, 0x0F0F}));
+    EXPECT_EQ(s.GetCalculate(MyTypes::IdentityPallette()), (TMyArray{0x1111, 0x0F0F}));
 }
 
 TEST(PalSwapper, EmptyAndUninitialised) {
     TPalletteSwapper s;
-    EXPECT_TRUE(s.GetCalculate(IdentityPallette()).empty());
+    EXPECT_TRUE(s.GetCalculate(MyTypes::IdentityPallette()).empty());
     EXPECT_TRUE(s.GetCalculate(Mapping({{0, 4}})).empty());
     s.Init({});
     EXPECT_TRUE(s.GetCalculate(Mapping({{0, 4}})).empty());
     // Init after calls on an empty swapper starts from the identity.
     s.Init({0x0123});
-    EXPECT_EQ(s.GetCalculate(IdentityPallette()), (TMyArray{0x0123}));
+    EXPECT_EQ(s.GetCalculate(MyTypes::IdentityPallette()), (TMyArray{0x0123}));
 }
 
 TEST(PalSwapper, SeededRandomMappingSequencesMatchTheDefinition) {
@@ -86,7 +86,7 @@ TEST(PalSwapper, SeededRandomMappingSequencesMatchTheDefinition) {
         const TMyArray Copy = Words;
         TPalletteSwapper s;
         s.Init(Words);
-        TPalletteArray Pal = IdentityPallette();
+        TPalletteArray Pal = MyTypes::IdentityPallette();
         for (int Step = 0; Step < 30; ++Step) {
             // Change a few entries each step, sometimes back to earlier values.
             for (int k = int(r() % 4); k >= 0; --k)

@@ -117,9 +117,9 @@ TEST(XMLDocument, RelativeNameResolvesAgainstTheCurrentDirectoryAtEachOpen) {
     Doc.FileName = "XMLParams.xml";
     const QString Old = QDir::currentPath();
     QDir::setCurrent(a.path());
-    EXPECT_EQ(ChildCount(Container((Doc.Open(), Doc), 2)), 1);
+    EXPECT_EQ(ParamsFile::ChildCount(ParamsFile::Container((Doc.Open(), Doc), 2)), 1);
     QDir::setCurrent(b.path());
-    EXPECT_EQ(ChildCount(Container((Doc.Open(), Doc), 2)), 0);
+    EXPECT_EQ(ParamsFile::ChildCount(ParamsFile::Container((Doc.Open(), Doc), 2)), 0);
     Doc.Close();
     QDir::setCurrent(Old);
 }
@@ -130,14 +130,14 @@ TEST(XMLDocument, ElementsAndCommentsAreChildrenButTextIsNot) {
                                         "<?pi data?>\n  <B/>\n</R>"),
                              false));
     const QDomElement R = d.documentElement();
-    EXPECT_EQ(ChildCount(R), 3);
-    EXPECT_TRUE(ChildAt(R, 0).isComment());
-    EXPECT_EQ(ChildAt(R, 1).nodeName(), "A");
-    EXPECT_EQ(ChildAt(R, 2).nodeName(), "B");
-    EXPECT_TRUE(ChildAt(R, 3).isNull());
-    EXPECT_TRUE(ChildAt(R, -1).isNull());
-    EXPECT_EQ(NextCountedSibling(ChildAt(R, 1)).nodeName(), "B");
-    EXPECT_EQ(ChildCount(ChildAt(R, 1)), 0);
+    EXPECT_EQ(ParamsFile::ChildCount(R), 3);
+    EXPECT_TRUE(ParamsFile::ChildAt(R, 0).isComment());
+    EXPECT_EQ(ParamsFile::ChildAt(R, 1).nodeName(), "A");
+    EXPECT_EQ(ParamsFile::ChildAt(R, 2).nodeName(), "B");
+    EXPECT_TRUE(ParamsFile::ChildAt(R, 3).isNull());
+    EXPECT_TRUE(ParamsFile::ChildAt(R, -1).isNull());
+    EXPECT_EQ(ParamsFile::NextCountedSibling(ParamsFile::ChildAt(R, 1)).nodeName(), "B");
+    EXPECT_EQ(ParamsFile::ChildCount(ParamsFile::ChildAt(R, 1)), 0);
 }
 
 TEST(XMLDocument, WholeNumberAttributes) {
@@ -146,21 +146,22 @@ TEST(XMLDocument, WholeNumberAttributes) {
                                         " f='' g='abc' h='1.5' i='0x10' j='2147483648' k='1 2'/>"
                                         "</R>"),
                              false));
-    const QDomNode E = ChildAt(d.documentElement(), 0);
-    EXPECT_EQ(IntAttribute(E, "a"), 12);
-    EXPECT_EQ(IntAttribute(E, "b"), 7);
-    EXPECT_EQ(IntAttribute(E, "c"), 3);
-    EXPECT_EQ(IntAttribute(E, "d"), -1);
-    EXPECT_EQ(IntAttribute(E, "e"), 2147483647);
+    const QDomNode E = ParamsFile::ChildAt(d.documentElement(), 0);
+    EXPECT_EQ(ParamsFile::IntAttribute(E, "a"), 12);
+    EXPECT_EQ(ParamsFile::IntAttribute(E, "b"), 7);
+    EXPECT_EQ(ParamsFile::IntAttribute(E, "c"), 3);
+    EXPECT_EQ(ParamsFile::IntAttribute(E, "d"), -1);
+    EXPECT_EQ(ParamsFile::IntAttribute(E, "e"), 2147483647);
     for (const char* Bad : {"f", "g", "h", "i", "j", "k"})
         EXPECT_EQ(
-            ErrorOf<EFormatError>([&] { IntAttribute(E, Bad); }),
+            ErrorOf<EFormatError>([&] { ParamsFile::IntAttribute(E, Bad); }),
             QString("attribute \"%1\" of element \"E\" (line 2) is not a whole number: \"%2\"")
                 .arg(Bad, E.toElement().attribute(Bad)));
-    EXPECT_EQ(ErrorOf<EFormatError>([&] { IntAttribute(E, "R"); }),
+    EXPECT_EQ(ErrorOf<EFormatError>([&] { ParamsFile::IntAttribute(E, "R"); }),
               "attribute \"R\" of element \"E\" (line 2) is missing");
-    EXPECT_EQ(TextAttribute(E, "f"), "");
-    EXPECT_EQ(ErrorOf<EFormatError>([&] { TextAttribute(ChildAt(E, 0), "Name"); }),
+    EXPECT_EQ(ParamsFile::TextAttribute(E, "f"), "");
+    EXPECT_EQ(ErrorOf<EFormatError>(
+                  [&] { ParamsFile::TextAttribute(ParamsFile::ChildAt(E, 0), "Name"); }),
               "attribute \"Name\" of nothing is missing");
 }
 
@@ -171,7 +172,7 @@ TEST(SetLists, ReadBothListsInDocumentOrder) {
     WriteText(Doc.FileName, "<R><P/><M><Anything Name='x : y' Tex1='3' Tex2=' 9'/>"
                             "<Set_1 Tex2='0' Tex1='1' Name=''/></M><S/></R>");
     TSetArray Maps{TSet{7, 7, "old"}};
-    ReadMapSets(Doc, Maps);
+    ParamsFile::ReadMapSets(Doc, Maps);
     ASSERT_EQ(Maps.size(), 2u);
     EXPECT_EQ(Maps[0].Name, "x : y");
     EXPECT_EQ(Maps[0].i1, 3);
@@ -179,7 +180,7 @@ TEST(SetLists, ReadBothListsInDocumentOrder) {
     EXPECT_EQ(Maps[1].Name, "");
     EXPECT_EQ(Maps[1].i1, 1);
     TPalSetArray Pals{TPalSet{}};
-    ReadPalSets(Doc, Pals);
+    ParamsFile::ReadPalSets(Doc, Pals);
     EXPECT_TRUE(Pals.empty());
     EXPECT_FALSE(Doc.Active());
 }
@@ -201,14 +202,14 @@ TEST(SetLists, ErrorsNameAttributeAndSetAndKeepTheEntriesBefore) {
     const QString File = QString("Parameters file \"%1\": ").arg(Doc.FileName);
 
     TSetArray Maps;
-    EXPECT_EQ(ErrorOf<EFormatError>([&] { ReadMapSets(Doc, Maps); }),
+    EXPECT_EQ(ErrorOf<EFormatError>([&] { ParamsFile::ReadMapSets(Doc, Maps); }),
               File + "attribute \"Tex2\" of element \"Set_1\" (line 4) is missing");
     ASSERT_EQ(Maps.size(), 1u);
     EXPECT_EQ(Maps[0].Name, "a");
     EXPECT_FALSE(Doc.Active());
 
     TPalSetArray Pals;
-    EXPECT_EQ(ErrorOf<EFormatError>([&] { ReadPalSets(Doc, Pals); }),
+    EXPECT_EQ(ErrorOf<EFormatError>([&] { ParamsFile::ReadPalSets(Doc, Pals); }),
               File + "attribute \"p5\" of element \"Set_2\" (line 9) is 16; a colour index is 0 "
                      "to 15");
     ASSERT_EQ(Pals.size(), 2u);
@@ -218,18 +219,18 @@ TEST(SetLists, ErrorsNameAttributeAndSetAndKeepTheEntriesBefore) {
     Sets.replace("p5='16'", "p5='-1'");
     WriteText(Doc.FileName, Sets);
     EXPECT_TRUE(ErrorOf<EFormatError>([&] {
-                    ReadPalSets(Doc, Pals);
+                    ParamsFile::ReadPalSets(Doc, Pals);
                 }).contains("attribute \"p5\" of element \"Set_2\" (line 9) is -1"));
     Sets.replace("p5='-1'", "p5='five'");
     WriteText(Doc.FileName, Sets);
     EXPECT_TRUE(ErrorOf<EFormatError>([&] {
-                    ReadPalSets(Doc, Pals);
+                    ParamsFile::ReadPalSets(Doc, Pals);
                 }).contains("attribute \"p5\" of element \"Set_2\" (line 9) is not a whole"));
 
     // A comment among the sets is a set without attributes.
     WriteText(Doc.FileName, "<R><P/><M><!-- note --></M><S/></R>");
     EXPECT_TRUE(ErrorOf<EFormatError>([&] {
-                    ReadMapSets(Doc, Maps);
+                    ParamsFile::ReadMapSets(Doc, Maps);
                 }).endsWith("attribute \"Name\" of comment (line 1) is missing"));
     EXPECT_TRUE(Maps.empty());
 }
@@ -242,28 +243,28 @@ TEST(SetLists, ARootWithoutTheNeededContainerIsAnErrorAndNothingIsWritten) {
         "<Root>\n  <P/>\n  <M><Set_0 Name='a' Tex1='1' Tex2='2'/></M>\n</Root>\n";
     WriteText(Doc.FileName, Two);
     TPalSetArray Pals(1); // left as it was
-    EXPECT_EQ(ErrorOf<EFormatError>([&] { ReadPalSets(Doc, Pals); }),
+    EXPECT_EQ(ErrorOf<EFormatError>([&] { ParamsFile::ReadPalSets(Doc, Pals); }),
               QString("Parameters file \"%1\": the root element \"Root\" (line 1) has 2 of the "
                       "three containers; the palette sets container (child 3) is missing")
                   .arg(Doc.FileName));
     EXPECT_EQ(Pals.size(), 1u);
     EXPECT_TRUE(ErrorOf<EFormatError>([&] {
-                    AppendPalSet(Doc, IdentityPallette(), 0);
+                    ParamsFile::AppendPalSet(Doc, MyTypes::IdentityPallette(), 0);
                 }).contains("the palette sets container (child 3) is missing"));
     EXPECT_EQ(ReadText(Doc.FileName), Two);
 
     TSetArray Maps(2); // every operation needs all three containers, not only its own
     EXPECT_TRUE(ErrorOf<EFormatError>([&] {
-                    ReadMapSets(Doc, Maps);
+                    ParamsFile::ReadMapSets(Doc, Maps);
                 }).contains("the palette sets container (child 3) is missing"));
     EXPECT_EQ(Maps.size(), 2u);
     EXPECT_TRUE(ErrorOf<EFormatError>([&] {
-                    AppendMapSet(Doc, TSet{1, 2, "x"}, 1);
+                    ParamsFile::AppendMapSet(Doc, TSet{1, 2, "x"}, 1);
                 }).contains("has 2 of the three containers"));
     EXPECT_EQ(ReadText(Doc.FileName), Two);
     WriteText(Doc.FileName, "<Root><P/></Root>");
     EXPECT_TRUE(ErrorOf<EFormatError>([&] {
-                    AppendMapSet(Doc, TSet{1, 2, "x"}, 0);
+                    ParamsFile::AppendMapSet(Doc, TSet{1, 2, "x"}, 0);
                 }).contains("the map texture sets container (child 2) is missing"));
     EXPECT_EQ(ReadText(Doc.FileName), "<Root><P/></Root>");
     EXPECT_FALSE(Doc.Active());
@@ -275,10 +276,10 @@ TEST(SetLists, AppendKeepsEverythingElseAndWritesTheStatedAttributeOrder) {
     Doc.FileName = d.file("XMLParams.xml");
     WriteText(Doc.FileName, FullFile);
 
-    TPalletteArray Pal = IdentityPallette();
+    TPalletteArray Pal = MyTypes::IdentityPallette();
     Pal[0] = 15;
-    AppendPalSet(Doc, Pal, 1);
-    AppendMapSet(Doc, TSet{12, 0, QString::fromUtf8("Äpfel : <Birnen> & \"Co\"")}, 1);
+    ParamsFile::AppendPalSet(Doc, Pal, 1);
+    ParamsFile::AppendMapSet(Doc, TSet{12, 0, QString::fromUtf8("Äpfel : <Birnen> & \"Co\"")}, 1);
     EXPECT_FALSE(Doc.Active());
 
     const QByteArray After = ReadText(Doc.FileName);
@@ -302,25 +303,25 @@ TEST(SetLists, AppendKeepsEverythingElseAndWritesTheStatedAttributeOrder) {
     NewPal.setAttribute("name", 1);
     for (int j = 1; j <= 16; ++j)
         NewPal.setAttribute(QString("p%1").arg(j), Pal[j - 1]);
-    ChildAt(Root, 2).appendChild(NewPal);
+    ParamsFile::ChildAt(Root, 2).appendChild(NewPal);
     QDomElement NewMap = Expected.createElement("Set_1");
     NewMap.setAttribute("Name", QString::fromUtf8("Äpfel : <Birnen> & \"Co\""));
     NewMap.setAttribute("Tex1", 12);
     NewMap.setAttribute("Tex2", 0);
-    ChildAt(Root, 1).appendChild(NewMap);
+    ParamsFile::ChildAt(Root, 1).appendChild(NewMap);
     QString ExpectedTree;
     Dump(Expected, ExpectedTree);
     EXPECT_EQ(TreeOf(Doc.FileName).toStdString(), ExpectedTree.toStdString());
     EXPECT_EQ(TreeOf(Doc.FileName).count("#comment"), 2);
 
     TPalSetArray Pals;
-    ReadPalSets(Doc, Pals);
+    ParamsFile::ReadPalSets(Doc, Pals);
     ASSERT_EQ(Pals.size(), 2u);
     EXPECT_EQ(Pals[1].pal, Pal);
     EXPECT_EQ(Pals[1].Name, "1");
     TSetArray Maps; // the comment among the map sets is a set without attributes
     EXPECT_TRUE(ErrorOf<EFormatError>([&] {
-                    ReadMapSets(Doc, Maps);
+                    ParamsFile::ReadMapSets(Doc, Maps);
                 }).contains("attribute \"Name\" of comment (line 11) is missing"));
     EXPECT_EQ(Maps.size(), 1u);
 }
@@ -331,10 +332,10 @@ TEST(SetLists, TheFirstSetOfAnEmptyListIsSet0) {
     Doc.FileName = d.file("XMLParams.xml");
     WriteText(Doc.FileName, "<R><P/><M/><S/></R>");
     TSetArray Maps;
-    ReadMapSets(Doc, Maps);
+    ParamsFile::ReadMapSets(Doc, Maps);
     ASSERT_TRUE(Maps.empty());
-    AppendMapSet(Doc, TSet{1, 2, "a : b"}, int(Maps.size()));
-    ReadMapSets(Doc, Maps);
+    ParamsFile::AppendMapSet(Doc, TSet{1, 2, "a : b"}, int(Maps.size()));
+    ParamsFile::ReadMapSets(Doc, Maps);
     ASSERT_EQ(Maps.size(), 1u);
     EXPECT_EQ(Maps[0].Name, "a : b");
     EXPECT_EQ(Maps[0].i2, 2);
@@ -350,26 +351,27 @@ TEST(SetLists, AFailedAppendLeavesTheFileAsItWas) {
 
     QString Message;
     EXPECT_EQ(RunWithFileSizeLimit(
-                  uint64_t(Size) + 20, [&] { AppendPalSet(Doc, IdentityPallette(), 1); }, &Message),
+                  uint64_t(Size) + 20,
+                  [&] { ParamsFile::AppendPalSet(Doc, MyTypes::IdentityPallette(), 1); }, &Message),
               1);
     EXPECT_TRUE(Message.contains(Doc.FileName)) << Message.toStdString();
     EXPECT_EQ(ReadText(Doc.FileName), FullFile);
     EXPECT_EQ(QDir(d.path()).entryList(QDir::Files | QDir::Hidden).size(), 1);
 
     // Values the readers would refuse are refused before anything is written.
-    TPalletteArray Bad = IdentityPallette();
+    TPalletteArray Bad = MyTypes::IdentityPallette();
     Bad[3] = 16;
-    EXPECT_EQ(ErrorOf<EFormatError>([&] { AppendPalSet(Doc, Bad, 1); }),
+    EXPECT_EQ(ErrorOf<EFormatError>([&] { ParamsFile::AppendPalSet(Doc, Bad, 1); }),
               "mapping entry 4 is 16; a colour index is 0 to 15");
     EXPECT_TRUE(ErrorOf<EFormatError>([&] {
-                    AppendMapSet(Doc, TSet{0, 0, "bad\x01name"}, 1);
+                    ParamsFile::AppendMapSet(Doc, TSet{0, 0, "bad\x01name"}, 1);
                 }).contains("U+0001, which an XML file cannot store"));
     EXPECT_EQ(ReadText(Doc.FileName), FullFile);
 
     // A folder that cannot take the temporary file: the error comes back, the file stays.
     ASSERT_TRUE(QFile::setPermissions(d.path(), QFile::ReadOwner | QFile::ExeOwner));
     if (!QFileInfo(d.path()).isWritable()) {
-        EXPECT_THROW(AppendMapSet(Doc, TSet{0, 0, "x"}, 1), Exception);
+        EXPECT_THROW(ParamsFile::AppendMapSet(Doc, TSet{0, 0, "x"}, 1), Exception);
         EXPECT_EQ(ReadText(Doc.FileName), FullFile);
     }
     QFile::setPermissions(d.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
@@ -382,11 +384,11 @@ TEST(SetLists, AFileInAnotherEncodingIsRewrittenAsUtf8) {
     WriteText(Doc.FileName,
               "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>\n"
               "<R><P/><M><S Name=\"caf\xE9 : x\" Tex1=\"1\" Tex2=\"2\"/></M><S/></R>");
-    AppendMapSet(Doc, TSet{3, 4, "n"}, 1);
+    ParamsFile::AppendMapSet(Doc, TSet{3, 4, "n"}, 1);
     const QByteArray Text = ReadText(Doc.FileName);
     EXPECT_TRUE(Text.startsWith("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"));
     TSetArray Maps;
-    ReadMapSets(Doc, Maps);
+    ParamsFile::ReadMapSets(Doc, Maps);
     ASSERT_EQ(Maps.size(), 2u);
     EXPECT_EQ(Maps[0].Name, QString::fromUtf8("café : x"));
 }

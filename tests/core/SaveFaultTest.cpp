@@ -43,7 +43,7 @@ std::vector<Writer> FileWriters() {
         {"SaveToEdit", [](const QString& f) { Sprite.SaveToEdit(f); }},
         {"SaveAsCompressedSprite", [](const QString& f) { Sprite.SaveAsCompressedSprite(f); }},
         {"SaveSprite", [](const QString& f) { Sprite.SaveSprite(f); }},
-        {"SaveMap", [](const QString& f) { SaveMap(f, Cells, 200, 150); }},
+        {"SaveMap", [](const QString& f) { MapLoader::SaveMap(f, Cells, 200, 150); }},
     };
 }
 
@@ -118,7 +118,7 @@ TEST(SaveFaults, AppendingASetNeverDamagesTheParametersFile) {
     DataRoot Root(d.file("root"));
     Root.Palettes = {DistinctPalette(0), DistinctPalette(1)};
     Root.MapSets = {{"A.spr : B.spr", 0, 1}};
-    Root.PalSets = {IdentityPallette(), IdentityPallette()};
+    Root.PalSets = {MyTypes::IdentityPallette(), MyTypes::IdentityPallette()};
     Root.WriteParams();
     const QString Params = Root.Root() + "/XMLParams.xml";
     const TMyByteArray Before = ReadBytes(Params);
@@ -129,22 +129,24 @@ TEST(SaveFaults, AppendingASetNeverDamagesTheParametersFile) {
     EXPECT_EQ(RunWithFileSizeLimit(
                   64,
                   [&] {
-                      AppendMapSet(Doc, TSet{1, 0, QStringLiteral("B.spr : A.spr")}, 1);
+                      ParamsFile::AppendMapSet(Doc, TSet{1, 0, QStringLiteral("B.spr : A.spr")}, 1);
                   },
                   &Message),
               1);
     EXPECT_TRUE(Message.startsWith("Cannot write file")) << Message.toStdString();
-    EXPECT_EQ(RunWithFileSizeLimit(64, [&] { AppendPalSet(Doc, IdentityPallette(), 2); }), 1);
+    EXPECT_EQ(RunWithFileSizeLimit(
+                  64, [&] { ParamsFile::AppendPalSet(Doc, MyTypes::IdentityPallette(), 2); }),
+              1);
     EXPECT_EQ(ReadBytes(Params), Before);
     EXPECT_EQ(Snapshot(Root.Root()).size(), 3u); // Sprites, Maps, XMLParams.xml: no leftovers
 
     // The parameters file replaced by a directory, or its folder gone: an error, nothing made.
     ASSERT_TRUE(QFile::remove(Params));
     ASSERT_TRUE(QDir(Root.Root()).mkdir("XMLParams.xml"));
-    EXPECT_THROW(AppendPalSet(Doc, IdentityPallette(), 2), EFOpenError);
+    EXPECT_THROW(ParamsFile::AppendPalSet(Doc, MyTypes::IdentityPallette(), 2), EFOpenError);
     EXPECT_TRUE(QFileInfo(Params).isDir());
     Doc.FileName = d.file("missing/XMLParams.xml");
-    EXPECT_THROW(AppendMapSet(Doc, TSet{}, 0), EFOpenError);
+    EXPECT_THROW(ParamsFile::AppendMapSet(Doc, TSet{}, 0), EFOpenError);
     EXPECT_FALSE(QFileInfo::exists(d.file("missing")));
 }
 
@@ -158,7 +160,7 @@ std::vector<Writer> AllWriters(const QString& ParamsSource) {
                            WriteBytes(f, ReadBytes(ParamsSource));
                        TXMLDocument Doc;
                        Doc.FileName = f;
-                       AppendPalSet(Doc, IdentityPallette(), 1);
+                       ParamsFile::AppendPalSet(Doc, MyTypes::IdentityPallette(), 1);
                    }});
     return All;
 }
@@ -166,7 +168,7 @@ std::vector<Writer> AllWriters(const QString& ParamsSource) {
 QString ParamsSource(const TempDir& d) {
     DataRoot Root(d.file("params"));
     Root.Palettes = {DistinctPalette(0)};
-    Root.PalSets = {IdentityPallette()};
+    Root.PalSets = {MyTypes::IdentityPallette()};
     Root.WriteParams();
     return Root.Root() + "/XMLParams.xml";
 }

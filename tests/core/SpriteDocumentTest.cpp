@@ -2,11 +2,14 @@
 // the exact words and mapping, and the parameters file is read once with one report.
 
 #include "workbench/SpriteDocument.h"
+#include "maps/MapDocument.h"
 #include "shell/Session.h"
 #include "sprites/CompDecompUnit.h"
 #include "tests/support/DataRoot.h"
 #include "tests/support/TestSupport.h"
 
+#include <QDateTime>
+#include <QFile>
 #include <QSignalSpy>
 
 #include <gtest/gtest.h>
@@ -55,7 +58,7 @@ TEST(SpriteDocument, EditsUndoToTheExactWordsAndMapping) {
     Root.AddSprite("A1.spr", PatternWords(3, 4)); // Reset reads the file anew
     d.Reset();
     EXPECT_EQ(d.SpriteInfo().Bytes, PatternWords(3, 4));
-    EXPECT_EQ(d.PalletteSet(), IdentityPallette());
+    EXPECT_EQ(d.PalletteSet(), MyTypes::IdentityPallette());
     EXPECT_TRUE(d.IsModified());
 
     const std::vector<std::pair<TMyArray, TPalletteArray>> Back = {
@@ -74,7 +77,8 @@ TEST(SpriteDocument, EditsUndoToTheExactWordsAndMapping) {
     d.UndoStack()->redo();
     d.Save(true);
     EXPECT_FALSE(d.IsModified());
-    EXPECT_EQ(ReadBytes(Root.SpritePath("A1.spr")), Compress(Mapped(Words, Rotated(5))));
+    EXPECT_EQ(ReadBytes(Root.SpritePath("A1.spr")),
+              CompDecompUnit::Compress(Mapped(Words, Rotated(5))));
 
     // A load that fails changes nothing.
     EXPECT_THROW(d.Load(Root.SpritePath("none.spr"), std::nullopt, true), EFOpenError);
@@ -87,7 +91,7 @@ TEST(Session, ReadsTheParametersFileOnceAndReportsOneError) {
     DataRoot Root(Dir.path());
     Root.Palettes = {DistinctPalette(0), DistinctPalette(1)};
     Root.MapSets = {{"a", 0, 0}};
-    Root.PalSets = {IdentityPallette()};
+    Root.PalSets = {MyTypes::IdentityPallette()};
     Root.WriteParams();
     TSession s(Dir.path());
     EXPECT_TRUE(s.PalletteArray().empty());
@@ -108,4 +112,76 @@ TEST(Session, ReadsTheParametersFileOnceAndReportsOneError) {
     }
     EXPECT_TRUE(Broken.PalletteArray().empty());
     EXPECT_TRUE(Broken.PalSets().empty());
+}
+
+namespace {
+
+// The resident memory of this process, in bytes.
+int64_t ResidentBytes() {
+    QFile f("/proc/self/status");
+    if (!f.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray& Line : f.readAll().split('\n'))
+        if (Line.startsWith("VmRSS:"))
+            return Line.mid(6).trimmed().split(' ').first().toLongLong() * 1024;
+    return -1;
+}
+
+} // namespace
+
+TEST(SpriteDocument, ALoadedSpriteHoldsAtMostThreeTimesItsWords) {
+    // A 22-byte compressed file whose header claims 64 chunks of 255 bytes per presence-map
+    // bit: 33 MB of words, all zero, from a file that holds none of them.
+    TempDir Dir;
+    TMyByteArray File = {0x00, 0x02, 0xFF, 0xFF};
+    File.resize(20, 0);
+    File.push_back(0x40); // 16384 presence-map bytes, none of them in the file
+    File.push_back(0x00);
+    WriteBytes(Dir.file("big.spr"), File);
+    const int64_t Before = ResidentBytes();
+    TSpriteDocument d;
+    d.Load(Dir.file("big.spr"), Rotated(3), true);
+    const int64_t WordBytes = int64_t(d.SpriteInfo().Bytes.size()) * 2;
+    ASSERT_GT(WordBytes, int64_t(30) << 20);
+    EXPECT_LE(ResidentBytes() - Before, 3 * WordBytes + (int64_t(4) << 20));
+
+    // Where the memory is not there, the load fails naming the file and changes nothing.
+    if (!MemoryLimitsWork)
+        GTEST_SKIP() << "memory limits do not apply under the address sanitizer";
+    QString Message;
+    EXPECT_EQ(RunWithMemoryLimit(
+                  uint64_t(WordBytes),
+                  [&] {
+                      TSpriteDocument Small;
+                      Small.Load(Dir.file("big.spr"), std::nullopt, true);
+                  },
+                  &Message),
+              1);
+    EXPECT_EQ(Message, QString("Cannot open file \"%1\". Out of memory").arg(Dir.file("big.spr")));
+}
+
+TEST(Documents, KnowWhenTheirFileWasChangedOnDisk) {
+    TempDir Dir;
+    DataRoot Root(Dir.path());
+    Root.AddSprite("A1.spr", PatternWords(4, 1));
+    Root.AddMap("M.Map", 2, 2, Bytes({1, 2, 3, 4}));
+    TSpriteDocument Sprite;
+    Sprite.Load(Root.SpritePath("A1.spr"), std::nullopt, true);
+    TMapDocument Map;
+    Map.Load(Root.MapPath("M.Map"));
+    EXPECT_FALSE(Sprite.ChangedOnDisk());
+    EXPECT_FALSE(Map.ChangedOnDisk());
+    // Same size, another time stamp; then our own saves make the file ours again.
+    Root.AddSprite("A1.spr", PatternWords(4, 2));
+    Root.AddMap("M.Map", 2, 2, Bytes({4, 3, 2, 1}));
+    QFile(Root.MapPath("M.Map"))
+        .setFileTime(QDateTime::currentDateTime().addSecs(5), QFileDevice::FileModificationTime);
+    EXPECT_TRUE(Sprite.ChangedOnDisk());
+    EXPECT_TRUE(Map.ChangedOnDisk());
+    Sprite.Save(true);
+    Map.Save();
+    EXPECT_FALSE(Sprite.ChangedOnDisk());
+    EXPECT_FALSE(Map.ChangedOnDisk());
+    QFile::remove(Root.MapPath("M.Map"));
+    EXPECT_TRUE(Map.ChangedOnDisk());
 }

@@ -33,12 +33,12 @@ TMyArray Seq(size_t n, uint16_t First = 0x0100) {
 TMyByteArray EditBytes(const TMyArray& w) {
     TMyByteArray b;
     for (uint16_t v : w)
-        AppendBE16(b, v);
+        MyTypes::AppendBE16(b, v);
     return b;
 }
 
 QStringList Sorted(QStringList Names) {
-    SortNames(Names);
+    SpriteEditor::SortNames(Names);
     return Names;
 }
 
@@ -114,13 +114,13 @@ TEST(SpriteFiles, CompressedSavesReadBackAndReplaceTheOldFile) {
             v = uint16_t(R() & 0x3333);
         const TSpriteInfo s = Sprite(w);
         s.SaveAsCompressedSprite(f);
-        EXPECT_EQ(ReadBytes(f), Compress(w));
+        EXPECT_EQ(ReadBytes(f), CompDecompUnit::Compress(w));
         TSpriteInfo Back;
         Back.Init(f);
         Back.GenerateBlocArray();
         w.resize(n / 16 * 16);
         EXPECT_EQ(Back.Bytes, w);
-        EXPECT_EQ(Back.BlocksArray, MakeBlockArray(w));
+        EXPECT_EQ(Back.BlocksArray, CompDecompUnit::MakeBlockArray(w));
     }
 }
 
@@ -189,12 +189,13 @@ TEST(Library, OrderByFirstCharacterThenIndexThenName) {
     EXPECT_EQ(Sorted({"a.spr", "_5.spr", "Z9.spr"}), QStringList({"Z9.spr", "_5.spr", "a.spr"}));
     EXPECT_EQ(Sorted({"A0001.spr", "A.spr"}), QStringList({"A.spr", "A0001.spr"}));
 
-    EXPECT_EQ(GetIndex("A007.spr"), "7");
-    EXPECT_EQ(GetIndex("A2x10.spr"), "210");
-    EXPECT_EQ(GetIndex("A.spr"), "");
-    EXPECT_EQ(GetIndex("A000.spr"), "");
-    EXPECT_EQ(GetIndex(QString::fromUtf8("A\u0663.spr")), ""); // only ASCII digits count
-    EXPECT_EQ(SortFunc("7b.spr", "7a.spr") > 0, true);         // first char 7, index 7 both
+    EXPECT_EQ(SpriteEditor::GetIndex("A007.spr"), "7");
+    EXPECT_EQ(SpriteEditor::GetIndex("A2x10.spr"), "210");
+    EXPECT_EQ(SpriteEditor::GetIndex("A.spr"), "");
+    EXPECT_EQ(SpriteEditor::GetIndex("A000.spr"), "");
+    EXPECT_EQ(SpriteEditor::GetIndex(QString::fromUtf8("A\u0663.spr")),
+              "");                                                   // only ASCII digits count
+    EXPECT_EQ(SpriteEditor::SortFunc("7b.spr", "7a.spr") > 0, true); // first char 7, index 7 both
 
     // Equal keys are ordered by the whole name, so any listing order gives one result.
     const QStringList Ties = {"A0.spr", "A.spr", "A00.spr", "a.SPR", "A01.spr", "A1.spr"};
@@ -205,15 +206,15 @@ TEST(Library, OrderByFirstCharacterThenIndexThenName) {
         std::shuffle(Shuffled.begin(), Shuffled.end(), R);
         EXPECT_EQ(Sorted(Shuffled), Want);
     }
-    EXPECT_EQ(SortFunc("A0.spr", "A.spr"), 1);
-    EXPECT_EQ(SortFunc("A.spr", "A.spr"), 0);
+    EXPECT_EQ(SpriteEditor::SortFunc("A0.spr", "A.spr"), 1);
+    EXPECT_EQ(SpriteEditor::SortFunc("A.spr", "A.spr"), 0);
 
     // Digit strings of any length compare by value.
     EXPECT_EQ(Sorted({"A99999999999999999999.spr", "A2147483648.spr", "A000000000000000000003.spr",
                       "A2147483647.spr"}),
               QStringList({"A000000000000000000003.spr", "A2147483647.spr", "A2147483648.spr",
                            "A99999999999999999999.spr"}));
-    EXPECT_EQ(GetIndex("A000000000000000000003.spr"), "3");
+    EXPECT_EQ(SpriteEditor::GetIndex("A000000000000000000003.spr"), "3");
 }
 
 TEST(Library, ListsTheSpritesFolderAndReadsByPosition) {
@@ -222,15 +223,15 @@ TEST(Library, ListsTheSpritesFolderAndReadsByPosition) {
     ASSERT_TRUE(QDir().mkpath(Folder + "/dir.spr"));
     ASSERT_TRUE(QDir().mkpath(Folder + "/other"));
     const TMyArray w = Seq(32);
-    WriteBytes(Folder + "/B2.SPR", Compress(w));
+    WriteBytes(Folder + "/B2.SPR", CompDecompUnit::Compress(w));
     WriteBytes(Folder + "/B1.spr", Bytes({0, 1, 0, 0}));
     WriteBytes(Folder + "/.hidden.Spr", Bytes({}));
     for (const char* Skip : {"a.sprx", "spr", "a.sp", "readme.txt"})
         WriteBytes(Folder + "/" + Skip, Bytes({}));
 
-    EXPECT_EQ(Sorted(FindFiles(Folder, ".spr")),
+    EXPECT_EQ(Sorted(SpriteEditor::FindFiles(Folder, ".spr")),
               QStringList({".hidden.Spr", "B1.spr", "B2.SPR", "dir.spr"}));
-    EXPECT_TRUE(FindFiles(d.file("missing"), ".spr").isEmpty());
+    EXPECT_TRUE(SpriteEditor::FindFiles(d.file("missing"), ".spr").isEmpty());
 
     const TSpriteContainer Library(d.path());
     ASSERT_EQ(Library.SpriteNames(), QStringList({".hidden.Spr", "B1.spr", "B2.SPR", "dir.spr"}));
@@ -263,12 +264,12 @@ TEST(Library, ListsTheSpritesFolderAndReadsByPosition) {
 TEST(Library, TheSessionListsItsRootOnce) {
     TempDir d;
     ASSERT_TRUE(QDir().mkpath(d.file("Sprites")));
-    WriteBytes(d.file("Sprites/X1.spr"), Compress(Seq(16)));
+    WriteBytes(d.file("Sprites/X1.spr"), CompDecompUnit::Compress(Seq(16)));
     const TSession Session(d.path() + "/");
     EXPECT_EQ(Session.CurrentDir(), QDir(d.path()).absolutePath());
     EXPECT_EQ(Session.SpriteContainer().SpriteNames(), QStringList({"X1.spr"}));
     EXPECT_EQ(Session.SpriteContainer().SpriteInfo(0).Bytes, Seq(16));
     // The list is final: a file added later is not in it.
-    WriteBytes(d.file("Sprites/X2.spr"), Compress(Seq(16)));
+    WriteBytes(d.file("Sprites/X2.spr"), CompDecompUnit::Compress(Seq(16)));
     EXPECT_EQ(Session.SpriteContainer().SpriteNames().size(), 1);
 }

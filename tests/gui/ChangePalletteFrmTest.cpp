@@ -27,7 +27,7 @@ using namespace velkora;
 namespace {
 
 TPalletteArray Identity() {
-    return IdentityPallette();
+    return MyTypes::IdentityPallette();
 }
 
 // The palettes of the session the frame was made with.
@@ -109,7 +109,7 @@ QList<QRgb> Colours(const TPalSel* s) {
 QList<QRgb> PaletteColours(int p, const TPalletteArray& Map = Identity()) {
     QList<QRgb> c;
     for (int i = 0; i < 16; ++i)
-        c << PaletteColor(TestPalettes, p, Map[size_t(i)]);
+        c << BmpMaker::PaletteColor(TestPalettes, p, Map[size_t(i)]);
     return c;
 }
 
@@ -160,7 +160,7 @@ private slots:
         for (const TPalSel* s : {f.fFirstPal, f.fPalSel, f.fComboSel})
             QCOMPARE(Colours(s), PaletteColours(0));
         QCOMPARE(f.fFirstPal->grab().toImage().pixel(3 * 23 + 10, 11),
-                 PaletteColor(TestPalettes, 0, 3));
+                 BmpMaker::PaletteColor(TestPalettes, 0, 3));
         // The palette list: one labelled item per palette.
         QCOMPARE(f.fFirstPalCMB->size(), QSize(72, 69));
         QCOMPARE(f.fFirstPalCMB->ItemText(f.fFirstPalCMB->Item(2)), QString("3"));
@@ -456,7 +456,7 @@ private slots:
         r.Click(f.fFirstPalCMB->Item(1));
         f.PalCmbChange();
         // A set whose p3 is 7 makes item 3 of the mapping strip show colour 7.
-        QCOMPARE(Centre(f.fPalSel->Item(2)), PaletteColor(TestPalettes, 1, 7));
+        QCOMPARE(Centre(f.fPalSel->Item(2)), BmpMaker::PaletteColor(TestPalettes, 1, 7));
         r.SetPalSwap.clear();
         r.ChangeFirstPal = 0;
         r.Click(f.Resetbtn);

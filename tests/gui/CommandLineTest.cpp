@@ -186,7 +186,7 @@ private slots:
         QCOMPARE(QDir::current().canonicalPath(), Root);
         {
             // As main() makes them, for the current directory the command line chose.
-            TSession Session(GetCurrentDir());
+            TSession Session(MyTypes::GetCurrentDir());
             TMainFrm w(Session);
             w.show();
             QVERIFY(QTest::qWaitForWindowExposed(&w));

@@ -157,7 +157,7 @@ class MapFrmTest : public QObject {
     // The items the workspace should show for texture I in palette P.
     QImage Item(int I, int P, int Index) const {
         TMapImageItems Items;
-        Items.SetPalette(P, ColorTable(fSession->PalletteArray(), P));
+        Items.SetPalette(P, BmpMaker::ColorTable(fSession->PalletteArray(), P));
         Items.SetSpriteInfo(fSession->SpriteContainer().SpriteInfo(I));
         return Rgb(Items.Item(Index));
     }
@@ -298,7 +298,7 @@ private slots:
         QCOMPARE(f->HLCell(), QPoint(3, 2));
         // The highlighted cell previews item 32 in a red frame.
         QImage Preview = Item(2, 1, 7);
-        DrawHighlightFrame(Preview);
+        MapImageItems::DrawHighlightFrame(Preview);
         QCOMPARE(MapCell(*f, 3, 2), Preview);
 
         QTest::mouseClick(f->DrawGrid1, Qt::LeftButton, {}, Widget(QPoint(3 * 24 + 5, 2 * 24 + 5)));
@@ -461,7 +461,7 @@ private slots:
         QVERIFY2(fErrors.isEmpty(), qPrintable(fErrors.join('\n')));
         Cells.back() = 7;
         int32_t w = 0, h = 0;
-        QVERIFY(LoadMap(fRoot->MapPath("A1.Map"), w, h) == Cells);
+        QVERIFY(MapLoader::LoadMap(fRoot->MapPath("A1.Map"), w, h) == Cells);
         QCOMPARE(w, n);
         QCOMPARE(h, n);
     }
@@ -513,7 +513,7 @@ private slots:
         Key(Qt::Key_Z, Qt::ControlModifier);
         QCOMPARE(Cells(), Start);
         QVERIFY(!Window.isWindowModified());
-        QCOMPARE(MapCell(f, 5, 1), Rgb(UnknownItemPicture()));
+        QCOMPARE(MapCell(f, 5, 1), Rgb(MapImageItems::UnknownItemPicture()));
         Key(Qt::Key_Y, Qt::ControlModifier);
         QCOMPARE(Cells(), Stroked);
         Key(Qt::Key_Z, Qt::ControlModifier);
@@ -735,7 +735,7 @@ private slots:
         QCOMPARE(f->MapParams().Width, 3);
         QVERIFY(!f->IsModified());
         int32_t w = 0, h = 0;
-        QCOMPARE(LoadMap(fRoot->MapPath("A1.Map"), w, h), TMyByteArray(4, 0));
+        QCOMPARE(MapLoader::LoadMap(fRoot->MapPath("A1.Map"), w, h), TMyByteArray(4, 0));
 
         // Nothing modified: nothing asked.
         Choose(f->LevelCmb, 0);
@@ -746,7 +746,7 @@ private slots:
         AnswerWith("Save");
         Choose(f->LevelCmb, 1);
         QCOMPARE(AskedQuestions().size(), 3);
-        QCOMPARE(LoadMap(fRoot->MapPath("A1.Map"), w, h), Bytes({1, 0, 0, 0}));
+        QCOMPARE(MapLoader::LoadMap(fRoot->MapPath("A1.Map"), w, h), Bytes({1, 0, 0, 0}));
         QCOMPARE(f->MapParams().Width, 3);
 
         // Closing the window asks too: Cancel keeps it open with the edit, Discard closes it.
@@ -765,7 +765,7 @@ private slots:
         AnswerWith("Discard");
         Window.QuitAction->trigger();
         QVERIFY(!Window.isVisible());
-        QCOMPARE(LoadMap(fRoot->MapPath("A1.Map"), w, h), Bytes({1, 0, 0, 0}));
+        QCOMPARE(MapLoader::LoadMap(fRoot->MapPath("A1.Map"), w, h), Bytes({1, 0, 0, 0}));
         QVERIFY(fErrors.isEmpty());
     }
 
@@ -807,7 +807,7 @@ private slots:
         QVERIFY(!f->IsModified());
         QCOMPARE(f->MapFileName(), fRoot->MapPath("B2.Map"));
         int32_t w = 0, h = 0;
-        QCOMPARE(LoadMap(fRoot->MapPath("B2.Map"), w, h), TMyByteArray(6, 33));
+        QCOMPARE(MapLoader::LoadMap(fRoot->MapPath("B2.Map"), w, h), TMyByteArray(6, 33));
         QCOMPARE(f->LevelCmb->count(), 3);
         QCOMPARE(f->LevelCmb->itemText(1), QString("B2.Map"));
         QCOMPARE(f->LevelCmb->currentIndex(), 1);
@@ -818,10 +818,10 @@ private slots:
         AnswerWith("Cancel");
         f->SaveAsAction->trigger();
         QCOMPARE(AskedQuestions(), QStringList({"\"B10.Map\" already exists. Replace it?"}));
-        QCOMPARE(LoadMap(fRoot->MapPath("B10.Map"), w, h), TMyByteArray(4, 0));
+        QCOMPARE(MapLoader::LoadMap(fRoot->MapPath("B10.Map"), w, h), TMyByteArray(4, 0));
         AnswerWith("Replace");
         f->SaveAsAction->trigger();
-        QCOMPARE(LoadMap(fRoot->MapPath("B10.Map"), w, h), TMyByteArray(6, 33));
+        QCOMPARE(MapLoader::LoadMap(fRoot->MapPath("B10.Map"), w, h), TMyByteArray(6, 33));
         QCOMPARE(f->LevelCmb->count(), 3);
         QCOMPARE(f->LevelCmb->currentIndex(), 2);
 
@@ -944,7 +944,7 @@ private slots:
         QTest::mouseClick(f->DrawGrid1, Qt::LeftButton, {}, Widget(QPoint(30, 30)));
         QTest::mouseClick(f->SaveBtn, Qt::LeftButton);
         int32_t w = 0, h = 0;
-        QCOMPARE(LoadMap(fRoot->MapPath("A1.Map"), w, h), Bytes({5, 5, 5, 5, 0, 5}));
+        QCOMPARE(MapLoader::LoadMap(fRoot->MapPath("A1.Map"), w, h), Bytes({5, 5, 5, 5, 0, 5}));
         QCOMPARE(ReadBytes(fRoot->MapPath("B1.Map")), Bytes({0, 1, 0}));
 
         // The chooser moves on from the map in memory.
@@ -960,12 +960,12 @@ private slots:
         // The highlight goes to the border, off the cells.
         MoveTo(*f, QPoint(3 * 24, 24));
         QCOMPARE(f->HLCell(), QPoint(3, 1));
-        QCOMPARE(MapCell(*f, 0, 0), Rgb(UnknownItemPicture()));
-        QCOMPARE(MapCell(*f, 1, 0), Rgb(UnknownItemPicture()));
+        QCOMPARE(MapCell(*f, 0, 0), Rgb(MapImageItems::UnknownItemPicture()));
+        QCOMPARE(MapCell(*f, 1, 0), Rgb(MapImageItems::UnknownItemPicture()));
         QCOMPARE(MapCell(*f, 2, 0), Item(0, 0, 24));
         QTest::mouseClick(f->SaveBtn, Qt::LeftButton);
         int32_t w = 0, h = 0;
-        QCOMPARE(LoadMap(fRoot->MapPath("A1.Map"), w, h), Bytes({60, 0xFE, 49}));
+        QCOMPARE(MapLoader::LoadMap(fRoot->MapPath("A1.Map"), w, h), Bytes({60, 0xFE, 49}));
         QVERIFY(fErrors.isEmpty());
     }
 
@@ -1025,7 +1025,8 @@ private slots:
         QTest::keyClick(f->LevelCmb, Qt::Key_Home);
         QCOMPARE(f->MapParams().Width, 2);
         QVERIFY(f->SaveBtn->isEnabled());
-        QCOMPARE(MapCell(*f, 1, 1).pixel(5, 5), PaletteColor(fSession->PalletteArray(), 0, 0));
+        QCOMPARE(MapCell(*f, 1, 1).pixel(5, 5),
+                 BmpMaker::PaletteColor(fSession->PalletteArray(), 0, 0));
         Choose(f->FirstPalCmb, 1);
         QVERIFY(fErrors.isEmpty());
     }

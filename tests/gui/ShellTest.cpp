@@ -1,6 +1,7 @@
 // The main window: start-up, workspace switching and the general error report.
 
 #include "maps/MapFrm.h"
+#include "palettes/BmpMaker.h"
 #include "palettes/ChangePalletteFrm.h"
 #include "shell/Application.h"
 #include "shell/Session.h"
@@ -11,12 +12,15 @@
 #include "tests/support/TestSupport.h"
 #include "workbench/SpritesFrm.h"
 
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
 #include <QDir>
 #include <QFrame>
 #include <QMenuBar>
 #include <QMouseEvent>
-#include <QStatusBar>
 #include <QPushButton>
+#include <QStatusBar>
 #include <QStringList>
 #include <QToolButton>
 
@@ -106,8 +110,7 @@ private slots:
         QCOMPARE(w.ToolBar->height(), 39);
         QCOMPARE(w.SpriteLoadFrame->size(), QSize(39, 38));
         QCOMPARE(w.ToolBar->y(), w.MenuBar->height());
-        QCOMPARE(w.ClientArea->geometry(),
-                 QRect(0, w.MenuBar->height() + 39, 776, 574));
+        QCOMPARE(w.ClientArea->geometry(), QRect(0, w.MenuBar->height() + 39, 776, 574));
         QCOMPARE(w.StatusBar->y(), w.ClientArea->geometry().bottom() + 1);
         QCOMPARE(w.windowTitle(), QString("A1.spr[*]"));
         QVERIFY(!w.isWindowModified());
@@ -167,7 +170,7 @@ private slots:
         const TMyArray Library = s->SpriteInfo().Bytes;
         const TMyArray Edited = test::PatternWords(3, 7);
         const QString EditFile = fRoot->file("import.edt");
-        test::WriteBytes(EditFile, EditFileImage(Edited));
+        test::WriteBytes(EditFile, SpriteEditor::EditFileImage(Edited));
         s->OpenDialog1 = [EditFile] { return EditFile; };
         QTest::mouseClick(s->LoadFromIdaBtn, Qt::LeftButton);
         QCOMPARE(s->SpriteInfo().Bytes, Edited);
@@ -179,6 +182,74 @@ private slots:
         QVERIFY(s->isVisible());
         QCOMPARE(s->SpriteInfo().Bytes, Library);
         w.SpritesFrm()->removeEventFilter(&SpriteLog);
+    }
+
+    void aBrokenParametersFileIsReportedOnceAndTheEditorWorks() {
+        test::TempDir Dir;
+        test::DataRoot Root(Dir.path());
+        Root.AddSprite("A1.spr", test::PatternWords(20, 1));
+        Root.AddMap("M.Map", 3, 2, test::Bytes({0, 1, 2, 3, 4, 60}));
+        test::WriteBytes(Dir.file("XMLParams.xml"), test::Bytes({'<', 'R', '>', '<'}));
+        fErrors.clear();
+        TSession Session(Dir.path());
+        TMainFrm w(Session);
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        QCOMPARE(fErrors.size(), 1);
+        QVERIFY2(fErrors.first().contains("XMLParams.xml"), qPrintable(fErrors.first()));
+        // No palettes and no sets: the sprite shows in the grey ramp, the map opens, and both
+        // can be saved.
+        QVERIFY(!w.SpritesFrm()->BMP().isNull());
+        QCOMPARE(w.SpritesFrm()->BMP().colorTable(), BmpMaker::GreyRamp());
+        QTest::mouseClick(w.SpritesFrm()->BitBtn4, Qt::LeftButton);
+        QTest::mouseClick(w.MapEditFrame, Qt::LeftButton);
+        QCOMPARE(w.MapFrm()->MapParams().Width, 3);
+        QTest::mouseClick(w.MapFrm()->SaveBtn, Qt::LeftButton);
+        QCOMPARE(fErrors.size(), 1);
+    }
+
+    void anotherDataRootOpensWithAFreshSessionAfterTheQuestion() {
+        test::TempDir Dir;
+        test::DataRoot Other(Dir.path());
+        Other.Palettes = {test::DistinctPalette(0)};
+        Other.WriteParams();
+        Other.AddSprite("Z1.spr", test::PatternWords(9, 2));
+        Other.AddSprite("Z2.spr", test::PatternWords(18, 3));
+        fErrors.clear();
+        TMainFrm w(*fSession);
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        const QString EditFile = fRoot->file("other.edt");
+        test::WriteBytes(EditFile, SpriteEditor::EditFileImage(test::PatternWords(4, 5)));
+        w.SpritesFrm()->OpenDialog1 = [EditFile] { return EditFile; };
+        QTest::mouseClick(w.SpritesFrm()->LoadFromIdaBtn, Qt::LeftButton);
+        QVERIFY(w.SpritesFrm()->IsModified());
+
+        // Cancel keeps the root and the unsaved import.
+        SetQuestionSink([](const QString&, const QStringList& Answers) {
+            return int(Answers.indexOf("Cancel"));
+        });
+        w.OpenRootDialog = [&] { return Dir.path(); };
+        w.OpenRootAction->trigger();
+        QCOMPARE(w.Session().CurrentDir(), fSession->CurrentDir());
+        QCOMPARE(w.SpritesFrm()->SpriteInfo().Bytes, test::PatternWords(4, 5));
+
+        // Discard opens the other root: its library, its palettes, saves into its files.
+        test::AnswerDiscard();
+        const QString OldDir = QDir::currentPath();
+        w.OpenRootAction->trigger();
+        QCOMPARE(w.Session().CurrentDir(), QDir(Dir.path()).absolutePath());
+        QCOMPARE(w.SpritesFrm()->ComboBox1->count(), 2);
+        QCOMPARE(w.SpritesFrm()->SpriteInfo().Bytes, test::PatternWords(9, 2));
+        QCOMPARE(w.SpritesFrm()->PalCmb->count(), 1);
+        QVERIFY(w.ChPalFrm() && w.ChPalFrm()->isVisible());
+        QCOMPARE(w.windowTitle(), QString("Z1.spr[*]"));
+        w.SpritesFrm()->CheckBox1->setChecked(false);
+        QTest::mouseClick(w.SpritesFrm()->BitBtn4, Qt::LeftButton);
+        QCOMPARE(test::ReadBytes(Other.SpritePath("Z1.spr")),
+                 SpriteEditor::UncompressedSpriteImage(test::PatternWords(9, 2), 9));
+        QVERIFY2(fErrors.isEmpty(), qPrintable(fErrors.join('\n')));
+        QDir::setCurrent(OldDir);
     }
 
     void anErrorInAHandlerIsReportedAndTheProgramGoesOn() {

@@ -11,17 +11,21 @@
 #include "tests/gui/GuiTestMain.h"
 #include "tests/support/DataRoot.h"
 #include "tests/support/TestSupport.h"
+#include "workbench/SpriteView.h"
 
+#include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLayout>
 #include <QMessageBox>
 #include <QPointer>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTimer>
 #include <QWheelEvent>
 
@@ -68,8 +72,8 @@ QImage Rendered(const TMyArray& Words, int Size, const TPalletteList& Palettes, 
     s.Bytes = Words;
     s.GenerateBlocArray();
     QImage B;
-    MakeBMPImage(B, s.BlocksArray, SpriteSize[size_t(Size)], ColorTable(Palettes, PalI), IsCW, 230,
-                 96);
+    BmpMaker::MakeBMPImage(B, s.BlocksArray, SpriteSize[size_t(Size)],
+                           BmpMaker::ColorTable(Palettes, PalI), IsCW, 230, 96);
     return B;
 }
 
@@ -94,15 +98,22 @@ QString IndexedDifference(const QImage& Got, const QImage& Want) {
     return QString();
 }
 
-// Empty when the picture on screen shows Want's colours 1:1 from Image1's top left corner.
+// Empty when the picture on screen shows Want's colours 1:1 from Image1's top left corner; where
+// Want holds colour 0 the screen may show the grey checkerboard of the area without tiles.
 QString ShownDifference(const QLabel* Image1, const QImage& Want) {
     const QImage Shown = Image1->pixmap().toImage();
     if (Shown.size() != Want.size())
         return QStringLiteral("shown %1x%2").arg(Shown.width()).arg(Shown.height());
     for (int y = 0; y < Want.height(); ++y)
-        for (int x = 0; x < Want.width(); ++x)
-            if ((Shown.pixel(x, y) & 0xFFFFFF) != (Want.pixel(x, y) & 0xFFFFFF))
-                return QStringLiteral("shown pixel (%1, %2) differs").arg(x).arg(y);
+        for (int x = 0; x < Want.width(); ++x) {
+            const QRgb s = Shown.pixel(x, y) & 0xFFFFFF;
+            if (s == (Want.pixel(x, y) & 0xFFFFFF))
+                continue;
+            if (Want.pixelIndex(x, y) == 0 &&
+                s == (TSpriteLayoutView::CheckerColor(x, y) & 0xFFFFFF))
+                continue;
+            return QStringLiteral("shown pixel (%1, %2) differs").arg(x).arg(y);
+        }
     return QString();
 }
 
@@ -214,6 +225,15 @@ class SpritesFrmTest : public QObject {
 
     void SelectSet(int Index) { Choose(fChPalFrm->PalCmb, Index); }
 
+    // Answers the next questions with Answer (by its name), recording their texts.
+    QStringList fAsked;
+    void AnswerWith(const QString& Answer) {
+        SetQuestionSink([this, Answer](const QString& Question, const QStringList& Answers) {
+            fAsked << Question;
+            return int(Answers.indexOf(Answer));
+        });
+    }
+
     void ImportFile(const QString& FileName) {
         fFrm->OpenDialog1 = [FileName] { return FileName; };
         QTest::mouseClick(fFrm->LoadFromIdaBtn, Qt::LeftButton);
@@ -230,7 +250,7 @@ private slots:
         fRoot = std::make_unique<test::DataRoot>(fDir->path());
         for (int p = 0; p < 4; ++p)
             fRoot->Palettes.push_back(test::DistinctPalette(p));
-        fRoot->PalSets = {IdentityPallette(), Reversed(), Rotated()};
+        fRoot->PalSets = {MyTypes::IdentityPallette(), Reversed(), Rotated()};
         fRoot->WriteParams();
         fRoot->AddSprite("A1.spr", LibraryWords, true);
         fRoot->AddSprite("A2.spr", SecondWords, false);
@@ -238,6 +258,8 @@ private slots:
     }
 
     void cleanup() {
+        test::AnswerDiscard();
+        fAsked.clear();
         delete fFrm;
         fFrm = nullptr;
         QVERIFY(fChPalFrm == nullptr); // the frame went with the workbench it was docked into
@@ -326,7 +348,7 @@ private slots:
         QTest::mouseClick(fChPalFrm->fFirstPalCMB->Item(3), Qt::LeftButton);
         QCOMPARE(fChPalFrm->SecondPalIndex(), 3);
         VERIFY_SHOWS(LibraryWords);
-        QCOMPARE(fFrm->BMP().colorTable(), ColorTable(fSession->PalletteArray(), 3));
+        QCOMPARE(fFrm->BMP().colorTable(), BmpMaker::ColorTable(fSession->PalletteArray(), 3));
 
         // The wheel over the first selector moves both palettes down to the first.
         QTest::mouseMove(fChPalFrm->CmbIcon, fChPalFrm->CmbIcon->rect().center());
@@ -338,7 +360,7 @@ private slots:
         }
         QCOMPARE(fChPalFrm->SecondPalIndex(), 0);
         VERIFY_SHOWS(LibraryWords);
-        QCOMPARE(fFrm->BMP().colorTable(), ColorTable(fSession->PalletteArray(), 0));
+        QCOMPARE(fFrm->BMP().colorTable(), BmpMaker::ColorTable(fSession->PalletteArray(), 0));
 
         // A recoloured sprite keeps its colours through a palette change.
         SelectSet(2);
@@ -370,7 +392,7 @@ private slots:
         Start();
         const TMyArray Edited = test::PatternWords(40, 9);
         const QString EditFile = fDir->file("sprite.edt");
-        test::WriteBytes(EditFile, EditFileImage(Edited));
+        test::WriteBytes(EditFile, SpriteEditor::EditFileImage(Edited));
         ImportFile(EditFile);
         VERIFY_SHOWS(Edited);
 
@@ -389,7 +411,7 @@ private slots:
         VERIFY_SHOWS(LibraryWords);
 
         // An edit file of odd length loses its last byte.
-        TMyByteArray Odd = EditFileImage(Edited);
+        TMyByteArray Odd = SpriteEditor::EditFileImage(Edited);
         Odd.push_back(0xAB);
         test::WriteBytes(EditFile, Odd);
         ImportFile(EditFile);
@@ -420,7 +442,8 @@ private slots:
         fFrm->SaveDialog1 = [EditFile] { return EditFile; };
         QTest::mouseClick(fFrm->SaveToIdaBtn, Qt::LeftButton);
         // Replaced without a question, with the recoloured words.
-        QCOMPARE(test::ReadBytes(EditFile), EditFileImage(Mapped(LibraryWords, Reversed())));
+        QCOMPARE(test::ReadBytes(EditFile),
+                 SpriteEditor::EditFileImage(Mapped(LibraryWords, Reversed())));
 
         // Cancelling writes nothing.
         QFile::remove(EditFile);
@@ -451,7 +474,7 @@ private slots:
         QCOMPARE(Seen.Mode, QFileDialog::AcceptSave);
         QVERIFY(!Seen.Confirms);
         QCOMPARE(Seen.Suffix, QString());
-        QCOMPARE(test::ReadBytes(EditFile), EditFileImage(LibraryWords));
+        QCOMPARE(test::ReadBytes(EditFile), SpriteEditor::EditFileImage(LibraryWords));
         QVERIFY(QFile::remove(EditFile));
         WhenDialogOpens([](QFileDialog* d) { d->reject(); });
         QTest::mouseClick(fFrm->SaveToIdaBtn, Qt::LeftButton);
@@ -459,7 +482,7 @@ private slots:
 
         // "Open": any file, with or without a suffix; cancelling keeps the sprite.
         const TMyArray Edited = test::PatternWords(6, 4);
-        test::WriteBytes(EditFile, EditFileImage(Edited));
+        test::WriteBytes(EditFile, SpriteEditor::EditFileImage(Edited));
         WhenDialogOpens([](QFileDialog* d) { d->reject(); });
         QTest::mouseClick(fFrm->LoadFromIdaBtn, Qt::LeftButton);
         VERIFY_SHOWS(LibraryWords);
@@ -478,12 +501,12 @@ private slots:
         Start();
         const TMyArray Edited = test::PatternWords(24, 5);
         const QString EditFile = fDir->file("in.edt");
-        test::WriteBytes(EditFile, EditFileImage(Edited));
+        test::WriteBytes(EditFile, SpriteEditor::EditFileImage(Edited));
         ImportFile(EditFile);
 
         // Compressed: the encoder's bytes in Sprites/A1.spr under the data root.
         QTest::mouseClick(fFrm->BitBtn4, Qt::LeftButton);
-        QCOMPARE(test::ReadBytes(fRoot->SpritePath("A1.spr")), Compress(Edited));
+        QCOMPARE(test::ReadBytes(fRoot->SpritePath("A1.spr")), CompDecompUnit::Compress(Edited));
         Choose(fFrm->ComboBox1, 1);
         VERIFY_SHOWS(SecondWords);
         Choose(fFrm->ComboBox1, 0);
@@ -497,7 +520,7 @@ private slots:
         VERIFY_SHOWS(Recoloured);
         QTest::mouseClick(fFrm->BitBtn4, Qt::LeftButton);
         QCOMPARE(test::ReadBytes(fRoot->SpritePath("A1.spr")),
-                 UncompressedSpriteImage(Recoloured, Recoloured.size() / 16));
+                 SpriteEditor::UncompressedSpriteImage(Recoloured, Recoloured.size() / 16));
         SelectSet(0);
         Choose(fFrm->ComboBox1, 1);
         Choose(fFrm->ComboBox1, 0);
@@ -511,7 +534,7 @@ private slots:
         QVERIFY2(fErrors.first().startsWith("Cannot create file"), qPrintable(fErrors.first()));
         QVERIFY(!QDir(fRoot->Root()).exists("Sprites"));
         QCOMPARE(test::ReadBytes(fRoot->Root() + "/Gone/A1.spr"),
-                 UncompressedSpriteImage(Recoloured, Recoloured.size() / 16));
+                 SpriteEditor::UncompressedSpriteImage(Recoloured, Recoloured.size() / 16));
         QVERIFY(QDir(fRoot->Root()).rename("Gone", "Sprites"));
     }
 
@@ -535,7 +558,8 @@ private slots:
         const QString EditFile = fDir->file("tiny.edt");
         fFrm->SaveDialog1 = [EditFile] { return EditFile; };
         QTest::mouseClick(fFrm->SaveToIdaBtn, Qt::LeftButton);
-        QCOMPARE(test::ReadBytes(EditFile), EditFileImage(Mapped(TinyWords, Reversed())));
+        QCOMPARE(test::ReadBytes(EditFile),
+                 SpriteEditor::EditFileImage(Mapped(TinyWords, Reversed())));
 
         // Back to a sprite with tiles.
         Choose(fFrm->ComboBox1, 0);
@@ -546,14 +570,14 @@ private slots:
     void everyShowReloadsTheSelectedSpriteFromDisk() {
         Start();
         const QString EditFile = fDir->file("in.edt");
-        test::WriteBytes(EditFile, EditFileImage(test::PatternWords(12, 3)));
+        test::WriteBytes(EditFile, SpriteEditor::EditFileImage(test::PatternWords(12, 3)));
         ImportFile(EditFile);
         fFrm->hide();
         fFrm->show();
         VERIFY_SHOWS(LibraryWords);
 
         // A mapping edited entry by entry is discarded; the selected set is applied again.
-        TPalletteArray Edit = IdentityPallette();
+        TPalletteArray Edit = MyTypes::IdentityPallette();
         Edit[3] = 9;
         fChPalFrm->SetPalletteSet(Edit);
         fChPalFrm->OnSetPalSwap()(4, 10);
@@ -572,7 +596,7 @@ private slots:
     }
 
     void theSelectedSetAppliesFromTheSecondShowOn() {
-        fRoot->PalSets = {Reversed(), IdentityPallette()};
+        fRoot->PalSets = {Reversed(), MyTypes::IdentityPallette()};
         fRoot->WriteParams();
         Start();
         // The callbacks are registered after the first load.
@@ -620,6 +644,158 @@ private slots:
         fFrm->hide();
         fFrm->show();
         QVERIFY(fFrm->BMP().isNull());
+        QVERIFY2(fErrors.isEmpty(), qPrintable(fErrors.join('\n')));
+    }
+
+    void aFailedLoadLeavesTheShownSpriteToBeSavedIntoItsOwnFile() {
+        QVERIFY(QDir(fRoot->SpritePath(QString())).mkdir("A1x.spr")); // second, cannot be read
+        Start();
+        SelectSet(1);
+        const TMyArray Shown = Mapped(LibraryWords, Reversed());
+        QTest::keyClick(fFrm->ComboBox1, Qt::Key_Down);
+        QCOMPARE(fErrors.size(), 1);
+        QVERIFY2(fErrors.first().startsWith("Cannot open file"), qPrintable(fErrors.first()));
+        QCOMPARE(fFrm->ComboBox1->currentIndex(), 0);
+        VERIFY_SHOWS(Shown);
+        QTest::mouseClick(fFrm->BitBtn4, Qt::LeftButton);
+        QCOMPARE(test::ReadBytes(fRoot->SpritePath("A1.spr")), CompDecompUnit::Compress(Shown));
+        QVERIFY(QFileInfo(fRoot->SpritePath("A1x.spr")).isDir());
+    }
+
+    void unsavedChangesAreSavedDiscardedOrKeptAsTheUserSays() {
+        Start();
+        SelectSet(1);
+        QVERIFY(fFrm->IsModified());
+        // Cancel: the sprite, its changes and the chooser stay.
+        AnswerWith("Cancel");
+        QTest::keyClick(fFrm->ComboBox1, Qt::Key_Down);
+        QCOMPARE(fAsked, QStringList({"Save the changes to \"A1.spr\"?"}));
+        QCOMPARE(fFrm->ComboBox1->currentIndex(), 0);
+        VERIFY_SHOWS(Mapped(LibraryWords, Reversed()));
+        // Save: written into its file, then the other sprite is loaded.
+        AnswerWith("Save");
+        Choose(fFrm->ComboBox1, 1);
+        QCOMPARE(test::ReadBytes(fRoot->SpritePath("A1.spr")),
+                 CompDecompUnit::Compress(Mapped(LibraryWords, Reversed())));
+        VERIFY_SHOWS(Mapped(SecondWords, Reversed()));
+        QVERIFY(!fFrm->IsModified());
+        // Discard: a reload throws the recolouring away; nothing is written.
+        QTest::mouseClick(fChPalFrm->Resetbtn, Qt::LeftButton);
+        AnswerWith("Discard");
+        fFrm->hide();
+        fFrm->show();
+        VERIFY_SHOWS(Mapped(SecondWords, Reversed()));
+        QCOMPARE(fAsked.size(), 3);
+        // Nothing modified: nothing asks.
+        Choose(fFrm->ComboBox1, 0);
+        QCOMPARE(fAsked.size(), 3);
+        QVERIFY2(fErrors.isEmpty(), qPrintable(fErrors.join('\n')));
+    }
+
+    void aFileChangedOnDiskIsOverwrittenOnlyWhenTheUserSaysSo() {
+        Start();
+        SelectSet(1);
+        const TMyArray Theirs = test::PatternWords(9, 8);
+        fRoot->AddSprite("A1.spr", Theirs, false); // another program writes the file
+        AnswerWith("Cancel");
+        QTest::mouseClick(fFrm->BitBtn4, Qt::LeftButton);
+        QCOMPARE(fAsked, QStringList({"The file was changed on disk since it was opened. "
+                                      "Overwrite it?"}));
+        QCOMPARE(test::ReadBytes(fRoot->SpritePath("A1.spr")),
+                 SpriteEditor::UncompressedSpriteImage(Theirs, 9));
+        QVERIFY(fFrm->IsModified());
+        AnswerWith("Overwrite");
+        QTest::mouseClick(fFrm->BitBtn4, Qt::LeftButton);
+        QCOMPARE(test::ReadBytes(fRoot->SpritePath("A1.spr")),
+                 CompDecompUnit::Compress(Mapped(LibraryWords, Reversed())));
+        // Saved here: the next save asks nothing.
+        fAsked.clear();
+        QTest::mouseClick(fFrm->BitBtn4, Qt::LeftButton);
+        QVERIFY(fAsked.isEmpty());
+        QVERIFY2(fErrors.isEmpty(), qPrintable(fErrors.join('\n')));
+    }
+
+    void atFourTimesThePictureShowsThePixelUnderThePointer() {
+        Start();
+        // Ctrl+wheel over the picture zooms in and out a step a notch, within 1x and 8x.
+        QPointF At(30, 30);
+        const auto Notches = [&](int Count, int Delta) {
+            for (int Notch = 0; Notch < Count; ++Notch) {
+                QWheelEvent e(At, fFrm->Image1->mapToGlobal(At), QPoint(), QPoint(0, Delta),
+                              Qt::NoButton, Qt::ControlModifier, Qt::NoScrollPhase, false);
+                QApplication::sendEvent(fFrm->Image1, &e);
+            }
+        };
+        Notches(3, 120);
+        QCOMPARE(fFrm->Zoom(), 4);
+        Notches(9, 120);
+        QCOMPARE(fFrm->Zoom(), 8);
+        Notches(12, -120);
+        QCOMPARE(fFrm->Zoom(), 1);
+        // The View menu zooms about the top left corner.
+        fFrm->ActualSizeAction->trigger();
+        for (int Step = 0; Step < 3; ++Step)
+            fFrm->ZoomInAction->trigger();
+        QCOMPARE(fFrm->Zoom(), 4);
+        QCOMPARE(fFrm->VScroll->value(), 0);
+        At = QPointF(100, 40);
+        // At 4x the 230-pixel view lays the 24 x 24 groups out 57 pixels wide: two to a band.
+        // (100, 40) on screen is pixel (25, 10) of the layout: group 1, its tile row 1 and tile
+        // column 0, so tile 1 x 9 + 1 x 3 = 12, pixel (1, 2) of it.
+        QTest::mouseMove(fFrm->Image1, At.toPoint());
+        const uint16_t Word = LibraryWords[12 * 16 + 2 * 2];
+        const int Index = (Word >> 8) & 15;
+        const QRgb Colour =
+            BmpMaker::PaletteColor(fSession->PalletteArray(), fChPalFrm->SecondPalIndex(), Index);
+        QVERIFY2(fFrm->StatusText().contains(QString("tile 12 (1, 2): colour %1 #%2")
+                                                 .arg(Index)
+                                                 .arg(Colour & 0xFFFFFF, 6, 16, QLatin1Char('0'))),
+                 qPrintable(fFrm->StatusText()));
+        QVERIFY(fFrm->StatusText().startsWith("A1.spr, compressed, 100 blocks, 4x"));
+        const QImage Shown = fFrm->Image1->pixmap().toImage();
+        // The whole 4 x 4 screen square of that pixel shows its colour.
+        for (int dy = 0; dy < 4; ++dy)
+            for (int dx = 0; dx < 4; ++dx)
+                QCOMPARE(Shown.pixel(100 / 4 * 4 + dx, 40 / 4 * 4 + dy) & 0xFFFFFF,
+                         Colour & 0xFFFFFF);
+        // Right of the two groups no tile is drawn: the checkerboard.
+        QCOMPARE(Shown.pixel(200, 4), TSpriteLayoutView::CheckerColor(200, 4));
+        // All eleven groups are there: six bands of 96 screen rows, scrolled with the wheel.
+        QVERIFY(fFrm->VScroll->isVisible());
+        QCOMPARE(fFrm->VScroll->maximum(), 6 * 96 - 96);
+        fFrm->ActualSizeAction->trigger();
+        QCOMPARE(fFrm->Zoom(), 1);
+        VERIFY_SHOWS(LibraryWords);
+        QVERIFY2(fErrors.isEmpty(), qPrintable(fErrors.join('\n')));
+    }
+
+    void aPngExportedAndImportedGivesTheWordsBackAsAnUndoableEdit() {
+        Start();
+        Choose(fFrm->SizeCmb, 1);
+        const QString Png = fDir->file("a1.png");
+        fFrm->PngSaveDialog = [Png] { return Png; };
+        fFrm->ExportPngAction->trigger();
+        QVERIFY2(fErrors.isEmpty(), qPrintable(fErrors.join('\n')));
+        // An independent look at the file: an indexed PNG of 4 bits with the second palette.
+        const TMyByteArray File = test::ReadBytes(Png);
+        QVERIFY(File.size() >= 26);
+        QCOMPARE(int(File[24]), 4); // bit depth
+        QCOMPARE(int(File[25]), 3); // colour type: palette
+
+        fFrm->OpenDialog1 = [this] {
+            const QString Edt = fDir->file("other.edt");
+            test::WriteBytes(Edt, SpriteEditor::EditFileImage(test::PatternWords(8, 6)));
+            return Edt;
+        };
+        QTest::mouseClick(fFrm->LoadFromIdaBtn, Qt::LeftButton);
+        fFrm->PngOpenDialog = [Png] { return Png; };
+        fFrm->ImportPngAction->trigger();
+        VERIFY_SHOWS(LibraryWords);
+        fFrm->Document().UndoStack()->undo();
+        VERIFY_SHOWS(test::PatternWords(8, 6));
+        fFrm->Document().UndoStack()->undo();
+        VERIFY_SHOWS(LibraryWords);
+        QVERIFY(!fFrm->IsModified());
         QVERIFY2(fErrors.isEmpty(), qPrintable(fErrors.join('\n')));
     }
 

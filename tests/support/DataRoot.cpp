@@ -28,26 +28,27 @@ TMyArray PatternWords(int Tiles, int Seed) {
 }
 
 DataRoot::DataRoot(const QString& Root) : fRoot(Root) {
-    QDir().mkpath(DataPath(Root, SpriteFolderName));
-    QDir().mkpath(DataPath(Root, MapFolderName));
+    QDir().mkpath(MyTypes::DataPath(Root, SpriteFolderName));
+    QDir().mkpath(MyTypes::DataPath(Root, MapFolderName));
 }
 
 QString DataRoot::SpritePath(const QString& Name) const {
-    return DataPath(fRoot, SpriteFolderName, Name);
+    return MyTypes::DataPath(fRoot, SpriteFolderName, Name);
 }
 
 QString DataRoot::MapPath(const QString& Name) const {
-    return DataPath(fRoot, MapFolderName, Name);
+    return MyTypes::DataPath(fRoot, MapFolderName, Name);
 }
 
 void DataRoot::AddSprite(const QString& Name, const TMyArray& Words, bool Compressed) {
-    WriteFileAtomically(SpritePath(Name), Compressed
-                                              ? Compress(Words)
-                                              : UncompressedSpriteImage(Words, Words.size() / 16));
+    MyTypes::WriteFileAtomically(
+        SpritePath(Name), Compressed
+                              ? CompDecompUnit::Compress(Words)
+                              : SpriteEditor::UncompressedSpriteImage(Words, Words.size() / 16));
 }
 
 void DataRoot::AddMap(const QString& Name, int32_t w, int32_t h, const TMyByteArray& Cells) {
-    WriteFileAtomically(MapPath(Name), EncodeMap(Cells, w, h));
+    MyTypes::WriteFileAtomically(MapPath(Name), MapLoader::EncodeMap(Cells, w, h));
 }
 
 void DataRoot::WriteParams() const {
@@ -80,8 +81,8 @@ void DataRoot::WriteParams() const {
     }
     x += QStringLiteral(" </PalSets>\n</Params>\n");
     const QByteArray b = x.toUtf8();
-    WriteFileAtomically(fRoot + QStringLiteral("/XMLParams.xml"),
-                        reinterpret_cast<const uint8_t*>(b.constData()), size_t(b.size()));
+    MyTypes::WriteFileAtomically(fRoot + QStringLiteral("/XMLParams.xml"),
+                                 reinterpret_cast<const uint8_t*>(b.constData()), size_t(b.size()));
 }
 
 } // namespace velkora::test

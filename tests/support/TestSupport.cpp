@@ -4,6 +4,8 @@
 #include <QProcess>
 #include <QStandardPaths>
 
+#include <zlib.h>
+
 #include <csignal>
 #include <cstring>
 #include <grp.h>
@@ -200,6 +202,36 @@ int RunToolAsNobody(const QStringList& Args, QByteArray* Out, QByteArray* Err,
     if (Status == 127 && Errors.startsWith("setpriv:"))
         return NotDropped;
     return Status;
+}
+
+uint32_t ReadBE32(const uint8_t* p) {
+    return uint32_t(p[0]) << 24 | uint32_t(p[1]) << 16 | uint32_t(p[2]) << 8 | uint32_t(p[3]);
+}
+
+std::vector<PngChunk> ParsePngChunks(const TMyByteArray& File) {
+    static const uint8_t Signature[8] = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
+    if (File.size() < 8 || std::memcmp(File.data(), Signature, 8) != 0)
+        throw std::runtime_error("no PNG signature");
+    std::vector<PngChunk> Chunks;
+    size_t Pos = 8;
+    while (Pos < File.size()) {
+        if (File.size() - Pos < 12)
+            throw std::runtime_error("a chunk is cut short");
+        const uint32_t Length = ReadBE32(&File[Pos]);
+        if (Length > File.size() - Pos - 12)
+            throw std::runtime_error("a chunk is longer than the file");
+        PngChunk c;
+        c.Type.assign(reinterpret_cast<const char*>(&File[Pos + 4]), 4);
+        c.Data.assign(File.begin() + long(Pos + 8), File.begin() + long(Pos + 8 + Length));
+        const uint32_t Crc = uint32_t(crc32(0, &File[Pos + 4], Length + 4));
+        if (Crc != ReadBE32(&File[Pos + 8 + Length]))
+            throw std::runtime_error("bad CRC in chunk " + c.Type);
+        Pos += 12 + Length;
+        Chunks.push_back(std::move(c));
+    }
+    if (Chunks.empty() || Chunks.front().Type != "IHDR" || Chunks.back().Type != "IEND")
+        throw std::runtime_error("the chunks do not run from IHDR to IEND");
+    return Chunks;
 }
 
 } // namespace velkora::test

@@ -11,6 +11,7 @@
 #include <functional>
 #include <ostream>
 #include <random>
+#include <string>
 #include <vector>
 
 namespace velkora::test {
@@ -77,6 +78,18 @@ int RunTool(const QStringList& Args, QByteArray* Out = nullptr, QByteArray* Err 
 // command cannot write where only root may; NotDropped when that user cannot run the tool.
 int RunToolAsNobody(const QStringList& Args, QByteArray* Out = nullptr, QByteArray* Err = nullptr,
                     const QString& WorkDir = QString());
+
+// One chunk of a PNG file, as the file holds it.
+struct PngChunk {
+    std::string Type; // "IHDR", "PLTE", ...
+    TMyByteArray Data;
+};
+// The chunks of a PNG file, read straight from its bytes (not through libpng or Qt): checks the
+// signature, every length and every CRC, and that the file ends with IEND; raises
+// std::runtime_error otherwise.
+std::vector<PngChunk> ParsePngChunks(const TMyByteArray& File);
+// Big-endian 32-bit number at p.
+uint32_t ReadBE32(const uint8_t* p);
 
 // A deterministic random generator for seeded random cases.
 using Rng = std::mt19937;

@@ -40,11 +40,15 @@ protected:
     static void TearDownTestSuite() { Dir.reset(); }
 
     static QString Root() { return Dir->file("demo"); }
-    static QString Sprite(const QString& Name) { return DataPath(Root(), SpriteFolderName, Name); }
-    static QString Map(const QString& Name) { return DataPath(Root(), MapFolderName, Name); }
+    static QString Sprite(const QString& Name) {
+        return MyTypes::DataPath(Root(), SpriteFolderName, Name);
+    }
+    static QString Map(const QString& Name) {
+        return MyTypes::DataPath(Root(), MapFolderName, Name);
+    }
 
     static TMyByteArray LoadCells(const QString& Name, int32_t& w, int32_t& h) {
-        return LoadMap(Map(Name), w, h);
+        return MapLoader::LoadMap(Map(Name), w, h);
     }
 
     static inline std::unique_ptr<TempDir> Dir;
@@ -124,8 +128,8 @@ TEST_F(DemoRoot, WritesSpritesMapsAndParametersAndReportsOneLine) {
     // The library lists the sprites in its own order, the first one being the land texture;
     // the map chooser starts on the small meadow.
     EXPECT_EQ(TSpriteContainer(Root()).SpriteNames(), SpriteNamesInLibraryOrder);
-    QStringList Maps = FindFiles(DataPath(Root(), MapFolderName), ".map");
-    SortNames(Maps);
+    QStringList Maps = SpriteEditor::FindFiles(MyTypes::DataPath(Root(), MapFolderName), ".map");
+    SpriteEditor::SortNames(Maps);
     EXPECT_EQ(Maps, QStringList({"Level1.Map", "Level2.Map", "Level3.Map", "World512.Map"}));
 }
 
@@ -148,7 +152,7 @@ TEST_F(DemoRoot, EverySpriteDecodesIntoWholeTileGroups) {
             EXPECT_EQ(File[2] | File[3] << 8, int(Count));
             EXPECT_EQ(File.size(), 4 + Count * 32);
             for (size_t i = 0; i < s.Bytes.size(); ++i)
-                ASSERT_EQ(s.Bytes[i], ReadBE16(&File[4 + 2 * i])) << i;
+                ASSERT_EQ(s.Bytes[i], MyTypes::ReadBE16(&File[4 + 2 * i])) << i;
         } else {
             EXPECT_EQ(File[0], 0x00);
             EXPECT_EQ(File[1], 0x02);
@@ -339,9 +343,9 @@ TEST_F(DemoRoot, MapsJoinTheirGroundAndHousesSeamlessly) {
 TEST_F(DemoRoot, SquareMapIsStoredColumnByColumn) {
     const TMyByteArray File = ReadBytes(Map("Level3.Map"));
     ASSERT_GE(File.size(), 8u);
-    EXPECT_EQ(ReadBE16(&File[0]), 2);
-    EXPECT_EQ(ReadBE16(&File[2]), 32);
-    EXPECT_EQ(ReadBE16(&File[4]), 32);
+    EXPECT_EQ(MyTypes::ReadBE16(&File[0]), 2);
+    EXPECT_EQ(MyTypes::ReadBE16(&File[2]), 32);
+    EXPECT_EQ(MyTypes::ReadBE16(&File[4]), 32);
     EXPECT_EQ(File.size() % 2, 0u);
 
     // Decode the stream by hand in stored order and compare with the reader's rows.
@@ -386,7 +390,7 @@ TEST_F(DemoRoot, SquareMapIsStoredColumnByColumn) {
 TEST_F(DemoRoot, ParametersFileReadsWithTheCoreReaders) {
     TXMLDocument Doc;
     Doc.FileName = Root() + "/XMLParams.xml";
-    const TPalletteList PalletteArray = ReadPalettes(Doc);
+    const TPalletteList PalletteArray = BmpMaker::ReadPalettes(Doc);
     ASSERT_GE(PalletteArray.size(), 6u);
     for (size_t p = 0; p < PalletteArray.size(); ++p) {
         const auto Light = [&](int c) {
@@ -412,7 +416,7 @@ TEST_F(DemoRoot, ParametersFileReadsWithTheCoreReaders) {
 
     const QStringList Library = TSpriteContainer(Root()).SpriteNames();
     TSetArray Sets;
-    ReadMapSets(Doc, Sets);
+    ParamsFile::ReadMapSets(Doc, Sets);
     ASSERT_EQ(Sets.size(), 2u);
     EXPECT_EQ(Sets[0].Name, "A1.spr : A2.spr");
     EXPECT_EQ(Library.value(Sets[0].i1), "A1.spr");
@@ -422,12 +426,12 @@ TEST_F(DemoRoot, ParametersFileReadsWithTheCoreReaders) {
     EXPECT_EQ(Library.value(Sets[1].i2), "A10.spr");
 
     TPalSetArray PalSets;
-    ReadPalSets(Doc, PalSets);
+    ParamsFile::ReadPalSets(Doc, PalSets);
     ASSERT_EQ(PalSets.size(), 2u);
     EXPECT_EQ(PalSets[0].Name, "0");
     EXPECT_EQ(PalSets[1].Name, "1");
-    EXPECT_EQ(PalSets[0].pal, IdentityPallette());
-    EXPECT_NE(PalSets[1].pal, IdentityPallette());
+    EXPECT_EQ(PalSets[0].pal, MyTypes::IdentityPallette());
+    EXPECT_NE(PalSets[1].pal, MyTypes::IdentityPallette());
 }
 
 TEST(MakeDemo, WritesTheSameBytesEveryTime) {

@@ -17,7 +17,7 @@ TEST(MapTool, DecodeAndEncodeRoundTrip) {
     for (size_t i = 0; i < Cells.size(); ++i)
         Cells[i] = uint8_t(i / 7 % 5 == 0 ? 0xFE : R() % 50);
     const QString Map = Dir.file("level.Map");
-    SaveMap(Map, Cells, 37, 23);
+    MapLoader::SaveMap(Map, Cells, 37, 23);
 
     QByteArray Out, Err;
     ASSERT_EQ(RunTool({"map", "decode", Map, Dir.file("level.cells")}, &Out, &Err), 0)

@@ -42,7 +42,7 @@ void WriteText(const QString& FileName, const QByteArray& Text) {
 void WritePlainSprite(const QString& FileName, const TMyArray& Words) {
     TMyByteArray f{0x00, 0x01, 0x00, 0x00, 0x00};
     for (uint16_t w : Words)
-        AppendBE16(f, w);
+        MyTypes::AppendBE16(f, w);
     WriteBytes(FileName, f);
 }
 
@@ -84,7 +84,7 @@ protected:
         WriteText(d.file("XMLParams.xml"), Params);
         QDomDocument Doc;
         ASSERT_TRUE(Doc.setContent(Params, false));
-        LoadPallette(Doc.documentElement(), PalletteArray);
+        BmpMaker::LoadPallette(Doc.documentElement(), PalletteArray);
         ASSERT_EQ(PalletteArray.size(), 2u);
     }
     TempDir d;
@@ -143,7 +143,8 @@ TEST_F(ToolFiles, SpriteRenderWritesWhatMakeBMPImageDraws) {
               0)
         << Err.toStdString();
     QImage Expected;
-    MakeBMPImage(Expected, Blocks, SpriteSize[2], ColorTable(PalletteArray, 0), true, 230, 96);
+    BmpMaker::MakeBMPImage(Expected, Blocks, SpriteSize[2], BmpMaker::ColorTable(PalletteArray, 0),
+                           true, 230, 96);
     ExpectSamePicture(d.file("a.png"), Expected);
 
     static const char* const Sizes[] = {"8x8", "16x16", "24x24", "48x48", "96x32"};
@@ -153,8 +154,8 @@ TEST_F(ToolFiles, SpriteRenderWritesWhatMakeBMPImageDraws) {
                           nullptr, &Err, d.path()),
                   0)
             << Err.toStdString();
-        MakeBMPImage(Expected, Blocks, SpriteSize[size_t(s)], ColorTable(PalletteArray, 1), false,
-                     101, 57);
+        BmpMaker::MakeBMPImage(Expected, Blocks, SpriteSize[size_t(s)],
+                               BmpMaker::ColorTable(PalletteArray, 1), false, 101, 57);
         ExpectSamePicture(d.file("b.png"), Expected);
     }
 }
@@ -170,8 +171,8 @@ TEST_F(ToolFiles, SpriteRenderReadsCompressedSprites) {
               0)
         << Err.toStdString();
     QImage Expected;
-    MakeBMPImage(Expected, BlocksOf(Words), SpriteSize[3], ColorTable(PalletteArray, 0), false, 230,
-                 150);
+    BmpMaker::MakeBMPImage(Expected, BlocksOf(Words), SpriteSize[3],
+                           BmpMaker::ColorTable(PalletteArray, 0), false, 230, 150);
     ExpectSamePicture(d.file("c.png"), Expected);
 }
 
@@ -184,7 +185,7 @@ TEST_F(ToolFiles, SpriteRenderOfASpriteWithoutBlocksIsAllColourZero) {
               0)
         << Err.toStdString();
     QImage Expected(7, 3, QImage::Format_Indexed8);
-    Expected.setColorTable(ColorTable(PalletteArray, 1));
+    Expected.setColorTable(BmpMaker::ColorTable(PalletteArray, 1));
     Expected.fill(0);
     ExpectSamePicture(d.file("s.png"), Expected);
 }

@@ -18,7 +18,7 @@ namespace {
 TMyByteArray EditFile(size_t Words, Rng& R) {
     TMyByteArray b;
     for (size_t i = 0; i < Words; ++i)
-        AppendBE16(b, uint16_t(R() & 0x7171));
+        MyTypes::AppendBE16(b, uint16_t(R() & 0x7171));
     return b;
 }
 
@@ -35,8 +35,8 @@ TEST(SpriteTool, EncodePackAndDecodeRoundTrip) {
         << Err.toStdString();
     TMyArray Words;
     for (size_t i = 0; i < Edit.size(); i += 2)
-        Words.push_back(ReadBE16(&Edit[i]));
-    EXPECT_EQ(ReadBytes(d.file("c.spr")), Compress(Words));
+        Words.push_back(MyTypes::ReadBE16(&Edit[i]));
+    EXPECT_EQ(ReadBytes(d.file("c.spr")), CompDecompUnit::Compress(Words));
     ASSERT_EQ(RunTool({"sprite", "decode", d.file("c.spr"), d.file("c.bin")}), 0);
     EXPECT_EQ(ReadBytes(d.file("c.bin")), Edit);
 

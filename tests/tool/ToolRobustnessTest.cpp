@@ -83,7 +83,7 @@ TEST_F(ToolRobustness, SpriteFiles) {
     DataRoot Root(Dir.file("root"));
     Root.Palettes = {DistinctPalette(0)};
     Root.WriteParams();
-    const TMyByteArray Sprite = Compress(PatternWords(12, 3));
+    const TMyByteArray Sprite = CompDecompUnit::Compress(PatternWords(12, 3));
     RunOnVariants(Sprite, 11, 120, [&](const QString& f) {
         return QStringList{"sprite", "decode", f, Dir.file("out.bin")};
     });
@@ -107,15 +107,15 @@ TEST_F(ToolRobustness, MapFiles) {
     TMyByteArray Cells(30 * 20);
     for (size_t i = 0; i < Cells.size(); ++i)
         Cells[i] = uint8_t((i / 7) % 50);
-    const TMyByteArray Map = EncodeMap(Cells, 30, 20);
+    const TMyByteArray Map = MapLoader::EncodeMap(Cells, 30, 20);
     // Any header is a map the format allows, up to 65535 x 65535 cells, and decodes to that many
     // cells (zero where the stream ends early): so that the test does not write gigabytes, the
     // height of a header over a million cells is cut down to what keeps it under.
     const auto Smaller = [](TMyByteArray& v) {
         if (v.size() < 6)
             return;
-        const int w = ReadBE16(&v[2]);
-        if (int64_t(w) * ReadBE16(&v[4]) > (1 << 20)) {
+        const int w = MyTypes::ReadBE16(&v[2]);
+        if (int64_t(w) * MyTypes::ReadBE16(&v[4]) > (1 << 20)) {
             const int h = (1 << 20) / w;
             v[4] = uint8_t(h >> 8);
             v[5] = uint8_t(h & 0xFF);
@@ -139,7 +139,7 @@ TEST_F(ToolRobustness, ParametersFiles) {
     DataRoot Root(Dir.file("root"));
     Root.Palettes = {DistinctPalette(0), DistinctPalette(1)};
     Root.MapSets = {{"A : B", 0, 1}};
-    Root.PalSets = {IdentityPallette()};
+    Root.PalSets = {MyTypes::IdentityPallette()};
     Root.WriteParams();
     const TMyByteArray Params = ReadBytes(Root.Root() + "/XMLParams.xml");
     RunOnVariants(Params, 41, 120, [&](const QString& f) {

@@ -28,8 +28,8 @@ std::vector<TDemoMap> DemoMaps() {
 
 TMyByteArray SpriteFileImage(const TDemoSprite& Sprite) {
     if (Sprite.Compressed)
-        return Compress(Sprite.Words);
-    return UncompressedSpriteImage(Sprite.Words, Sprite.Words.size() / 16);
+        return CompDecompUnit::Compress(Sprite.Words);
+    return SpriteEditor::UncompressedSpriteImage(Sprite.Words, Sprite.Words.size() / 16);
 }
 
 namespace {
@@ -47,9 +47,9 @@ TMyByteArray ColumnByColumnImage(const TDemoMap& Map) {
         for (size_t y = 0; y < n; ++y)
             Stream.push_back(Map.Cells[y * n + x]);
     TMyByteArray Out;
-    AppendBE16(Out, 2);
-    AppendBE16(Out, uint16_t(Map.Width));
-    AppendBE16(Out, uint16_t(Map.Height));
+    MyTypes::AppendBE16(Out, 2);
+    MyTypes::AppendBE16(Out, uint16_t(Map.Width));
+    MyTypes::AppendBE16(Out, uint16_t(Map.Height));
     for (size_t i = 0; i < Stream.size();) {
         size_t Run = 1;
         while (i + Run < Stream.size() && Stream[i + Run] == Stream[i] && Run < 255)
@@ -72,7 +72,7 @@ TMyByteArray ColumnByColumnImage(const TDemoMap& Map) {
 TMyByteArray MapFileImage(const TDemoMap& Map) {
     if (Map.ColumnByColumn)
         return ColumnByColumnImage(Map);
-    return EncodeMap(Map.Cells, Map.Width, Map.Height);
+    return MapLoader::EncodeMap(Map.Cells, Map.Width, Map.Height);
 }
 
 } // namespace velkora::demo

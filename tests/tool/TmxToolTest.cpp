@@ -1,0 +1,301 @@
+// velkora-tool map export-tmx / import-tmx: the round trip of every cell, the general-purpose
+// editor's own rasterizer against "map render", and refusals that write nothing.
+
+#include "maps/MapLoader.h"
+#include "tests/support/DataRoot.h"
+#include "tests/support/TestSupport.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QImage>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QStandardPaths>
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+using namespace velkora;
+using namespace velkora::test;
+
+namespace {
+
+QString Text(const QString& FileName) {
+    const TMyByteArray b = ReadBytes(FileName);
+    return QString::fromUtf8(reinterpret_cast<const char*>(b.data()), qsizetype(b.size()));
+}
+
+// Cells with every value 0 to 255 first, then random ones.
+TMyByteArray EveryValue(int w, int h, unsigned Seed) {
+    Rng R(Seed);
+    TMyByteArray Cells(size_t(w) * size_t(h));
+    for (size_t i = 0; i < Cells.size(); ++i)
+        Cells[i] = uint8_t(i < 256 ? 255 - i : R() % 256);
+    return Cells;
+}
+
+// Runs Program with Args on the offscreen platform; its exit status, or -1 when it crashed or
+// hung. Its standard error goes to Err.
+int RunProgram(const QString& Program, const QStringList& Args, QByteArray* Err = nullptr) {
+    QProcess p;
+    QProcessEnvironment Env = QProcessEnvironment::systemEnvironment();
+    Env.insert("QT_QPA_PLATFORM", "offscreen");
+    p.setProcessEnvironment(Env);
+    p.start(Program, Args);
+    if (!p.waitForFinished(120000)) {
+        p.kill();
+        p.waitForFinished();
+        return -1;
+    }
+    if (Err)
+        *Err = p.readAllStandardError();
+    return p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+}
+
+// Both pictures decoded to 8-bit RGB must be the same, pixel for pixel.
+void ExpectSamePixels(const QString& A, const QString& B) {
+    const QImage a = QImage(A).convertToFormat(QImage::Format_RGB888);
+    const QImage b = QImage(B).convertToFormat(QImage::Format_RGB888);
+    ASSERT_FALSE(a.isNull()) << A.toStdString();
+    ASSERT_FALSE(b.isNull()) << B.toStdString();
+    ASSERT_EQ(a.size(), b.size());
+    for (int y = 0; y < a.height(); ++y) {
+        if (std::memcmp(a.constScanLine(y), b.constScanLine(y), size_t(a.width()) * 3) == 0)
+            continue;
+        for (int x = 0; x < a.width(); ++x)
+            ASSERT_EQ(a.pixel(x, y), b.pixel(x, y))
+                << "pixel " << x << ", " << y << " (cell " << x / 24 << ", " << y / 24 << ")";
+    }
+}
+
+class TmxTool : public ::testing::Test {
+protected:
+    void SetUp() override {
+        Root = std::make_unique<DataRoot>(Dir.path());
+        Root->AddSprite("A1.spr", PatternWords(225, 1));
+        Root->AddSprite("A2.spr", PatternWords(230, 4), false);
+        Root->AddSprite("B1.spr", PatternWords(18, 7));
+        Root->Palettes = {DistinctPalette(0), DistinctPalette(1)};
+        Root->WriteParams();
+    }
+
+    int Export(const QString& Map, const QString& Out, QByteArray* Err = nullptr) {
+        return RunTool({"map", "export-tmx", Map, Out, "--root", Dir.path(), "--tex1", "1",
+                        "--tex2", "2", "--pal2", "1"},
+                       nullptr, Err);
+    }
+
+    TempDir Dir;
+    std::unique_ptr<DataRoot> Root;
+};
+
+} // namespace
+
+TEST_F(TmxTool, ExportThenImportGivesBackEveryCell) {
+    const struct {
+        int w, h;
+        bool Transposed;
+    } Sizes[] = {{17, 15, false}, {1, 300, false}, {300, 1, false}, {23, 13, true}};
+    for (const auto& s : Sizes) {
+        SCOPED_TRACE(testing::Message() << s.w << " x " << s.h << (s.Transposed ? " (2)" : ""));
+        const TMyByteArray Cells = EveryValue(s.w, s.h, unsigned(s.w * 31 + s.h));
+        const QString Map = Root->MapPath("In.Map");
+        if (s.Transposed) {
+            // Pack type 2 stores the cells column by column, each column top to bottom.
+            TMyByteArray Stored(Cells.size());
+            for (int c = 0; c < s.w; ++c)
+                for (int r = 0; r < s.h; ++r)
+                    Stored[size_t(c * s.h + r)] = Cells[size_t(r * s.w + c)];
+            TMyByteArray File = MapLoader::EncodeMap(Stored, s.w, s.h);
+            File[1] = 2;
+            WriteBytes(Map, File);
+        } else {
+            Root->AddMap("In.Map", s.w, s.h, Cells);
+        }
+
+        const QString Tmx = Dir.file("out/level one.tmx");
+        QDir().mkpath(Dir.file("out"));
+        QByteArray Out, Err;
+        ASSERT_EQ(Export(Map, Tmx, &Err), 0) << Err.data();
+        const QImage Tiles(Dir.file("out/level one-tiles.png"));
+        EXPECT_EQ(Tiles.size(), QSize(384, 384));
+        const QString Xml = Text(Tmx);
+        for (const char* Expected :
+             {"<image source=\"level one-tiles.png\" width=\"384\" height=\"384\"/>",
+              "<property name=\"tex1\" type=\"int\" value=\"1\"/>",
+              "<property name=\"tex1-name\" value=\"A2.spr\"/>",
+              "<property name=\"tex2-name\" value=\"B1.spr\"/>",
+              "<property name=\"pal1\" type=\"int\" value=\"0\"/>",
+              "<property name=\"pal2\" type=\"int\" value=\"1\"/>",
+              "<tileset firstgid=\"1\" name=\"A2.spr : B1.spr\""})
+            EXPECT_TRUE(Xml.contains(Expected)) << Expected;
+
+        ASSERT_EQ(RunTool({"map", "import-tmx", Tmx, Dir.file("back.Map")}, &Out, &Err), 0)
+            << Err.data();
+        EXPECT_EQ(Out, QString("%1 %2\n").arg(s.w).arg(s.h).toUtf8());
+        // Written as the editor saves: pack type 1, row by row.
+        EXPECT_EQ(ReadBytes(Dir.file("back.Map")), MapLoader::EncodeMap(Cells, s.w, s.h));
+    }
+
+    // Through a link the map and its picture go to the folder of the file linked to.
+    QDir().mkpath(Dir.file("real"));
+    WriteBytes(Dir.file("real/level.tmx"), Bytes({'x'}));
+    ASSERT_TRUE(QFile::link(Dir.file("real/level.tmx"), Dir.file("link.tmx")));
+    ASSERT_EQ(Export(Root->MapPath("In.Map"), Dir.file("link.tmx")), 0);
+    EXPECT_TRUE(QFileInfo(Dir.file("link.tmx")).isSymLink());
+    EXPECT_TRUE(QFile::exists(Dir.file("real/level-tiles.png")));
+    EXPECT_FALSE(QFile::exists(Dir.file("link-tiles.png")));
+    EXPECT_TRUE(Text(Dir.file("real/level.tmx")).contains("<image source=\"level-tiles.png\""));
+}
+
+TEST_F(TmxTool, RefusalsWriteNothing) {
+    const QString Out = Dir.file("out.Map");
+    WriteBytes(Out, Bytes({0, 1, 0, 1, 0, 1, 9, 0xFF}));
+    const TMyByteArray Before = ReadBytes(Out);
+    // A 2 x 2 map with an external tileset around Body.
+    auto Tmx = [&](const QString& Name, const QString& Body) {
+        const QString Path = Dir.file(Name);
+        const QByteArray x = QString("<?xml version=\"1.0\"?>\n<map orientation=\"orthogonal\" "
+                                     "width=\"2\" height=\"2\" tilewidth=\"8\" tileheight=\"8\">\n"
+                                     " <tileset firstgid=\"1\" source=\"t.tsx\"/>\n%1\n</map>\n")
+                                 .arg(Body)
+                                 .toUtf8();
+        WriteBytes(Path, TMyByteArray(x.begin(), x.end()));
+        return Path;
+    };
+    auto Layer = [](const QString& DataXml) {
+        return "<layer id=\"1\" name=\"L\" width=\"2\" height=\"2\">" + DataXml + "</layer>";
+    };
+    const struct {
+        QString File;
+        const char* Message;
+    } Cases[] = {
+        {Tmx("empty.tmx", Layer("<data encoding=\"csv\">1,2,0,4</data>")),
+         "cell (0, 1) is empty (gid 0)"},
+        {Tmx("flip.tmx", Layer("<data encoding=\"csv\">1,2,3,2147483652</data>")),
+         "cell (1, 1) is flipped or rotated"},
+        {Tmx("zstd.tmx",
+             Layer("<data encoding=\"base64\" compression=\"zstd\">KLUv/QBYIQAA</data>")),
+         "compressed with zstd, which is not supported"},
+        {Tmx("two.tmx", " <tileset firstgid=\"300\" source=\"u.tsx\"/>" +
+                            Layer("<data encoding=\"csv\">1,2,3,4</data>")),
+         "<tileset> (line 4) is a second tileset"},
+        {Tmx("chunks.tmx", Layer("<data encoding=\"csv\"><chunk x=\"0\" y=\"0\" width=\"2\" "
+                                 "height=\"2\">1,2,3,4</chunk></data>")),
+         "the layer data lies in chunks"},
+        {Tmx("nolayer.tmx", "<imagelayer id=\"1\" name=\"L\"/>"), "the map has no tile layer"},
+        {Dir.file("none.tmx"), "Cannot open file"},
+    };
+    for (const auto& c : Cases) {
+        QByteArray Err;
+        EXPECT_EQ(RunTool({"map", "import-tmx", c.File, Out}, nullptr, &Err), 1) << c.Message;
+        EXPECT_TRUE(Err.contains(c.Message)) << "expected " << c.Message << "\ngot " << Err.data();
+        EXPECT_TRUE(Err.contains(c.File.toUtf8())) << Err.data();
+        EXPECT_EQ(ReadBytes(Out), Before) << c.Message;
+    }
+    // Wrong arguments: exit status 2.
+    EXPECT_EQ(RunTool({"map", "import-tmx", Cases[0].File}), 2);
+    EXPECT_EQ(RunTool({"map", "import-tmx", Cases[0].File, Out, "--root", Dir.path()}), 2);
+    EXPECT_EQ(ReadBytes(Out), Before);
+
+    // Export: wrong arguments, a missing map or folder write neither the map nor its picture.
+    Root->AddMap("M.Map", 3, 2, {0, 1, 2, 3, 4, 5});
+    const QString Map = Root->MapPath("M.Map");
+    const QString Tmx1 = Dir.file("x.tmx");
+    const QString R = Dir.path();
+    EXPECT_EQ(RunTool({"map", "export-tmx", Map, Tmx1, "--root", R, "--tex1", "3", "--tex2", "0"}),
+              2);
+    EXPECT_EQ(RunTool({"map", "export-tmx", Map, Tmx1, "--tex1", "0", "--tex2", "0"}), 2);
+    EXPECT_EQ(RunTool({"map", "export-tmx", Map, Tmx1, "--root", R, "--tex1", "0", "--tex2", "0",
+                       "--pal1", "2"}),
+              2);
+    EXPECT_EQ(RunTool({"map", "export-tmx", Root->MapPath("None.Map"), Tmx1, "--root", R, "--tex1",
+                       "0", "--tex2", "0"}),
+              1);
+    EXPECT_FALSE(QFile::exists(Tmx1));
+    EXPECT_FALSE(QFile::exists(Dir.file("x-tiles.png")));
+    QByteArray Err;
+    EXPECT_EQ(RunTool({"map", "export-tmx", Map, Dir.file("no/such/x.tmx"), "--root", R, "--tex1",
+                       "0", "--tex2", "0"},
+                      nullptr, &Err),
+              1);
+    EXPECT_TRUE(Err.contains("Cannot create file")) << Err.data();
+    QDir().mkpath(Dir.file("dir.tmx"));
+    EXPECT_EQ(RunTool({"map", "export-tmx", Map, Dir.file("dir.tmx"), "--root", R, "--tex1", "0",
+                       "--tex2", "0"},
+                      nullptr, &Err),
+              1);
+    EXPECT_TRUE(Err.contains("Is a directory")) << Err.data();
+    EXPECT_FALSE(QFile::exists(Dir.file("dir-tiles.png")));
+
+    QByteArray Help;
+    ASSERT_EQ(RunTool({"map", "--help"}, &Help), 0);
+    EXPECT_TRUE(Help.contains("map export-tmx IN.Map OUT.tmx --root DIR --tex1 I --tex2 J "
+                              "[--pal1 P] [--pal2 Q]"));
+    EXPECT_TRUE(Help.contains("map import-tmx IN.tmx OUT.Map"));
+}
+
+// The demo root's maps and one with every value, exported and drawn by the general-purpose
+// editor's rasterizer, must be exactly what "map render" draws; the editor's own save of an
+// exported map, in its CSV layer format too, imports to the same cells.
+TEST(TmxRasterizer, DrawsTheExportedMapsExactlyAsMapRender) {
+    const QString Rasterizer = QStandardPaths::findExecutable("tmxrasterizer");
+    if (Rasterizer.isEmpty())
+        GTEST_SKIP() << "tmxrasterizer is not installed (Debian package tiled): the exported "
+                        "maps were not compared with the general-purpose editor's drawing";
+    TempDir Dir;
+    const QString Demo = Dir.file("demo");
+    QByteArray Err;
+    ASSERT_EQ(RunTool({"make-demo", Demo}, nullptr, &Err), 0) << Err.data();
+    DataRoot Root(Demo);
+    Root.AddMap("Every.Map", 20, 16, EveryValue(20, 16, 5));
+
+    const struct {
+        const char* Map;
+        QStringList Textures;
+    } Cases[] = {
+        {"Level1.Map", {"--tex1", "0", "--tex2", "1"}},
+        {"Level3.Map", {"--tex1", "0", "--tex2", "2", "--pal1", "1", "--pal2", "2"}},
+        {"Every.Map", {"--tex1", "3", "--tex2", "0", "--pal1", "2"}},
+    };
+    for (const auto& c : Cases) {
+        SCOPED_TRACE(c.Map);
+        const QString Map = Root.MapPath(c.Map);
+        const QString Tmx = Dir.file(QString(c.Map) + ".tmx");
+        const QStringList Options = QStringList{"--root", Demo} + c.Textures;
+        ASSERT_EQ(RunTool(QStringList{"map", "export-tmx", Map, Tmx} + Options, nullptr, &Err), 0)
+            << Err.data();
+        ASSERT_EQ(RunTool(QStringList{"map", "render", Map, Dir.file("render.png")} + Options,
+                          nullptr, &Err),
+                  0)
+            << Err.data();
+        // At scale 1 (the default) and without smoothing; antialiasing is off by default.
+        ASSERT_EQ(RunProgram(Rasterizer, {"--no-smoothing", Tmx, Dir.file("raster.png")}, &Err), 0)
+            << Err.data();
+        ExpectSamePixels(Dir.file("raster.png"), Dir.file("render.png"));
+    }
+
+    const QString Editor = QStandardPaths::findExecutable("tiled");
+    if (Editor.isEmpty())
+        return;
+    const QString Exported = Dir.file("Every.Map.tmx");
+    QString Csv = Text(Exported);
+    TMyByteArray Cells = EveryValue(20, 16, 5);
+    QStringList Gids;
+    for (uint8_t v : Cells)
+        Gids << QString::number(v + 1);
+    Csv.replace(QRegularExpression("<data encoding=\"base64\" compression=\"zlib\">[^<]*</data>"),
+                "<data encoding=\"csv\">" + Gids.join(",") + "</data>");
+    const QByteArray CsvBytes = Csv.toUtf8();
+    WriteBytes(Dir.file("csv.tmx"), TMyByteArray(CsvBytes.begin(), CsvBytes.end()));
+    for (const QString& In : {Exported, Dir.file("csv.tmx")}) {
+        const QString Saved = Dir.file("saved.tmx");
+        ASSERT_EQ(RunProgram(Editor, {"--export-map", "tmx", In, Saved}, &Err), 0) << Err.data();
+        ASSERT_EQ(RunTool({"map", "import-tmx", Saved, Dir.file("back.Map")}, nullptr, &Err), 0)
+            << Err.data();
+        EXPECT_EQ(ReadBytes(Dir.file("back.Map")), MapLoader::EncodeMap(Cells, 20, 16))
+            << In.toStdString();
+    }
+}

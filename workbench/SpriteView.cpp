@@ -1,0 +1,145 @@
+#include "workbench/SpriteView.h"
+
+#include <algorithm>
+
+namespace velkora {
+
+void TSpriteLayoutView::SetSprite(const TBlocksArray* Blocks, QPoint BlockSize, bool IsCW,
+                                  const QVector<QRgb>& Colors) {
+    fBlocks = Blocks;
+    fBlockSize = QPoint(std::max(1, BlockSize.x()), std::max(1, BlockSize.y()));
+    fIsCW = IsCW;
+    fColors = Colors;
+}
+
+void TSpriteLayoutView::SetZoom(int Zoom) {
+    fZoom = std::clamp(Zoom, MinZoom, MaxZoom);
+}
+
+int TSpriteLayoutView::LayoutWidth() const {
+    return std::max(fView.width() / fZoom, 8 * fBlockSize.x());
+}
+
+int64_t TSpriteLayoutView::GroupsPerBand() const {
+    // The bitmap maker's rule, in bytes of a 4-bit row: a group takes 4 X bytes, and the next one
+    // goes to its right while left + 8 X < w div 2.
+    const int64_t X = fBlockSize.x();
+    const int64_t HalfW = LayoutWidth() / 2;
+    int64_t n = 1;
+    for (int64_t Left = 0; Left + 8 * X < HalfW; Left += 4 * X)
+        ++n;
+    return n;
+}
+
+int64_t TSpriteLayoutView::Groups() const {
+    if (!fBlocks)
+        return 0;
+    return int64_t(fBlocks->size()) / (int64_t(fBlockSize.x()) * fBlockSize.y());
+}
+
+int64_t TSpriteLayoutView::Bands() const {
+    const int64_t n = GroupsPerBand();
+    return (Groups() + n - 1) / n;
+}
+
+int64_t TSpriteLayoutView::ContentHeight() const {
+    return Bands() * 8 * fBlockSize.y() * fZoom;
+}
+
+bool TSpriteLayoutView::IsTile(int64_t x, int64_t y) const {
+    if (x < 0 || y < 0 || x >= LayoutWidth())
+        return false;
+    const int64_t Band = y / (8 * fBlockSize.y());
+    const int64_t n = GroupsPerBand();
+    const int64_t InBand = std::min(n, Groups() - Band * n);
+    return Band < Bands() && x / (8 * fBlockSize.x()) < InBand;
+}
+
+QRgb TSpriteLayoutView::CheckerColor(int x, int y) {
+    return ((x / 4 + y / 4) & 1) ? qRgb(0x9A, 0x9A, 0x9A) : qRgb(0xC8, 0xC8, 0xC8);
+}
+
+QImage TSpriteLayoutView::Render(QPoint Scroll) const {
+    if (!fBlocks || fBlocks->empty() || fView.isEmpty())
+        return QImage();
+    if (Groups() == 0) {
+        // Tiles, but not one whole group: nothing is drawn, as in the bitmap maker's picture.
+        QImage Empty(fView, QImage::Format_RGB32);
+        for (int y = 0; y < fView.height(); ++y)
+            for (int x = 0; x < fView.width(); ++x)
+                Empty.setPixel(x, y, CheckerColor(x, y));
+        return Empty;
+    }
+    const int z = fZoom;
+    const int64_t BandH = 8 * fBlockSize.y();
+    const int64_t n = GroupsPerBand();
+    const int64_t PerGroup = int64_t(fBlockSize.x()) * fBlockSize.y();
+    const int W = LayoutWidth();
+    // Only the bands the view reaches are drawn, from a slice of the blocks: every band starts
+    // with a whole multiple of n groups, so a slice is laid out as the whole would be.
+    const int64_t Top = std::max<int64_t>(0, Scroll.y()) / z;
+    const int64_t Bottom = (std::max<int64_t>(0, Scroll.y()) + fView.height() - 1) / z;
+    const int64_t B0 = std::min(Top / BandH, Bands() - 1);
+    const int64_t B1 = std::min(Bottom / BandH, Bands() - 1);
+    const int64_t G0 = B0 * n;
+    const int64_t G1 = std::min((B1 + 1) * n, Groups());
+    const TBlocksArray Slice(fBlocks->begin() + G0 * PerGroup, fBlocks->begin() + G1 * PerGroup);
+    TMyByteArray Pixels;
+    const int SliceH = int((B1 - B0 + 1) * BandH);
+    BmpMaker::MakeBMPPixels(Pixels, Slice, fBlockSize, fIsCW, W, SliceH);
+
+    QImage Image(fView, QImage::Format_RGB32);
+    if (Image.isNull())
+        throw std::bad_alloc();
+    for (int vy = 0; vy < fView.height(); ++vy) {
+        QRgb* Line = reinterpret_cast<QRgb*>(Image.scanLine(vy));
+        const int64_t sy = (int64_t(Scroll.y()) + vy) / z;
+        const int64_t Row = sy - B0 * BandH;
+        for (int vx = 0; vx < fView.width(); ++vx) {
+            const int64_t sx = (int64_t(Scroll.x()) + vx) / z;
+            if (Row >= 0 && Row < SliceH && IsTile(sx, sy))
+                Line[vx] = fColors.value(Pixels[size_t(Row) * size_t(W) + size_t(sx)] & 15);
+            else
+                Line[vx] = CheckerColor(vx, vy);
+        }
+    }
+    return Image;
+}
+
+bool TSpriteLayoutView::PixelAt(QPoint P, QPoint Scroll, TPixel& Pixel) const {
+    if (P.x() < 0 || P.y() < 0 || P.x() >= fView.width() || P.y() >= fView.height())
+        return false;
+    const int64_t sx = (int64_t(Scroll.x()) + P.x()) / fZoom;
+    const int64_t sy = (int64_t(Scroll.y()) + P.y()) / fZoom;
+    if (!IsTile(sx, sy))
+        return false;
+    const int64_t X = fBlockSize.x();
+    const int64_t Y = fBlockSize.y();
+    const int64_t Group = (sy / (8 * Y)) * GroupsPerBand() + sx / (8 * X);
+    const int64_t gx = sx % (8 * X);
+    const int64_t gy = sy % (8 * Y);
+    const int64_t bJ = gx / 8;
+    const int64_t bI = gy / 8;
+    Pixel.Block = Group * X * Y + (fIsCW ? bI * X + bJ : bJ * Y + bI);
+    Pixel.X = int(gx % 8);
+    Pixel.Y = int(gy % 8);
+    const uint8_t b = (*fBlocks)[size_t(Pixel.Block)][size_t(Pixel.Y)][size_t(Pixel.X / 2)];
+    Pixel.Index = (Pixel.X & 1) ? (b & 15) : (b >> 4);
+    Pixel.Color = fColors.value(Pixel.Index);
+    return true;
+}
+
+QPoint TSpriteLayoutView::BlockOrigin(int64_t Block) const {
+    const int64_t X = fBlockSize.x();
+    const int64_t Y = fBlockSize.y();
+    const int64_t Group = Block / (X * Y);
+    const int64_t k = Block % (X * Y);
+    const int64_t bI = fIsCW ? k / X : k % Y;
+    const int64_t bJ = fIsCW ? k % X : k / Y;
+    const int64_t n = GroupsPerBand();
+    const int64_t x = (Group % n) * 8 * X + 8 * bJ;
+    const int64_t y = (Group / n) * 8 * Y + 8 * bI;
+    return QPoint(int(x * fZoom), int(std::min<int64_t>(y * fZoom, INT32_MAX)));
+}
+
+} // namespace velkora

@@ -1,0 +1,72 @@
+#pragma once
+// What the workbench's picture shows of a sprite: every whole tile group, laid out by the bitmap
+// maker's placement rule for the width of the view at a zoom (at 1x in the designed 230-pixel
+// view exactly the bitmap maker's picture, continued below it), and the window of that layout a
+// view of a given size shows after scrolling. Pure computation over the blocks; the widget that
+// shows it is the workbench's Image1.
+
+#include "palettes/BmpMaker.h"
+#include "shell/MyTypes.h"
+
+#include <QImage>
+#include <QPoint>
+#include <QSize>
+
+namespace velkora {
+
+class TSpriteLayoutView {
+public:
+    static constexpr int MinZoom = 1;
+    static constexpr int MaxZoom = 8;
+
+    // The sprite to show (Blocks is referred to, not copied: it must outlive its use here).
+    void SetSprite(const TBlocksArray* Blocks, QPoint BlockSize, bool IsCW,
+                   const QVector<QRgb>& Colors);
+    void SetViewSize(QSize Size) { fView = Size; }
+    QSize ViewSize() const { return fView; }
+    // Whole steps from 1x to 8x; other values are held within them.
+    void SetZoom(int Zoom);
+    int Zoom() const { return fZoom; }
+
+    // The layout, in sprite pixels: its width (the view's width at the zoom, at least one
+    // group) and the tile groups of each band.
+    int LayoutWidth() const;
+    int64_t GroupsPerBand() const;
+    int64_t Groups() const;
+    int64_t Bands() const;
+    // The zoomed layout in screen pixels.
+    int64_t ContentWidth() const { return int64_t(LayoutWidth()) * fZoom; }
+    int64_t ContentHeight() const;
+
+    // The view's picture with the layout's top left corner at -Scroll: the tiles' colours, a
+    // grey checkerboard wherever no tile is drawn (everywhere when there is no whole group). A
+    // null image for a sprite without a tile.
+    QImage Render(QPoint Scroll) const;
+
+    // The sprite pixel under point P of the view; false where no tile is drawn.
+    struct TPixel {
+        int64_t Block = 0;
+        int X = 0; // in the tile
+        int Y = 0;
+        int Index = 0; // colour index
+        QRgb Color = 0;
+    };
+    bool PixelAt(QPoint P, QPoint Scroll, TPixel& Pixel) const;
+    // Where block Block's top left pixel lies in the zoomed layout (screen pixels).
+    QPoint BlockOrigin(int64_t Block) const;
+
+    // The colours of the checkerboard.
+    static QRgb CheckerColor(int x, int y);
+
+private:
+    bool IsTile(int64_t x, int64_t y) const;
+
+    const TBlocksArray* fBlocks = nullptr;
+    QPoint fBlockSize{1, 1};
+    bool fIsCW = true;
+    QVector<QRgb> fColors;
+    QSize fView{230, 96};
+    int fZoom = 1;
+};
+
+} // namespace velkora
