@@ -4,6 +4,7 @@
 
 #include "maps/MapEditing.h"
 #include "maps/MapLoader.h"
+#include "maps/TmxFile.h"
 #include "palettes/BmpMaker.h"
 #include "palettes/ErrorReport.h"
 #include "palettes/Questions.h"
@@ -13,6 +14,7 @@
 #include <QAction>
 #include <QActionGroup>
 #include <QComboBox>
+#include <QFileDialog>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QInputDialog>
@@ -36,6 +38,8 @@ constexpr int ItemColumns = 5; // the item grid: 5 columns, 10 rows
 constexpr int ItemRows = MapItemCount / ItemColumns;
 // Where the map grid starts, and where Actual size puts it back.
 const QPoint GridHome(24, 16);
+
+const QString TmxFilter = QStringLiteral("TMX maps (*.tmx)");
 // The tool strip: buttons beside the item grid, clear of every designed control.
 constexpr int ToolButtonSize = 26;
 const QPoint ToolStripTop(157, 160);
@@ -157,6 +161,16 @@ TMainForm::TMainForm(TSession& Session, QWidget* Parent)
         Choice = Dialog.Choice();
         return true;
     };
+    TmxSaveDialog = [this] {
+        QFileDialog Dialog(this, QStringLiteral("Export map as TMX"), QString(), TmxFilter);
+        Dialog.setAcceptMode(QFileDialog::AcceptSave);
+        Dialog.setDefaultSuffix(QStringLiteral("tmx"));
+        return Dialog.exec() == QDialog::Accepted ? Dialog.selectedFiles().value(0) : QString();
+    };
+    TmxOpenDialog = [this] {
+        return QFileDialog::getOpenFileName(this, QStringLiteral("Import TMX"), QString(),
+                                            TmxFilter);
+    };
     SaveAsDialog = [this](const QString& Suggested) {
         bool Ok = false;
         const QString Name =
@@ -193,8 +207,11 @@ void TMainForm::MakeActions() {
     // Until a map is loaded there is nothing to save.
     SaveAction->setEnabled(false);
     SaveAsAction->setEnabled(false);
-    // The export and import items of other formats join the File menu after these.
-    FileActions = {NewAction, SaveAction, SaveAsAction};
+    ExportTmxAction =
+        Action(QStringLiteral("&Export map as TMX..."), {}, [this] { ExportTmxClick(); });
+    ImportTmxAction = Action(QStringLiteral("&Import TMX..."), {}, [this] { ImportTmxClick(); });
+    ExportTmxAction->setEnabled(false);
+    FileActions = {NewAction, SaveAction, SaveAsAction, ExportTmxAction, ImportTmxAction};
 
     fToolGroup = new QActionGroup(this);
     fToolGroup->setExclusive(true);
@@ -413,6 +430,7 @@ void TMainForm::MapReplaced() {
     SaveBtn->setEnabled(fDocument.HasMap());
     SaveAction->setEnabled(fDocument.HasMap());
     SaveAsAction->setEnabled(fDocument.HasMap());
+    ExportTmxAction->setEnabled(fDocument.HasMap());
     DrawGrid1->SetColCount(fDocument.Width());
     DrawGrid1->SetRowCount(fDocument.Height());
     SizeGrid();
@@ -493,6 +511,33 @@ void TMainForm::NewMapClick() {
                             .arg(MapItemCount - 1));
     OpenNewMap(Choice.Width, Choice.Height,
                TMyByteArray(size_t(Choice.Width) * size_t(Choice.Height), uint8_t(Choice.Item)));
+}
+
+void TMainForm::ExportTmxClick() {
+    if (!fDocument.HasMap())
+        return;
+    const QString FileName = TmxSaveDialog ? TmxSaveDialog() : QString();
+    if (FileName.isEmpty())
+        return;
+    TTmxExportInfo Info;
+    Info.Texture1 = Tex1cmb->currentIndex();
+    Info.Texture2 = Tex2cmb->currentIndex();
+    Info.Texture1Name = Tex1cmb->currentText();
+    Info.Texture2Name = Tex2cmb->currentText();
+    Info.Palette1 = std::max(FirstPalCmb->currentIndex(), 0);
+    Info.Palette2 = std::max(SecPalCmb->currentIndex(), 0);
+    TmxFile::ExportTmxFiles(FileName, fDocument.MapParams().DecomBytes, fDocument.Width(),
+                            fDocument.Height(), fCellPictures, Info);
+}
+
+void TMainForm::ImportTmxClick() {
+    const QString FileName = TmxOpenDialog ? TmxOpenDialog() : QString();
+    if (FileName.isEmpty())
+        return;
+    int32_t w = 0;
+    int32_t h = 0;
+    TMyByteArray Cells = TmxFile::LoadTmx(FileName, w, h);
+    OpenNewMap(w, h, std::move(Cells));
 }
 
 bool TMainForm::OpenNewMap(int32_t w, int32_t h, TMyByteArray Cells) {

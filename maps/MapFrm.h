@@ -127,6 +127,11 @@ public:
     // once the edits in memory may go (MayDiscard); false when the user keeps them. The map
     // chooser then names no map. New map uses it, and so can an import.
     bool OpenNewMap(int32_t w, int32_t h, TMyByteArray Cells);
+    // File > Export map as TMX...: the map in memory with the textures and palettes chosen now,
+    // for the general-purpose tile map editor (the TMX and its tileset picture beside it).
+    // File > Import TMX...: a TMX map opens as a new unsaved map, saved with Save map as...
+    void ExportTmxClick();
+    void ImportTmxClick();
 
     // The dialogs, replaceable by tests: NewMapDialog edits the choice it is given and returns
     // false for Cancel; SaveAsDialog returns the typed name (empty for Cancel).
@@ -134,6 +139,10 @@ public:
     TNewMapQuestion NewMapDialog;
     using TNameQuestion = std::function<QString(const QString& Suggested)>;
     TNameQuestion SaveAsDialog;
+    // The TMX file dialogs (empty for Cancel); the save dialog adds ".tmx" and asks before it
+    // replaces a file.
+    std::function<QString()> TmxSaveDialog;
+    std::function<QString()> TmxOpenDialog;
 
     // The workspace's part of the main window.
     QUndoStack* UndoStack() override { return fDocument.UndoStack(); }
@@ -146,6 +155,8 @@ public:
     QAction* NewAction = nullptr;
     QAction* SaveAction = nullptr;
     QAction* SaveAsAction = nullptr;
+    QAction* ExportTmxAction = nullptr;
+    QAction* ImportTmxAction = nullptr;
     // Edit: one checkable action per tool, with its key.
     std::array<QAction*, MapToolCount> ToolActions{};
     // View.

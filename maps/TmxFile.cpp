@@ -2,12 +2,16 @@
 
 #include "maps/MapLoader.h"
 
+#include <QBuffer>
+#include <QFileInfo>
+#include <QImageWriter>
 #include <QXmlStreamReader>
 #include <QXmlStreamWriter>
 
 #include <zlib.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <new>
 
@@ -628,6 +632,44 @@ QImage TmxFile::TmxTilesetPicture(const TMapCellPictures& Pictures) {
                         Tile.constScanLine(y), MapCellSize * sizeof(QRgb));
     }
     return Image;
+}
+
+void TmxFile::ExportTmxFiles(const QString& FileName, const TMyByteArray& Cells, int32_t w,
+                             int32_t h, const TMapCellPictures& Pictures,
+                             const TTmxExportInfo& Info) {
+    // The tileset picture lies beside the file the map goes into (the target of a link, which
+    // the save writes through) and is named after it.
+    const QFileInfo Given(MyTypes::ExpandFileName(FileName));
+    const QString Real = Given.canonicalFilePath();
+    const QFileInfo Out(Real.isEmpty() ? Given.absoluteFilePath() : Real);
+    const QString PictureName = Out.completeBaseName() + QStringLiteral("-tiles.png");
+    const QString PicturePath = Out.absolutePath() + QLatin1Char('/') + PictureName;
+    if (Out.isDir())
+        throw EFCreateError(Given.absoluteFilePath(), MyTypes::SystemErrorText(EISDIR));
+
+    TTmxTileset Tileset;
+    Tileset.Name = Info.Texture1Name + QStringLiteral(" : ") + Info.Texture2Name;
+    Tileset.ImageSource = PictureName;
+    const auto Number = [](int n) { return QString::number(n); };
+    const QByteArray Text =
+        EncodeTmx(Cells, w, h, Tileset,
+                  {{QStringLiteral("tex1"), QStringLiteral("int"), Number(Info.Texture1)},
+                   {QStringLiteral("tex1-name"), QStringLiteral("string"), Info.Texture1Name},
+                   {QStringLiteral("tex2"), QStringLiteral("int"), Number(Info.Texture2)},
+                   {QStringLiteral("tex2-name"), QStringLiteral("string"), Info.Texture2Name},
+                   {QStringLiteral("pal1"), QStringLiteral("int"), Number(Info.Palette1)},
+                   {QStringLiteral("pal2"), QStringLiteral("int"), Number(Info.Palette2)}});
+    QByteArray Png;
+    QBuffer Buffer(&Png);
+    Buffer.open(QIODevice::WriteOnly);
+    QImageWriter Writer(&Buffer, "png");
+    if (!Writer.write(TmxTilesetPicture(Pictures)))
+        throw EInOutError(
+            QStringLiteral("Cannot write file \"%1\". %2").arg(PicturePath, Writer.errorString()));
+    MyTypes::WriteFileAtomically(PicturePath, reinterpret_cast<const uint8_t*>(Png.constData()),
+                                 size_t(Png.size()));
+    MyTypes::WriteFileAtomically(FileName, reinterpret_cast<const uint8_t*>(Text.constData()),
+                                 size_t(Text.size()));
 }
 
 } // namespace velkora

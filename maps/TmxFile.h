@@ -49,6 +49,16 @@ struct TTmxProperty {
     QString Value;
 };
 
+// The texture sprites and palettes an exported map is drawn with, recorded in its properties.
+struct TTmxExportInfo {
+    int32_t Texture1 = 0;
+    int32_t Texture2 = 0;
+    QString Texture1Name;
+    QString Texture2Name;
+    int32_t Palette1 = 0;
+    int32_t Palette2 = 0;
+};
+
 namespace TmxFile {
 // The TMX text of a map (Cells row by row, w x h): the map's properties, the tileset and one
 // layer "cells" whose data is base64 of the zlib-compressed little-endian 32-bit gids
@@ -79,6 +89,14 @@ TMyByteArray LoadTmx(const QString& FileName, int32_t& w, int32_t& h);
 // The tileset picture of an exported map: TmxTileCount tiles of MapCellSize pixels in
 // TmxTilesetColumns columns, tile v being Pictures.Picture(v) (Format_RGB32).
 QImage TmxTilesetPicture(const TMapCellPictures& Pictures);
+
+// Writes the map (Cells row by row, w x h) as the TMX file FileName and, beside the file it
+// finally names (through links), its tileset picture NAME-tiles.png drawn from Pictures; both
+// atomically, the picture first, so that a map written is never without its tiles. The map's
+// properties record the textures and palettes of Info. A FileName that is a folder is refused
+// before anything is written.
+void ExportTmxFiles(const QString& FileName, const TMyByteArray& Cells, int32_t w, int32_t h,
+                    const TMapCellPictures& Pictures, const TTmxExportInfo& Info);
 } // namespace TmxFile
 
 } // namespace velkora

@@ -9,11 +9,13 @@
 #include "tests/support/DataRoot.h"
 #include "tests/support/TestSupport.h"
 
+#include <QAction>
 #include <QComboBox>
 #include <QDir>
 #include <QDomDocument>
 #include <QFile>
 #include <QFrame>
+#include <QImage>
 #include <QLabel>
 #include <QMenu>
 #include <QMouseEvent>
@@ -832,6 +834,35 @@ private slots:
         QCOMPARE(f->MapFileName(), fRoot->MapPath("B10.Map"));
         QVERIFY(f->IsModified());
         QCOMPARE(fErrors.size(), 1);
+    }
+
+    void aMapExportedAsTmxComesBackAsANewUnsavedMap() {
+        TMyByteArray Cells(5 * 3);
+        for (size_t i = 0; i < Cells.size(); ++i)
+            Cells[i] = uint8_t(i * 17); // values beyond the items too
+        fRoot->AddMap("A1.Map", 5, 3, Cells);
+        auto f = Start();
+        Choose(f->SecPalCmb, 2);
+        const QString Tmx = fDir->file("out.tmx");
+        f->TmxSaveDialog = [Tmx] { return Tmx; };
+        f->ExportTmxAction->trigger();
+        QVERIFY2(fErrors.isEmpty(), qPrintable(fErrors.join('\n')));
+        // The TMX names its tileset picture beside it and records the palettes.
+        QFile File(Tmx);
+        QVERIFY(File.open(QIODevice::ReadOnly));
+        const QByteArray Text = File.readAll();
+        QVERIFY(Text.contains("source=\"out-tiles.png\""));
+        QVERIFY(Text.contains("name=\"pal2\" type=\"int\" value=\"2\""));
+        QVERIFY(!QImage(fDir->file("out-tiles.png")).isNull());
+
+        f->TmxOpenDialog = [Tmx] { return Tmx; };
+        f->ImportTmxAction->trigger();
+        QCOMPARE(f->MapParams().DecomBytes, Cells);
+        QCOMPARE(f->MapParams().Width, 5);
+        QVERIFY(f->IsModified());
+        QVERIFY(f->MapFileName().isEmpty());
+        QCOMPARE(f->LevelCmb->currentIndex(), -1);
+        QVERIFY2(fErrors.isEmpty(), qPrintable(fErrors.join('\n')));
     }
 
     void addCurrentStoresThePairWithoutApplyingIt() {
