@@ -385,25 +385,8 @@ QWidget* TMainForm::StatusWidget() {
     return fStatus;
 }
 
-bool TMainForm::MayDiscard() {
-    if (!fDocument.IsModified())
-        return true;
-    const QString Name = DocumentTitle();
-    switch (AskSaveChanges(this, Name)) {
-    case TSaveAnswer::Discard:
-        return true;
-    case TSaveAnswer::Cancel:
-        return false;
-    case TSaveAnswer::Save:
-        break;
-    }
-    try {
-        SaveBtnClick();
-    } catch (...) {
-        ReportException();
-        return false;
-    }
-    return !fDocument.IsModified();
+void TMainForm::SaveDocument() {
+    SaveBtnClick();
 }
 
 void TMainForm::LevelCmbChange() {

@@ -149,7 +149,6 @@ public:
     QString DocumentTitle() const override;
     bool IsModified() const override { return fDocument.IsModified(); }
     QWidget* StatusWidget() override;
-    bool MayDiscard() override;
 
     // File: new map, save, save as (the export and import items follow them).
     QAction* NewAction = nullptr;
@@ -177,6 +176,8 @@ signals:
     void TitleChanged();
 
 protected:
+    void SaveDocument() override;
+    QWidget* QuestionParent() override { return this; }
     void paintEvent(QPaintEvent* Event) override;
     void resizeEvent(QResizeEvent* Event) override;
     // Over the map view: Ctrl+wheel zooms about the pointer, the wheel scrolls vertically,

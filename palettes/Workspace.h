@@ -31,8 +31,14 @@ public:
     virtual QWidget* StatusWidget() = 0;
     // Before unsaved changes would be thrown away: asks Save, Discard or Cancel. True when the
     // changes may go (there were none, they were discarded, or saved); false for Cancel or a
-    // save that failed (reported), after which everything is as it was.
-    virtual bool MayDiscard() = 0;
+    // save that failed or did not happen (reported), after which everything is as it was.
+    bool MayDiscard();
+
+protected:
+    // What MayDiscard needs: the save of the workspace's document as its Save does it (which may
+    // ask questions of its own), and the window the question belongs to.
+    virtual void SaveDocument() = 0;
+    virtual QWidget* QuestionParent() = 0;
 };
 
 } // namespace velkora

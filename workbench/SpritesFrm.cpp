@@ -232,24 +232,8 @@ QWidget* TSpriteFrm::StatusWidget() {
     return fStatus;
 }
 
-bool TSpriteFrm::MayDiscard() {
-    if (!fDocument.IsModified())
-        return true;
-    switch (AskSaveChanges(this, DocumentTitle())) {
-    case TSaveAnswer::Discard:
-        return true;
-    case TSaveAnswer::Cancel:
-        return false;
-    case TSaveAnswer::Save:
-        break;
-    }
-    try {
-        BitBtn1Click();
-    } catch (...) {
-        ReportException();
-        return false;
-    }
-    return !fDocument.IsModified();
+void TSpriteFrm::SaveDocument() {
+    BitBtn1Click();
 }
 
 void TSpriteFrm::ComboBox1Change() {

@@ -116,7 +116,6 @@ public:
     QString DocumentTitle() const override;
     bool IsModified() const override { return fDocument.IsModified(); }
     QWidget* StatusWidget() override;
-    bool MayDiscard() override;
     QAction* SaveAction = nullptr;
     QAction* ExportPngAction = nullptr;
     QAction* ImportPngAction = nullptr;
@@ -138,6 +137,8 @@ signals:
     void TitleChanged();
 
 protected:
+    void SaveDocument() override;
+    QWidget* QuestionParent() override { return this; }
     void showEvent(QShowEvent* Event) override;
     bool eventFilter(QObject* Watched, QEvent* Event) override;
 

@@ -1,0 +1,28 @@
+#include "palettes/Workspace.h"
+
+#include "palettes/ErrorReport.h"
+#include "palettes/Questions.h"
+
+namespace velkora {
+
+bool TWorkspace::MayDiscard() {
+    if (!IsModified())
+        return true;
+    switch (AskSaveChanges(QuestionParent(), DocumentTitle())) {
+    case TSaveAnswer::Discard:
+        return true;
+    case TSaveAnswer::Cancel:
+        return false;
+    case TSaveAnswer::Save:
+        break;
+    }
+    try {
+        SaveDocument();
+    } catch (...) {
+        ReportException();
+        return false;
+    }
+    return !IsModified();
+}
+
+} // namespace velkora
