@@ -1,6 +1,7 @@
 #include "bench/BenchSupport.h"
 
 #include <cstdio>
+#include <random>
 
 namespace velkora::bench {
 
@@ -14,6 +15,19 @@ std::string BaseName(const benchmark::BenchmarkReporter::Run& r) {
     return n;
 }
 } // namespace
+
+std::vector<uint8_t> RandomRuns(int Side, unsigned Seed) {
+    std::mt19937 Rng(Seed);
+    std::vector<uint8_t> c(size_t(Side) * size_t(Side));
+    size_t i = 0;
+    while (i < c.size()) {
+        const size_t Run = 1 + Rng() % 12;
+        const uint8_t v = uint8_t(Rng() % 50);
+        for (size_t k = 0; k < Run && i < c.size(); ++k)
+            c[i++] = v;
+    }
+    return c;
+}
 
 void RatioReporter::ReportRuns(const std::vector<Run>& Runs) {
     ConsoleReporter::ReportRuns(Runs);

@@ -6,11 +6,16 @@
 
 #include <benchmark/benchmark.h>
 
+#include <cstdint>
 #include <map>
 #include <string>
 #include <vector>
 
 namespace velkora::bench {
+
+// A Side x Side map of random runs (1 to 12 cells) of the item values 0 to 49, as a map painted
+// by hand looks to a compressor; the same cells for the same seed.
+std::vector<uint8_t> RandomRuns(int Side, unsigned Seed);
 
 class RatioReporter : public benchmark::ConsoleReporter {
 public:

@@ -40,19 +40,6 @@ TMyArray SpriteWords(int TileCount) {
     return w;
 }
 
-TMyByteArray MapCells(int Side) {
-    std::mt19937 Rng(2);
-    TMyByteArray c(size_t(Side) * Side);
-    size_t i = 0;
-    while (i < c.size()) {
-        const size_t Run = 1 + Rng() % 12;
-        const uint8_t v = uint8_t(Rng() % 50);
-        for (size_t k = 0; k < Run && i < c.size(); ++k)
-            c[i++] = v;
-    }
-    return c;
-}
-
 void Decode(benchmark::State& State) {
     const TMyArray Words = SpriteWords(Tiles);
     const TMyByteArray File = CompDecompUnit::Compress(Words);
@@ -144,7 +131,7 @@ void EncodeSimple(benchmark::State& State) {
 BENCHMARK(EncodeSimple)->Name("Encode/ref:bit-by-bit")->Unit(benchmark::kMicrosecond);
 
 void MapRead(benchmark::State& State) {
-    const TMyByteArray Cells = MapCells(4096);
+    const TMyByteArray Cells = bench::RandomRuns(4096, 2);
     const TMyByteArray File = MapLoader::EncodeMap(Cells, 4096, 4096);
     {
         int32_t p, w, h;
@@ -163,7 +150,7 @@ void MapRead(benchmark::State& State) {
 BENCHMARK(MapRead)->Name("MapRead")->Unit(benchmark::kMillisecond);
 
 void MapWrite(benchmark::State& State) {
-    const TMyByteArray Cells = MapCells(4096);
+    const TMyByteArray Cells = bench::RandomRuns(4096, 2);
     for (auto _ : State) {
         TMyByteArray File = MapLoader::EncodeMap(Cells, 4096, 4096);
         benchmark::DoNotOptimize(File.data());
@@ -173,7 +160,7 @@ void MapWrite(benchmark::State& State) {
 BENCHMARK(MapWrite)->Name("MapWrite")->Unit(benchmark::kMillisecond);
 
 void MapRef(benchmark::State& State) {
-    const TMyByteArray Cells = MapCells(4096);
+    const TMyByteArray Cells = bench::RandomRuns(4096, 2);
     TMyByteArray Out(Cells.size());
     for (auto _ : State) {
         std::memcpy(Out.data(), Cells.data(), Cells.size());
@@ -200,7 +187,7 @@ QByteArray LittleEndianGids(const TMyByteArray& Cells) {
 }
 
 void TmxRead(benchmark::State& State) {
-    const TMyByteArray Cells = MapCells(4096);
+    const TMyByteArray Cells = bench::RandomRuns(4096, 2);
     const QByteArray Text = TmxText(Cells);
     auto Read = [&] {
         int32_t w, h;
@@ -220,7 +207,7 @@ void TmxRead(benchmark::State& State) {
 BENCHMARK(TmxRead)->Name("TmxRead")->Unit(benchmark::kMillisecond);
 
 void TmxReadRef(benchmark::State& State) {
-    const QByteArray Gids = LittleEndianGids(MapCells(4096));
+    const QByteArray Gids = LittleEndianGids(bench::RandomRuns(4096, 2));
     uLongf Size = compressBound(uLong(Gids.size()));
     QByteArray Packed(qsizetype(Size), '\0');
     compress2(reinterpret_cast<Bytef*>(Packed.data()), &Size,
@@ -238,7 +225,7 @@ void TmxReadRef(benchmark::State& State) {
 BENCHMARK(TmxReadRef)->Name("TmxRead/ref:zlib-inflate")->Unit(benchmark::kMillisecond);
 
 void TmxWrite(benchmark::State& State) {
-    const TMyByteArray Cells = MapCells(4096);
+    const TMyByteArray Cells = bench::RandomRuns(4096, 2);
     for (auto _ : State) {
         QByteArray Text = TmxText(Cells);
         benchmark::DoNotOptimize(Text.data());
@@ -248,7 +235,7 @@ void TmxWrite(benchmark::State& State) {
 BENCHMARK(TmxWrite)->Name("TmxWrite")->Unit(benchmark::kMillisecond);
 
 void TmxWriteRef(benchmark::State& State) {
-    const QByteArray Gids = LittleEndianGids(MapCells(4096));
+    const QByteArray Gids = LittleEndianGids(bench::RandomRuns(4096, 2));
     QByteArray Packed(qsizetype(compressBound(uLong(Gids.size()))), '\0');
     for (auto _ : State) {
         uLongf Size = uLongf(Packed.size());

@@ -16,7 +16,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <random>
 #include <utility>
 #include <vector>
 
@@ -49,19 +48,6 @@ QString DropMapSets(const QString& ParamsFile) {
 }
 
 } // namespace
-
-TMyByteArray RandomRuns(int Side) {
-    std::mt19937 Rng(7);
-    TMyByteArray c(size_t(Side) * size_t(Side));
-    size_t i = 0;
-    while (i < c.size()) {
-        const size_t Run = 1 + Rng() % 12;
-        const uint8_t v = uint8_t(Rng() % 50);
-        for (size_t k = 0; k < Run && i < c.size(); ++k)
-            c[i++] = v;
-    }
-    return c;
-}
 
 TEditorRoot::TEditorRoot(const TRootContents& Contents) {
     if (!fDir.isValid()) {
@@ -101,7 +87,8 @@ TEditorRoot::TEditorRoot(const TRootContents& Contents) {
         }
         if (Contents.MapSide > 0)
             MapLoader::SaveMap(fDir.filePath(QStringLiteral("Maps/A%1.Map").arg(Contents.MapSide)),
-                               RandomRuns(Contents.MapSide), Contents.MapSide, Contents.MapSide);
+                               bench::RandomRuns(Contents.MapSide, 7), Contents.MapSide,
+                               Contents.MapSide);
     } catch (const Exception& e) {
         fError = e.Message();
     }

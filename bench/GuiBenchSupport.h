@@ -42,9 +42,6 @@ private:
     QString fError;
 };
 
-// A Side x Side map of random runs (1 to 12 cells) of the values 0 to 49, the same every time.
-TMyByteArray RandomRuns(int Side);
-
 // A field of /proc/self/status in kB ("VmRSS", "VmHWM"); -1 where it cannot be read.
 int64_t ProcStatusKb(const char* Field);
 

@@ -34,21 +34,6 @@ const char* const Peer = "/usr/bin/tmxrasterizer";
 // The textures and palettes of every picture: demo sprites 0 and 1, palettes 0 and 1.
 const QStringList Textures = {"--tex1", "0", "--tex2", "1", "--pal1", "0", "--pal2", "1"};
 
-// Random runs of 1 to 12 cells of the 50 item values, as a map painted by hand looks to a
-// compressor.
-TMyByteArray RandomCells(int Side, unsigned Seed) {
-    std::mt19937 Rng(Seed);
-    TMyByteArray c(size_t(Side) * size_t(Side));
-    size_t i = 0;
-    while (i < c.size()) {
-        const size_t Run = 1 + Rng() % 12;
-        const uint8_t v = uint8_t(Rng() % 50);
-        for (size_t k = 0; k < Run && i < c.size(); ++k)
-            c[i++] = v;
-    }
-    return c;
-}
-
 // A TMX map of the cells on one tileset: tiles.png, the 51 pictures of the cell values 0 to 49
 // and of the unknown item, in a row (global tile id = value + 1; every value from 50 up is the
 // unknown item's tile).
@@ -135,7 +120,7 @@ struct TFixture {
             return;
         }
         for (int Side : {64, 256, 512, 1024}) {
-            Cells[Side] = RandomCells(Side, unsigned(Side));
+            Cells[Side] = bench::RandomRuns(Side, unsigned(Side));
             MapLoader::SaveMap(MapFile(Side), Cells[Side], Side, Side);
             const QByteArray Tmx = TmxOf(Cells[Side], Side);
             QFile f(TmxFile(Side));

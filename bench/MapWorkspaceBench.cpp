@@ -614,7 +614,7 @@ void MapUndoMemory(benchmark::State& State) {
     if (!Usable(State))
         return;
     TEditor& e = Editor();
-    const TMyByteArray Start = RandomRuns(BigSide);
+    const TMyByteArray Start = bench::RandomRuns(BigSide, 7);
     OpenBigMap(e, Start, TMapTool::Rectangle);
     const int64_t Before = ProcStatusKb("VmRSS");
     QUndoStack* Undo = e.Map->UndoStack();
