@@ -16,12 +16,6 @@ namespace velkora::tool {
 
 namespace {
 
-const char* const Usage =
-    "  velkora-tool make-demo [--force] DIR\n"
-    "      Writes the demo data root (Sprites, Maps, XMLParams.xml) into DIR, creating DIR and\n"
-    "      its parents. DIR must be missing or empty unless --force is given, which writes the\n"
-    "      demo's files into it over any of the same names and leaves other files alone.\n";
-
 // Creates Folder and every missing parent, like mkdir -p, naming the reason when it cannot.
 void MakeFolders(const QString& Folder) {
     const QString Parent = QFileInfo(Folder).path();
@@ -103,8 +97,15 @@ int Run(const QStringList& Arguments) {
     return 0;
 }
 
+const SubCommand DemoCommand = {
+    nullptr, Run, "make-demo [--force] DIR",
+    "Writes the demo data root (Sprites, Maps, XMLParams.xml) into DIR, creating DIR and\n"
+    "its parents. DIR must be missing or empty unless --force is given, which writes the\n"
+    "demo's files into it over any of the same names and leaves other files alone.\n",
+    "make-demo velkora-demo"};
+
 } // namespace
 
-const CommandGroup DemoGroup = {"make-demo", Usage, &Run};
+const CommandGroup DemoGroup = {"make-demo", {&DemoCommand}};
 
 } // namespace velkora::tool
