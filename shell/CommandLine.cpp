@@ -8,7 +8,9 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <unistd.h>
+#include <vector>
 
 namespace velkora {
 
@@ -93,7 +95,7 @@ int Refused(const QString& Error) {
 
 } // namespace
 
-int HandleCommandLine(int argc, char** argv) {
+int HandleCommandLine(int argc, char** argv, QString* NamedRoot) {
     QStringList Args;
     for (int i = 1; i < argc; ++i)
         Args << QFile::decodeName(argv[i]);
@@ -117,7 +119,62 @@ int HandleCommandLine(int argc, char** argv) {
     if (!Line.DataRoot.isEmpty() && ::chdir(QFile::encodeName(Line.DataRoot).constData()) != 0)
         return Refused(QStringLiteral("Cannot open folder \"%1\". %2")
                            .arg(Line.DataRoot, MyTypes::SystemErrorText(errno)));
+    if (NamedRoot)
+        *NamedRoot = Line.DataRoot;
     return -1;
+}
+
+QString NoDisplayMessage() {
+    const QByteArray Display = qgetenv("DISPLAY");
+    const QString Which = Display.isEmpty() && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")
+                              ? QStringLiteral("there is no display (DISPLAY is not set)")
+                              : QStringLiteral("cannot open the display \"%1\"")
+                                    .arg(QString::fromLocal8Bit(
+                                        Display.isEmpty() ? qgetenv("WAYLAND_DISPLAY") : Display));
+    return QStringLiteral("%1 to show the editor on; start it in a virtual display with "
+                          "\"xvfb-run -a velkora\", or unseen with QT_QPA_PLATFORM=offscreen")
+        .arg(Which);
+}
+
+namespace {
+
+struct THeldMessage {
+    QtMsgType Type;
+    QString Category;
+    QString Text;
+};
+
+QtMessageHandler PreviousHandler = nullptr;
+std::vector<THeldMessage>& HeldMessages() {
+    static std::vector<THeldMessage> Held;
+    return Held;
+}
+
+void WhileLookingForDisplay(QtMsgType Type, const QMessageLogContext& Context,
+                            const QString& Message) {
+    if (Type == QtFatalMsg) {
+        Print(stderr, QStringLiteral("velkora: %1\n").arg(NoDisplayMessage()));
+        std::_Exit(1);
+    }
+    HeldMessages().push_back(
+        {Type, QString::fromLatin1(Context.category ? Context.category : ""), Message});
+}
+
+} // namespace
+
+void ExpectDisplay() {
+    HeldMessages().clear();
+    PreviousHandler = qInstallMessageHandler(WhileLookingForDisplay);
+}
+
+void DisplayFound() {
+    qInstallMessageHandler(PreviousHandler);
+    for (const THeldMessage& m : HeldMessages()) {
+        const QByteArray Category = m.Category.toLatin1();
+        const QMessageLogContext Context(nullptr, 0, nullptr, Category.constData());
+        qt_message_output(m.Type, Context, m.Text);
+    }
+    HeldMessages().clear();
 }
 
 } // namespace velkora

@@ -167,6 +167,8 @@ private slots:
         QProcess p;
         QProcessEnvironment Env = QProcessEnvironment::systemEnvironment();
         Env.insert("QT_QPA_PLATFORM", "offscreen");
+        // Its settings go to the test's folder, not the user's.
+        Env.insert("XDG_CONFIG_HOME", Path("config"));
         p.setProcessEnvironment(Env);
         p.setWorkingDirectory(Path("elsewhere"));
         p.start(QStringLiteral(VELKORA_EDITOR), {"../root"});
