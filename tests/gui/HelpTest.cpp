@@ -208,7 +208,9 @@ private slots:
                            (qobject_cast<TImageControl*>(c) &&
                             !c->parentWidget()->inherits("velkora::TPalSel") &&
                             !c->parentWidget()->objectName().startsWith("ScrollBox"));
-            if (!Wordless || qobject_cast<QComboBox*>(c->parentWidget()))
+            // Qt's own parts of a control (a menu bar's overflow button) are not the editor's.
+            if (!Wordless || qobject_cast<QComboBox*>(c->parentWidget()) ||
+                c->objectName().startsWith("qt_"))
                 continue;
             ++Checked;
             if (c->toolTip().isEmpty() || c->accessibleName().isEmpty())
