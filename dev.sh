@@ -16,8 +16,9 @@ JOBS=$(nproc 2>/dev/null || echo 2)
 BASE_PKGS=(cmake g++ make qt6-base-dev libgl-dev zlib1g-dev libgtest-dev libbenchmark-dev
     fonts-dejavu-core libpng-dev help2man librsvg2-bin)
 # The installation test validates the desktop entry and the AppStream file with these; the TMX
-# tests run the general-purpose tile map editor's tmxrasterizer (tiled) on exported maps.
-TEST_PKGS=(desktop-file-utils appstream tiled)
+# tests run the general-purpose tile map editor's tmxrasterizer (tiled) on exported maps; the
+# Debian package test builds the package and checks it with lintian.
+TEST_PKGS=(desktop-file-utils appstream tiled dpkg-dev debhelper lintian)
 # The peer that map_render_bench times beside `map render`: tmxrasterizer of Debian's tiled.
 BENCH_PKGS=(tiled)
 

@@ -58,17 +58,18 @@ QDialog* MakeShortcutsWindow(QWidget* Parent, const QList<TShortcutGroup>& Group
     QTextBrowser* Browser = nullptr;
     QDialog* Window = MakeTextWindow(Parent, QStringLiteral("Keyboard shortcuts"), Browser);
     Window->setObjectName(QStringLiteral("ShortcutsWindow"));
-    QString Html;
+    // One table, so that the columns of every group line up.
+    QString Html = QStringLiteral("<table cellspacing=\"0\" cellpadding=\"3\">");
     for (const TShortcutGroup& g : Groups) {
         if (g.Rows.isEmpty())
             continue;
-        Html += QStringLiteral("<h3>%1</h3><table cellspacing=\"0\" cellpadding=\"3\">")
+        Html += QStringLiteral("<tr><td colspan=\"2\"><h3>%1</h3></td></tr>")
                     .arg(g.Title.toHtmlEscaped());
         for (const auto& [Keys, What] : g.Rows)
-            Html += QStringLiteral("<tr><td><b>%1</b></td><td>&nbsp;&nbsp;</td><td>%2</td></tr>")
+            Html += QStringLiteral("<tr><td><b>%1</b>&nbsp;&nbsp;</td><td>%2</td></tr>")
                         .arg(Keys.toHtmlEscaped(), What.toHtmlEscaped());
-        Html += QStringLiteral("</table>");
     }
+    Html += QStringLiteral("</table>");
     Browser->setHtml(Html);
     Window->resize(560, 600);
     return Window;
@@ -120,7 +121,10 @@ QMessageBox* MakeAboutBox(QWidget* Parent) {
     Box->setWindowTitle(QStringLiteral("About Velkora"));
     Box->setTextFormat(Qt::RichText);
     Box->setText(AboutText());
-    Box->setIconPixmap(QApplication::windowIcon().pixmap(64, 64));
+    if (QApplication::windowIcon().isNull())
+        Box->setIcon(QMessageBox::Information);
+    else
+        Box->setIconPixmap(QApplication::windowIcon().pixmap(64, 64));
     Box->setStandardButtons(QMessageBox::Close);
     return Box;
 }
