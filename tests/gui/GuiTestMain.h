@@ -30,7 +30,9 @@ inline void AnswerDiscard() {
 #define VELKORA_GUI_TEST_MAIN(TestClass)                                                           \
     int main(int argc, char** argv) {                                                              \
         std::signal(SIGXFSZ, SIG_IGN);                                                             \
-        /* The editor's settings go to a folder of the test's own, never the user's. */            \
+        /* The editor's settings go to a folder of the program's own, never the user's; they       \
+           last from one test function to the next, as from one run of the editor to the next,     \
+           so a test that needs the defaults calls Settings::Reset() first. */                     \
         QTemporaryDir SettingsDir;                                                                 \
         QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, SettingsDir.path());     \
         velkora::TApplication App(argc, argv);                                                     \
