@@ -2,6 +2,7 @@
 #include "tools/ToolSupport.h"
 
 #include <QFileInfo>
+#include <QTextStream>
 
 #include <cerrno>
 
@@ -25,8 +26,14 @@ int List(const QStringList& Arguments) {
                             .arg(MyTypes::ExpandFileName(Root),
                                  MyTypes::SystemErrorText(Info.exists() ? ENOTDIR : ENOENT)));
     const TSpriteContainer Library(Root);
-    for (const QString& Name : Library.SpriteNames())
+    // Every entry keeps its place (texture sets count positions), also one whose name cannot be
+    // opened; the standard error says which those are.
+    for (const QString& Name : Library.SpriteNames()) {
         PrintLine(Name);
+        if (MyTypes::HasUndecodableBytes(Name))
+            QTextStream(stderr) << "velkora-tool: \"" << MyTypes::PrintableFileName(Name)
+                                << "\": " << MyTypes::NotUtf8Reason() << '\n';
+    }
     return 0;
 }
 

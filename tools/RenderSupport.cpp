@@ -36,9 +36,11 @@ TMapTextureOptions TakeMapTextureOptions(QStringList& Args) {
 }
 
 QString TMapTextures::CheckedRoot(const QString& Root) {
-    if (!QDir(Root).exists())
-        throw EFOpenError(MyTypes::ExpandFileName(Root), MyTypes::SystemErrorText(ENOENT));
-    return QDir(Root).absolutePath();
+    // ".." is resolved as the system resolves it, not struck out with the part before it.
+    const QString Full = MyTypes::ExpandFileName(Root);
+    if (!QDir(Full).exists())
+        throw EFOpenError(MyTypes::PrintableFileName(Full), MyTypes::SystemErrorText(ENOENT));
+    return Full;
 }
 
 TMapTextures::TMapTextures(const TMapTextureOptions& Options)

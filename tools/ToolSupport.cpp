@@ -65,7 +65,8 @@ void ExpectArgs(const QStringList& Args, int Count, const char* Usage) {
 void PrintLine(const QString& Line) {
     // Checked and flushed line by line: output lost to a full disk or a closed pipe is a failure,
     // not a success.
-    const QByteArray Text = (Line + QLatin1Char('\n')).toUtf8();
+    // A file name that is not valid UTF-8 is written as the bytes it is.
+    const QByteArray Text = MyTypes::EncodeFileName(Line + QLatin1Char('\n'));
     if (std::fwrite(Text.constData(), 1, size_t(Text.size()), stdout) != size_t(Text.size()) ||
         std::fflush(stdout) != 0)
         throw EInOutError(QStringLiteral("Cannot write to the standard output. %1")
