@@ -927,7 +927,7 @@ void TMainForm::LoadSets(TSetArray& sa, TXMLDocument* XMLDoc) {
 }
 
 void TMainForm::AddSet(const TSet& cSet, TXMLDocument* XMLDoc) {
-    ParamsFile::AppendMapSet(ParamsDocument(XMLDoc), cSet, int(fSetArray.size()));
+    ParamsFile::AppendMapSet(ParamsDocument(XMLDoc), cSet);
 }
 
 } // namespace velkora

@@ -428,7 +428,7 @@ void TChPalFrm::LoadPalSets(TPalSetArray& sa, TXMLDocument* XMLDoc) const {
 }
 
 void TChPalFrm::AddPalSet(const TPalSet& cSet, TXMLDocument* XMLDoc) const {
-    ParamsFile::AppendPalSet(Document(XMLDoc), cSet.pal, int(fPalSetArray.size()));
+    ParamsFile::AppendPalSet(Document(XMLDoc), cSet.pal);
 }
 
 } // namespace velkora
