@@ -2,7 +2,6 @@
 #include "tools/ToolSupport.h"
 
 #include <QFileInfo>
-#include <QTextStream>
 
 #include <cerrno>
 
@@ -31,8 +30,8 @@ int List(const QStringList& Arguments) {
     for (const QString& Name : Library.SpriteNames()) {
         PrintLine(Name);
         if (MyTypes::HasUndecodableBytes(Name))
-            QTextStream(stderr) << "velkora-tool: \"" << MyTypes::PrintableFileName(Name)
-                                << "\": " << MyTypes::NotUtf8Reason() << '\n';
+            PrintNote(QStringLiteral("\"%1\": %2")
+                          .arg(MyTypes::PrintableFileName(Name), MyTypes::NotUtf8Reason()));
     }
     return 0;
 }

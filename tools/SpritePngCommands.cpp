@@ -4,6 +4,7 @@
 #include "palettes/BmpMaker.h"
 #include "palettes/SpritePng.h"
 #include "sprites/SpriteEditor.h"
+#include "tools/RenderSupport.h"
 #include "tools/ToolSupport.h"
 
 #include <QFileInfo>
@@ -17,15 +18,20 @@ const char ExportUsage[] = "sprite export-png IN.spr OUT.png [--params FILE] [--
 const char ImportUsage[] = "sprite import-png IN.png OUT.spr [--uncompressed] [--params FILE] "
                            "[--palette N] [--size S] [--order cw|ccw] [--blocks B]";
 
-// The 16 colours of palette N of the parameters file; the grey ramp when it holds no palette
-// N, or when no file was named and XMLParams.xml is not there.
+// The 16 colours of palette N of the parameters file (a palette it does not hold is a usage
+// error); the grey ramp, with a note, only when no file was named and XMLParams.xml is not there.
 QVector<QRgb> SpriteColours(const QString& Params, bool Named, int N) {
-    TPalletteList Palettes;
-    if (Named || QFileInfo::exists(Params)) {
-        TXMLDocument Doc;
-        Doc.FileName = Params;
-        Palettes = BmpMaker::ReadPalettes(Doc);
+    if (!Named && !QFileInfo::exists(Params)) {
+        PrintNote(QStringLiteral("there is no parameters file \"%1\": palette %2 is taken as a "
+                                 "grey ramp")
+                      .arg(MyTypes::ExpandFileName(Params))
+                      .arg(N));
+        return BmpMaker::GreyRamp();
     }
+    TXMLDocument Doc;
+    Doc.FileName = Params;
+    const TPalletteList Palettes = BmpMaker::ReadPalettes(Doc);
+    CheckPaletteNumber(N, Palettes.size(), Params);
     return BmpMaker::ColorTable(Palettes, N);
 }
 
