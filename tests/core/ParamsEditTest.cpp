@@ -262,3 +262,31 @@ TEST(ParamsEdit, EditorsAddingSetsAtOnceEachGetTheirOwnNumber) {
     // The lock went with the last editor.
     EXPECT_EQ(QDir(d.path()).entryList(QDir::Files | QDir::Hidden), QStringList("XMLParams.xml"));
 }
+
+TEST(ParamsEdit, AFolderThatMayNotBeWrittenNeedsNoLockAndIsReported) {
+    unsigned Nobody = 0, NoGroup = 0;
+    if (::geteuid() != 0 || !NobodyIds(Nobody, NoGroup))
+        GTEST_SKIP() << "needs root to make files for the user nobody and to become nobody";
+    // nobody may write the file but not its folder: no lock file, no temporary file, no change.
+    TempDir d(TempDir::OpenToEveryone);
+    ASSERT_TRUE(QDir(d.path()).mkdir("root"));
+    const QString Folder = d.file("root");
+    ASSERT_EQ(::chmod(QFile::encodeName(Folder).constData(), 0755), 0);
+    TXMLDocument Doc;
+    Doc.FileName = Folder + "/XMLParams.xml";
+    const QByteArray Old = "<R>\n  <P/>\n  <M/>\n  <S/>\n</R>\n";
+    WriteText(Doc.FileName, Old);
+    ASSERT_EQ(::chmod(QFile::encodeName(Doc.FileName).constData(), 0666), 0);
+    QString Message;
+    const int Status = RunAsNobody(
+        [&] {
+            ParamsFile::AppendMapSet(Doc, TSet{1, 2, "a : b"});
+        },
+        &Message);
+    if (Status == NotDropped)
+        GTEST_SKIP() << "the system does not let this process become nobody";
+    EXPECT_EQ(Status, 1);
+    EXPECT_EQ(Message, QString("Cannot create file \"%1\". Permission denied").arg(Doc.FileName));
+    EXPECT_EQ(ReadText(Doc.FileName), Old);
+    EXPECT_EQ(QDir(Folder).entryList(QDir::Files | QDir::Hidden), QStringList("XMLParams.xml"));
+}
