@@ -449,6 +449,9 @@ void TMainForm::SaveBtnClick() {
             SaveAsClick();
         return;
     }
+    // A map file that leads outside the data root is written only when the user says so.
+    if (!MayWriteOutsideRoot(this, fSession.CurrentDir(), fDocument.FileName()))
+        return;
     // Another program's version of the file is not overwritten without a word.
     if (fDocument.ChangedOnDisk() && !AskOverwriteChanged(this, fDocument.FileName()))
         return;
@@ -469,6 +472,8 @@ void TMainForm::SaveAsClick() {
     const QString FileName = GetFullName(Name);
     if (FileName != fDocument.FileName() && QFileInfo::exists(FileName) &&
         !AskReplaceFile(this, Name))
+        return;
+    if (!MayWriteOutsideRoot(this, fSession.CurrentDir(), FileName))
         return;
     // Its own file, changed by another program, is not overwritten without a word either.
     if (FileName == fDocument.FileName() && fDocument.ChangedOnDisk() &&
@@ -919,6 +924,8 @@ void TMainForm::BitBtn1Click() {
     cSet.i2 = Tex2cmb->currentIndex();
     if (cSet.i1 < 0 || cSet.i2 < 0)
         throw Exception(QStringLiteral("Choose two textures before adding a texture set"));
+    if (!MayWriteOutsideRoot(this, fSession.CurrentDir(), fSession.XMLDocument()->FileName))
+        return;
     AddSet(cSet, fSession.XMLDocument());
     fSetArray.clear();
     LoadSets(fSetArray, fSession.XMLDocument());
@@ -938,7 +945,7 @@ void TMainForm::LoadSets(TSetArray& sa, TXMLDocument* XMLDoc) {
 }
 
 void TMainForm::AddSet(const TSet& cSet, TXMLDocument* XMLDoc) {
-    ParamsFile::AppendMapSet(ParamsDocument(XMLDoc), cSet, int(fSetArray.size()));
+    ParamsFile::AppendMapSet(ParamsDocument(XMLDoc), cSet);
 }
 
 } // namespace velkora

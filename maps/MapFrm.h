@@ -99,7 +99,7 @@ public:
     QString GetFullName(const QString& Name) const;
     // Reads the map texture sets of the parameters file into sa.
     void LoadSets(TSetArray& sa, TXMLDocument* XMLDoc);
-    // Appends cSet to the parameters file as "Set_<number of sets held>" and saves it.
+    // Appends cSet to the parameters file as "Set_<number of sets the file holds>".
     void AddSet(const TSet& cSet, TXMLDocument* XMLDoc);
 
     // The tool a left press on the map grid uses (Alt with the left button always picks).

@@ -16,6 +16,7 @@ const char InfoUsage[] = "map info IN.Map";
 
 int Decode(const QStringList& Args) {
     ExpectArgs(Args, 2, DecodeUsage);
+    RefuseOtherFormat(Args.at(0), TInputKind::Map);
     int32_t w = 0;
     int32_t h = 0;
     const TMyByteArray Cells = MapLoader::LoadMap(Args.at(0), w, h);
@@ -46,6 +47,7 @@ int Encode(const QStringList& Args) {
 int Info(const QStringList& Args) {
     ExpectArgs(Args, 1, InfoUsage);
     const QString FileName = Args.at(0);
+    RefuseOtherFormat(FileName, TInputKind::Map);
     const TMyByteArray Data = MyTypes::ReadFileBytes(FileName, MaxMapFileSize);
     int32_t PackType = 0;
     int32_t w = 0;

@@ -70,11 +70,7 @@ int SpriteRender(const QStringList& Arguments) {
     Sprite.Init(Args.at(0));
     Sprite.GenerateBlocArray();
     const TPalletteList Palettes = LoadPalettes(Params);
-    if (size_t(PalI) >= Palettes.size())
-        throw Exception(QStringLiteral("There is no palette %1: \"%2\" holds %3 palettes")
-                            .arg(PalI)
-                            .arg(MyTypes::ExpandFileName(Params))
-                            .arg(Palettes.size()));
+    CheckPaletteNumber(PalI, Palettes.size(), Params);
     const QVector<QRgb> Colors = BmpMaker::ColorTable(Palettes, PalI);
 
     QImage Image;
@@ -94,6 +90,7 @@ int MapRender(const QStringList& Arguments) {
     const bool Fast = Args.removeAll(QStringLiteral("--fast")) > 0;
     const TMapTextureOptions Options = TakeMapTextureOptions(Args);
     ExpectArgs(Args, 2, MapRenderUsage);
+    RefuseOtherFormat(Args.at(0), TInputKind::Map);
     const TMapTextures Textures(Options);
 
     int32_t w = 0;

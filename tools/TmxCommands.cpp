@@ -23,6 +23,7 @@ int MapExportTmx(const QStringList& Arguments) {
     QStringList Args = Arguments;
     const TMapTextureOptions Options = TakeMapTextureOptions(Args);
     ExpectArgs(Args, 2, ExportUsage);
+    RefuseOtherFormat(Args.at(0), TInputKind::Map);
     // A map that cannot be written at all is refused before anything is read.
     if (QFileInfo(MyTypes::ExpandFileName(Args.at(1))).isDir())
         throw EFCreateError(MyTypes::ExpandFileName(Args.at(1)), MyTypes::SystemErrorText(EISDIR));

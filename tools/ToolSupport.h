@@ -44,6 +44,15 @@ QString TakeOption(QStringList& Args, const QString& Name, const QString& Defaul
 long long ParseNumber(const QString& Text, const QString& What, long long Min, long long Max);
 // Raises UsageError unless Args holds exactly Count positional arguments.
 void ExpectArgs(const QStringList& Args, int Count, const char* Usage);
+// A file given as a sprite or a map that is plainly of another format: one that begins with the
+// PNG signature, with "<?xml" or "<map", or with "{" and then '"' (white space and a UTF-8 byte
+// order mark before them allowed). Raises EFormatError naming the file, what it is and the
+// command that reads it ("... is a PNG picture; use sprite import-png"). A file that cannot be
+// opened is left to the reader, which reports it.
+enum class TInputKind { Sprite, Map };
+void RefuseOtherFormat(const QString& FileName, TInputKind Expected);
+// Writes a note to stderr ("velkora-tool: " + Text).
+void PrintNote(const QString& Text);
 // Writes Line and a newline to stdout; EInOutError when the output cannot be written.
 void PrintLine(const QString& Line);
 

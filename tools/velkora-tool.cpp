@@ -101,8 +101,11 @@ int main(int argc, char** argv) {
     // A write over the file size limit must fail with an error, not kill the process.
     std::signal(SIGXFSZ, SIG_IGN);
     QCoreApplication App(argc, argv);
-    QStringList Args = App.arguments();
-    Args.removeFirst();
+    // Taken from argv as the bytes they are: a file name that is not valid UTF-8 stays apart from
+    // every other name, and each command refuses to open or write it, saying why.
+    QStringList Args;
+    for (int i = 1; i < argc; ++i)
+        Args << MyTypes::DecodeFileName(QByteArray(argv[i]));
     if (Args.isEmpty()) {
         PrintOverview(stderr);
         return 2;
