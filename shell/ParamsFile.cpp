@@ -1,5 +1,7 @@
 #include "shell/ParamsFile.h"
 
+#include "shell/XmlGuard.h"
+
 #include <QTextStream>
 #include <QXmlStreamReader>
 
@@ -164,6 +166,9 @@ void TXMLDocument::Open() {
     Close();
     const TMyByteArray Data = MyTypes::ReadFileBytes(FileName, MaxParamsFileSize);
     const QByteArray Bytes(reinterpret_cast<const char*>(Data.data()), qsizetype(Data.size()));
+    // Entity declarations and elements of absurdly many attributes are refused before any
+    // parser spends memory or quadratic time on them.
+    XmlGuard::CheckXmlBytes(Bytes, MyTypes::ExpandFileName(FileName));
     auto ParseError = [&](const QString& Message, qint64 Line, qint64 Column) {
         return EFormatError(QStringLiteral("Cannot parse file \"%1\": %2 (line %3, column %4)")
                                 .arg(MyTypes::ExpandFileName(FileName), Message)
