@@ -93,13 +93,18 @@ const CommandGroup MapGroup = {
     "      of the data root DIR, in the palettes P and Q, 24 pixel rows at a time. --fast\n"
     "      compresses less, for the fastest run.\n"
     "  velkora-tool map export-tmx IN.Map OUT.tmx --root DIR --tex1 I --tex2 J [--pal1 P] "
-    "[--pal2 Q]\n"
+    "[--pal2 Q] [--tileset FILE.tsx]\n"
     "      Writes the map for the general-purpose tile map editor: OUT.tmx, one layer of gids\n"
-    "      (cell value + 1), and beside it OUT-tiles.png, 256 tiles of 24 x 24 pixels, tile V\n"
-    "      drawn as map render draws the value V.\n"
-    "  velkora-tool map import-tmx IN.tmx OUT.Map\n"
-    "      Writes the first tile layer of an orthogonal TMX map with one tileset as a map file\n"
-    "      (cell value = gid - firstgid, 0 to 255) and prints \"W H\".\n",
+    "      (cell value + 1), and its tileset of 256 tiles of 24 x 24 pixels, tile V drawn as\n"
+    "      map render draws the value V, five to a row as in the item grid: inside OUT.tmx with\n"
+    "      its picture OUT-tiles.png beside it, or with --tileset the file FILE.tsx. An existing\n"
+    "      FILE.tsx is kept as it is (its geometry must fit: 24 x 24 tiles, no spacing or margin)\n"
+    "      and only the picture it names is drawn anew; a new one gets its picture FILE.png.\n"
+    "      Every file is written, or none.\n"
+    "  velkora-tool map import-tmx IN.tmx|IN.tmj OUT.Map\n"
+    "      Writes an orthogonal TMX or JSON map with one tileset as a map file and prints\n"
+    "      \"W H\": each cell takes the topmost visible tile layer's tile (cell value = gid -\n"
+    "      firstgid, 0 to 255). The layers and tilesets not read are named on stderr.\n",
     &Run};
 
 } // namespace velkora::tool

@@ -844,7 +844,7 @@ private slots:
         auto f = Start();
         Choose(f->SecPalCmb, 2);
         const QString Tmx = fDir->file("out.tmx");
-        f->TmxSaveDialog = [Tmx] { return Tmx; };
+        f->TmxSaveDialog = [Tmx](const QString&) { return Tmx; };
         f->ExportTmxAction->trigger();
         QVERIFY2(fErrors.isEmpty(), qPrintable(fErrors.join('\n')));
         // The TMX names its tileset picture beside it and records the palettes.

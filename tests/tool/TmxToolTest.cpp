@@ -120,10 +120,10 @@ TEST_F(TmxTool, ExportThenImportGivesBackEveryCell) {
         QByteArray Out, Err;
         ASSERT_EQ(Export(Map, Tmx, &Err), 0) << Err.data();
         const QImage Tiles(Dir.file("out/level one-tiles.png"));
-        EXPECT_EQ(Tiles.size(), QSize(384, 384));
+        EXPECT_EQ(Tiles.size(), QSize(120, 1248));
         const QString Xml = Text(Tmx);
         for (const char* Expected :
-             {"<image source=\"level one-tiles.png\" width=\"384\" height=\"384\"/>",
+             {"<image source=\"level one-tiles.png\" width=\"120\" height=\"1248\"/>",
               "<property name=\"tex1\" type=\"int\" value=\"1\"/>",
               "<property name=\"tex1-name\" value=\"A2.spr\"/>",
               "<property name=\"tex2-name\" value=\"B1.spr\"/>",
@@ -233,8 +233,8 @@ TEST_F(TmxTool, RefusalsWriteNothing) {
     QByteArray Help;
     ASSERT_EQ(RunTool({"map", "--help"}, &Help), 0);
     EXPECT_TRUE(Help.contains("map export-tmx IN.Map OUT.tmx --root DIR --tex1 I --tex2 J "
-                              "[--pal1 P] [--pal2 Q]"));
-    EXPECT_TRUE(Help.contains("map import-tmx IN.tmx OUT.Map"));
+                              "[--pal1 P] [--pal2 Q] [--tileset FILE.tsx]"));
+    EXPECT_TRUE(Help.contains("map import-tmx IN.tmx|IN.tmj OUT.Map"));
 }
 
 // The demo root's maps and one with every value, exported and drawn by the general-purpose
