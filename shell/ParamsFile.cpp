@@ -198,6 +198,10 @@ void TXMLDocument::Open() {
                                                 "attributes, comments and texts)")
                                      .arg(MaxParamsNodes),
                                  Reader.lineNumber(), Reader.columnNumber());
+            if (t == QXmlStreamReader::DTD && !Reader.entityDeclarations().isEmpty())
+                throw ParseError(QStringLiteral("the document type declares entities, which a "
+                                                "parameters file does not use"),
+                                 Reader.lineNumber(), Reader.columnNumber());
             if (t == QXmlStreamReader::EndElement) {
                 --Depth;
             } else if (t == QXmlStreamReader::StartElement) {

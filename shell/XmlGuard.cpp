@@ -50,6 +50,7 @@ private:
     }
     static bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
     void StartTag();
+    void Declaration();
     void EntityDeclaration();
 
     const char* p;
@@ -86,13 +87,38 @@ void TScanner::Run() {
                 return;
         } else if (At("<!ENTITY")) {
             EntityDeclaration();
-        } else if (At("<!") || At("</")) {
-            // A document type (whose internal subset is scanned on like the rest, so that each
-            // declaration in it is looked at) or an end tag.
+        } else if (At("<!")) {
+            Declaration();
+        } else if (At("</")) {
             i += 2;
         } else {
             StartTag();
         }
+    }
+}
+
+void TScanner::Declaration() {
+    // A document type or a declaration of its internal subset: its quoted literals are skipped,
+    // so that nothing in them is taken for markup, and the subset of a document type is scanned
+    // on like the rest, so that each declaration in it is looked at.
+    i += 2;
+    while (i < n) {
+        const char c = p[i];
+        if (c == '\n') {
+            ++fLine;
+        } else if (c == '"' || c == '\'') {
+            ++i;
+            const char Quote[2] = {c, '\0'};
+            if (!SkipPast(Quote))
+                return;
+            continue;
+        } else if (c == '[' || c == '>') {
+            ++i;
+            return;
+        } else if (c == '<') {
+            return; // malformed: the parser says so
+        }
+        ++i;
     }
 }
 

@@ -132,6 +132,13 @@ TEST(XMLDocument, EntitiesAndCrowdedElementsAreRefusedBeforeAnyParser) {
                       "entities are not read, since no real file needs them and they can make a "
                       "small file expand without bound (line 3)")
                   .arg(Doc.FileName));
+    // A quoted literal that looks like the start of a comment hides nothing.
+    WriteText(Doc.FileName, "<!DOCTYPE R [\n<!ATTLIST a b CDATA '<!--'>\n<!ENTITY y \"y\">\n"
+                            "<!ATTLIST c d CDATA '-->'>\n]>\n<R><P/><M/><S>&y;</S></R>\n");
+    EXPECT_TRUE(ErrorOf<EFormatError>([&] { Doc.Open(); })
+                    .contains("the document declares the entity \"y\"; declared entities are not "
+                              "read, since no real file needs them and they can make a small file "
+                              "expand without bound (line 3)"));
     EXPECT_FALSE(Doc.Active());
 
     // What only looks like them is read: 64 attributes, "=" in values, "<!ENTITY" in comments,
