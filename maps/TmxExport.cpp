@@ -251,8 +251,13 @@ void TmxExport::Export(const TTmxExportPlan& Plan, const TMyByteArray& Cells, in
 
 QString TmxExport::ProposedFileName(const QString& LastTmxFile, const QString& MapName,
                                     const QString& Folder) {
-    if (!LastTmxFile.isEmpty())
-        return LastTmxFile;
+    if (!LastTmxFile.isEmpty()) {
+        // A JSON map is not written over with TMX: its TMX twin beside it is proposed.
+        const QFileInfo Last(LastTmxFile);
+        return Last.suffix().compare(QLatin1String("tmx"), Qt::CaseInsensitive) == 0
+                   ? LastTmxFile
+                   : Last.dir().filePath(Last.completeBaseName() + QStringLiteral(".tmx"));
+    }
     QString Base = MapName;
     if (Base.endsWith(QLatin1String(".map"), Qt::CaseInsensitive))
         Base.chop(4);

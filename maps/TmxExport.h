@@ -57,8 +57,9 @@ QImage TilesetPicture(const TMapCellPictures& Pictures, const TTmxTileset& Tiles
 void Export(const TTmxExportPlan& Plan, const TMyByteArray& Cells, int32_t w, int32_t h,
             const TMapCellPictures& Pictures, const TTmxExportInfo& Info);
 
-// The file an export proposes: the TMX file the map was last imported from or exported to, or
-// else one in Folder named after the map (MapName without its ".Map" suffix, then ".tmx").
+// The file an export proposes: the TMX file the map was last imported from or exported to (for
+// a JSON map, the ".tmx" beside it), or else one in Folder named after the map (MapName without
+// its ".Map" suffix, then ".tmx").
 QString ProposedFileName(const QString& LastTmxFile, const QString& MapName, const QString& Folder);
 
 // PlanExport and Export in one.

@@ -666,6 +666,13 @@ TEST(TmxRead, TilesetsMustBeCutAsTheCellsAre) {
         << LoadMessage().toStdString();
 }
 
+TEST(TmxExport, ProposesTheMapsNameAndNeverAJsonFile) {
+    EXPECT_EQ(TmxExport::ProposedFileName("", "Level1.Map", "/root"), "/root/Level1.tmx");
+    EXPECT_EQ(TmxExport::ProposedFileName("", "cave", "/root"), "/root/cave.tmx");
+    EXPECT_EQ(TmxExport::ProposedFileName("/w/a.TMX", "Level1.Map", "/root"), "/w/a.TMX");
+    EXPECT_EQ(TmxExport::ProposedFileName("/w/a.tmj", "Level1.Map", "/root"), "/w/a.tmx");
+}
+
 TEST(TmxExport, TheMapAndItsPictureAreOneSave) {
     // A map refused at its own target (a file the user may not write) leaves the picture beside
     // it as it was, and a picture refused leaves the map: nothing is written before both targets
