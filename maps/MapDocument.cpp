@@ -107,10 +107,17 @@ namespace {
 constexpr int StrokeCommandId = 1;
 } // namespace
 
-class TCellsCommand : public QUndoCommand {
+// Every command of a map's history tells the memory it holds.
+class TMapCommand : public QUndoCommand {
+public:
+    using QUndoCommand::QUndoCommand;
+    virtual size_t MemoryUsed() const = 0;
+};
+
+class TCellsCommand : public TMapCommand {
 public:
     TCellsCommand(TMapDocument* Doc, TCellEdit Edit, int Stroke, const QString& Text)
-        : QUndoCommand(Text), fDoc(Doc), fEdit(std::move(Edit)), fStroke(Stroke) {}
+        : TMapCommand(Text), fDoc(Doc), fEdit(std::move(Edit)), fStroke(Stroke) {}
 
     void redo() override {
         fEdit.Apply(fDoc->fMapParams.DecomBytes);
@@ -121,7 +128,7 @@ public:
         fDoc->Changed(fEdit);
     }
     int id() const override { return fStroke > 0 ? StrokeCommandId : -1; }
-    size_t MemoryUsed() const { return sizeof(*this) + fEdit.MemoryUsed(); }
+    size_t MemoryUsed() const override { return sizeof(*this) + fEdit.MemoryUsed(); }
     bool mergeWith(const QUndoCommand* Other) override {
         const auto* Later = static_cast<const TCellsCommand*>(Other);
         if (Later->fStroke != fStroke || Later->fEdit.NewValue() != fEdit.NewValue())
@@ -134,6 +141,26 @@ private:
     TMapDocument* fDoc;
     TCellEdit fEdit;
     int fStroke;
+};
+
+// Puts another map, of any size, in the place of the one before; undo puts that one back.
+class TReplaceCommand : public TMapCommand {
+public:
+    TReplaceCommand(TMapDocument* Doc, TMapParams Other, const QString& Text)
+        : TMapCommand(Text), fDoc(Doc), fOther(std::move(Other)) {}
+
+    void redo() override { Swap(); }
+    void undo() override { Swap(); }
+    size_t MemoryUsed() const override { return sizeof(*this) + fOther.DecomBytes.capacity(); }
+
+private:
+    void Swap() {
+        std::swap(fDoc->fMapParams, fOther);
+        emit fDoc->MapReplaced();
+    }
+
+    TMapDocument* fDoc;
+    TMapParams fOther;
 };
 
 // ---- TMapDocument ---------------------------------------------------------------------------
@@ -151,7 +178,7 @@ TMapDocument::~TMapDocument() {
 size_t TMapDocument::UndoMemoryUsed() const {
     size_t n = 0;
     for (int i = 0; i < fUndoStack.count(); ++i)
-        n += static_cast<const TCellsCommand*>(fUndoStack.command(i))->MemoryUsed();
+        n += static_cast<const TMapCommand*>(fUndoStack.command(i))->MemoryUsed();
     return n;
 }
 
@@ -171,13 +198,15 @@ void TMapDocument::Load(const QString& FileName) {
     fMapParams.DecomBytes = std::move(Cells);
     fPackType = PackType;
     fFileName = FileName;
+    fNewName.clear();
+    fTmxFileName.clear();
     fStamp = Stamp;
     fUndoStack.setClean();
     emit MapReplaced();
     emit FileNameChanged(fFileName);
 }
 
-void TMapDocument::NewMap(int32_t w, int32_t h, TMyByteArray Cells) {
+void TMapDocument::NewMap(int32_t w, int32_t h, TMyByteArray Cells, const QString& Name) {
     if (w < 0 || h < 0 || Cells.size() != size_t(w) * size_t(h))
         throw EFormatError(QStringLiteral("A map of %1 x %2 cells cannot hold %3 cells")
                                .arg(w)
@@ -189,10 +218,27 @@ void TMapDocument::NewMap(int32_t w, int32_t h, TMyByteArray Cells) {
     fMapParams.DecomBytes = std::move(Cells);
     fPackType = 0;
     fFileName.clear();
+    fNewName = Name;
+    fTmxFileName.clear();
     fStamp = TFileStamp();
     fUndoStack.resetClean();
     emit MapReplaced();
     emit FileNameChanged(fFileName);
+}
+
+void TMapDocument::ReplaceCells(int32_t w, int32_t h, TMyByteArray Cells, const QString& Text) {
+    if (w < 0 || h < 0 || Cells.size() != size_t(w) * size_t(h))
+        throw EFormatError(QStringLiteral("A map of %1 x %2 cells cannot hold %3 cells")
+                               .arg(w)
+                               .arg(h)
+                               .arg(Cells.size()));
+    if (w == fMapParams.Width && h == fMapParams.Height && Cells == fMapParams.DecomBytes)
+        return;
+    TMapParams Other;
+    Other.Width = w;
+    Other.Height = h;
+    Other.DecomBytes = std::move(Cells);
+    fUndoStack.push(new TReplaceCommand(this, std::move(Other), Text));
 }
 
 void TMapDocument::Save() {

@@ -107,8 +107,19 @@ public:
     // everything as it was. The edit history is cleared.
     void Load(const QString& FileName);
     // Makes Cells (w x h, row by row) the map, a new one that no file holds yet: it counts as
-    // modified until saved. The edit history is cleared.
-    void NewMap(int32_t w, int32_t h, TMyByteArray Cells);
+    // modified until saved. Name is what it goes by until then (empty: a plain new map). The
+    // edit history is cleared.
+    void NewMap(int32_t w, int32_t h, TMyByteArray Cells, const QString& Name = QString());
+    // The TMX (or JSON) map file this map was last imported from or exported to, for Reimport;
+    // empty until then, and again once another map is loaded or made.
+    const QString& TmxFileName() const { return fTmxFileName; }
+    void SetTmxFileName(const QString& FileName) { fTmxFileName = FileName; }
+    // The name a map without a file goes by; empty for a map read from a file and a plain new
+    // map.
+    const QString& NewName() const { return fNewName; }
+    // Puts Cells (w x h, row by row) in the place of the map's cells and size, as one edit that
+    // Undo takes back (a map that stays the same adds no step). The file stays the map's file.
+    void ReplaceCells(int32_t w, int32_t h, TMyByteArray Cells, const QString& Text);
     // Writes the map into FileName() / into FileName, which becomes its file. Either way the map
     // is then not modified; a failed write raises its error and changes nothing.
     void Save();
@@ -141,12 +152,15 @@ signals:
 
 private:
     friend class TCellsCommand;
+    friend class TReplaceCommand;
     void Push(TCellEdit Edit, int Stroke, const QString& Text);
     void Changed(const TCellEdit& Edit) { emit CellsChanged(Edit.Bounds()); }
 
     TMapParams fMapParams;
     int32_t fPackType = 0;
     QString fFileName;
+    QString fNewName;
+    QString fTmxFileName;
     TFileStamp fStamp;
     QUndoStack fUndoStack;
     int fStroke = 0;

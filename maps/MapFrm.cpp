@@ -4,6 +4,7 @@
 
 #include "maps/MapEditing.h"
 #include "maps/MapLoader.h"
+#include "maps/TmxExport.h"
 #include "maps/TmxFile.h"
 #include "palettes/BmpMaker.h"
 #include "palettes/ErrorReport.h"
@@ -40,6 +41,8 @@ constexpr int ItemRows = MapItemCount / ItemColumns;
 const QPoint GridHome(24, 16);
 
 const QString TmxFilter = QStringLiteral("TMX maps (*.tmx)");
+const QString TileMapFilter =
+    QStringLiteral("Tile maps (*.tmx *.tmj *.json);;TMX maps (*.tmx);;JSON maps (*.tmj *.json)");
 // The tool strip: buttons beside the item grid, clear of every designed control.
 constexpr int ToolButtonSize = 26;
 const QPoint ToolStripTop(157, 160);
@@ -161,17 +164,18 @@ TMainForm::TMainForm(TSession& Session, QWidget* Parent)
         Choice = Dialog.Choice();
         return true;
     };
-    TmxSaveDialog = [this] {
-        // The map's name proposed ("Level1.tmx"), in the folder of the last TMX file.
-        const QString Base = QFileInfo(fDocument.FileName()).completeBaseName();
-        return FileDialogs::SaveFile(
-            this, QStringLiteral("Tmx"), QStringLiteral("Export map as TMX"), TmxFilter,
-            (Base.isEmpty() ? QStringLiteral("Map") : Base) + QStringLiteral(".tmx"),
-            QStringLiteral("tmx"), true);
+    TmxSaveDialog = [this](const QString& Suggested) {
+        // The TMX file last imported or exported is proposed as it is; otherwise the map's name
+        // ("Level1.tmx") in the folder of the last TMX file.
+        const QString Proposed =
+            fDocument.TmxFileName().isEmpty() ? QFileInfo(Suggested).fileName() : Suggested;
+        return FileDialogs::SaveFile(this, QStringLiteral("Tmx"),
+                                     QStringLiteral("Export map as TMX"), TmxFilter, Proposed,
+                                     QStringLiteral("tmx"), true);
     };
     TmxOpenDialog = [this] {
         return FileDialogs::OpenFile(this, QStringLiteral("Tmx"), QStringLiteral("Import TMX"),
-                                     TmxFilter);
+                                     TileMapFilter);
     };
     SaveAsDialog = [this](const QString& Suggested) {
         bool Ok = false;
@@ -212,8 +216,11 @@ void TMainForm::MakeActions() {
     ExportTmxAction =
         Action(QStringLiteral("&Export map as TMX..."), {}, [this] { ExportTmxClick(); });
     ImportTmxAction = Action(QStringLiteral("&Import TMX..."), {}, [this] { ImportTmxClick(); });
+    ReimportTmxAction = Action(QStringLiteral("&Reimport TMX"), {}, [this] { ReimportTmxClick(); });
     ExportTmxAction->setEnabled(false);
-    FileActions = {NewAction, SaveAction, SaveAsAction, ExportTmxAction, ImportTmxAction};
+    ReimportTmxAction->setEnabled(false);
+    FileActions = {NewAction,       SaveAction,      SaveAsAction,
+                   ExportTmxAction, ImportTmxAction, ReimportTmxAction};
 
     fToolGroup = new QActionGroup(this);
     fToolGroup->setExclusive(true);
@@ -388,7 +395,9 @@ QString TMainForm::GetFullName(const QString& Name) const {
 
 QString TMainForm::DocumentTitle() const {
     if (fDocument.FileName().isEmpty())
-        return fDocument.HasMap() ? QStringLiteral("New map") : QString();
+        return !fDocument.HasMap()             ? QString()
+               : fDocument.NewName().isEmpty() ? QStringLiteral("New map")
+                                               : fDocument.NewName();
     return QFileInfo(fDocument.FileName()).fileName();
 }
 
@@ -425,6 +434,7 @@ void TMainForm::MapReplaced() {
     SaveAction->setEnabled(fDocument.HasMap());
     SaveAsAction->setEnabled(fDocument.HasMap());
     ExportTmxAction->setEnabled(fDocument.HasMap());
+    ReimportTmxAction->setEnabled(fDocument.HasMap() && !fDocument.TmxFileName().isEmpty());
     DrawGrid1->SetColCount(fDocument.Width());
     DrawGrid1->SetRowCount(fDocument.Height());
     SizeGrid();
@@ -515,8 +525,17 @@ void TMainForm::NewMapClick() {
 void TMainForm::ExportTmxClick() {
     if (!fDocument.HasMap())
         return;
-    const QString FileName = TmxSaveDialog ? TmxSaveDialog() : QString();
+    const QString FileName =
+        TmxSaveDialog ? TmxSaveDialog(TmxExport::ProposedFileName(
+                            fDocument.TmxFileName(), DocumentTitle(), fSession.CurrentDir()))
+                      : QString();
     if (FileName.isEmpty())
+        return;
+    // The dialog asked about the map's file; its tileset picture is asked about too, before
+    // either is written.
+    const TTmxExportPlan Plan = TmxExport::PlanExport(FileName);
+    if (QFileInfo::exists(Plan.PictureFile) &&
+        !AskReplaceFile(this, QFileInfo(Plan.PictureFile).fileName()))
         return;
     TTmxExportInfo Info;
     Info.Texture1 = Tex1cmb->currentIndex();
@@ -525,24 +544,53 @@ void TMainForm::ExportTmxClick() {
     Info.Texture2Name = Tex2cmb->currentText();
     Info.Palette1 = std::max(FirstPalCmb->currentIndex(), 0);
     Info.Palette2 = std::max(SecPalCmb->currentIndex(), 0);
-    TmxFile::ExportTmxFiles(FileName, fDocument.MapParams().DecomBytes, fDocument.Width(),
-                            fDocument.Height(), fCellPictures, Info);
+    TmxExport::Export(Plan, fDocument.MapParams().DecomBytes, fDocument.Width(), fDocument.Height(),
+                      fCellPictures, Info);
+    fDocument.SetTmxFileName(Plan.MapFile);
+    ReimportTmxAction->setEnabled(true);
 }
 
 void TMainForm::ImportTmxClick() {
     const QString FileName = TmxOpenDialog ? TmxOpenDialog() : QString();
     if (FileName.isEmpty())
         return;
-    int32_t w = 0;
-    int32_t h = 0;
-    TMyByteArray Cells = TmxFile::LoadTmx(FileName, w, h);
-    OpenNewMap(w, h, std::move(Cells));
+    TTmxImport Map = TmxFile::LoadTileMap(FileName);
+    if (!OpenNewMap(Map.Width, Map.Height, std::move(Map.Cells),
+                    QFileInfo(FileName).completeBaseName()))
+        return;
+    fDocument.SetTmxFileName(MyTypes::ExpandFileName(FileName));
+    ReimportTmxAction->setEnabled(true);
+    // The textures and palettes the map was exported with, where this data root has them.
+    QStringList Names;
+    for (int i = 0; i < Tex1cmb->count(); ++i)
+        Names << Tex1cmb->itemText(i);
+    const TTmxTextureChoice Choice =
+        TmxMap::RecordedTextures(Map.Properties, Names, FirstPalCmb->count());
+    QComboBox* const Palettes[2] = {FirstPalCmb, SecPalCmb};
+    QComboBox* const Textures[2] = {Tex1cmb, Tex2cmb};
+    for (int t = 0; t < 2; ++t) {
+        if (Choice.Palette[t] >= 0)
+            SelectQuietly(Palettes[t], Choice.Palette[t]);
+        if (Choice.Texture[t] >= 0)
+            SelectQuietly(Textures[t], Choice.Texture[t]);
+        if (Choice.Palette[t] >= 0 || Choice.Texture[t] >= 0)
+            ApplyTexture(t);
+    }
 }
 
-bool TMainForm::OpenNewMap(int32_t w, int32_t h, TMyByteArray Cells) {
+void TMainForm::ReimportTmxClick() {
+    if (!fDocument.HasMap() || fDocument.TmxFileName().isEmpty())
+        return;
+    TTmxImport Map = TmxFile::LoadTileMap(fDocument.TmxFileName());
+    fDocument.ReplaceCells(
+        Map.Width, Map.Height, std::move(Map.Cells),
+        QStringLiteral("Reimport %1").arg(QFileInfo(fDocument.TmxFileName()).fileName()));
+}
+
+bool TMainForm::OpenNewMap(int32_t w, int32_t h, TMyByteArray Cells, const QString& Name) {
     if (!MayDiscard())
         return false;
-    fDocument.NewMap(w, h, std::move(Cells));
+    fDocument.NewMap(w, h, std::move(Cells), Name);
     fMapIndex = -1;
     SelectQuietly(LevelCmb, -1);
     return true;

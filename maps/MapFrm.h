@@ -126,12 +126,17 @@ public:
     // Makes Cells (w x h, row by row) the map, a new one without a file that counts as modified,
     // once the edits in memory may go (MayDiscard); false when the user keeps them. The map
     // chooser then names no map. New map uses it, and so can an import.
-    bool OpenNewMap(int32_t w, int32_t h, TMyByteArray Cells);
+    bool OpenNewMap(int32_t w, int32_t h, TMyByteArray Cells, const QString& Name = QString());
     // File > Export map as TMX...: the map in memory with the textures and palettes chosen now,
-    // for the general-purpose tile map editor (the TMX and its tileset picture beside it).
-    // File > Import TMX...: a TMX map opens as a new unsaved map, saved with Save map as...
+    // for the general-purpose tile map editor (the TMX and its tileset picture beside it, both
+    // asked about before either is written).
+    // File > Import TMX...: a TMX or JSON map opens as a new unsaved map named after the file,
+    // saved with Save map as..., in the textures and palettes it records.
+    // File > Reimport TMX: the cells of the file last imported or exported take the place of
+    // the map's, as one edit.
     void ExportTmxClick();
     void ImportTmxClick();
+    void ReimportTmxClick();
 
     // The dialogs, replaceable by tests: NewMapDialog edits the choice it is given and returns
     // false for Cancel; SaveAsDialog returns the typed name (empty for Cancel).
@@ -139,9 +144,9 @@ public:
     TNewMapQuestion NewMapDialog;
     using TNameQuestion = std::function<QString(const QString& Suggested)>;
     TNameQuestion SaveAsDialog;
-    // The TMX file dialogs (empty for Cancel); the save dialog adds ".tmx" and asks before it
-    // replaces a file.
-    std::function<QString()> TmxSaveDialog;
+    // The TMX file dialogs (empty for Cancel); the save dialog proposes Suggested, adds ".tmx"
+    // and asks before it replaces a file.
+    std::function<QString(const QString& Suggested)> TmxSaveDialog;
     std::function<QString()> TmxOpenDialog;
 
     // The workspace's part of the main window.
@@ -156,6 +161,7 @@ public:
     QAction* SaveAsAction = nullptr;
     QAction* ExportTmxAction = nullptr;
     QAction* ImportTmxAction = nullptr;
+    QAction* ReimportTmxAction = nullptr;
     // Edit: one checkable action per tool, with its key.
     std::array<QAction*, MapToolCount> ToolActions{};
     // View.

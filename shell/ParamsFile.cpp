@@ -1,6 +1,7 @@
 #include "shell/ParamsFile.h"
 
 #include "shell/ParamsEdit.h"
+#include "shell/XmlGuard.h"
 
 #include <QTextStream>
 #include <QXmlStreamReader>
@@ -166,6 +167,9 @@ void TXMLDocument::Open() {
     Close();
     const TMyByteArray Data = MyTypes::ReadFileBytes(FileName, MaxParamsFileSize);
     const QByteArray Bytes(reinterpret_cast<const char*>(Data.data()), qsizetype(Data.size()));
+    // Entity declarations and elements of absurdly many attributes are refused before any
+    // parser spends memory or quadratic time on them.
+    XmlGuard::CheckXmlBytes(Bytes, MyTypes::ExpandFileName(FileName));
     auto ParseError = [&](const QString& Message, qint64 Line, qint64 Column) {
         return EFormatError(QStringLiteral("Cannot parse file \"%1\": %2 (line %3, column %4)")
                                 .arg(MyTypes::ExpandFileName(FileName), Message)
@@ -194,6 +198,10 @@ void TXMLDocument::Open() {
                 throw ParseError(QStringLiteral("the file holds more than %1 nodes (elements, "
                                                 "attributes, comments and texts)")
                                      .arg(MaxParamsNodes),
+                                 Reader.lineNumber(), Reader.columnNumber());
+            if (t == QXmlStreamReader::DTD && !Reader.entityDeclarations().isEmpty())
+                throw ParseError(QStringLiteral("the document type declares entities, which a "
+                                                "parameters file does not use"),
                                  Reader.lineNumber(), Reader.columnNumber());
             if (t == QXmlStreamReader::EndElement) {
                 --Depth;

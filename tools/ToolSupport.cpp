@@ -140,4 +140,8 @@ void PrintLine(const QString& Line) {
                               .arg(MyTypes::SystemErrorText(errno)));
 }
 
+void PrintNote(const QString& Note) {
+    QTextStream(stderr) << "velkora-tool: " << Note << '\n';
+}
+
 } // namespace velkora::tool

@@ -109,6 +109,52 @@ TEST(XMLDocument, OpenReportsMissingAndUnparsableFilesByName) {
                 }).contains("the file holds more than 250000 nodes"));
 }
 
+TEST(XMLDocument, EntitiesAndCrowdedElementsAreRefusedBeforeAnyParser) {
+    TempDir d;
+    TXMLDocument Doc;
+    Doc.FileName = d.file("XMLParams.xml");
+    // 1.1 MB, one element of 100,000 attributes: parsed, this takes minutes (the parsers check
+    // each attribute against all before it); refused at once, naming the element and its line.
+    QByteArray Crowded = "<R>\n<P/>\n<M/>\n<S>\n<Set_9";
+    for (int i = 0; i < 100000; ++i)
+        Crowded += " a" + QByteArray::number(i) + "='0'";
+    WriteText(Doc.FileName, Crowded + "/>\n</S></R>\n");
+    EXPECT_EQ(ErrorOf<EFormatError>([&] { Doc.Open(); }),
+              QString("Cannot parse file \"%1\": the element <Set_9> has more than 64 attributes, "
+                      "more than any real file needs (line 5)")
+                  .arg(Doc.FileName));
+    // 309 KB repeating one flat entity 100,000 times: expanded, it takes gigabytes.
+    WriteText(Doc.FileName, "<?xml version='1.0'?>\n<!DOCTYPE R [\n  <!ENTITY x \"" +
+                                QByteArray(3000, 'x') + "\">\n]>\n<R><P/><M/><S>" +
+                                QByteArray("&x;").repeated(100000) + "</S></R>\n");
+    EXPECT_EQ(ErrorOf<EFormatError>([&] { Doc.Open(); }),
+              QString("Cannot parse file \"%1\": the document declares the entity \"x\"; declared "
+                      "entities are not read, since no real file needs them and they can make a "
+                      "small file expand without bound (line 3)")
+                  .arg(Doc.FileName));
+    // A quoted literal that looks like the start of a comment hides nothing.
+    WriteText(Doc.FileName, "<!DOCTYPE R [\n<!ATTLIST a b CDATA '<!--'>\n<!ENTITY y \"y\">\n"
+                            "<!ATTLIST c d CDATA '-->'>\n]>\n<R><P/><M/><S>&y;</S></R>\n");
+    EXPECT_TRUE(ErrorOf<EFormatError>([&] { Doc.Open(); })
+                    .contains("the document declares the entity \"y\"; declared entities are not "
+                              "read, since no real file needs them and they can make a small file "
+                              "expand without bound (line 3)"));
+    EXPECT_FALSE(Doc.Active());
+
+    // What only looks like them is read: 64 attributes, "=" in values, "<!ENTITY" in comments,
+    // CDATA and processing instructions, and a document type that declares nothing.
+    QByteArray Busy = "<?xml version='1.0'?>\n<!DOCTYPE R>\n<!-- <!ENTITY no \"1\"> a=b c=d -->\n"
+                      "<R><P/><M/><S><Set_0";
+    for (int i = 0; i < 64; ++i)
+        Busy += " a" + QByteArray::number(i) + (i % 2 ? "='=a='" : "=\"==\"");
+    Busy += "/><?pi " + QByteArray("x=1 ").repeated(100) + "?><![CDATA[<!ENTITY " +
+            QByteArray("y=2 ").repeated(100) + "]]></S></R>";
+    WriteText(Doc.FileName, Busy);
+    Doc.Open();
+    EXPECT_EQ(Doc.DocumentElement().elementsByTagName("Set_0").at(0).attributes().count(), 64);
+    Doc.Close();
+}
+
 TEST(XMLDocument, RelativeNameResolvesAgainstTheCurrentDirectoryAtEachOpen) {
     TempDir a, b;
     WriteText(a.file("XMLParams.xml"), "<R><X/><Y/><Z><S name='a'/></Z></R>");
