@@ -140,8 +140,4 @@ void PrintLine(const QString& Line) {
                               .arg(MyTypes::SystemErrorText(errno)));
 }
 
-void PrintNote(const QString& Note) {
-    QTextStream(stderr) << "velkora-tool: " << Note << '\n';
-}
-
 } // namespace velkora::tool

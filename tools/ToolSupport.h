@@ -51,12 +51,10 @@ void ExpectArgs(const QStringList& Args, int Count, const char* Usage);
 // opened is left to the reader, which reports it.
 enum class TInputKind { Sprite, Map };
 void RefuseOtherFormat(const QString& FileName, TInputKind Expected);
-// Writes a note to stderr ("velkora-tool: " + Text).
+// Writes a note to stderr ("velkora-tool: " + Text): what a command left aside or did not check.
 void PrintNote(const QString& Text);
 // Writes Line and a newline to stdout; EInOutError when the output cannot be written.
 void PrintLine(const QString& Line);
-// Writes "velkora-tool: " and Note to stderr: what a command left aside or did not check.
-void PrintNote(const QString& Note);
 
 // The groups, each defined in its own file.
 extern const CommandGroup SpriteGroup;   // sprite decode|encode|pack|render|export-png|import-png
