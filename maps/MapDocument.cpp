@@ -1,5 +1,7 @@
 #include "maps/MapDocument.h"
 
+#include "maps/MapEditing.h"
+
 #include "maps/MapLoader.h"
 
 #include <algorithm>
@@ -238,9 +240,7 @@ void TMapDocument::Paint(int Stroke, const std::vector<QPoint>& Cells, uint8_t V
 }
 
 void TMapDocument::FillRect(QPoint A, QPoint B, uint8_t Value) {
-    const QRect Corners(QPoint(std::min(A.x(), B.x()), std::min(A.y(), B.y())),
-                        QPoint(std::max(A.x(), B.x()), std::max(A.y(), B.y())));
-    const QRect r = Corners & QRect(0, 0, fMapParams.Width, fMapParams.Height);
+    const QRect r = CellSpan(A, B) & QRect(0, 0, fMapParams.Width, fMapParams.Height);
     if (r.isEmpty() || !HasMap())
         return;
     TCellEdit Edit(Value);

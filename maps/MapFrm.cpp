@@ -119,7 +119,9 @@ TMainForm::TMainForm(TSession& Session, QWidget* Parent)
         DrawGrid1MouseMove(b, s, x, y);
     };
     DrawGrid1->OnMouseLeave = [this] {
+        // Off the map nothing is previewed or named.
         fPointerOnGrid = false;
+        DrawGrid1->InvalidateCell(fHLCell.x(), fHLCell.y());
         UpdateCellStatus();
     };
 
@@ -231,10 +233,7 @@ void TMainForm::MakeActions() {
 
     // Zooming by keys goes about the pointer when it is over the map, else about the view's
     // centre.
-    const auto Anchor = [this] {
-        return fPointerOnGrid ? DrawGrid1->mapTo(this, DrawGrid1->LastMousePos() + QPoint(1, 1))
-                              : MapView().center();
-    };
+    const auto Anchor = [this] { return fPointerOnGrid ? fPointer : MapView().center(); };
     // Ctrl+= as well, the same key as Ctrl++ without Shift on many layouts.
     QList<QKeySequence> ZoomInKeys = QKeySequence::keyBindings(QKeySequence::ZoomIn);
     if (!ZoomInKeys.contains(QKeySequence(Qt::CTRL | Qt::Key_Equal)))
@@ -538,10 +537,11 @@ void TMainForm::DrawGrid1DrawCell(QPainter& Canvas, int ACol, int ARow, const QR
         Canvas.fillRect(Rect, palette().color(QPalette::Base));
         return;
     }
-    const bool Highlighted = fHLCell.x() == ACol && fHLCell.y() == ARow;
+    // Only while the pointer is over the map: a preview where it is not would look painted.
+    const bool Highlighted = fPointerOnGrid && fHLCell.x() == ACol && fHLCell.y() == ARow;
     // The highlighted cell previews what a click would paint, a rectangle being dragged what
     // its release will; the pick tool paints nothing, so its highlight frames the cell as it is.
-    const bool InRect = fRectDrag && QRect(fRectAnchor, fRectEnd).normalized().contains(ACol, ARow);
+    const bool InRect = fRectDrag && CellSpan(fRectAnchor, fRectEnd).contains(ACol, ARow);
     const int Value = InRect || (Highlighted && fTool != TMapTool::Pick)
                           ? fSelImage
                           : int(Map.GetValue(ARow, ACol));
@@ -599,8 +599,10 @@ void TMainForm::DrawGrid1MouseDown(Qt::MouseButton Button, Qt::KeyboardModifiers
                                    int Y) {
     if (Button == Qt::RightButton) {
         fPp = QPoint(X, Y);
+        fPointer = GridToWorkspace(fPp);
         return;
     }
+    fPointer = GridToWorkspace(QPoint(X, Y));
     if (Button != Qt::LeftButton)
         return;
     // The press acts on the cell under it, moved to or not.
@@ -657,13 +659,14 @@ void TMainForm::EndDrag() {
 }
 
 void TMainForm::InvalidateRectPreview() {
-    DrawGrid1->InvalidateCells(QRect(fRectAnchor, fRectEnd).normalized());
+    DrawGrid1->InvalidateCells(CellSpan(fRectAnchor, fRectEnd));
 }
 
 void TMainForm::DrawGrid1MouseMove(Qt::MouseButtons Buttons, Qt::KeyboardModifiers Shift, int X,
                                    int Y) {
     const Qt::KeyboardModifiers Keys = Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier;
     QPoint Cursor(X, Y);
+    fPointer = GridToWorkspace(Cursor);
     const bool Entered = !fPointerOnGrid;
     fPointerOnGrid = true;
     if (Buttons == Qt::RightButton && !(Shift & Keys)) {
@@ -681,7 +684,7 @@ void TMainForm::DrawGrid1MouseMove(Qt::MouseButtons Buttons, Qt::KeyboardModifie
     if (fGridStale) {
         fGridStale = false;
         DrawGrid1->InvalidateGrid();
-    } else if (Old != fHLCell) {
+    } else if (Old != fHLCell || Entered) {
         DrawGrid1->InvalidateCell(Old.x(), Old.y());
         DrawGrid1->InvalidateCell(fHLCell.x(), fHLCell.y());
     }
@@ -728,10 +731,15 @@ void TMainForm::PlaceGrid(QPoint Pos) {
                                  DrawGrid1->BorderWidth(), MapView()));
 }
 
-void TMainForm::FollowPointer(QPoint WorkspacePoint) {
+QPoint TMainForm::GridToWorkspace(QPoint Client) const {
+    return DrawGrid1->mapTo(this,
+                            Client + QPoint(DrawGrid1->BorderWidth(), DrawGrid1->BorderWidth()));
+}
+
+void TMainForm::FollowPointer() {
     if (!fPointerOnGrid)
         return;
-    SetHLCell(CellAt(DrawGrid1->mapFrom(this, WorkspacePoint) -
+    SetHLCell(CellAt(DrawGrid1->mapFrom(this, fPointer) -
                      QPoint(DrawGrid1->BorderWidth(), DrawGrid1->BorderWidth())));
 }
 
@@ -746,18 +754,18 @@ void TMainForm::SetZoom(int Zoom, QPoint Anchor) {
     SizeGrid();
     PlaceGrid(Pos);
     DrawGrid1->InvalidateGrid();
-    FollowPointer(Anchor);
+    FollowPointer();
     ZoomInAction->setEnabled(fZoom < MaxZoom);
     ZoomOutAction->setEnabled(fZoom > MinZoom);
     UpdateMapStatus();
 }
 
 void TMainForm::ActualSize() {
-    const QPoint Pointer = DrawGrid1->mapTo(this, DrawGrid1->LastMousePos() + QPoint(1, 1));
     SetZoom(1, GridHome);
     PlaceGrid(GridHome);
     DrawGrid1->InvalidateGrid();
-    FollowPointer(Pointer);
+    // The highlight and the status go to the cell now under the pointer, which did not move.
+    FollowPointer();
 }
 
 bool TMainForm::ShowGrid() const {
@@ -802,8 +810,9 @@ void TMainForm::wheelEvent(QWheelEvent* Event) {
         Delta = QPoint(Delta.y(), 0);
     const QPoint Before = DrawGrid1->pos();
     PlaceGrid(Before + Delta);
+    fPointer = At;
     if (DrawGrid1->pos() != Before)
-        FollowPointer(At);
+        FollowPointer();
 }
 
 void TMainForm::keyPressEvent(QKeyEvent* Event) {

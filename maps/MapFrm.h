@@ -200,9 +200,11 @@ private:
     void SizeGrid();
     // Moves the map grid to Pos, or as near as leaves a whole cell in view.
     void PlaceGrid(QPoint Pos);
-    // After the grid moved or zoomed under a pointer at WorkspacePoint: the highlight goes to
-    // the cell now under it.
-    void FollowPointer(QPoint WorkspacePoint);
+    // After the grid moved or zoomed under the pointer: the highlight goes to the cell now under
+    // it.
+    void FollowPointer();
+    // A client point of the map grid in workspace coordinates.
+    QPoint GridToWorkspace(QPoint Client) const;
     // Selects the item a cell holds (0 to 49) in the item grid; other values select nothing.
     void PickCell(QPoint Cell);
     // Ends a stroke or drops a rectangle being dragged.
@@ -250,8 +252,10 @@ private:
     int fZoom = 1;
     // The wheel's turn toward the next zoom step (120 a notch).
     int fZoomWheel = 0;
-    // The pointer is over the map grid.
+    // The pointer is over the map grid, and where it was last seen there (workspace
+    // coordinates, which stay put while the grid moves under it).
     bool fPointerOnGrid = false;
+    QPoint fPointer;
     // The stroke the left button paints (0: none) and the cell it reached last.
     int fStroke = 0;
     QPoint fStrokeCell;

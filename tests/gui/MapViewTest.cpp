@@ -1,0 +1,188 @@
+// The map workspace's view: what the pointer previews and names, the rectangle's preview, the
+// new-map dialog's limits, navigation on large maps, and long loads and saves.
+
+#include "maps/MapFrm.h"
+#include "maps/MapLoader.h"
+#include "shell/Application.h"
+#include "shell/Session.h"
+#include "tests/gui/GuiTestMain.h"
+#include "tests/support/DataRoot.h"
+#include "tests/support/TestSupport.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QDir>
+#include <QMouseEvent>
+#include <QSpontaneKeyEvent>
+#include <QWheelEvent>
+
+#include <memory>
+
+using namespace velkora;
+using namespace velkora::test;
+
+namespace {
+
+// Map grid client coordinates lie inside its one-pixel border.
+QPoint Widget(QPoint Client) {
+    return Client + QPoint(1, 1);
+}
+
+void MoveTo(TMainForm& f, QPoint Client) {
+    QTest::mouseMove(f.DrawGrid1, Widget(Client));
+}
+
+// A move with buttons held, as the window system delivers it during a drag.
+void DragTo(TMainForm& f, QPoint Client, Qt::MouseButtons Buttons) {
+    const QPoint p = Widget(Client);
+    QMouseEvent e(QEvent::MouseMove, p, f.DrawGrid1->mapToGlobal(p), Qt::NoButton, Buttons,
+                  Qt::NoModifier);
+    QApplication::sendEvent(f.DrawGrid1, &e);
+}
+
+void SendButton(TMainForm& f, QEvent::Type Type, QPoint Client, Qt::MouseButton Button) {
+    const QPoint p = Widget(Client);
+    QMouseEvent e(Type, p, f.DrawGrid1->mapToGlobal(p), Button,
+                  Type == QEvent::MouseButtonPress ? Qt::MouseButtons(Button) : Qt::NoButton,
+                  Qt::NoModifier);
+    QApplication::sendEvent(f.DrawGrid1, &e);
+}
+
+// A turn of the wheel over a point of the map grid, delivered as the window system's.
+void Wheel(TMainForm& f, QPoint Client, int Angle, Qt::KeyboardModifiers Keys = {}) {
+    const QPoint p = Widget(Client);
+    QWheelEvent e(p, f.DrawGrid1->mapToGlobal(p), QPoint(), QPoint(0, Angle), Qt::NoButton, Keys,
+                  Qt::NoScrollPhase, false);
+    QSpontaneKeyEvent::setSpontaneous(&e);
+    qApp->notify(f.DrawGrid1, &e);
+}
+
+QImage Rgb(const QImage& i) {
+    return i.convertToFormat(QImage::Format_RGB32);
+}
+
+QImage MapCell(TMainForm& f, int Col, int Row) {
+    return Rgb(f.DrawGrid1->grab(f.DrawGrid1->CellRect(Col, Row)).toImage());
+}
+
+// The cell under a point of the workspace, at 1x with the grid at Pos.
+QPoint CellUnder(QPoint Workspace, QPoint Pos) {
+    const QPoint p = Workspace - Pos - QPoint(1, 1);
+    return QPoint(p.x() / 24, p.y() / 24);
+}
+
+} // namespace
+
+class MapViewTest : public QObject {
+    Q_OBJECT
+    std::unique_ptr<TempDir> fDir;
+    std::unique_ptr<DataRoot> fRoot;
+    std::unique_ptr<TSession> fSession;
+    QStringList fErrors;
+
+    std::unique_ptr<TMainForm> Start() {
+        fRoot->WriteParams();
+        fSession = std::make_unique<TSession>(fDir->path());
+        RunReported([&] { fSession->ReadParameters(); });
+        auto f = std::make_unique<TMainForm>(*fSession);
+        f->show();
+        if (!QTest::qWaitForWindowExposed(f.get()))
+            qWarning("the workspace was not exposed");
+        return f;
+    }
+
+    QImage Picture(TMainForm& f, int Value) const { return Rgb(f.CellPictures().Picture(Value)); }
+
+private slots:
+    void init() {
+        fErrors.clear();
+        TApplication::SetErrorSink([this](const QString& m) { fErrors << m; });
+        fDir = std::make_unique<TempDir>();
+        fRoot = std::make_unique<DataRoot>(fDir->path());
+        fRoot->AddSprite("A1.spr", PatternWords(225, 1));
+        fRoot->AddSprite("B1.spr", PatternWords(225, 2));
+        fRoot->Palettes = {DistinctPalette(0), DistinctPalette(1)};
+    }
+    void cleanup() {
+        AnswerDiscard();
+        AskedQuestions().clear();
+        fSession.reset();
+        fRoot.reset();
+        fDir.reset();
+    }
+
+    void theRectanglePreviewsExactlyTheCellsItFills() {
+        constexpr int w = 10, h = 8;
+        fRoot->AddMap("A1.Map", w, h, TMyByteArray(size_t(w * h), 3));
+        auto f = Start();
+        f->SetTool(TMapTool::Rectangle);
+        QTest::mouseClick(f->DrawGrid2, Qt::LeftButton, {}, f->DrawGrid2->CellRect(2, 1).center());
+        QCOMPARE(f->SelImage(), 7);
+        // Every direction of the drag: down-right, up-left, up-right, down-left.
+        const std::pair<QPoint, QPoint> Drags[] = {
+            {{3, 2}, {7, 5}}, {{7, 5}, {3, 2}}, {{2, 6}, {8, 1}}, {{8, 1}, {2, 6}}};
+        for (const auto& [From, To] : Drags) {
+            SendButton(*f, QEvent::MouseButtonPress, From * 24 + QPoint(5, 5), Qt::LeftButton);
+            DragTo(*f, To * 24 + QPoint(5, 5), Qt::LeftButton);
+            const QRect Want(QPoint(std::min(From.x(), To.x()), std::min(From.y(), To.y())),
+                             QPoint(std::max(From.x(), To.x()), std::max(From.y(), To.y())));
+            int Previewed = 0;
+            for (int r = 0; r < h; ++r)
+                for (int c = 0; c < w; ++c) {
+                    if (QPoint(c, r) == To)
+                        continue; // the pointer's cell carries the highlight frame
+                    const bool Shown = MapCell(*f, c, r) == Picture(*f, 7);
+                    QVERIFY2(Shown == Want.contains(c, r),
+                             qPrintable(QString("cell (%1, %2)").arg(c).arg(r)));
+                    Previewed += Shown;
+                }
+            QCOMPARE(Previewed, Want.width() * Want.height() - 1);
+            SendButton(*f, QEvent::MouseButtonRelease, To * 24 + QPoint(5, 5), Qt::LeftButton);
+            for (int r = 0; r < h; ++r)
+                for (int c = 0; c < w; ++c)
+                    QCOMPARE(f->MapParams().GetValue(r, c), uint8_t(Want.contains(c, r) ? 7 : 3));
+            f->UndoStack()->undo();
+        }
+        QVERIFY2(fErrors.isEmpty(), qPrintable(fErrors.join('\n')));
+    }
+
+    void thePreviewAndTheStatusFollowThePointerOnly() {
+        constexpr int w = 40, h = 30;
+        fRoot->AddMap("A1.Map", w, h, TMyByteArray(size_t(w * h), 3));
+        auto f = Start();
+        // Before the pointer was over the map: no preview anywhere, no cell named.
+        QCOMPARE(MapCell(*f, 0, 0), Picture(*f, 3));
+        QCOMPARE(f->CellStatus->text(), QString());
+
+        // Over the map the pointer's cell previews the selected item; off it, nothing does.
+        MoveTo(*f, QPoint(2 * 24 + 5, 24 + 5));
+        QVERIFY(MapCell(*f, 2, 1) != Picture(*f, 3));
+        QCOMPARE(f->CellStatus->text(), QString("Cell (2, 1): 3, texture 1 item 3"));
+        QEvent Leave(QEvent::Leave);
+        QApplication::sendEvent(f->DrawGrid1, &Leave);
+        QCOMPARE(MapCell(*f, 2, 1), Picture(*f, 3));
+        QCOMPARE(f->CellStatus->text(), QString());
+
+        // Zoomed and scrolled under a still pointer, then Home: the highlight and the status name
+        // the cell under the pointer, which a click then paints.
+        const QPoint Pointer(5 * 24 + 7, 3 * 24 + 11);
+        const QPoint InWorkspace = f->DrawGrid1->mapTo(f.get(), Widget(Pointer));
+        MoveTo(*f, Pointer);
+        Wheel(*f, Pointer, 120, Qt::ControlModifier);
+        QCOMPARE(f->Zoom(), 2);
+        const QPoint Zoomed = f->DrawGrid1->mapFrom(f.get(), InWorkspace) - QPoint(1, 1);
+        Wheel(*f, Zoomed, -240);
+        Wheel(*f, Zoomed + QPoint(0, 144), -120, Qt::ShiftModifier);
+        f->ActualSizeAction->trigger();
+        QCOMPARE(f->Zoom(), 1);
+        const QPoint Under = CellUnder(InWorkspace, f->DrawGrid1->pos());
+        QCOMPARE(Under, QPoint(5, 3));
+        QCOMPARE(f->HLCell(), Under);
+        QCOMPARE(f->CellStatus->text(), QString("Cell (5, 3): 3, texture 1 item 3"));
+        QVERIFY(MapCell(*f, 0, 0) == Picture(*f, 3));
+        QVERIFY2(fErrors.isEmpty(), qPrintable(fErrors.join('\n')));
+    }
+};
+
+VELKORA_GUI_TEST_MAIN(MapViewTest)
+#include "MapViewTest.moc"
