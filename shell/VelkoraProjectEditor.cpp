@@ -15,12 +15,15 @@
 #include <QFileInfo>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPointer>
+#include <QScreen>
 #include <QShowEvent>
 #include <QStatusBar>
 #include <QStyle>
 #include <QStyleOption>
 #include <QToolButton>
 
+#include <algorithm>
 #include <cerrno>
 
 namespace velkora {
@@ -115,8 +118,14 @@ void TMainFrm::AddWorkspace(QWidget* Frm, TWorkspace* Workspace) {
     ViewMenu->addActions(Workspace->ViewActions);
     if (QUndoStack* Stack = Workspace->UndoStack())
         fUndoGroup.addStack(Stack);
-    if (QWidget* Status = Workspace->StatusWidget())
+    if (QWidget* Status = Workspace->StatusWidget()) {
+        // A status text never widens the window: the bar cuts what does not fit.
+        Status->setSizePolicy(QSizePolicy::Ignored, Status->sizePolicy().verticalPolicy());
         StatusBar->addWidget(Status, 1);
+        // The bar outlives the workspace; its part goes with it.
+        connect(Frm, &QObject::destroyed, StatusBar,
+                [Status = QPointer<QWidget>(Status)] { delete Status.data(); });
+    }
 }
 
 TWorkspace* TMainFrm::VisibleWorkspace() const {
@@ -172,6 +181,9 @@ void TMainFrm::OpenDataRoot(const QString& Root) {
     // makes them again, as at start-up. The root becomes the current directory, as when the
     // editor is started on it.
     auto Session = std::make_unique<TSession>(Root);
+    // The workspace shown stays shown, and the window keeps its size.
+    const bool MapsShown = fVisibleFrm && fVisibleFrm == fMapFrm;
+    const QSize Size = size();
     for (const auto& w : fWorkspaces) {
         if (QUndoStack* Stack = w.second->UndoStack())
             fUndoGroup.removeStack(Stack);
@@ -188,6 +200,9 @@ void TMainFrm::OpenDataRoot(const QString& Root) {
     QDir::setCurrent(fSession->CurrentDir());
     PressButton(0);
     FormShow();
+    if (MapsShown)
+        MapEditFrameClick();
+    resize(Size);
 }
 
 void TMainFrm::closeEvent(QCloseEvent* Event) {
@@ -204,6 +219,23 @@ void TMainFrm::showEvent(QShowEvent* Event) {
         return;
     fFormShown = true;
     FormShow();
+    FitToScreen();
+}
+
+void TMainFrm::FitToScreen() {
+    // The designed size, frame included, as far as the screen's free area allows; a window larger
+    // than its screen (a high scale factor) would hide the workspaces' panels.
+    const QRect Free = screen()->availableGeometry();
+    const QRect Frame = frameGeometry();
+    const QSize Extra = Frame.size() - size();
+    const QSize Fits = size().boundedTo(Free.size() - Extra);
+    if (Fits != size())
+        resize(Fits);
+    const QSize Whole = size() + Extra;
+    move(
+        std::clamp(Frame.x(), Free.left(), std::max(Free.left(), Free.right() + 1 - Whole.width())),
+        std::clamp(Frame.y(), Free.top(),
+                   std::max(Free.top(), Free.bottom() + 1 - Whole.height())));
 }
 
 void TMainFrm::FormShow() {
