@@ -14,6 +14,7 @@
 #include <QAction>
 #include <QActionGroup>
 #include <QComboBox>
+#include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QHBoxLayout>
@@ -462,6 +463,11 @@ void TMainForm::SaveAsClick() {
     if (FileName == fDocument.FileName() && fDocument.ChangedOnDisk() &&
         !AskOverwriteChanged(this, FileName))
         return;
+    // A data root without a Maps folder gets one.
+    const QString Folder = QFileInfo(FileName).path();
+    if (!QDir().mkpath(Folder))
+        throw EFCreateError(MyTypes::ExpandFileName(FileName),
+                            QStringLiteral("The folder \"%1\" cannot be made.").arg(Folder));
     fDocument.SaveAs(FileName);
     ListMaps(Name);
 }

@@ -7,28 +7,76 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPixmap>
+#include <QPushButton>
 #include <QSpinBox>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace velkora {
+
+namespace {
+
+const QColor RefusedColor(200, 0, 0);
+
+// A number box that holds any number typed into it, of up to eight digits, and steps only
+// within its limits: a value beyond them stays as typed, for the dialog to refuse.
+class TLimitedBox : public QSpinBox {
+public:
+    TLimitedBox(int Low, int High, QWidget* Parent)
+        : QSpinBox(Parent), fLow(Low), fHigh(High), fPalette(palette()) {
+        setRange(0, 99999999);
+        // The box's width stays that of its limits.
+        setMinimumWidth(sizeHint().width());
+    }
+    int Low() const { return fLow; }
+    int High() const { return fHigh; }
+    bool InLimits() const { return value() >= fLow && value() <= fHigh; }
+    void stepBy(int Steps) override {
+        setValue(std::clamp(value() + Steps, fLow, fHigh));
+        selectAll();
+    }
+    void ShowRefused(bool Refused) {
+        QPalette p = fPalette;
+        if (Refused) {
+            p.setColor(QPalette::Text, RefusedColor);
+            p.setColor(QPalette::Base, QColor(255, 228, 228));
+        }
+        setPalette(p);
+    }
+
+protected:
+    StepEnabled stepEnabled() const override {
+        StepEnabled e = StepNone;
+        if (value() > fLow)
+            e |= StepDownEnabled;
+        if (value() < fHigh)
+            e |= StepUpEnabled;
+        return e;
+    }
+
+private:
+    int fLow;
+    int fHigh;
+    QPalette fPalette;
+};
+
+} // namespace
 
 TNewMapDialog::TNewMapDialog(const TNewMapChoice& Start, const TMapCellPictures& Pictures,
                              QWidget* Parent)
     : QDialog(Parent), fPictures(Pictures) {
     setWindowTitle(QStringLiteral("New map"));
     auto* Form = new QFormLayout;
-    const auto Side = [&](int Value) {
-        auto* Box = new QSpinBox(this);
-        Box->setRange(1, MaxNewMapSide);
-        Box->setValue(Value);
-        Box->setSuffix(QStringLiteral(" cells"));
-        return Box;
+    const auto Box = [&](int Value, int Min, int Max, const QString& Suffix) {
+        auto* b = new TLimitedBox(Min, Max, this);
+        b->setValue(Value);
+        b->setSuffix(Suffix);
+        return b;
     };
-    WidthBox = Side(Start.Width);
-    HeightBox = Side(Start.Height);
-    ItemBox = new QSpinBox(this);
-    ItemBox->setRange(0, MapItemCount - 1);
-    ItemBox->setValue(Start.Item);
+    WidthBox = Box(Start.Width, 1, MaxNewMapSide, QStringLiteral(" cells"));
+    HeightBox = Box(Start.Height, 1, MaxNewMapSide, QStringLiteral(" cells"));
+    ItemBox = Box(Start.Item, 0, MapItemCount - 1, QString());
     fItemPicture = new QLabel(this);
     fItemPicture->setFixedSize(2 * MapCellSize, 2 * MapCellSize);
     fItemText = new QLabel(this);
@@ -43,15 +91,57 @@ TNewMapDialog::TNewMapDialog(const TNewMapChoice& Start, const TMapCellPictures&
     ItemLabel->setBuddy(ItemBox);
     Form->addRow(ItemLabel, ItemRow);
 
+    Refusal = new QLabel(this);
+    Refusal->setWordWrap(true);
+    QPalette Red = Refusal->palette();
+    Red.setColor(QPalette::WindowText, RefusedColor);
+    Refusal->setPalette(Red);
     auto* Buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    OkButton = Buttons->button(QDialogButtonBox::Ok);
     connect(Buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(Buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     auto* Main = new QVBoxLayout(this);
     Main->addLayout(Form);
+    Main->addWidget(Refusal);
     Main->addWidget(Buttons);
 
-    connect(ItemBox, &QSpinBox::valueChanged, this, [this] { ShowItem(); });
-    ShowItem();
+    for (QSpinBox* b : {WidthBox, HeightBox, ItemBox})
+        connect(b, &QSpinBox::valueChanged, this, [this] { Check(); });
+    Check();
+}
+
+bool TNewMapDialog::IsValid() const {
+    return static_cast<const TLimitedBox*>(WidthBox)->InLimits() &&
+           static_cast<const TLimitedBox*>(HeightBox)->InLimits() &&
+           static_cast<const TLimitedBox*>(ItemBox)->InLimits();
+}
+
+void TNewMapDialog::Check() {
+    QStringList Wrong;
+    const std::pair<QSpinBox*, QString> Boxes[] = {{WidthBox, QStringLiteral("The width")},
+                                                   {HeightBox, QStringLiteral("The height")},
+                                                   {ItemBox, QStringLiteral("The fill item")}};
+    for (const auto& [b, What] : Boxes) {
+        auto* Box = static_cast<TLimitedBox*>(b);
+        Box->ShowRefused(!Box->InLimits());
+        if (!Box->InLimits())
+            Wrong << QStringLiteral("%1 must be from %2 to %3, not %4.")
+                         .arg(What)
+                         .arg(Box->Low())
+                         .arg(Box->High())
+                         .arg(Box->value());
+    }
+    Refusal->setText(Wrong.join(QLatin1Char('\n')));
+    Refusal->setVisible(!Wrong.isEmpty());
+    OkButton->setEnabled(Wrong.isEmpty());
+    if (static_cast<TLimitedBox*>(ItemBox)->InLimits())
+        ShowItem();
+}
+
+void TNewMapDialog::accept() {
+    // Enter in a box presses OK, which waits for valid values too.
+    if (IsValid())
+        QDialog::accept();
 }
 
 TNewMapChoice TNewMapDialog::Choice() const {

@@ -12,7 +12,10 @@
 #include <QAction>
 #include <QComboBox>
 #include <QDir>
+#include <QLabel>
 #include <QMouseEvent>
+#include <QPushButton>
+#include <QSpinBox>
 #include <QSpontaneKeyEvent>
 #include <QWheelEvent>
 
@@ -181,6 +184,65 @@ private slots:
         QCOMPARE(f->CellStatus->text(), QString("Cell (5, 3): 3, texture 1 item 3"));
         QVERIFY(MapCell(*f, 0, 0) == Picture(*f, 3));
         QVERIFY2(fErrors.isEmpty(), qPrintable(fErrors.join('\n')));
+    }
+
+    void theNewMapDialogRefusesValuesBeyondItsLimitsAndSaveAsMakesMaps() {
+        QVERIFY(QDir(fRoot->MapPath("")).removeRecursively());
+        auto f = Start();
+        QVERIFY(!f->Document().HasMap());
+
+        TNewMapDialog Dialog({64, 64, 3}, f->CellPictures());
+        Dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&Dialog));
+        const auto Type = [](QSpinBox* Box, const char* Text) {
+            Box->setFocus();
+            QTest::keyClick(Box, Qt::Key_A, Qt::ControlModifier);
+            QTest::keyClicks(Box, Text);
+        };
+        // Typed as it stands, shown as refused; OK (and Enter) wait for a valid value.
+        Type(Dialog.WidthBox, "4097");
+        QCOMPARE(Dialog.WidthBox->value(), 4097);
+        QVERIFY(!Dialog.OkButton->isEnabled());
+        QVERIFY(Dialog.Refusal->isVisible());
+        QCOMPARE(Dialog.Refusal->text(), QString("The width must be from 1 to 4096, not 4097."));
+        QTest::keyClick(Dialog.WidthBox, Qt::Key_Return);
+        QVERIFY(Dialog.isVisible());
+        QCOMPARE(Dialog.result(), int(QDialog::Rejected));
+        Type(Dialog.HeightBox, "5000");
+        QCOMPARE(Dialog.HeightBox->value(), 5000);
+        QCOMPARE(Dialog.Refusal->text(), QString("The width must be from 1 to 4096, not 4097.\n"
+                                                 "The height must be from 1 to 4096, not 5000."));
+        Type(Dialog.ItemBox, "50");
+        QVERIFY(Dialog.Refusal->text().endsWith("The fill item must be from 0 to 49, not 50."));
+        // Stepping keeps to the limits; valid values enable OK.
+        Type(Dialog.WidthBox, "4096");
+        QTest::keyClick(Dialog.WidthBox, Qt::Key_Up);
+        QCOMPARE(Dialog.WidthBox->value(), 4096);
+        Type(Dialog.HeightBox, "0");
+        QTest::keyClick(Dialog.HeightBox, Qt::Key_Up);
+        QCOMPARE(Dialog.HeightBox->value(), 1);
+        QVERIFY(!Dialog.OkButton->isEnabled());
+        Type(Dialog.ItemBox, "9");
+        QVERIFY(Dialog.OkButton->isEnabled());
+        QVERIFY(!Dialog.Refusal->isVisible());
+        QTest::mouseClick(Dialog.OkButton, Qt::LeftButton);
+        QCOMPARE(Dialog.result(), int(QDialog::Accepted));
+        QCOMPARE(Dialog.Choice().Width, 4096);
+        QCOMPARE(Dialog.Choice().Height, 1);
+        QCOMPARE(Dialog.Choice().Item, 9);
+
+        // A root without Maps: Save map as makes the folder.
+        f->NewMapDialog = [](TNewMapChoice& c) {
+            c = {3, 2, 9};
+            return true;
+        };
+        f->SaveAsDialog = [](const QString&) { return QString("Fresh"); };
+        f->NewAction->trigger();
+        f->SaveAsAction->trigger();
+        QVERIFY2(fErrors.isEmpty(), qPrintable(fErrors.join('\n')));
+        int32_t w = 0, h = 0;
+        QCOMPARE(MapLoader::LoadMap(fRoot->MapPath("Fresh.Map"), w, h), TMyByteArray(6, 9));
+        QCOMPARE(f->LevelCmb->currentText(), QString("Fresh.Map"));
     }
 };
 
