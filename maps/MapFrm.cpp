@@ -4,6 +4,7 @@
 
 #include "maps/MapEditing.h"
 #include "maps/MapLoader.h"
+#include "maps/MapNavigator.h"
 #include "maps/TmxFile.h"
 #include "palettes/BmpMaker.h"
 #include "palettes/ErrorReport.h"
@@ -140,6 +141,12 @@ TMainForm::TMainForm(TSession& Session, QWidget* Parent)
 
     SaveBtn->setEnabled(false);
     LeftPanel->raise();
+    fNavigator = new TMapNavigator(this, DrawGrid1, fDocument, fCellPictures, GridHome);
+    fNavigator->Layout(QRect(0, 0, width() - LeftPanel->width(), height()));
+    connect(fNavigator, &TMapNavigator::MoveGrid, this, [this](QPoint Pos) {
+        PlaceGrid(Pos);
+        FollowPointer();
+    });
 
     connect(LevelCmb, &QComboBox::currentIndexChanged, this, [this] { LevelCmbChange(); });
     connect(SaveBtn, &QPushButton::clicked, this, [this] { SaveBtnClick(); });
@@ -251,7 +258,8 @@ void TMainForm::MakeActions() {
                             [this] { SetShowGrid(ShowGridAction->isChecked()); });
     ShowGridAction->setCheckable(true);
     ZoomOutAction->setEnabled(false);
-    ViewActions = {ZoomInAction, ZoomOutAction, ActualSizeAction, ShowGridAction};
+    ViewActions = {ZoomInAction,   ZoomOutAction,          ActualSizeAction,
+                   ShowGridAction, fNavigator->GoToAction, fNavigator->OverviewAction};
 }
 
 void TMainForm::MakeToolStrip() {
@@ -364,6 +372,8 @@ void TMainForm::resizeEvent(QResizeEvent* Event) {
     QWidget::resizeEvent(Event);
     // The panel keeps to the right edge, full height.
     LeftPanel->setGeometry(width() - LeftPanel->width(), 0, LeftPanel->width(), height());
+    fNavigator->Layout(QRect(0, 0, width() - LeftPanel->width(), height()));
+    fNavigator->Sync();
 }
 
 void TMainForm::FindFiles(QStringList& S) const {
@@ -723,7 +733,7 @@ void TMainForm::PickCell(QPoint Cell) {
 // ---- Navigation -----------------------------------------------------------------------------
 
 QRect TMainForm::MapView() const {
-    return QRect(0, 0, width() - LeftPanel->width(), height());
+    return fNavigator->View();
 }
 
 void TMainForm::SizeGrid() {
@@ -735,6 +745,7 @@ void TMainForm::SizeGrid() {
 void TMainForm::PlaceGrid(QPoint Pos) {
     DrawGrid1->move(ClampGridPos(Pos, fDocument.Width(), fDocument.Height(), Pitch(),
                                  DrawGrid1->BorderWidth(), MapView()));
+    fNavigator->Sync();
 }
 
 QPoint TMainForm::GridToWorkspace(QPoint Client) const {
@@ -826,6 +837,8 @@ void TMainForm::keyPressEvent(QKeyEvent* Event) {
         EndDrag();
         return;
     }
+    if (fNavigator->PanKey(Event))
+        return;
     QWidget::keyPressEvent(Event);
 }
 
@@ -886,6 +899,7 @@ void TMainForm::ApplyTexture(int Texture) {
     fZoomedPictures.Clear();
     fGridStale = true;
     DrawGrid2->update();
+    fNavigator->PicturesChanged();
 }
 
 void TMainForm::Tex1cmbChange() {

@@ -33,6 +33,7 @@ class TMainForm;
 
 namespace velkora {
 
+class TMapNavigator;
 class TSession;
 
 class TMainForm : public QWidget, public TWorkspace {
@@ -115,8 +116,11 @@ public:
     // The lines over the cell edges.
     bool ShowGrid() const;
     void SetShowGrid(bool Show);
-    // The part of the workspace the map shows in: all of it but the side panel.
+    // The part of the workspace the map shows in: all of it but the side panel and the scroll
+    // bars.
     QRect MapView() const;
+    // The scroll bars, the navigation keys, Go to cell and the overview.
+    TMapNavigator* Navigator() const { return fNavigator; }
 
     // File > New map...: asks the size and the fill item, then makes the map (asking first
     // about unsaved changes).
@@ -183,7 +187,7 @@ protected:
     // Over the map view: Ctrl+wheel zooms about the pointer, the wheel scrolls vertically,
     // Shift+wheel horizontally.
     void wheelEvent(QWheelEvent* Event) override;
-    // Escape drops a rectangle being dragged.
+    // Escape drops a rectangle being dragged; the arrows and Page keys move the view.
     void keyPressEvent(QKeyEvent* Event) override;
 
 private:
@@ -247,6 +251,7 @@ private:
     // redraw (a mouse move over it, a repaint of the workspace) covers every visible cell.
     bool fGridStale = false;
     QWidget* fStatus = nullptr;
+    TMapNavigator* fNavigator = nullptr;
     QActionGroup* fToolGroup = nullptr;
     TMapTool fTool = TMapTool::Brush;
     int fZoom = 1;

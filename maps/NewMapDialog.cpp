@@ -1,5 +1,6 @@
 #include "maps/NewMapDialog.h"
 
+#include "maps/LimitedBox.h"
 #include "maps/MapEditing.h"
 
 #include <QDialogButtonBox>
@@ -14,54 +15,6 @@
 #include <algorithm>
 
 namespace velkora {
-
-namespace {
-
-const QColor RefusedColor(200, 0, 0);
-
-// A number box that holds any number typed into it, of up to eight digits, and steps only
-// within its limits: a value beyond them stays as typed, for the dialog to refuse.
-class TLimitedBox : public QSpinBox {
-public:
-    TLimitedBox(int Low, int High, QWidget* Parent)
-        : QSpinBox(Parent), fLow(Low), fHigh(High), fPalette(palette()) {
-        setRange(0, 99999999);
-        // The box's width stays that of its limits.
-        setMinimumWidth(sizeHint().width());
-    }
-    int Low() const { return fLow; }
-    int High() const { return fHigh; }
-    bool InLimits() const { return value() >= fLow && value() <= fHigh; }
-    void stepBy(int Steps) override {
-        setValue(std::clamp(value() + Steps, fLow, fHigh));
-        selectAll();
-    }
-    void ShowRefused(bool Refused) {
-        QPalette p = fPalette;
-        if (Refused) {
-            p.setColor(QPalette::Text, RefusedColor);
-            p.setColor(QPalette::Base, QColor(255, 228, 228));
-        }
-        setPalette(p);
-    }
-
-protected:
-    StepEnabled stepEnabled() const override {
-        StepEnabled e = StepNone;
-        if (value() > fLow)
-            e |= StepDownEnabled;
-        if (value() < fHigh)
-            e |= StepUpEnabled;
-        return e;
-    }
-
-private:
-    int fLow;
-    int fHigh;
-    QPalette fPalette;
-};
-
-} // namespace
 
 TNewMapDialog::TNewMapDialog(const TNewMapChoice& Start, const TMapCellPictures& Pictures,
                              QWidget* Parent)
@@ -94,7 +47,7 @@ TNewMapDialog::TNewMapDialog(const TNewMapChoice& Start, const TMapCellPictures&
     Refusal = new QLabel(this);
     Refusal->setWordWrap(true);
     QPalette Red = Refusal->palette();
-    Red.setColor(QPalette::WindowText, RefusedColor);
+    Red.setColor(QPalette::WindowText, QColor(200, 0, 0));
     Refusal->setPalette(Red);
     auto* Buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     OkButton = Buttons->button(QDialogButtonBox::Ok);
@@ -122,14 +75,9 @@ void TNewMapDialog::Check() {
                                                    {HeightBox, QStringLiteral("The height")},
                                                    {ItemBox, QStringLiteral("The fill item")}};
     for (const auto& [b, What] : Boxes) {
-        auto* Box = static_cast<TLimitedBox*>(b);
-        Box->ShowRefused(!Box->InLimits());
-        if (!Box->InLimits())
-            Wrong << QStringLiteral("%1 must be from %2 to %3, not %4.")
-                         .arg(What)
-                         .arg(Box->Low())
-                         .arg(Box->High())
-                         .arg(Box->value());
+        const QString Refused = static_cast<TLimitedBox*>(b)->Refusal(What);
+        if (!Refused.isEmpty())
+            Wrong << Refused;
     }
     Refusal->setText(Wrong.join(QLatin1Char('\n')));
     Refusal->setVisible(!Wrong.isEmpty());

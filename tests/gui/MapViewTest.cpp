@@ -3,6 +3,8 @@
 
 #include "maps/MapFrm.h"
 #include "maps/MapLoader.h"
+#include "maps/MapNavigator.h"
+#include "maps/MapOverviewWindow.h"
 #include "shell/Application.h"
 #include "shell/Session.h"
 #include "tests/gui/GuiTestMain.h"
@@ -15,6 +17,7 @@
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QSpinBox>
 #include <QSpontaneKeyEvent>
 #include <QWheelEvent>
@@ -243,6 +246,136 @@ private slots:
         int32_t w = 0, h = 0;
         QCOMPARE(MapLoader::LoadMap(fRoot->MapPath("Fresh.Map"), w, h), TMyByteArray(6, 9));
         QCOMPARE(f->LevelCmb->currentText(), QString("Fresh.Map"));
+    }
+
+    void scrollBarsKeysGoToAndTheOverviewMoveTheView() {
+        constexpr int w = 200, h = 150;
+        TMyByteArray Cells(size_t(w * h));
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x < w; ++x)
+                Cells[size_t(y * w + x)] = uint8_t((x / 10 + y / 10) % 50);
+        fRoot->AddMap("A1.Map", w, h, Cells);
+        auto f = Start();
+        TMapNavigator& n = *f->Navigator();
+        QScrollBar* H = n.HorizontalBar;
+        QScrollBar* V = n.VerticalBar;
+        const QRect View = f->MapView();
+        QCOMPARE(View.right() + 1, H->width());
+        QCOMPARE(View.bottom() + 1, V->height());
+        // The bars name the map pixel at the view's edges, and follow every way of moving.
+        const auto BarsFollow = [&] {
+            return H->value() == View.left() - 1 - f->DrawGrid1->x() &&
+                   V->value() == View.top() - 1 - f->DrawGrid1->y();
+        };
+        QCOMPARE(f->DrawGrid1->pos(), QPoint(24, 16));
+        QVERIFY(BarsFollow());
+        QCOMPARE(H->pageStep(), View.width());
+        // The bar's arrow: a cell.
+        QTest::mouseClick(H, Qt::LeftButton, {}, QPoint(H->width() - 4, H->height() / 2));
+        QCOMPARE(f->DrawGrid1->pos(), QPoint(0, 16));
+        QVERIFY(BarsFollow());
+
+        // Arrows by a cell, Page keys by a screen of whole cells (Shift: sideways).
+        MoveTo(*f, QPoint(100, 100));
+        QVERIFY(f->DrawGrid1->hasFocus());
+        QTest::keyClick(f->DrawGrid1, Qt::Key_Right);
+        QTest::keyClick(f->DrawGrid1, Qt::Key_Down);
+        QCOMPARE(f->DrawGrid1->pos(), QPoint(-24, -8));
+        QVERIFY(BarsFollow());
+        QCOMPARE(f->HLCell(), QPoint(5, 5)); // the cell now under the still pointer
+        QTest::keyClick(f->DrawGrid1, Qt::Key_PageDown);
+        QCOMPARE(f->DrawGrid1->pos(), QPoint(-24, -8 - View.height() / 24 * 24));
+        QTest::keyClick(f->DrawGrid1, Qt::Key_PageDown, Qt::ShiftModifier);
+        QTest::keyClick(f->DrawGrid1, Qt::Key_Left);
+        QTest::keyClick(f->DrawGrid1, Qt::Key_PageUp);
+        QCOMPARE(f->DrawGrid1->pos(), QPoint(-View.width() / 24 * 24, -8));
+        QVERIFY(BarsFollow());
+        // The wheel and the right button as before; the bars follow them.
+        // (at workspace points inside the view, wherever the grid lies)
+        const auto Client = [&](QPoint Workspace) {
+            return Workspace - f->DrawGrid1->pos() - QPoint(1, 1);
+        };
+        Wheel(*f, Client(QPoint(200, 200)), -120);
+        QCOMPARE(f->DrawGrid1->pos(), QPoint(-View.width() / 24 * 24, -80));
+        QVERIFY(BarsFollow());
+        const QPoint Grab = Client(QPoint(300, 300));
+        SendButton(*f, QEvent::MouseButtonPress, Grab, Qt::RightButton);
+        DragTo(*f, Grab + QPoint(-50, -30), Qt::RightButton);
+        SendButton(*f, QEvent::MouseButtonRelease, Grab, Qt::RightButton);
+        QCOMPARE(f->DrawGrid1->pos(), QPoint(-View.width() / 24 * 24 - 50, -110));
+        QVERIFY(BarsFollow());
+
+        // Go to cell (Ctrl+J): the view centres on the cell.
+        QCOMPARE(n.GoToAction->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_J));
+        QVERIFY(f->ViewActions.contains(n.GoToAction));
+        QPoint Offered;
+        QSize OfferedMap;
+        n.GoToCellDialog = [&](QPoint Start, QSize Map) -> std::optional<QPoint> {
+            Offered = Start;
+            OfferedMap = Map;
+            return QPoint(150, 100);
+        };
+        const auto CentreCell = [&] {
+            const QPoint c = View.center() - f->DrawGrid1->pos() - QPoint(1, 1);
+            return QPoint(c.x() / 24, c.y() / 24);
+        };
+        const QPoint Before = CentreCell();
+        n.GoToAction->trigger();
+        QCOMPARE(Offered, Before);
+        QCOMPARE(OfferedMap, QSize(w, h));
+        QCOMPARE(CentreCell(), QPoint(150, 100));
+        QVERIFY(BarsFollow());
+
+        // The overview: one pixel per cell in its item's mean colour, the view's part framed.
+        QVERIFY(f->ViewActions.contains(n.OverviewAction));
+        n.OverviewAction->trigger();
+        TMapOverviewWindow* o = n.OverviewWindow();
+        QVERIFY(o && o->isVisible());
+        QVERIFY(QTest::qWaitForWindowExposed(o));
+        QCOMPARE(o->Picture().size(), QSize(w, h));
+        const auto Mean = [&](int Value) {
+            const QImage p = Picture(*f, Value);
+            qint64 r = 0, g = 0, b = 0;
+            for (int y = 0; y < 24; ++y)
+                for (int x = 0; x < 24; ++x) {
+                    r += qRed(p.pixel(x, y));
+                    g += qGreen(p.pixel(x, y));
+                    b += qBlue(p.pixel(x, y));
+                }
+            return qRgb(int((r + 288) / 576), int((g + 288) / 576), int((b + 288) / 576));
+        };
+        QCOMPARE(o->Picture().pixel(37, 64), Mean((3 + 6) % 50));
+        const QRectF Shown = o->VisibleCells();
+        QCOMPARE(Shown.size(), QSizeF(View.size()) / 24);
+        QVERIFY(Shown.contains(QPointF(150.5, 100.5)));
+        // A click there centres the view on the cell under it; a drag takes the view along.
+        const auto At = [&](QPointF Cell) {
+            const QRectF r = o->PictureRect();
+            return (r.topLeft() + Cell * r.width() / w).toPoint();
+        };
+        QTest::mouseClick(o, Qt::LeftButton, {}, At(QPointF(40.5, 30.5)));
+        QCOMPARE(CentreCell(), QPoint(40, 30));
+        QVERIFY(o->VisibleCells().contains(QPointF(40.5, 30.5)));
+        QTest::mousePress(o, Qt::LeftButton, {}, At(QPointF(60.5, 30.5)));
+        QMouseEvent Move(QEvent::MouseMove, At(QPointF(120.5, 90.5)),
+                         o->mapToGlobal(At(QPointF(120.5, 90.5))), Qt::NoButton, Qt::LeftButton,
+                         Qt::NoModifier);
+        QApplication::sendEvent(o, &Move);
+        QTest::mouseRelease(o, Qt::LeftButton, {}, At(QPointF(120.5, 90.5)));
+        QCOMPARE(CentreCell(), QPoint(120, 90));
+        // An edit reaches it at once.
+        const QPoint Centre = View.center() - f->DrawGrid1->pos() - QPoint(1, 1);
+        QTest::mouseClick(f->DrawGrid1, Qt::LeftButton, {}, Centre + QPoint(1, 1));
+        QCOMPARE(f->MapParams().GetValue(90, 120), uint8_t(0));
+        QCOMPARE(o->Picture().pixel(120, 90), Mean(0));
+        // It floats over the window while the workspace is shown.
+        f->hide();
+        QVERIFY(!o->isVisible());
+        f->show();
+        QVERIFY(o->isVisible());
+        n.OverviewAction->trigger();
+        QVERIFY(!o->isVisible());
+        QVERIFY2(fErrors.isEmpty(), qPrintable(fErrors.join('\n')));
     }
 };
 
