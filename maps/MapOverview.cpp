@@ -65,12 +65,19 @@ void TMapOverview::Draw(const TMyByteArray& Cells, const QRect& Pixels) {
     std::vector<int> Offsets(static_cast<size_t>(Samples));
     for (int k = 0; k < Samples; ++k)
         Offsets[size_t(k)] = int(int64_t(k) * s / Samples);
-    std::vector<uint32_t> R, G, B, N;
+    // Each colour spread over a 64-bit word, 21 bits a channel, so that a pixel's sum (at most
+    // MaxSamples x MaxSamples cells) is one addition a cell.
+    std::array<uint64_t, 256> Wide{};
+    for (int v = 0; v < 256; ++v) {
+        const QRgb c = fColours[size_t(v)];
+        Wide[size_t(v)] = uint64_t(qRed(c)) | uint64_t(qGreen(c)) << 21 | uint64_t(qBlue(c)) << 42;
+    }
+    constexpr uint64_t Channel = (uint64_t(1) << 21) - 1;
+    std::vector<uint64_t> Sum;
+    std::vector<uint32_t> N;
     const size_t Cols = size_t(Pixels.width());
     for (int py = Pixels.top(); py <= Pixels.bottom(); ++py) {
-        R.assign(Cols, 0);
-        G.assign(Cols, 0);
-        B.assign(Cols, 0);
+        Sum.assign(Cols, 0);
         N.assign(Cols, 0);
         for (const int dy : Offsets) {
             const int y = py * s + dy;
@@ -79,23 +86,28 @@ void TMapOverview::Draw(const TMyByteArray& Cells, const QRect& Pixels) {
             const uint8_t* Row = Cells.data() + size_t(y) * w;
             for (size_t i = 0; i < Cols; ++i) {
                 const int x0 = (Pixels.left() + int(i)) * s;
-                for (const int dx : Offsets) {
-                    const int x = x0 + dx;
-                    if (x >= fWidth)
-                        break;
-                    const QRgb c = fColours[Row[x]];
-                    R[i] += uint32_t(qRed(c));
-                    G[i] += uint32_t(qGreen(c));
-                    B[i] += uint32_t(qBlue(c));
-                    ++N[i];
+                const int Count = std::min(
+                    Samples, int(std::upper_bound(Offsets.begin(), Offsets.end(), fWidth - 1 - x0) -
+                                 Offsets.begin()));
+                uint64_t t = 0;
+                if (Samples == s) {
+                    for (int k = 0; k < Count; ++k)
+                        t += Wide[Row[x0 + k]];
+                } else {
+                    for (int k = 0; k < Count; ++k)
+                        t += Wide[Row[x0 + Offsets[size_t(k)]]];
                 }
+                Sum[i] += t;
+                N[i] += uint32_t(Count);
             }
         }
         QRgb* Line = reinterpret_cast<QRgb*>(fPicture.scanLine(py)) + Pixels.left();
         for (size_t i = 0; i < Cols; ++i) {
-            const uint32_t n = std::max<uint32_t>(N[i], 1);
-            Line[i] =
-                qRgb(int((R[i] + n / 2) / n), int((G[i] + n / 2) / n), int((B[i] + n / 2) / n));
+            const uint64_t n = std::max<uint32_t>(N[i], 1);
+            const auto Mean = [&](int Shift) {
+                return int(((Sum[i] >> Shift & Channel) + n / 2) / n);
+            };
+            Line[i] = qRgb(Mean(0), Mean(21), Mean(42));
         }
     }
 }
