@@ -161,12 +161,18 @@ bool TMapDocument::ChangedOnDisk() const {
     return !fFileName.isEmpty() && MyTypes::FileStampOf(fFileName) != fStamp;
 }
 
-void TMapDocument::Load(const QString& FileName) {
+bool TMapDocument::Load(const QString& FileName, const TProgress& Progress,
+                        const std::function<bool(const TMapSummary&)>& MayOpen) {
     const TFileStamp Stamp = MyTypes::FileStampOf(FileName);
     int32_t w = 0;
     int32_t h = 0;
     int32_t PackType = 0;
-    TMyByteArray Cells = MapLoader::LoadMap(FileName, w, h, PackType);
+    const TMyByteArray Data = MyTypes::ReadFileBytes(FileName, MaxMapFileSize);
+    const QString Name = MyTypes::ExpandFileName(FileName);
+    if (MayOpen && !MayOpen(MapLoader::SummarizeMap(Data.data(), Data.size(), Name)))
+        return false;
+    TMyByteArray Cells =
+        MapLoader::DecodeMap(Data.data(), Data.size(), PackType, w, h, Name, Progress);
     fUndoStack.clear();
     fMapParams.Width = w;
     fMapParams.Height = h;
@@ -177,6 +183,7 @@ void TMapDocument::Load(const QString& FileName) {
     fUndoStack.setClean();
     emit MapReplaced();
     emit FileNameChanged(fFileName);
+    return true;
 }
 
 void TMapDocument::NewMap(int32_t w, int32_t h, TMyByteArray Cells) {
@@ -197,14 +204,15 @@ void TMapDocument::NewMap(int32_t w, int32_t h, TMyByteArray Cells) {
     emit FileNameChanged(fFileName);
 }
 
-void TMapDocument::Save() {
+void TMapDocument::Save(const TProgress& Progress) {
     if (fFileName.isEmpty())
         throw Exception(QStringLiteral("The map has no file yet: save it under a name"));
-    SaveAs(fFileName);
+    SaveAs(fFileName, Progress);
 }
 
-void TMapDocument::SaveAs(const QString& FileName) {
-    MapLoader::SaveMap(FileName, fMapParams.DecomBytes, fMapParams.Width, fMapParams.Height);
+void TMapDocument::SaveAs(const QString& FileName, const TProgress& Progress) {
+    MapLoader::SaveMap(FileName, fMapParams.DecomBytes, fMapParams.Width, fMapParams.Height,
+                       Progress);
     const bool Renamed = FileName != fFileName;
     fFileName = FileName;
     fStamp = MyTypes::FileStampOf(FileName);

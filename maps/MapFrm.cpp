@@ -2,6 +2,7 @@
 
 #include "ui_MapFrm.h"
 
+#include "maps/LongTask.h"
 #include "maps/MapEditing.h"
 #include "maps/MapLoader.h"
 #include "maps/MapNavigator.h"
@@ -413,7 +414,17 @@ void TMainForm::LevelCmbChange() {
     // A map that cannot be read leaves the map in memory, and the chooser goes back to it, so
     // that a save writes that map to its own file.
     auto Restore = qScopeGuard([this] { SelectQuietly(LevelCmb, fMapIndex); });
-    fDocument.Load(FileName);
+    // A file of a few bytes may declare gigabytes of cells: asked before they are made.
+    const QString Name = fS->at(Index);
+    const auto MayOpen = [this, &Name](const TMapSummary& Map) {
+        return !Map.Sparse() || AskOpenSparseMap(this, Map.SparseText(Name));
+    };
+    bool Opened = false;
+    if (!LongTask::Run(
+            this, QStringLiteral("Opening %1...").arg(Name),
+            [&](const TProgress& p) { Opened = fDocument.Load(FileName, p, MayOpen); }) ||
+        !Opened)
+        return;
     Restore.dismiss();
     fMapIndex = Index;
 }
@@ -451,7 +462,8 @@ void TMainForm::SaveBtnClick() {
     // Another program's version of the file is not overwritten without a word.
     if (fDocument.ChangedOnDisk() && !AskOverwriteChanged(this, fDocument.FileName()))
         return;
-    fDocument.Save();
+    LongTask::Run(this, QStringLiteral("Saving %1...").arg(DocumentTitle()),
+                  [&](const TProgress& p) { fDocument.Save(p); });
 }
 
 void TMainForm::SaveAsClick() {
@@ -478,7 +490,9 @@ void TMainForm::SaveAsClick() {
     if (!QDir().mkpath(Folder))
         throw EFCreateError(MyTypes::ExpandFileName(FileName),
                             QStringLiteral("The folder \"%1\" cannot be made.").arg(Folder));
-    fDocument.SaveAs(FileName);
+    if (!LongTask::Run(this, QStringLiteral("Saving %1...").arg(Name),
+                       [&](const TProgress& p) { fDocument.SaveAs(FileName, p); }))
+        return;
     ListMaps(Name);
 }
 

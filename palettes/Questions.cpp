@@ -62,6 +62,14 @@ bool AskReplaceFile(QWidget* Parent, const QString& Name) {
                 {QStringLiteral("Cancel"), QMessageBox::RejectRole}}) == 0;
 }
 
+bool AskOpenSparseMap(QWidget* Parent, const QString& Text) {
+    return Ask(Parent, Text + QStringLiteral(" Open it?"),
+               QStringLiteral("The cells the file does not hold are 0; opening it takes that much "
+                              "memory."),
+               {{QStringLiteral("Open"), QMessageBox::AcceptRole},
+                {QStringLiteral("Cancel"), QMessageBox::RejectRole}}) == 0;
+}
+
 void SetQuestionSink(TQuestionSink NewSink) {
     Sink() = std::move(NewSink);
 }

@@ -24,6 +24,9 @@ bool AskOverwriteChanged(QWidget* Parent, const QString& FileName);
 // "NAME already exists. Replace it?" with Replace and Cancel; true for Replace.
 bool AskReplaceFile(QWidget* Parent, const QString& Name);
 
+// Text (what the file declares and holds) and "Open it?" with Open and Cancel; true for Open.
+bool AskOpenSparseMap(QWidget* Parent, const QString& Text);
+
 // Where questions go: Sink gets the question's text and its answers' names in order, and
 // returns the index of the answer chosen. Null restores the message boxes.
 using TQuestionSink = std::function<int(const QString& Question, const QStringList& Answers)>;

@@ -1,6 +1,7 @@
 // The map workspace's view: what the pointer previews and names, the rectangle's preview, the
 // new-map dialog's limits, navigation on large maps, and long loads and saves.
 
+#include "maps/LongTask.h"
 #include "maps/MapFrm.h"
 #include "maps/MapLoader.h"
 #include "maps/MapNavigator.h"
@@ -16,10 +17,13 @@
 #include <QDir>
 #include <QLabel>
 #include <QMouseEvent>
+#include <QProgressDialog>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QScrollBar>
 #include <QSpinBox>
 #include <QSpontaneKeyEvent>
+#include <QTimer>
 #include <QWheelEvent>
 
 #include <memory>
@@ -76,6 +80,28 @@ QPoint CellUnder(QPoint Workspace, QPoint Pos) {
     const QPoint p = Workspace - Pos - QPoint(1, 1);
     return QPoint(p.x() / 24, p.y() / 24);
 }
+
+// Answers every question with the answer named Answer, recording the questions.
+void AnswerWith(const QString& Answer) {
+    SetQuestionSink([Answer](const QString& Question, const QStringList& Answers) {
+        AskedQuestions() << Question;
+        return int(Answers.indexOf(Answer));
+    });
+}
+
+// Calls Seen at every paint of the widget it watches.
+class PaintWatch : public QObject {
+public:
+    explicit PaintWatch(std::function<void()> Seen) : fSeen(std::move(Seen)) {}
+    bool eventFilter(QObject*, QEvent* e) override {
+        if (e->type() == QEvent::Paint)
+            fSeen();
+        return false;
+    }
+
+private:
+    std::function<void()> fSeen;
+};
 
 } // namespace
 
@@ -375,6 +401,87 @@ private slots:
         QVERIFY(o->isVisible());
         n.OverviewAction->trigger();
         QVERIFY(!o->isVisible());
+        QVERIFY2(fErrors.isEmpty(), qPrintable(fErrors.join('\n')));
+    }
+
+    void longLoadsAndSavesShowProgressAndHugeEmptyMapsAreAskedAbout() {
+        fRoot->AddMap("A1.Map", 3, 2, TMyByteArray(6, 1));
+        constexpr int Side = 6000; // 36 million cells: the load and the save report in steps
+        TMyByteArray Big(size_t(Side) * Side);
+        for (size_t i = 0; i < Big.size(); ++i)
+            Big[i] = uint8_t(i / 5 % 3);
+        fRoot->AddMap("B1.Map", Side, Side, Big);
+        // Seven bytes that declare 4.3 GB of cells, and 25 MB of them.
+        WriteBytes(fRoot->MapPath("Huge.Map"), {0, 1, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF});
+        WriteBytes(fRoot->MapPath("Sparse.Map"), {0, 1, 0x13, 0x88, 0x13, 0x88, 7, 0xFF});
+        auto f = Start();
+        QCOMPARE(f->LevelCmb->currentText(), QString("A1.Map"));
+        LongTask::ShowAfter() = 0;
+        auto Restore = qScopeGuard([] { LongTask::ShowAfter() = 1000; });
+
+        // The window paints while the dialog is up; Cancel keeps the map shown.
+        bool PaintedMeanwhile = false;
+        PaintWatch Watch([&] {
+            PaintedMeanwhile |=
+                qobject_cast<QProgressDialog*>(qApp->activeModalWidget()) != nullptr;
+        });
+        f->installEventFilter(&Watch);
+        QStringList Dialogs;
+        // At the dialog's first events the workspace is to be repainted, at its next Cancel is
+        // clicked.
+        const auto CancelOnce = [&] {
+            QTimer::singleShot(0, [&] {
+                auto* d = qobject_cast<QProgressDialog*>(qApp->activeModalWidget());
+                Dialogs << (d ? d->labelText() : QString("no dialog"));
+                f->update();
+                QTimer::singleShot(0, [&] {
+                    if (auto* d = qobject_cast<QProgressDialog*>(qApp->activeModalWidget()))
+                        QTest::mouseClick(d->findChild<QPushButton*>(), Qt::LeftButton);
+                });
+            });
+        };
+        CancelOnce();
+        f->LevelCmb->setFocus();
+        QTest::keyClick(f->LevelCmb, Qt::Key_Down);
+        QCOMPARE(Dialogs, QStringList({"Opening B1.Map..."}));
+        QVERIFY(PaintedMeanwhile);
+        QCOMPARE(f->MapParams().Width, 3);
+        QCOMPARE(f->LevelCmb->currentText(), QString("A1.Map"));
+        // Without Cancel it opens.
+        QTest::keyClick(f->LevelCmb, Qt::Key_Down);
+        QCOMPARE(f->MapParams().Width, Side);
+        QVERIFY(f->MapParams().DecomBytes == Big);
+        QVERIFY(!qApp->activeModalWidget());
+
+        // A save likewise: Cancel leaves the file as it was and the edit unsaved.
+        f->SetTool(TMapTool::Fill);
+        QTest::mouseClick(f->DrawGrid2, Qt::LeftButton, {}, f->DrawGrid2->CellRect(4, 1).center());
+        QTest::mouseClick(f->DrawGrid1, Qt::LeftButton, {}, Widget(QPoint(5, 5)));
+        QVERIFY(f->IsModified());
+        const TMyByteArray File = ReadBytes(fRoot->MapPath("B1.Map"));
+        CancelOnce();
+        QTest::mouseClick(f->SaveBtn, Qt::LeftButton);
+        QCOMPARE(Dialogs.last(), QString("Saving B1.Map..."));
+        QVERIFY(ReadBytes(fRoot->MapPath("B1.Map")) == File);
+        QVERIFY(f->IsModified());
+        QTest::mouseClick(f->SaveBtn, Qt::LeftButton);
+        QVERIFY(!f->IsModified());
+        int32_t w = 0, h = 0;
+        QVERIFY(MapLoader::LoadMap(fRoot->MapPath("B1.Map"), w, h) == f->MapParams().DecomBytes);
+
+        // A few bytes declaring millions of cells: asked first; Cancel keeps the map shown.
+        AnswerWith("Cancel");
+        QTest::keyClick(f->LevelCmb, Qt::Key_Down);
+        QCOMPARE(AskedQuestions(), QStringList({"Huge.Map declares 65535 x 65535 cells (4.3 GB) "
+                                                "but holds data for 0 of them. Open it?"}));
+        QCOMPARE(f->MapParams().Width, Side);
+        QCOMPARE(f->LevelCmb->currentText(), QString("B1.Map"));
+        AnswerWith("Open");
+        QTest::keyClick(f->LevelCmb, Qt::Key_End);
+        QCOMPARE(AskedQuestions().last(), QString("Sparse.Map declares 5000 x 5000 cells (25.0 MB) "
+                                                  "but holds data for 1 of them. Open it?"));
+        QCOMPARE(f->MapParams().Width, 5000);
+        QCOMPARE(f->MapParams().GetValue(0, 0), uint8_t(7));
         QVERIFY2(fErrors.isEmpty(), qPrintable(fErrors.join('\n')));
     }
 };
