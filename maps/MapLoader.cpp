@@ -370,6 +370,29 @@ TMapSummary MapLoader::SummarizeMap(const uint8_t* S, size_t Size, const QString
     return m;
 }
 
+std::array<uint64_t, 256> MapLoader::CountValues(const uint8_t* S, size_t Size,
+                                                 const QString& FileName) {
+    const TMapSummary m = SummarizeMap(S, Size, FileName);
+    std::array<uint64_t, 256> Counts{};
+    uint64_t Left = m.Declared();
+    size_t i = HeaderSize;
+    while (i < Size && Left > 0) {
+        if (S[i] != Escape) {
+            ++Counts[S[i++]];
+            --Left;
+            continue;
+        }
+        if (Size - i < 3)
+            break; // an escape cut off by the end of the file
+        const uint64_t n = std::min<uint64_t>(S[i + 1], Left);
+        Counts[S[i + 2]] += n;
+        Left -= n;
+        i += 3;
+    }
+    Counts[0] += Left; // the cells the stream does not reach
+    return Counts;
+}
+
 TMyByteArray MapLoader::DecodeMap(const uint8_t* S, size_t Size, int32_t& PackType, int32_t& w,
                                   int32_t& h, const QString& FileName, const TProgress& Progress) {
     if (Size < HeaderSize)

@@ -5,6 +5,8 @@
 #include "shell/MyTypes.h"
 #include "shell/Progress.h"
 
+#include <array>
+
 namespace velkora {
 
 // The most cells a map may have: all that the format describes, 65535 x 65535. Whether a map that
@@ -38,6 +40,10 @@ namespace MapLoader {
 // The header of a map file image and the cells its stream describes. Raises EFormatError
 // (naming FileName) for a file shorter than its header.
 TMapSummary SummarizeMap(const uint8_t* S, size_t Size, const QString& FileName);
+
+// How many of the map's cells hold each value, as DecodeMap's cells would, counted from the
+// stream without making the cells (a file of a few bytes may declare gigabytes of them).
+std::array<uint64_t, 256> CountValues(const uint8_t* S, size_t Size, const QString& FileName);
 
 // Adds 1 to i and yields the new value.
 int32_t Incr(int32_t& i);

@@ -5,6 +5,7 @@
 #include <QBuffer>
 #include <QFileInfo>
 #include <QImageWriter>
+#include <QScopeGuard>
 #include <QXmlStreamReader>
 #include <QXmlStreamWriter>
 
@@ -14,6 +15,7 @@
 #include <cerrno>
 #include <cstring>
 #include <new>
+#include <vector>
 
 namespace velkora {
 
@@ -41,17 +43,46 @@ void CheckXmlName(const QString& Text, const QString& What) {
                 .arg(c, 4, 16, QLatin1Char('0')));
 }
 
-QByteArray Compress(const QByteArray& Raw) {
-    uLongf Size = compressBound(uLong(Raw.size()));
-    QByteArray Out(qsizetype(Size), Qt::Uninitialized);
-    const int r = compress2(reinterpret_cast<Bytef*>(Out.data()), &Size,
-                            reinterpret_cast<const Bytef*>(Raw.constData()), uLong(Raw.size()),
-                            Z_DEFAULT_COMPRESSION);
-    if (r == Z_MEM_ERROR)
+// The zlib stream of the cells' little-endian 32-bit gids (value + FirstGid), made a block of
+// cells at a time, so that the gids never take four bytes a cell at once. Progress counts the
+// cells done and may stop the work.
+QByteArray CompressGids(const TMyByteArray& Cells, uint32_t FirstGid, const TProgress& Progress) {
+    z_stream z{};
+    if (deflateInit(&z, Z_DEFAULT_COMPRESSION) != Z_OK)
         throw std::bad_alloc();
-    if (r != Z_OK)
-        throw EFormatError(QStringLiteral("Cannot compress the layer data (zlib error %1)").arg(r));
-    Out.truncate(qsizetype(Size));
+    const auto End = qScopeGuard([&] { deflateEnd(&z); });
+    constexpr size_t Block = size_t(1) << 20; // cells
+    std::vector<uint8_t> Gids(4 * std::min(Block, std::max<size_t>(Cells.size(), 1)));
+    QByteArray Out;
+    uint8_t Piece[65536];
+    const size_t n = Cells.size();
+    size_t o = 0;
+    do {
+        const size_t k = std::min(Block, n - o);
+        uint8_t* p = Gids.data();
+        for (size_t i = o; i < o + k; ++i, p += 4) {
+            const uint32_t Gid = uint32_t(Cells[i]) + FirstGid;
+            p[0] = uint8_t(Gid);
+            p[1] = uint8_t(Gid >> 8);
+            p[2] = uint8_t(Gid >> 16);
+            p[3] = uint8_t(Gid >> 24);
+        }
+        o += k;
+        const int Flush = o == n ? Z_FINISH : Z_NO_FLUSH;
+        z.next_in = Gids.data();
+        z.avail_in = uInt(4 * k);
+        int r = Z_OK;
+        do {
+            z.next_out = Piece;
+            z.avail_out = sizeof Piece;
+            r = deflate(&z, Flush);
+            if (r == Z_STREAM_ERROR)
+                throw EFormatError(
+                    QStringLiteral("Cannot compress the layer data (zlib error %1)").arg(r));
+            Out.append(reinterpret_cast<const char*>(Piece), qsizetype(sizeof Piece - z.avail_out));
+        } while (z.avail_out == 0 || (Flush == Z_FINISH && r != Z_STREAM_END));
+        Report(Progress, o, n);
+    } while (o < n);
     return Out;
 }
 
@@ -485,7 +516,8 @@ TMyByteArray TTmxReader::DecodeBase64() const {
 
 QByteArray TmxFile::EncodeTmx(const TMyByteArray& Cells, int32_t w, int32_t h,
                               const TTmxTileset& Tileset,
-                              const std::vector<TTmxProperty>& Properties) {
+                              const std::vector<TTmxProperty>& Properties,
+                              const TProgress& Progress) {
     if (w < 0 || h < 0 || w > MaxMapSide || h > MaxMapSide)
         throw EFormatError(QStringLiteral("Cannot write a TMX map of %1 x %2 cells: a map holds "
                                           "at most %3 on a side")
@@ -513,23 +545,12 @@ QByteArray TmxFile::EncodeTmx(const TMyByteArray& Cells, int32_t w, int32_t h,
 
     QByteArray Data;
     try {
-        QByteArray Gids(qsizetype(Cells.size() * 4), Qt::Uninitialized);
-        uint8_t* p = reinterpret_cast<uint8_t*>(Gids.data());
-        for (uint8_t v : Cells) {
-            const uint32_t Gid = uint32_t(v) + uint32_t(Tileset.FirstGid);
-            p[0] = uint8_t(Gid);
-            p[1] = uint8_t(Gid >> 8);
-            p[2] = uint8_t(Gid >> 16);
-            p[3] = uint8_t(Gid >> 24);
-            p += 4;
-        }
-        Data = Compress(Gids).toBase64();
+        Data = CompressGids(Cells, uint32_t(Tileset.FirstGid), Progress).toBase64();
     } catch (const std::bad_alloc&) {
         throw EFormatError(QStringLiteral("Cannot write a TMX map of %1 x %2 cells: the memory for "
-                                          "its layer data (%3 bytes of gids) cannot be allocated")
+                                          "its layer data cannot be allocated")
                                .arg(w)
-                               .arg(h)
-                               .arg(qulonglong(Cells.size() * 4)));
+                               .arg(h));
     }
 
     QByteArray Out;
@@ -636,7 +657,7 @@ QImage TmxFile::TmxTilesetPicture(const TMapCellPictures& Pictures) {
 
 void TmxFile::ExportTmxFiles(const QString& FileName, const TMyByteArray& Cells, int32_t w,
                              int32_t h, const TMapCellPictures& Pictures,
-                             const TTmxExportInfo& Info) {
+                             const TTmxExportInfo& Info, const TProgress& Progress) {
     // The tileset picture lies beside the file the map goes into (the target of a link, which
     // the save writes through) and is named after it.
     const QFileInfo Given(MyTypes::ExpandFileName(FileName));
@@ -658,7 +679,8 @@ void TmxFile::ExportTmxFiles(const QString& FileName, const TMyByteArray& Cells,
                    {QStringLiteral("tex2"), QStringLiteral("int"), Number(Info.Texture2)},
                    {QStringLiteral("tex2-name"), QStringLiteral("string"), Info.Texture2Name},
                    {QStringLiteral("pal1"), QStringLiteral("int"), Number(Info.Palette1)},
-                   {QStringLiteral("pal2"), QStringLiteral("int"), Number(Info.Palette2)}});
+                   {QStringLiteral("pal2"), QStringLiteral("int"), Number(Info.Palette2)}},
+                  Progress);
     QByteArray Png;
     QBuffer Buffer(&Png);
     Buffer.open(QIODevice::WriteOnly);
@@ -666,6 +688,8 @@ void TmxFile::ExportTmxFiles(const QString& FileName, const TMyByteArray& Cells,
     if (!Writer.write(TmxTilesetPicture(Pictures)))
         throw EInOutError(
             QStringLiteral("Cannot write file \"%1\". %2").arg(PicturePath, Writer.errorString()));
+    // The last moment to stop: after it both files are written.
+    Report(Progress, 1, 1);
     MyTypes::WriteFileAtomically(PicturePath, reinterpret_cast<const uint8_t*>(Png.constData()),
                                  size_t(Png.size()));
     MyTypes::WriteFileAtomically(FileName, reinterpret_cast<const uint8_t*>(Text.constData()),

@@ -5,6 +5,7 @@
 #include "maps/MapImageItems.h"
 #include "shell/MyTypes.h"
 #include "shell/ParamsFile.h"
+#include "shell/Progress.h"
 
 #include <QByteArray>
 #include <QImage>
@@ -67,8 +68,9 @@ namespace TmxFile {
 // or picture path that XML cannot hold, or layer data the memory cannot hold. Characters XML
 // cannot hold in a property value become U+FFFD: the properties are for the reader's
 // information only.
+// Progress counts the cells encoded and may stop the encoding.
 QByteArray EncodeTmx(const TMyByteArray& Cells, int32_t w, int32_t h, const TTmxTileset& Tileset,
-                     const std::vector<TTmxProperty>& Properties);
+                     const std::vector<TTmxProperty>& Properties, const TProgress& Progress = {});
 
 // Decodes a TMX map into its cells, row by row: an orthogonal, finite map with exactly one
 // tileset (inline or external; only its firstgid is read) and its first tile layer, whose data
@@ -95,8 +97,10 @@ QImage TmxTilesetPicture(const TMapCellPictures& Pictures);
 // atomically, the picture first, so that a map written is never without its tiles. The map's
 // properties record the textures and palettes of Info. A FileName that is a folder is refused
 // before anything is written.
+// Progress counts the cells encoded; a stop there writes neither file.
 void ExportTmxFiles(const QString& FileName, const TMyByteArray& Cells, int32_t w, int32_t h,
-                    const TMapCellPictures& Pictures, const TTmxExportInfo& Info);
+                    const TMapCellPictures& Pictures, const TTmxExportInfo& Info,
+                    const TProgress& Progress = {});
 } // namespace TmxFile
 
 } // namespace velkora

@@ -1,6 +1,7 @@
 // velkora-tool: the editor's command-line companion for batch work and scripting.
 
 #include "shell/Version.h"
+#include "tools/ToolProgress.h"
 #include "tools/ToolSupport.h"
 
 #include <QCoreApplication>
@@ -42,6 +43,8 @@ void Report(const QString& Message) {
 int main(int argc, char** argv) {
     // A write over the file size limit must fail with an error, not kill the process.
     std::signal(SIGXFSZ, SIG_IGN);
+    // Ctrl+C stops a long command cleanly, leaving no output file.
+    CatchInterrupts();
     QCoreApplication App(argc, argv);
     QStringList Args = App.arguments();
     Args.removeFirst();
@@ -66,6 +69,9 @@ int main(int argc, char** argv) {
             if (WantsHelp(Args))
                 return PrintUsage(*g);
             return g->Run(Args);
+        } catch (const ECancelled&) {
+            Report(QStringLiteral("interrupted; nothing was written."));
+            return 130;
         } catch (const UsageError& e) {
             Report(e.Message());
             QTextStream(stderr) << "Usage:\n" << g->Usage;
