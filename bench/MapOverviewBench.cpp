@@ -27,10 +27,34 @@ TMeanColours Colours() {
     return c;
 }
 
+// Whether every pixel of the picture's first row is the mean of its 16 x 16 cells.
+bool FirstRowRight(const TMapOverview& o, const TMeanColours& Table) {
+    const TMyByteArray& c = Cells();
+    for (int px = 0; px < o.Picture().width(); ++px) {
+        int r = 0, g = 0, b = 0;
+        for (int y = 0; y < 16; ++y)
+            for (int x = 0; x < 16; ++x) {
+                const QRgb v = Table[c[size_t(y) * Side + size_t(px * 16 + x)]];
+                r += qRed(v);
+                g += qGreen(v);
+                b += qBlue(v);
+            }
+        if ((o.Picture().pixel(px, 0) & 0xFFFFFFu) !=
+            (qRgb((r + 128) / 256, (g + 128) / 256, (b + 128) / 256) & 0xFFFFFFu))
+            return false;
+    }
+    return true;
+}
+
 void OverviewRebuild(benchmark::State& State) {
     const TMyByteArray& c = Cells();
     const TMeanColours Table = Colours();
     TMapOverview o;
+    o.Rebuild(c, Side, Side, Table);
+    if (o.Block() != 16 || o.Picture().size() != QSize(256, 256) || !FirstRowRight(o, Table)) {
+        State.SkipWithError("the overview is not the mean of each 16 x 16 block");
+        return;
+    }
     for (auto _ : State) {
         o.Rebuild(c, Side, Side, Table);
         benchmark::DoNotOptimize(o.Picture().constBits());
