@@ -23,7 +23,9 @@ extern "C" void OnInterrupt(int) {
 } // namespace
 
 void CatchInterrupts() {
-    std::signal(SIGINT, OnInterrupt);
+    // A command started where Ctrl+C is ignored (in the background of a script) keeps ignoring it.
+    if (std::signal(SIGINT, OnInterrupt) == SIG_IGN)
+        std::signal(SIGINT, SIG_IGN);
 }
 
 TToolProgress::TToolProgress(const QString& Task)
