@@ -1,5 +1,7 @@
 #include "maps/MapDocument.h"
 
+#include "maps/MapEditing.h"
+
 #include "maps/MapLoader.h"
 
 #include <algorithm>
@@ -186,12 +188,18 @@ bool TMapDocument::ChangedOnDisk() const {
     return !fFileName.isEmpty() && MyTypes::FileStampOf(fFileName) != fStamp;
 }
 
-void TMapDocument::Load(const QString& FileName) {
+bool TMapDocument::Load(const QString& FileName, const TProgress& Progress,
+                        const std::function<bool(const TMapSummary&)>& MayOpen) {
     const TFileStamp Stamp = MyTypes::FileStampOf(FileName);
     int32_t w = 0;
     int32_t h = 0;
     int32_t PackType = 0;
-    TMyByteArray Cells = MapLoader::LoadMap(FileName, w, h, PackType);
+    const TMyByteArray Data = MyTypes::ReadFileBytes(FileName, MaxMapFileSize);
+    const QString Name = MyTypes::ExpandFileName(FileName);
+    if (MayOpen && !MayOpen(MapLoader::SummarizeMap(Data.data(), Data.size(), Name)))
+        return false;
+    TMyByteArray Cells =
+        MapLoader::DecodeMap(Data.data(), Data.size(), PackType, w, h, Name, Progress);
     fUndoStack.clear();
     fMapParams.Width = w;
     fMapParams.Height = h;
@@ -204,6 +212,7 @@ void TMapDocument::Load(const QString& FileName) {
     fUndoStack.setClean();
     emit MapReplaced();
     emit FileNameChanged(fFileName);
+    return true;
 }
 
 void TMapDocument::NewMap(int32_t w, int32_t h, TMyByteArray Cells, const QString& Name) {
@@ -241,14 +250,15 @@ void TMapDocument::ReplaceCells(int32_t w, int32_t h, TMyByteArray Cells, const 
     fUndoStack.push(new TReplaceCommand(this, std::move(Other), Text));
 }
 
-void TMapDocument::Save() {
+void TMapDocument::Save(const TProgress& Progress) {
     if (fFileName.isEmpty())
         throw Exception(QStringLiteral("The map has no file yet: save it under a name"));
-    SaveAs(fFileName);
+    SaveAs(fFileName, Progress);
 }
 
-void TMapDocument::SaveAs(const QString& FileName) {
-    MapLoader::SaveMap(FileName, fMapParams.DecomBytes, fMapParams.Width, fMapParams.Height);
+void TMapDocument::SaveAs(const QString& FileName, const TProgress& Progress) {
+    MapLoader::SaveMap(FileName, fMapParams.DecomBytes, fMapParams.Width, fMapParams.Height,
+                       Progress);
     const bool Renamed = FileName != fFileName;
     fFileName = FileName;
     fStamp = MyTypes::FileStampOf(FileName);
@@ -284,9 +294,7 @@ void TMapDocument::Paint(int Stroke, const std::vector<QPoint>& Cells, uint8_t V
 }
 
 void TMapDocument::FillRect(QPoint A, QPoint B, uint8_t Value) {
-    const QRect Corners(QPoint(std::min(A.x(), B.x()), std::min(A.y(), B.y())),
-                        QPoint(std::max(A.x(), B.x()), std::max(A.y(), B.y())));
-    const QRect r = Corners & QRect(0, 0, fMapParams.Width, fMapParams.Height);
+    const QRect r = CellSpan(A, B) & QRect(0, 0, fMapParams.Width, fMapParams.Height);
     if (r.isEmpty() || !HasMap())
         return;
     TCellEdit Edit(Value);

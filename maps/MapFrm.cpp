@@ -2,9 +2,11 @@
 
 #include "ui_MapFrm.h"
 
+#include "maps/LongTask.h"
 #include "maps/MapEditing.h"
 #include "maps/MapLoader.h"
 #include "maps/TmxExport.h"
+#include "maps/MapNavigator.h"
 #include "maps/TmxFile.h"
 #include "palettes/BmpMaker.h"
 #include "palettes/ErrorReport.h"
@@ -16,6 +18,8 @@
 #include <QAction>
 #include <QActionGroup>
 #include <QComboBox>
+#include <QDir>
+#include <QFileDialog>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QInputDialog>
@@ -122,7 +126,9 @@ TMainForm::TMainForm(TSession& Session, QWidget* Parent)
         DrawGrid1MouseMove(b, s, x, y);
     };
     DrawGrid1->OnMouseLeave = [this] {
+        // Off the map nothing is previewed or named.
         fPointerOnGrid = false;
+        DrawGrid1->InvalidateCell(fHLCell.x(), fHLCell.y());
         UpdateCellStatus();
     };
 
@@ -140,6 +146,12 @@ TMainForm::TMainForm(TSession& Session, QWidget* Parent)
 
     SaveBtn->setEnabled(false);
     LeftPanel->raise();
+    fNavigator = new TMapNavigator(this, DrawGrid1, fDocument, fCellPictures, GridHome);
+    fNavigator->Layout(QRect(0, 0, width() - LeftPanel->width(), height()));
+    connect(fNavigator, &TMapNavigator::MoveGrid, this, [this](QPoint Pos) {
+        PlaceGrid(Pos);
+        FollowPointer();
+    });
 
     connect(LevelCmb, &QComboBox::currentIndexChanged, this, [this] { LevelCmbChange(); });
     connect(SaveBtn, &QPushButton::clicked, this, [this] { SaveBtnClick(); });
@@ -240,10 +252,7 @@ void TMainForm::MakeActions() {
 
     // Zooming by keys goes about the pointer when it is over the map, else about the view's
     // centre.
-    const auto Anchor = [this] {
-        return fPointerOnGrid ? DrawGrid1->mapTo(this, DrawGrid1->LastMousePos() + QPoint(1, 1))
-                              : MapView().center();
-    };
+    const auto Anchor = [this] { return fPointerOnGrid ? fPointer : MapView().center(); };
     // Ctrl+= as well, the same key as Ctrl++ without Shift on many layouts.
     QList<QKeySequence> ZoomInKeys = QKeySequence::keyBindings(QKeySequence::ZoomIn);
     if (!ZoomInKeys.contains(QKeySequence(Qt::CTRL | Qt::Key_Equal)))
@@ -260,7 +269,8 @@ void TMainForm::MakeActions() {
                             [this] { SetShowGrid(ShowGridAction->isChecked()); });
     ShowGridAction->setCheckable(true);
     ZoomOutAction->setEnabled(false);
-    ViewActions = {ZoomInAction, ZoomOutAction, ActualSizeAction, ShowGridAction};
+    ViewActions = {ZoomInAction,   ZoomOutAction,          ActualSizeAction,
+                   ShowGridAction, fNavigator->GoToAction, fNavigator->OverviewAction};
     Gestures = {
         {QStringLiteral("Click or drag on the map"), QStringLiteral("Paint with the tool chosen")},
         {QStringLiteral("Alt+click on the map"), QStringLiteral("Pick the clicked cell's item")},
@@ -382,6 +392,8 @@ void TMainForm::resizeEvent(QResizeEvent* Event) {
     QWidget::resizeEvent(Event);
     // The panel keeps to the right edge, full height.
     LeftPanel->setGeometry(width() - LeftPanel->width(), 0, LeftPanel->width(), height());
+    fNavigator->Layout(QRect(0, 0, width() - LeftPanel->width(), height()));
+    fNavigator->Sync();
 }
 
 void TMainForm::FindFiles(QStringList& S) const {
@@ -423,7 +435,17 @@ void TMainForm::LevelCmbChange() {
     // A map that cannot be read leaves the map in memory, and the chooser goes back to it, so
     // that a save writes that map to its own file.
     auto Restore = qScopeGuard([this] { SelectQuietly(LevelCmb, fMapIndex); });
-    fDocument.Load(FileName);
+    // A file of a few bytes may declare gigabytes of cells: asked before they are made.
+    const QString Name = fS->at(Index);
+    const auto MayOpen = [this, &Name](const TMapSummary& Map) {
+        return !Map.Sparse() || AskOpenSparseMap(this, Map.SparseText(Name));
+    };
+    bool Opened = false;
+    if (!LongTask::Run(
+            this, QStringLiteral("Opening %1...").arg(Name),
+            [&](const TProgress& p) { Opened = fDocument.Load(FileName, p, MayOpen); }) ||
+        !Opened)
+        return;
     Restore.dismiss();
     fMapIndex = Index;
 }
@@ -465,7 +487,8 @@ void TMainForm::SaveBtnClick() {
     // Another program's version of the file is not overwritten without a word.
     if (fDocument.ChangedOnDisk() && !AskOverwriteChanged(this, fDocument.FileName()))
         return;
-    fDocument.Save();
+    LongTask::Run(this, QStringLiteral("Saving %1...").arg(DocumentTitle()),
+                  [&](const TProgress& p) { fDocument.Save(p); });
 }
 
 void TMainForm::SaveAsClick() {
@@ -489,7 +512,14 @@ void TMainForm::SaveAsClick() {
     if (FileName == fDocument.FileName() && fDocument.ChangedOnDisk() &&
         !AskOverwriteChanged(this, FileName))
         return;
-    fDocument.SaveAs(FileName);
+    // A data root without a Maps folder gets one.
+    const QString Folder = QFileInfo(FileName).path();
+    if (!QDir().mkpath(Folder))
+        throw EFCreateError(MyTypes::ExpandFileName(FileName),
+                            QStringLiteral("The folder \"%1\" cannot be made.").arg(Folder));
+    if (!LongTask::Run(this, QStringLiteral("Saving %1...").arg(Name),
+                       [&](const TProgress& p) { fDocument.SaveAs(FileName, p); }))
+        return;
     ListMaps(Name);
 }
 
@@ -602,10 +632,11 @@ void TMainForm::DrawGrid1DrawCell(QPainter& Canvas, int ACol, int ARow, const QR
         Canvas.fillRect(Rect, palette().color(QPalette::Base));
         return;
     }
-    const bool Highlighted = fHLCell.x() == ACol && fHLCell.y() == ARow;
+    // Only while the pointer is over the map: a preview where it is not would look painted.
+    const bool Highlighted = fPointerOnGrid && fHLCell.x() == ACol && fHLCell.y() == ARow;
     // The highlighted cell previews what a click would paint, a rectangle being dragged what
     // its release will; the pick tool paints nothing, so its highlight frames the cell as it is.
-    const bool InRect = fRectDrag && QRect(fRectAnchor, fRectEnd).normalized().contains(ACol, ARow);
+    const bool InRect = fRectDrag && CellSpan(fRectAnchor, fRectEnd).contains(ACol, ARow);
     const int Value = InRect || (Highlighted && fTool != TMapTool::Pick)
                           ? fSelImage
                           : int(Map.GetValue(ARow, ACol));
@@ -663,8 +694,10 @@ void TMainForm::DrawGrid1MouseDown(Qt::MouseButton Button, Qt::KeyboardModifiers
                                    int Y) {
     if (Button == Qt::RightButton) {
         fPp = QPoint(X, Y);
+        fPointer = GridToWorkspace(fPp);
         return;
     }
+    fPointer = GridToWorkspace(QPoint(X, Y));
     if (Button != Qt::LeftButton)
         return;
     // The press acts on the cell under it, moved to or not.
@@ -721,13 +754,14 @@ void TMainForm::EndDrag() {
 }
 
 void TMainForm::InvalidateRectPreview() {
-    DrawGrid1->InvalidateCells(QRect(fRectAnchor, fRectEnd).normalized());
+    DrawGrid1->InvalidateCells(CellSpan(fRectAnchor, fRectEnd));
 }
 
 void TMainForm::DrawGrid1MouseMove(Qt::MouseButtons Buttons, Qt::KeyboardModifiers Shift, int X,
                                    int Y) {
     const Qt::KeyboardModifiers Keys = Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier;
     QPoint Cursor(X, Y);
+    fPointer = GridToWorkspace(Cursor);
     const bool Entered = !fPointerOnGrid;
     fPointerOnGrid = true;
     if (Buttons == Qt::RightButton && !(Shift & Keys)) {
@@ -745,7 +779,7 @@ void TMainForm::DrawGrid1MouseMove(Qt::MouseButtons Buttons, Qt::KeyboardModifie
     if (fGridStale) {
         fGridStale = false;
         DrawGrid1->InvalidateGrid();
-    } else if (Old != fHLCell) {
+    } else if (Old != fHLCell || Entered) {
         DrawGrid1->InvalidateCell(Old.x(), Old.y());
         DrawGrid1->InvalidateCell(fHLCell.x(), fHLCell.y());
     }
@@ -778,7 +812,7 @@ void TMainForm::PickCell(QPoint Cell) {
 // ---- Navigation -----------------------------------------------------------------------------
 
 QRect TMainForm::MapView() const {
-    return QRect(0, 0, width() - LeftPanel->width(), height());
+    return fNavigator->View();
 }
 
 void TMainForm::SizeGrid() {
@@ -790,12 +824,18 @@ void TMainForm::SizeGrid() {
 void TMainForm::PlaceGrid(QPoint Pos) {
     DrawGrid1->move(ClampGridPos(Pos, fDocument.Width(), fDocument.Height(), Pitch(),
                                  DrawGrid1->BorderWidth(), MapView()));
+    fNavigator->Sync();
 }
 
-void TMainForm::FollowPointer(QPoint WorkspacePoint) {
+QPoint TMainForm::GridToWorkspace(QPoint Client) const {
+    return DrawGrid1->mapTo(this,
+                            Client + QPoint(DrawGrid1->BorderWidth(), DrawGrid1->BorderWidth()));
+}
+
+void TMainForm::FollowPointer() {
     if (!fPointerOnGrid)
         return;
-    SetHLCell(CellAt(DrawGrid1->mapFrom(this, WorkspacePoint) -
+    SetHLCell(CellAt(DrawGrid1->mapFrom(this, fPointer) -
                      QPoint(DrawGrid1->BorderWidth(), DrawGrid1->BorderWidth())));
 }
 
@@ -810,18 +850,18 @@ void TMainForm::SetZoom(int Zoom, QPoint Anchor) {
     SizeGrid();
     PlaceGrid(Pos);
     DrawGrid1->InvalidateGrid();
-    FollowPointer(Anchor);
+    FollowPointer();
     ZoomInAction->setEnabled(fZoom < MaxZoom);
     ZoomOutAction->setEnabled(fZoom > MinZoom);
     UpdateMapStatus();
 }
 
 void TMainForm::ActualSize() {
-    const QPoint Pointer = DrawGrid1->mapTo(this, DrawGrid1->LastMousePos() + QPoint(1, 1));
     SetZoom(1, GridHome);
     PlaceGrid(GridHome);
     DrawGrid1->InvalidateGrid();
-    FollowPointer(Pointer);
+    // The highlight and the status go to the cell now under the pointer, which did not move.
+    FollowPointer();
 }
 
 bool TMainForm::ShowGrid() const {
@@ -866,8 +906,9 @@ void TMainForm::wheelEvent(QWheelEvent* Event) {
         Delta = QPoint(Delta.y(), 0);
     const QPoint Before = DrawGrid1->pos();
     PlaceGrid(Before + Delta);
+    fPointer = At;
     if (DrawGrid1->pos() != Before)
-        FollowPointer(At);
+        FollowPointer();
 }
 
 void TMainForm::keyPressEvent(QKeyEvent* Event) {
@@ -875,6 +916,8 @@ void TMainForm::keyPressEvent(QKeyEvent* Event) {
         EndDrag();
         return;
     }
+    if (fNavigator->PanKey(Event))
+        return;
     QWidget::keyPressEvent(Event);
 }
 
@@ -935,6 +978,7 @@ void TMainForm::ApplyTexture(int Texture) {
     fZoomedPictures.Clear();
     fGridStale = true;
     DrawGrid2->update();
+    fNavigator->PicturesChanged();
 }
 
 void TMainForm::Tex1cmbChange() {

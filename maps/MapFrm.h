@@ -33,6 +33,7 @@ class TMainForm;
 
 namespace velkora {
 
+class TMapNavigator;
 class TSession;
 
 class TMainForm : public QWidget, public TWorkspace {
@@ -115,8 +116,11 @@ public:
     // The lines over the cell edges.
     bool ShowGrid() const;
     void SetShowGrid(bool Show);
-    // The part of the workspace the map shows in: all of it but the side panel.
+    // The part of the workspace the map shows in: all of it but the side panel and the scroll
+    // bars.
     QRect MapView() const;
+    // The scroll bars, the navigation keys, Go to cell and the overview.
+    TMapNavigator* Navigator() const { return fNavigator; }
 
     // File > New map...: asks the size and the fill item, then makes the map (asking first
     // about unsaved changes).
@@ -189,7 +193,7 @@ protected:
     // Over the map view: Ctrl+wheel zooms about the pointer, the wheel scrolls vertically,
     // Shift+wheel horizontally.
     void wheelEvent(QWheelEvent* Event) override;
-    // Escape drops a rectangle being dragged.
+    // Escape drops a rectangle being dragged; the arrows and Page keys move the view.
     void keyPressEvent(QKeyEvent* Event) override;
 
 private:
@@ -206,9 +210,11 @@ private:
     void SizeGrid();
     // Moves the map grid to Pos, or as near as leaves a whole cell in view.
     void PlaceGrid(QPoint Pos);
-    // After the grid moved or zoomed under a pointer at WorkspacePoint: the highlight goes to
-    // the cell now under it.
-    void FollowPointer(QPoint WorkspacePoint);
+    // After the grid moved or zoomed under the pointer: the highlight goes to the cell now under
+    // it.
+    void FollowPointer();
+    // A client point of the map grid in workspace coordinates.
+    QPoint GridToWorkspace(QPoint Client) const;
     // Selects the item a cell holds (0 to 49) in the item grid; other values select nothing.
     void PickCell(QPoint Cell);
     // Ends a stroke or drops a rectangle being dragged.
@@ -251,13 +257,16 @@ private:
     // redraw (a mouse move over it, a repaint of the workspace) covers every visible cell.
     bool fGridStale = false;
     QWidget* fStatus = nullptr;
+    TMapNavigator* fNavigator = nullptr;
     QActionGroup* fToolGroup = nullptr;
     TMapTool fTool = TMapTool::Brush;
     int fZoom = 1;
     // The wheel's turn toward the next zoom step (120 a notch).
     int fZoomWheel = 0;
-    // The pointer is over the map grid.
+    // The pointer is over the map grid, and where it was last seen there (workspace
+    // coordinates, which stay put while the grid moves under it).
     bool fPointerOnGrid = false;
+    QPoint fPointer;
     // The stroke the left button paints (0: none) and the cell it reached last.
     int fStroke = 0;
     QPoint fStrokeCell;

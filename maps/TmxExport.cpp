@@ -214,7 +214,8 @@ QImage TmxExport::TilesetPicture(const TMapCellPictures& Pictures, const TTmxTil
 }
 
 void TmxExport::Export(const TTmxExportPlan& Plan, const TMyByteArray& Cells, int32_t w, int32_t h,
-                       const TMapCellPictures& Pictures, const TTmxExportInfo& Info) {
+                       const TMapCellPictures& Pictures, const TTmxExportInfo& Info,
+                       const TProgress& Progress) {
     TTmxTileset Tileset = Plan.Tileset;
     if (!Plan.KeepTileset)
         Tileset.Name = Info.Texture1Name + QStringLiteral(" : ") + Info.Texture2Name;
@@ -245,7 +246,10 @@ void TmxExport::Export(const TTmxExportPlan& Plan, const TMyByteArray& Cells, in
              {QStringLiteral("tex2"), QStringLiteral("int"), Number(Info.Texture2)},
              {QStringLiteral("tex2-name"), QStringLiteral("string"), Info.Texture2Name},
              {QStringLiteral("pal1"), QStringLiteral("int"), Number(Info.Palette1)},
-             {QStringLiteral("pal2"), QStringLiteral("int"), Number(Info.Palette2)}}));
+             {QStringLiteral("pal2"), QStringLiteral("int"), Number(Info.Palette2)}},
+            Progress));
+    // The last moment to stop: after it every file is written.
+    Report(Progress, 1, 1);
     WriteTogether(Targets);
 }
 
@@ -266,8 +270,9 @@ QString TmxExport::ProposedFileName(const QString& LastTmxFile, const QString& M
 
 void TmxExport::ExportTmxFiles(const QString& FileName, const TMyByteArray& Cells, int32_t w,
                                int32_t h, const TMapCellPictures& Pictures,
-                               const TTmxExportInfo& Info, const QString& TilesetFile) {
-    Export(PlanExport(FileName, TilesetFile), Cells, w, h, Pictures, Info);
+                               const TTmxExportInfo& Info, const QString& TilesetFile,
+                               const TProgress& Progress) {
+    Export(PlanExport(FileName, TilesetFile), Cells, w, h, Pictures, Info, Progress);
 }
 
 } // namespace velkora

@@ -5,6 +5,7 @@
 #include "maps/MapImageItems.h"
 #include "maps/TmxFile.h"
 #include "shell/MyTypes.h"
+#include "shell/Progress.h"
 
 #include <QImage>
 #include <QString>
@@ -53,9 +54,11 @@ QImage TilesetPicture(const TMapCellPictures& Pictures, const TTmxTileset& Tiles
 // Writes the map (Cells row by row, w x h) and the files Plan names, as one save: everything is
 // encoded and every target opened (checked) before anything is written, and the files are put
 // in place only once all of them were written; should one fail to go in place, those put in
-// place before it are put back as they were. The map's properties record Info.
+// place before it are put back as they were. The map's properties record Info. Progress counts
+// the cells encoded; a stop there (ECancelled) writes no file.
 void Export(const TTmxExportPlan& Plan, const TMyByteArray& Cells, int32_t w, int32_t h,
-            const TMapCellPictures& Pictures, const TTmxExportInfo& Info);
+            const TMapCellPictures& Pictures, const TTmxExportInfo& Info,
+            const TProgress& Progress = {});
 
 // The file an export proposes: the TMX file the map was last imported from or exported to (for
 // a JSON map, the ".tmx" beside it), or else one in Folder named after the map (MapName without
@@ -65,7 +68,7 @@ QString ProposedFileName(const QString& LastTmxFile, const QString& MapName, con
 // PlanExport and Export in one.
 void ExportTmxFiles(const QString& FileName, const TMyByteArray& Cells, int32_t w, int32_t h,
                     const TMapCellPictures& Pictures, const TTmxExportInfo& Info,
-                    const QString& TilesetFile = QString());
+                    const QString& TilesetFile = QString(), const TProgress& Progress = {});
 } // namespace TmxExport
 
 } // namespace velkora

@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QImageReader>
+#include <QScopeGuard>
 #include <QXmlStreamReader>
 #include <QXmlStreamWriter>
 
@@ -13,6 +14,7 @@
 
 #include <new>
 #include <optional>
+#include <vector>
 
 namespace velkora {
 
@@ -41,17 +43,46 @@ void CheckXmlName(const QString& Text, const QString& What) {
                 .arg(c, 4, 16, QLatin1Char('0')));
 }
 
-QByteArray Compress(const QByteArray& Raw) {
-    uLongf Size = compressBound(uLong(Raw.size()));
-    QByteArray Out(qsizetype(Size), Qt::Uninitialized);
-    const int r = compress2(reinterpret_cast<Bytef*>(Out.data()), &Size,
-                            reinterpret_cast<const Bytef*>(Raw.constData()), uLong(Raw.size()),
-                            Z_DEFAULT_COMPRESSION);
-    if (r == Z_MEM_ERROR)
+// The zlib stream of the cells' little-endian 32-bit gids (value + FirstGid), made a block of
+// cells at a time, so that the gids never take four bytes a cell at once. Progress counts the
+// cells done and may stop the work.
+QByteArray CompressGids(const TMyByteArray& Cells, uint32_t FirstGid, const TProgress& Progress) {
+    z_stream z{};
+    if (deflateInit(&z, Z_DEFAULT_COMPRESSION) != Z_OK)
         throw std::bad_alloc();
-    if (r != Z_OK)
-        throw EFormatError(QStringLiteral("Cannot compress the layer data (zlib error %1)").arg(r));
-    Out.truncate(qsizetype(Size));
+    const auto End = qScopeGuard([&] { deflateEnd(&z); });
+    constexpr size_t Block = size_t(1) << 20; // cells
+    std::vector<uint8_t> Gids(4 * std::min(Block, std::max<size_t>(Cells.size(), 1)));
+    QByteArray Out;
+    uint8_t Piece[65536];
+    const size_t n = Cells.size();
+    size_t o = 0;
+    do {
+        const size_t k = std::min(Block, n - o);
+        uint8_t* p = Gids.data();
+        for (size_t i = o; i < o + k; ++i, p += 4) {
+            const uint32_t Gid = uint32_t(Cells[i]) + FirstGid;
+            p[0] = uint8_t(Gid);
+            p[1] = uint8_t(Gid >> 8);
+            p[2] = uint8_t(Gid >> 16);
+            p[3] = uint8_t(Gid >> 24);
+        }
+        o += k;
+        const int Flush = o == n ? Z_FINISH : Z_NO_FLUSH;
+        z.next_in = Gids.data();
+        z.avail_in = uInt(4 * k);
+        int r = Z_OK;
+        do {
+            z.next_out = Piece;
+            z.avail_out = sizeof Piece;
+            r = deflate(&z, Flush);
+            if (r == Z_STREAM_ERROR)
+                throw EFormatError(
+                    QStringLiteral("Cannot compress the layer data (zlib error %1)").arg(r));
+            Out.append(reinterpret_cast<const char*>(Piece), qsizetype(sizeof Piece - z.avail_out));
+        } while (z.avail_out == 0 || (Flush == Z_FINISH && r != Z_STREAM_END));
+        Report(Progress, o, n);
+    } while (o < n);
     return Out;
 }
 
@@ -417,7 +448,8 @@ void CheckSize(size_t Size, const QString& What, const QString& FileName) {
 
 QByteArray TmxFile::EncodeTmx(const TMyByteArray& Cells, int32_t w, int32_t h,
                               const TTmxTileset& Tileset,
-                              const std::vector<TTmxProperty>& Properties) {
+                              const std::vector<TTmxProperty>& Properties,
+                              const TProgress& Progress) {
     if (w < 0 || h < 0 || w > MaxMapSide || h > MaxMapSide)
         throw EFormatError(QStringLiteral("Cannot write a TMX map of %1 x %2 cells: a map holds "
                                           "at most %3 on a side")
@@ -446,23 +478,12 @@ QByteArray TmxFile::EncodeTmx(const TMyByteArray& Cells, int32_t w, int32_t h,
 
     QByteArray Data;
     try {
-        QByteArray Gids(qsizetype(Cells.size() * 4), Qt::Uninitialized);
-        uint8_t* p = reinterpret_cast<uint8_t*>(Gids.data());
-        for (uint8_t v : Cells) {
-            const uint32_t Gid = uint32_t(v) + uint32_t(Tileset.FirstGid);
-            p[0] = uint8_t(Gid);
-            p[1] = uint8_t(Gid >> 8);
-            p[2] = uint8_t(Gid >> 16);
-            p[3] = uint8_t(Gid >> 24);
-            p += 4;
-        }
-        Data = Compress(Gids).toBase64();
+        Data = CompressGids(Cells, uint32_t(Tileset.FirstGid), Progress).toBase64();
     } catch (const std::bad_alloc&) {
         throw EFormatError(QStringLiteral("Cannot write a TMX map of %1 x %2 cells: the memory for "
-                                          "its layer data (%3 bytes of gids) cannot be allocated")
+                                          "its layer data cannot be allocated")
                                .arg(w)
-                               .arg(h)
-                               .arg(qulonglong(Cells.size() * 4)));
+                               .arg(h));
     }
 
     QByteArray Out;

@@ -7,6 +7,7 @@
 #include "maps/TmxMap.h"
 #include "shell/MyTypes.h"
 #include "shell/ParamsFile.h"
+#include "shell/Progress.h"
 
 #include <QByteArray>
 #include <QString>
@@ -52,9 +53,10 @@ namespace TmxFile {
 // map file cannot hold, a cell array whose length is not w x h, a cell value the tileset has no
 // tile for (naming the cell), a tileset name or path that XML cannot hold, or layer data the
 // memory cannot hold. Characters XML cannot hold in a property value become U+FFFD: the
-// properties are for the reader's information only.
+// properties are for the reader's information only. Progress counts the cells encoded and may
+// stop the encoding.
 QByteArray EncodeTmx(const TMyByteArray& Cells, int32_t w, int32_t h, const TTmxTileset& Tileset,
-                     const std::vector<TTmxProperty>& Properties);
+                     const std::vector<TTmxProperty>& Properties, const TProgress& Progress = {});
 // The text of a tileset file (TSX) for Tileset.
 QByteArray EncodeTsx(const TTmxTileset& Tileset);
 

@@ -113,6 +113,14 @@ TPartialTileAnswer AskPartialTile(QWidget* Parent, const QString& Name, size_t W
                     : TPartialTileAnswer::Cancel;
 }
 
+bool AskOpenSparseMap(QWidget* Parent, const QString& Text) {
+    return Ask(Parent, Text + QStringLiteral(" Open it?"),
+               QStringLiteral("The cells the file does not hold are 0; opening it takes that much "
+                              "memory."),
+               {{QStringLiteral("Open"), QMessageBox::AcceptRole},
+                {QStringLiteral("Cancel"), QMessageBox::RejectRole}}) == 0;
+}
+
 void SetQuestionSink(TQuestionSink NewSink) {
     Sink() = std::move(NewSink);
 }

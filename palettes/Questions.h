@@ -41,6 +41,8 @@ bool MayWriteOutsideRoot(QWidget* Parent, const QString& Root, const QString& Fi
 // with Save uncompressed (the form that keeps them), Drop them and Cancel.
 enum class TPartialTileAnswer { Uncompressed, Drop, Cancel };
 TPartialTileAnswer AskPartialTile(QWidget* Parent, const QString& Name, size_t Words);
+// Text (what the file declares and holds) and "Open it?" with Open and Cancel; true for Open.
+bool AskOpenSparseMap(QWidget* Parent, const QString& Text);
 
 // Where questions go: Sink gets the question's text and its answers' names in order, and
 // returns the index of the answer chosen. Null restores the message boxes.

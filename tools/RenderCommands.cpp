@@ -5,6 +5,7 @@
 #include "palettes/PngFile.h"
 #include "sprites/SpriteEditor.h"
 #include "tools/RenderSupport.h"
+#include "tools/ToolProgress.h"
 #include "tools/ToolSupport.h"
 
 #include <QDir>
@@ -95,12 +96,14 @@ int MapRender(const QStringList& Arguments) {
 
     int32_t w = 0;
     int32_t h = 0;
-    const TMyByteArray Cells = MapLoader::LoadMap(Args.at(0), w, h);
+    TToolProgress Progress(QStringLiteral("map render"));
+    const TMyByteArray Cells = LoadMapFile(Args.at(0), w, h, Progress.Step(0, 0.1));
     // Refused before any texture is drawn.
     MapPicture::CheckMapPictureSize(w, h);
     MapPicture::WriteMapPngFile(Args.at(1), Cells, w, h, Textures.Pictures(),
                                 Fast ? MapPicture::MapPngFastCompression()
-                                     : MapPicture::MapPngCompression());
+                                     : MapPicture::MapPngCompression(),
+                                Progress.Step(0.1, 0.9));
     return 0;
 }
 

@@ -4,6 +4,7 @@
 #include "maps/TmxExport.h"
 #include "maps/TmxFile.h"
 #include "tools/RenderSupport.h"
+#include "tools/ToolProgress.h"
 #include "tools/ToolSupport.h"
 
 namespace velkora::tool {
@@ -30,7 +31,8 @@ int MapExportTmx(const QStringList& Arguments) {
 
     int32_t w = 0;
     int32_t h = 0;
-    const TMyByteArray Cells = MapLoader::LoadMap(Args.at(0), w, h);
+    TToolProgress Progress(QStringLiteral("map export-tmx"));
+    const TMyByteArray Cells = LoadMapFile(Args.at(0), w, h, Progress.Step(0, 0.2));
     TTmxExportInfo Info;
     Info.Texture1 = Textures.Texture1();
     Info.Texture2 = Textures.Texture2();
@@ -38,7 +40,7 @@ int MapExportTmx(const QStringList& Arguments) {
     Info.Texture2Name = Textures.Texture2Name();
     Info.Palette1 = Textures.Palette1();
     Info.Palette2 = Textures.Palette2();
-    TmxExport::Export(Plan, Cells, w, h, Textures.Pictures(), Info);
+    TmxExport::Export(Plan, Cells, w, h, Textures.Pictures(), Info, Progress.Step(0.2, 0.8));
     return 0;
 }
 

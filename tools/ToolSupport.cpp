@@ -1,5 +1,7 @@
 #include "tools/ToolSupport.h"
 
+#include "maps/MapLoader.h"
+
 #include <QTextStream>
 
 #include <cerrno>
@@ -127,6 +129,28 @@ void RefuseOtherFormat(const QString& FileName, TInputKind Expected) {
 
 void PrintNote(const QString& Text) {
     QTextStream(stderr) << "velkora-tool: " << Text << '\n';
+}
+
+void WarnIfSparse(const TMapSummary& Summary, const QString& FileName) {
+    if (Summary.Sparse())
+        QTextStream(stderr) << "velkora-tool: warning: " << Summary.SparseText(FileName)
+                            << " The other cells are 0.\n";
+}
+
+TMyByteArray LoadMapFile(const QString& FileName, int32_t& w, int32_t& h,
+                         const TProgress& Progress) {
+    const TMyByteArray Data = MyTypes::ReadFileBytes(FileName, MaxMapFileSize);
+    const QString Name = MyTypes::ExpandFileName(FileName);
+    const TMapSummary Summary = MapLoader::SummarizeMap(Data.data(), Data.size(), Name);
+    WarnIfSparse(Summary, FileName);
+    int32_t PackType = 0;
+    int32_t Width = 0;
+    int32_t Height = 0;
+    TMyByteArray Cells =
+        MapLoader::DecodeMap(Data.data(), Data.size(), PackType, Width, Height, Name, Progress);
+    w = Width;
+    h = Height;
+    return Cells;
 }
 
 void PrintLine(const QString& Line) {

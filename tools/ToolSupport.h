@@ -2,10 +2,15 @@
 // Shared plumbing of velkora-tool's commands.
 
 #include "shell/MyTypes.h"
+#include "shell/Progress.h"
 
 #include <QStringList>
 
 #include <vector>
+
+namespace velkora {
+struct TMapSummary;
+}
 
 namespace velkora::tool {
 
@@ -55,6 +60,15 @@ void RefuseOtherFormat(const QString& FileName, TInputKind Expected);
 void PrintNote(const QString& Text);
 // Writes Line and a newline to stdout; EInOutError when the output cannot be written.
 void PrintLine(const QString& Line);
+
+// The warning on stderr for a map that declares millions of cells but holds data for less than
+// half of them (TMapSummary::Sparse).
+void WarnIfSparse(const TMapSummary& Summary, const QString& FileName);
+// Reads the map file FileName as MapLoader::LoadMap does, with the decoding's progress. A map
+// that declares millions of cells but holds data for less than half of them is read all the same
+// (it is a valid map), after a warning on stderr.
+TMyByteArray LoadMapFile(const QString& FileName, int32_t& w, int32_t& h,
+                         const TProgress& Progress = {});
 
 // The groups, each defined in its own file.
 extern const CommandGroup SpriteGroup;   // sprite decode|encode|pack|render|export-png|import-png

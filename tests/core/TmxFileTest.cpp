@@ -373,16 +373,15 @@ TEST(TmxRead, DataIsMeasuredAgainstTheMapBeforeItsCellsAreAllocated) {
                   1);
         EXPECT_TRUE(Message.contains(c.Message)) << Message.toStdString();
     }
-    // Writing: the gids of a map too large for the memory left.
+    // Writing: the gids (four bytes a cell) are made and compressed a block at a time, so a map
+    // whose gids alone exceed the memory left is written all the same.
     const TMyByteArray Wide(size_t(65535) * 2048, 7);
     QString Message;
     EXPECT_EQ(
         RunWithMemoryLimit(
             64u << 20, [&] { TmxFile::EncodeTmx(Wide, 65535, 2048, TTmxTileset(), {}); }, &Message),
-        1);
-    EXPECT_EQ(Message, QString("Cannot write a TMX map of 65535 x 2048 cells: the memory for its "
-                               "layer data (%1 bytes of gids) cannot be allocated")
-                           .arg(4 * Wide.size()));
+        0)
+        << Message.toStdString();
 }
 
 TEST(TmxRead, VisibleTileLayersMergeTopDown) {
