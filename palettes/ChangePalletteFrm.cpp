@@ -133,10 +133,10 @@ void TChPalFrm::FormCreate() {
     for (TImageControl* Icon : {CmbIcon, SecondCmbIcon})
         DrawChevron(Icon, 0);
 
-    // The sets as the session read them at start-up (a list that could not be read was reported
-    // then and holds what was read before the error).
-    fPalSetArray = fSession.PalSets();
+    // The sets as the session holds them (a list that could not be read was reported at start-up
+    // and holds what was read before the error), again whenever a set is added.
     FillPalCmb();
+    connect(&fSession, &TSession::PalSetsChanged, this, [this] { FillPalCmb(); });
 }
 
 // ---- Colours --------------------------------------------------------------------------------
@@ -367,9 +367,9 @@ void TChPalFrm::FormPaint() {
 
 void TChPalFrm::PalCmbChange() {
     const int Index = PalCmb->currentIndex();
-    if (Index < 0 || size_t(Index) >= fPalSetArray.size())
+    if (Index < 0 || size_t(Index) >= PalSetArray().size())
         return;
-    fPalSet = fPalSetArray[size_t(Index)].pal;
+    fPalSet = PalSetArray()[size_t(Index)].pal;
     CallIfSet(fOnSetPalSwap, 0, 0);
     fPalSel->SetfColorProc([this](int32_t i) { return SecondColorFunc(i); });
     fPalSel->update();
@@ -377,9 +377,9 @@ void TChPalFrm::PalCmbChange() {
 
 std::optional<TPalletteArray> TChPalFrm::SelectedSet() const {
     const int Index = PalCmb->currentIndex();
-    if (Index < 0 || size_t(Index) >= fPalSetArray.size())
+    if (Index < 0 || size_t(Index) >= PalSetArray().size())
         return std::nullopt;
-    return fPalSetArray[size_t(Index)].pal;
+    return PalSetArray()[size_t(Index)].pal;
 }
 
 void TChPalFrm::DocumentMappingChanged() {
@@ -401,9 +401,9 @@ void TChPalFrm::DocumentLoaded() {
 void TChPalFrm::FillPalCmb() {
     const QSignalBlocker Blocker(PalCmb);
     PalCmb->clear();
-    for (const TPalSet& Set : fPalSetArray)
+    for (const TPalSet& Set : PalSetArray())
         PalCmb->addItem(Set.Name);
-    PalCmb->setCurrentIndex(fPalSetArray.empty() ? -1 : 0);
+    PalCmb->setCurrentIndex(PalSetArray().empty() ? -1 : 0);
 }
 
 void TChPalFrm::AddbtnClick() {
@@ -413,11 +413,6 @@ void TChPalFrm::AddbtnClick() {
     if (!MayWriteOutsideRoot(this, fSession.CurrentDir(), fSession.XMLDocument()->FileName))
         return;
     AddPalSet(cSet, fSession.XMLDocument());
-    // The list keeps its entries when the file cannot be read back.
-    TPalSetArray Sets;
-    LoadPalSets(Sets, fSession.XMLDocument());
-    fPalSetArray = std::move(Sets);
-    FillPalCmb();
 }
 
 void TChPalFrm::ResetbtnClick() {
@@ -445,7 +440,14 @@ void TChPalFrm::LoadPalSets(TPalSetArray& sa, TXMLDocument* XMLDoc) const {
 }
 
 void TChPalFrm::AddPalSet(const TPalSet& cSet, TXMLDocument* XMLDoc) const {
-    ParamsFile::AppendPalSet(Document(XMLDoc), cSet.pal);
+    // Through the session, which reads the sets again and tells every window that shows them (the
+    // list keeps its entries when the file cannot be read back).
+    Q_UNUSED(XMLDoc);
+    fSession.AddPalSet(cSet.pal);
+}
+
+const TPalSetArray& TChPalFrm::PalSetArray() const {
+    return fSession.PalSets();
 }
 
 } // namespace velkora

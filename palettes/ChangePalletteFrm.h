@@ -74,7 +74,8 @@ public:
     // loads every sprite with it.
     std::optional<TPalletteArray> SelectedSet() const;
 
-    // "Add current": stores the mapping as a new set and reads the set list again.
+    // "Add current": stores the mapping as a new set through the session, which reads the set
+    // list again.
     void AddbtnClick();
     // "Reset": the identity mapping, reported through OnResetbtnClick only.
     void ResetbtnClick();
@@ -84,8 +85,8 @@ public:
     QColor SecondColorFunc(int32_t i) const;
     // Reads the palette sets of the parameters file into sa; on an error sa holds the sets read
     // before it. Appends cSet's mapping as set number "the sets the file holds" (counted under
-    // the file's lock); cSet.Name is not stored. Both go through the given document and raise
-    // its errors.
+    // the file's lock) through the session, which then holds the sets read again; cSet.Name is
+    // not stored. Both raise the parameters file's errors.
     void LoadPalSets(TPalSetArray& sa, TXMLDocument* XMLDoc) const;
     void AddPalSet(const TPalSet& cSet, TXMLDocument* XMLDoc) const;
 
@@ -116,7 +117,8 @@ public:
     int32_t FocusedCmb() const { return fFocusedCmb; }
     int32_t CurSelpalIndex() const { return fCurSelpalIndex; }
     int64_t WheelCount() const { return wc; }
-    const TPalSetArray& PalSetArray() const { return fPalSetArray; }
+    // The palette sets, as the session holds them.
+    const TPalSetArray& PalSetArray() const;
 
 protected:
     bool eventFilter(QObject* Watched, QEvent* Event) override;
@@ -166,7 +168,6 @@ private:
     int32_t fCurSelpalIndex = 0;
     TPalletteArray fPalSet = MyTypes::IdentityPallette();
     TRefProc fOnResetbtnClick;
-    TPalSetArray fPalSetArray;
 
     // Telling one wheel notification from its travel up the parents (see eventFilter).
     QPointer<QWidget> fWheelReceiver;
