@@ -1,14 +1,18 @@
 #pragma once
-// The map workspace: choose a map, paint its cells with items of two textures (brush,
-// rectangle, flood fill, pick), zoom, pan and scroll, undo, save; make new maps.
+// The map workspace: choose a map, paint its cells with items of two textures, zoom, pan and
+// scroll, undo, save; make new maps. The form lays out the designed controls and wires the parts
+// that do the work: the map view (MapView), the item grid (ItemGrid), the tools (MapToolBox), the
+// textures (MapTextures), the map's files (MapFiles) and the status bar (MapStatus).
 
-#include "maps/DrawGrid.h"
+#include "maps/ItemGrid.h"
 #include "maps/MapDocument.h"
-#include "maps/MapImageItems.h"
+#include "maps/MapFiles.h"
+#include "maps/MapTextures.h"
+#include "maps/MapToolBox.h"
 #include "maps/MapTools.h"
+#include "maps/MapView.h"
 #include "maps/NewMapDialog.h"
 #include "maps/StatusField.h"
-#include "maps/ZoomedPictures.h"
 #include "palettes/Workspace.h"
 #include "shell/ParamsFile.h"
 
@@ -17,7 +21,6 @@
 #include <QWidget>
 
 #include <array>
-#include <functional>
 #include <memory>
 
 class QActionGroup;
@@ -34,13 +37,16 @@ class TMainForm;
 namespace velkora {
 
 class TMapNavigator;
+class TMapStatus;
 class TSession;
 
-class TMainForm : public QWidget, public TWorkspace {
+// The questions of the map's files (TMapFileDialogs: NewMapDialog, SaveAsDialog, TmxSaveDialog,
+// TmxOpenDialog) are the form's, so that tests can answer them.
+class TMainForm : public QWidget, public TWorkspace, public TMapFileDialogs {
     Q_OBJECT
 public:
     // The controls, as the form file lays them out.
-    TDrawGrid* DrawGrid1 = nullptr;
+    TMapView* DrawGrid1 = nullptr;
     QFrame* LeftPanel = nullptr;
     QLabel* Label1 = nullptr;
     QComboBox* LevelCmb = nullptr;
@@ -53,7 +59,7 @@ public:
     QLabel* Label3 = nullptr;
     QComboBox* Tex1cmb = nullptr;
     QComboBox* Tex2cmb = nullptr;
-    TDrawGrid* DrawGrid2 = nullptr;
+    TItemGrid* DrawGrid2 = nullptr;
     QLabel* Sets = nullptr;
     QComboBox* SetsCMB = nullptr;
     QPushButton* BitBtn1 = nullptr;
@@ -64,25 +70,29 @@ public:
     explicit TMainForm(TSession& Session, QWidget* Parent = nullptr);
     ~TMainForm() override;
 
-    // The map being edited.
+    // The map being edited, its textures and its tools.
     TMapDocument& Document() { return fDocument; }
-    // What the workspace holds, for reading.
-    QPoint HLCell() const { return fHLCell; }
-    int32_t SelImage() const { return fSelImage; }
+    TMapTextures& Textures() { return fTextures; }
+    TMapToolBox& Tools() { return fTools; }
+    // What the workspace shows, for reading.
+    QPoint HLCell() const { return DrawGrid1->HLCell(); }
+    int32_t SelImage() const { return fTools.Item(); }
     const TMapParams& MapParams() const { return fDocument.MapParams(); }
     // The file the map in memory was read from; empty while no map is loaded.
     const QString& MapFileName() const { return fDocument.FileName(); }
-    const TSetArray& SetArray() const { return fSetArray; }
+    // The texture sets, as the session holds them.
+    const TSetArray& SetArray() const;
     // The pictures the map grid and the item grid draw, per cell value.
-    const TMapCellPictures& CellPictures() const { return fCellPictures; }
+    const TMapCellPictures& CellPictures() const { return fTextures.CellPictures(); }
 
-    // Handlers.
+    // Handlers of the form's events; each hands its work to the part that does it.
     void FormCreate();
     void FormDestroy();
     void FormPaint();
     void LevelCmbChange();
     void SaveBtnClick();
     void DrawGrid1DrawCell(QPainter& Canvas, int ACol, int ARow, const QRect& Rect);
+    // Paints the highlighted cell with the brush.
     void DrawGrid1Click();
     void DrawGrid1MouseDown(Qt::MouseButton Button, Qt::KeyboardModifiers Shift, int X, int Y);
     void DrawGrid1MouseUp(Qt::MouseButton Button, Qt::KeyboardModifiers Shift, int X, int Y);
@@ -100,27 +110,28 @@ public:
     QString GetFullName(const QString& Name) const;
     // Reads the map texture sets of the parameters file into sa.
     void LoadSets(TSetArray& sa, TXMLDocument* XMLDoc);
-    // Appends cSet to the parameters file as "Set_<number of sets the file holds>".
+    // Appends cSet to the parameters file as "Set_<number of sets the file holds>", through the
+    // session, which reads the sets again.
     void AddSet(const TSet& cSet, TXMLDocument* XMLDoc);
 
     // The tool a left press on the map grid uses (Alt with the left button always picks).
-    TMapTool Tool() const { return fTool; }
+    TMapTool Tool() const { return fTools.Current(); }
     void SetTool(TMapTool Tool);
     // The zoom, 1 to 4: cells of 24 x Zoom pixels.
-    int Zoom() const { return fZoom; }
+    int Zoom() const { return DrawGrid1->Zoom(); }
     // Zooms to Zoom (kept within 1 to 4) so that the map point under Anchor (workspace
     // coordinates) stays under it.
-    void SetZoom(int Zoom, QPoint Anchor);
+    void SetZoom(int Zoom, QPoint Anchor) { DrawGrid1->SetZoom(Zoom, Anchor); }
     // 1x, the map's top-left cell where the map grid starts.
-    void ActualSize();
+    void ActualSize() { DrawGrid1->ActualSize(); }
     // The lines over the cell edges.
-    bool ShowGrid() const;
+    bool ShowGrid() const { return DrawGrid1->ShowGrid(); }
     void SetShowGrid(bool Show);
     // The part of the workspace the map shows in: all of it but the side panel and the scroll
     // bars.
-    QRect MapView() const;
+    QRect MapView() const { return DrawGrid1->View(); }
     // The scroll bars, the navigation keys, Go to cell and the overview.
-    TMapNavigator* Navigator() const { return fNavigator; }
+    TMapNavigator* Navigator() const { return DrawGrid1->Navigator(); }
 
     // File > New map...: asks the size and the fill item, then makes the map (asking first
     // about unsaved changes).
@@ -131,27 +142,10 @@ public:
     // once the edits in memory may go (MayDiscard); false when the user keeps them. The map
     // chooser then names no map. New map uses it, and so can an import.
     bool OpenNewMap(int32_t w, int32_t h, TMyByteArray Cells, const QString& Name = QString());
-    // File > Export map as TMX...: the map in memory with the textures and palettes chosen now,
-    // for the general-purpose tile map editor (the TMX and its tileset picture beside it, both
-    // asked about before either is written).
-    // File > Import TMX...: a TMX or JSON map opens as a new unsaved map named after the file,
-    // saved with Save map as..., in the textures and palettes it records.
-    // File > Reimport TMX: the cells of the file last imported or exported take the place of
-    // the map's, as one edit.
+    // File > Export map as TMX..., Import TMX..., Reimport TMX (see TMapFiles).
     void ExportTmxClick();
     void ImportTmxClick();
     void ReimportTmxClick();
-
-    // The dialogs, replaceable by tests: NewMapDialog edits the choice it is given and returns
-    // false for Cancel; SaveAsDialog returns the typed name (empty for Cancel).
-    using TNewMapQuestion = std::function<bool(TNewMapChoice& Choice)>;
-    TNewMapQuestion NewMapDialog;
-    using TNameQuestion = std::function<QString(const QString& Suggested)>;
-    TNameQuestion SaveAsDialog;
-    // The TMX file dialogs (empty for Cancel); the save dialog proposes Suggested, adds ".tmx"
-    // and asks before it replaces a file.
-    std::function<QString(const QString& Suggested)> TmxSaveDialog;
-    std::function<QString()> TmxOpenDialog;
 
     // The workspace's part of the main window.
     QUndoStack* UndoStack() override { return fDocument.UndoStack(); }
@@ -190,92 +184,36 @@ protected:
     QWidget* QuestionParent() override { return this; }
     void paintEvent(QPaintEvent* Event) override;
     void resizeEvent(QResizeEvent* Event) override;
-    // Over the map view: Ctrl+wheel zooms about the pointer, the wheel scrolls vertically,
-    // Shift+wheel horizontally.
+    // Over the map view: zoom and scroll (TMapView::Wheel).
     void wheelEvent(QWheelEvent* Event) override;
-    // Escape drops a rectangle being dragged; the arrows and Page keys move the view.
+    // Escape drops what the tool began; the arrows and Page keys move the view.
     void keyPressEvent(QKeyEvent* Event) override;
 
 private:
-    void MakeActions();
+    void TakeControls();
+    void Wire();
+    void MakeFileActions();
+    void MakeToolActions();
+    void MakeViewActions();
     void MakeToolStrip();
     void MakeStatus();
-    // The cell pitch at the current zoom.
-    int Pitch() const { return MapCellSize * fZoom; }
-    // The cell under a client point of the map grid (off the map for points beyond its cells).
-    QPoint CellAt(QPoint Client) const;
-    // Moves the highlight, repainting the cells whose look changes.
-    void SetHLCell(QPoint Cell);
-    // Sizes the map grid to the map at the current zoom.
-    void SizeGrid();
-    // Moves the map grid to Pos, or as near as leaves a whole cell in view.
-    void PlaceGrid(QPoint Pos);
-    // After the grid moved or zoomed under the pointer: the highlight goes to the cell now under
-    // it.
-    void FollowPointer();
-    // A client point of the map grid in workspace coordinates.
-    QPoint GridToWorkspace(QPoint Client) const;
-    // Selects the item a cell holds (0 to 49) in the item grid; other values select nothing.
-    void PickCell(QPoint Cell);
-    // Ends a stroke or drops a rectangle being dragged.
-    void EndDrag();
-    void InvalidateRectPreview();
-    void UpdateCellStatus();
-    void UpdateItemStatus();
-    void UpdateMapStatus();
-    // Lists the map files again, in library order, selecting Name.
-    void ListMaps(const QString& Name);
-
-    // Applies the texture and palette choosers of one texture (0 or 1) to its strip.
-    void ApplyTexture(int Texture);
+    // Each new action runs its handler under the general error report.
+    QAction* MakeAction(const QString& Text, const QList<QKeySequence>& Keys,
+                        std::function<void()> Handler);
+    // The choosers follow the textures of texture t.
+    void ShowTexture(int t);
     void FillSetsCMB();
-    // The item picture a cell value names, for the item grid and the map grid.
-    const QImage& ItemPicture(int Value) const { return fCellPictures.Picture(Value); }
-    // The document's signals.
-    void CellsChanged(const QRect& Cells);
+    void ItemChanged(int Item);
+    void ShowPointerCell();
     void MapReplaced();
-    // Draws a 24 x 24 cell picture into a cell's rectangle at the current zoom.
-    void DrawCellPicture(QPainter& Canvas, const QRect& Rect, const QImage& Picture);
 
     TSession& fSession;
-
-    QPoint fPp;
-    QPoint fCp;
-    QPoint fHLCell{0, 0};
-    int32_t fSelImage = 0;
-    std::unique_ptr<QStringList> fS;
-    std::unique_ptr<TMapImageItems> fMapItems1;
-    std::unique_ptr<TMapImageItems> fMapItems2;
-    TSetArray fSetArray;
     TMapDocument fDocument;
-
-    // The pictures of all cell values in the current textures and palettes.
-    TMapCellPictures fCellPictures;
-    // The same, scaled to the zoom.
-    TZoomedPictures fZoomedPictures;
-    // A texture or palette changed after the map grid was last invalidated whole: its next
-    // redraw (a mouse move over it, a repaint of the workspace) covers every visible cell.
-    bool fGridStale = false;
-    QWidget* fStatus = nullptr;
-    TMapNavigator* fNavigator = nullptr;
+    TMapTextures fTextures;
+    TMapToolBox fTools;
+    TMapFiles* fFiles = nullptr;
+    TMapStatus* fStatus = nullptr;
     QActionGroup* fToolGroup = nullptr;
-    TMapTool fTool = TMapTool::Brush;
-    int fZoom = 1;
-    // The wheel's turn toward the next zoom step (120 a notch).
-    int fZoomWheel = 0;
-    // The pointer is over the map grid, and where it was last seen there (workspace
-    // coordinates, which stay put while the grid moves under it).
-    bool fPointerOnGrid = false;
-    QPoint fPointer;
-    // The stroke the left button paints (0: none) and the cell it reached last.
-    int fStroke = 0;
-    QPoint fStrokeCell;
-    // A rectangle being dragged: its corner cells.
-    bool fRectDrag = false;
-    QPoint fRectAnchor;
-    QPoint fRectEnd;
-    // The position in fS of the map in memory (-1: none).
-    int fMapIndex = -1;
 
     std::unique_ptr<Ui::TMainForm> fUi;
 };

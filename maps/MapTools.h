@@ -1,19 +1,13 @@
 #pragma once
-// The map workspace's tools: what a left press on the map grid does, and their icons.
+// How the map workspace's tools show in its menus and tool strip: their names, keys and icons.
+
+#include "maps/MapToolBox.h"
 
 #include <QIcon>
 #include <QKeySequence>
 #include <QString>
 
 namespace velkora {
-
-enum class TMapTool {
-    Brush,     // paints every cell the pointer crosses (the default)
-    Rectangle, // fills the rectangle dragged out
-    Fill,      // fills the 4-connected region of the pressed cell's value
-    Pick,      // selects the pressed cell's item in the item grid
-};
-constexpr int MapToolCount = 4;
 
 // The menu text ("&Brush"), the key ("B") and the icon of a tool.
 QString ToolText(TMapTool Tool);

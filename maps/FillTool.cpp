@@ -1,0 +1,10 @@
+#include "maps/FillTool.h"
+
+namespace velkora {
+
+void TFillTool::Press(QPoint Cell, Qt::KeyboardModifiers Keys) {
+    Q_UNUSED(Keys);
+    fDocument.FloodFill(Cell, fItem);
+}
+
+} // namespace velkora
