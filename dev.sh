@@ -4,7 +4,7 @@
 #   ./dev.sh test    build and run every test
 #   ./dev.sh bench   build and run the benchmarks
 #   ./dev.sh asan    build the core, the tool and the corpus replays with ASan + UBSan and test them
-#   ./dev.sh deb     build everything and make the Debian package build/velkora_VERSION_ARCH.deb
+#   ./dev.sh deb     make the Debian package build/velkora_VERSION_ARCH.deb with dpkg-buildpackage
 # Each command installs the Debian packages it needs when they are missing.
 set -euo pipefail
 cd "$(dirname "$0")"
@@ -16,8 +16,9 @@ JOBS=$(nproc 2>/dev/null || echo 2)
 BASE_PKGS=(cmake g++ make qt6-base-dev libgl-dev zlib1g-dev libgtest-dev libbenchmark-dev
     fonts-dejavu-core libpng-dev help2man librsvg2-bin)
 # The installation test validates the desktop entry and the AppStream file with these; the TMX
-# tests run the general-purpose tile map editor's tmxrasterizer (tiled) on exported maps.
-TEST_PKGS=(desktop-file-utils appstream tiled)
+# tests run the general-purpose tile map editor's tmxrasterizer (tiled) on exported maps; the
+# Debian package test builds the package and checks it with lintian.
+TEST_PKGS=(desktop-file-utils appstream tiled dpkg-dev debhelper lintian)
 # The peer that map_render_bench times beside `map render`: tmxrasterizer of Debian's tiled.
 BENCH_PKGS=(tiled)
 
@@ -84,12 +85,27 @@ cmd_asan() {
         ctest --output-on-failure -j "$JOBS"
 }
 
+# The package as Debian builds it: dpkg-buildpackage with the rules in debian/ (Debian's build
+# flags with hardening, no tests or benchmarks), then lintian on it where lintian is installed.
+# The files land in build/; the tree is cleaned afterwards. (cpack -G DEB in build/ makes a
+# quicker package of the development build.)
 cmd_deb() {
-    need "${BASE_PKGS[@]}" dpkg-dev # dpkg-shlibdeps computes the package's dependencies
-    configure "$BUILD"
-    cmake --build "$BUILD" -j "$JOBS"
-    cd "$BUILD"
-    cpack -G DEB
+    need cmake g++ make qt6-base-dev libgl-dev zlib1g-dev libpng-dev help2man librsvg2-bin \
+        dpkg-dev debhelper
+    local version arch
+    version=$(dpkg-parsechangelog -SVersion)
+    arch=$(dpkg-architecture -qDEB_HOST_ARCH)
+    DEB_BUILD_OPTIONS="parallel=$JOBS" dpkg-buildpackage -us -uc -b
+    mkdir -p "$BUILD"
+    for f in ../velkora_"${version}_${arch}".{deb,buildinfo,changes} \
+        ../velkora-dbgsym_"${version}_${arch}".deb; do
+        if [ -f "$f" ]; then mv -f "$f" "$BUILD/"; fi
+    done
+    debian/rules clean >/dev/null
+    if command -v lintian >/dev/null; then
+        lintian "$BUILD/velkora_${version}_${arch}.deb"
+    fi
+    echo "Built $BUILD/velkora_${version}_${arch}.deb"
 }
 
 case "${1:-}" in

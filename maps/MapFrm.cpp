@@ -8,13 +8,13 @@
 #include "palettes/BmpMaker.h"
 #include "palettes/ErrorReport.h"
 #include "palettes/Questions.h"
+#include "shell/FileDialogs.h"
 #include "shell/Session.h"
 #include "sprites/SpriteEditor.h"
 
 #include <QAction>
 #include <QActionGroup>
 #include <QComboBox>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QInputDialog>
@@ -162,14 +162,16 @@ TMainForm::TMainForm(TSession& Session, QWidget* Parent)
         return true;
     };
     TmxSaveDialog = [this] {
-        QFileDialog Dialog(this, QStringLiteral("Export map as TMX"), QString(), TmxFilter);
-        Dialog.setAcceptMode(QFileDialog::AcceptSave);
-        Dialog.setDefaultSuffix(QStringLiteral("tmx"));
-        return Dialog.exec() == QDialog::Accepted ? Dialog.selectedFiles().value(0) : QString();
+        // The map's name proposed ("Level1.tmx"), in the folder of the last TMX file.
+        const QString Base = QFileInfo(fDocument.FileName()).completeBaseName();
+        return FileDialogs::SaveFile(
+            this, QStringLiteral("Tmx"), QStringLiteral("Export map as TMX"), TmxFilter,
+            (Base.isEmpty() ? QStringLiteral("Map") : Base) + QStringLiteral(".tmx"),
+            QStringLiteral("tmx"), true);
     };
     TmxOpenDialog = [this] {
-        return QFileDialog::getOpenFileName(this, QStringLiteral("Import TMX"), QString(),
-                                            TmxFilter);
+        return FileDialogs::OpenFile(this, QStringLiteral("Tmx"), QStringLiteral("Import TMX"),
+                                     TmxFilter);
     };
     SaveAsDialog = [this](const QString& Suggested) {
         bool Ok = false;
@@ -252,6 +254,15 @@ void TMainForm::MakeActions() {
     ShowGridAction->setCheckable(true);
     ZoomOutAction->setEnabled(false);
     ViewActions = {ZoomInAction, ZoomOutAction, ActualSizeAction, ShowGridAction};
+    Gestures = {
+        {QStringLiteral("Click or drag on the map"), QStringLiteral("Paint with the tool chosen")},
+        {QStringLiteral("Alt+click on the map"), QStringLiteral("Pick the clicked cell's item")},
+        {QStringLiteral("Click an item beside the map"),
+         QStringLiteral("Choose the item to paint")},
+        {QStringLiteral("Right-button drag"), QStringLiteral("Move the map")},
+        {QStringLiteral("Ctrl+wheel"), QStringLiteral("Zoom in or out about the pointer")},
+        {QStringLiteral("Wheel, Shift+wheel"), QStringLiteral("Scroll up and down, sideways")},
+        {QStringLiteral("Esc while dragging a rectangle"), QStringLiteral("Drop the rectangle")}};
 }
 
 void TMainForm::MakeToolStrip() {

@@ -116,6 +116,19 @@ void TChPalFrm::FormCreate() {
     fComboSel->SetCloseAfterSelect(true);
     fComboSel->hide();
 
+    const std::pair<TPalSel*, std::pair<const char*, const char*>> Words[] = {
+        {fFirstPalCMB, {"Palette list", "The game's palettes, numbered from 1"}},
+        {fFirstPal, {"First palette's colours", "The first palette's 16 colours, index 0 to 15"}},
+        {fPalSel,
+         {"Colour mapping",
+          "The sprite's colour indices 0 to 15 as they show now, in the second palette: click "
+          "one to choose the colour it becomes"}},
+        {fComboSel, {"Colour chooser", "Choose the colour this colour index becomes"}}};
+    for (const auto& [Selector, Text] : Words) {
+        Selector->setAccessibleName(QString::fromUtf8(Text.first));
+        Selector->setToolTip(QString::fromUtf8(Text.second));
+    }
+
     for (TImageControl* Icon : {CmbIcon, SecondCmbIcon})
         DrawChevron(Icon, 0);
 

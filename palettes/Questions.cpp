@@ -62,6 +62,13 @@ bool AskReplaceFile(QWidget* Parent, const QString& Name) {
                 {QStringLiteral("Cancel"), QMessageBox::RejectRole}}) == 0;
 }
 
+bool AskProceed(QWidget* Parent, const QString& Question, const QString& Detail,
+                const QString& Proceed) {
+    return Ask(Parent, Question, Detail,
+               {{Proceed, QMessageBox::AcceptRole},
+                {QStringLiteral("Cancel"), QMessageBox::RejectRole}}) == 0;
+}
+
 void SetQuestionSink(TQuestionSink NewSink) {
     Sink() = std::move(NewSink);
 }

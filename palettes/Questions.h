@@ -24,6 +24,11 @@ bool AskOverwriteChanged(QWidget* Parent, const QString& FileName);
 // "NAME already exists. Replace it?" with Replace and Cancel; true for Replace.
 bool AskReplaceFile(QWidget* Parent, const QString& Name);
 
+// Question with Detail below it, answered Proceed or Cancel (the default, and what Escape or
+// closing the box gives); true for Proceed.
+bool AskProceed(QWidget* Parent, const QString& Question, const QString& Detail,
+                const QString& Proceed);
+
 // Where questions go: Sink gets the question's text and its answers' names in order, and
 // returns the index of the answer chosen. Null restores the message boxes.
 using TQuestionSink = std::function<int(const QString& Question, const QStringList& Answers)>;

@@ -5,6 +5,7 @@
 // would be thrown away.
 
 #include <QList>
+#include <QPair>
 #include <QString>
 
 class QAction;
@@ -21,6 +22,9 @@ public:
     QList<QAction*> FileActions;
     QList<QAction*> EditActions;
     QList<QAction*> ViewActions;
+    // What the mouse and the keys do beyond the actions, for the list of keyboard shortcuts:
+    // {what the user does, what it does}.
+    QList<QPair<QString, QString>> Gestures;
 
     // The undo stack of what the workspace edits; null while it edits nothing.
     virtual QUndoStack* UndoStack() = 0;

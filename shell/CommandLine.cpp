@@ -8,7 +8,9 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <unistd.h>
+#include <vector>
 
 namespace velkora {
 
@@ -18,14 +20,19 @@ QString CommandLineHelp() {
         "Edits the graphics and map data of a tile-based 16-bit console game: sprites of\n"
         "8 x 8 tiles in the game's compressed format, 16-colour palettes and tile maps.\n"
         "\n"
-        "The editor works on the data root DATA-ROOT, or on the current directory when none\n"
-        "is given. A data root holds:\n"
+        "The editor works on the data root DATA-ROOT; without one, on the current directory\n"
+        "when it holds Sprites or Maps, or else on the data root used last, or else it shows\n"
+        "a start page to open one or to make the demo. A data root holds:\n"
         "  Sprites/*.spr   the sprite library\n"
         "  Maps/*.Map      the maps\n"
         "  XMLParams.xml   the palettes, map texture sets and palette sets\n"
         "\"velkora-tool make-demo DIR\" writes a demo data root into DIR.\n"
         "\n"
-        "Exit status: 0 when the editor is closed, 2 for wrong arguments.\n"
+        "The editor keeps its settings (the data roots used last, the window, the views)\n"
+        "in ~/.config/velkora/velkora.conf.\n"
+        "\n"
+        "Exit status: 0 when the editor is closed, 1 when there is no display to show it on,\n"
+        "2 for wrong arguments.\n"
         "\n"
         "Options:\n"
         "  -h, --help      show this help and exit\n"
@@ -93,7 +100,7 @@ int Refused(const QString& Error) {
 
 } // namespace
 
-int HandleCommandLine(int argc, char** argv) {
+int HandleCommandLine(int argc, char** argv, QString* NamedRoot) {
     QStringList Args;
     for (int i = 1; i < argc; ++i)
         Args << QFile::decodeName(argv[i]);
@@ -117,7 +124,62 @@ int HandleCommandLine(int argc, char** argv) {
     if (!Line.DataRoot.isEmpty() && ::chdir(QFile::encodeName(Line.DataRoot).constData()) != 0)
         return Refused(QStringLiteral("Cannot open folder \"%1\". %2")
                            .arg(Line.DataRoot, MyTypes::SystemErrorText(errno)));
+    if (NamedRoot)
+        *NamedRoot = Line.DataRoot;
     return -1;
+}
+
+QString NoDisplayMessage() {
+    const QByteArray Display = qgetenv("DISPLAY");
+    const QString Which = Display.isEmpty() && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")
+                              ? QStringLiteral("there is no display (DISPLAY is not set)")
+                              : QStringLiteral("cannot open the display \"%1\"")
+                                    .arg(QString::fromLocal8Bit(
+                                        Display.isEmpty() ? qgetenv("WAYLAND_DISPLAY") : Display));
+    return QStringLiteral("%1 to show the editor on; start it in a virtual display with "
+                          "\"xvfb-run -a velkora\", or unseen with QT_QPA_PLATFORM=offscreen")
+        .arg(Which);
+}
+
+namespace {
+
+struct THeldMessage {
+    QtMsgType Type;
+    QString Category;
+    QString Text;
+};
+
+QtMessageHandler PreviousHandler = nullptr;
+std::vector<THeldMessage>& HeldMessages() {
+    static std::vector<THeldMessage> Held;
+    return Held;
+}
+
+void WhileLookingForDisplay(QtMsgType Type, const QMessageLogContext& Context,
+                            const QString& Message) {
+    if (Type == QtFatalMsg) {
+        Print(stderr, QStringLiteral("velkora: %1\n").arg(NoDisplayMessage()));
+        std::_Exit(1);
+    }
+    HeldMessages().push_back(
+        {Type, QString::fromLatin1(Context.category ? Context.category : ""), Message});
+}
+
+} // namespace
+
+void ExpectDisplay() {
+    HeldMessages().clear();
+    PreviousHandler = qInstallMessageHandler(WhileLookingForDisplay);
+}
+
+void DisplayFound() {
+    qInstallMessageHandler(PreviousHandler);
+    for (const THeldMessage& m : HeldMessages()) {
+        const QByteArray Category = m.Category.toLatin1();
+        const QMessageLogContext Context(nullptr, 0, nullptr, Category.constData());
+        qt_message_output(m.Type, Context, m.Text);
+    }
+    HeldMessages().clear();
 }
 
 } // namespace velkora

@@ -27,8 +27,19 @@ TCommandLine ParseCommandLine(const QStringList& Args);
 
 // main()'s use of the above: prints the help, the version or the error (on stderr, exit status
 // 2) and returns the exit status; or makes the data root the current directory, so that every
-// start-up step reads it as it would the folder the editor was started in, and returns -1.
+// start-up step reads it as it would the folder the editor was started in, puts it into
+// NamedRoot (when given; empty when the arguments named none) and returns -1.
 // Needs no application object, so it works without a display.
-int HandleCommandLine(int argc, char** argv);
+int HandleCommandLine(int argc, char** argv, QString* NamedRoot = nullptr);
+
+// Around the making of the application object: where there is no display to show the editor on,
+// Qt would end the program with an abort and several lines of its own. Between these two calls
+// that becomes one line on stderr naming the remedies, and exit status 1. Qt's messages about
+// the display that arrive meanwhile are held back and, once the application object exists,
+// passed on as they would have been.
+void ExpectDisplay();
+void DisplayFound();
+// The line said when there is no display (without the program's name).
+QString NoDisplayMessage();
 
 } // namespace velkora

@@ -5,16 +5,24 @@
 #include "maps/MapFrm.h"
 #include "palettes/ChangePalletteFrm.h"
 #include "palettes/ErrorReport.h"
+#include "palettes/Questions.h"
+#include "shell/FileDialogs.h"
+#include "shell/HelpWindows.h"
 #include "shell/Session.h"
+#include "shell/Settings.h"
+#include "shell/StartPage.h"
+#include "tools/demo/Demo.h"
 #include "workbench/SpritesFrm.h"
 
 #include <QAction>
 #include <QCloseEvent>
+#include <QComboBox>
+#include <QDialog>
 #include <QDir>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QShowEvent>
 #include <QStatusBar>
 #include <QStyle>
@@ -46,9 +54,27 @@ QIcon GreyedIcon(const QPixmap& Image, const QWidget* Button) {
     return Icon;
 }
 
+// The settings' keys.
+const QString GeometryKey = QStringLiteral("Window/Geometry");
+const QString WorkspaceKey = QStringLiteral("Window/Workspace");
+const QString SpriteZoomKey = QStringLiteral("Sprites/Zoom");
+const QString SpriteSizeKey = QStringLiteral("Sprites/Size");
+const QString SpriteOrderKey = QStringLiteral("Sprites/Order");
+const QString MapZoomKey = QStringLiteral("Maps/Zoom");
+const QString MapGridKey = QStringLiteral("Maps/ShowGrid");
+
+// Selects the item with Text, if the box has one.
+void SelectText(QComboBox* Box, const QString& Text) {
+    const int i = Box->findText(Text);
+    if (i >= 0)
+        Box->setCurrentIndex(i);
+}
+
 } // namespace
 
-TMainFrm::TMainFrm(TSession& Session, QWidget* Parent) : QWidget(Parent), fSession(&Session) {
+TMainFrm::TMainFrm(TSession& Session, QWidget* Parent) : TMainFrm(&Session, Parent) {}
+
+TMainFrm::TMainFrm(TSession* Session, QWidget* Parent) : QWidget(Parent), fSession(Session) {
     fUi = std::make_unique<Ui::TMainFrm>();
     fUi->setupUi(this);
     ToolBar = fUi->ToolBar;
@@ -63,7 +89,11 @@ TMainFrm::TMainFrm(TSession& Session, QWidget* Parent) : QWidget(Parent), fSessi
     MapEditFrame->setIcon(GreyedIcon(ImageList1[1], MapEditFrame));
     connect(SpriteLoadFrame, &QToolButton::clicked, this, &TMainFrm::SpriteLoadFrameClick);
     connect(MapEditFrame, &QToolButton::clicked, this, &TMainFrm::MapEditFrameClick);
+    for (QToolButton* b : {SpriteLoadFrame, MapEditFrame})
+        b->setAccessibleName(b->toolTip());
     MakeBars();
+    // The window as it was left, else the designed size.
+    restoreGeometry(Settings::Value(GeometryKey).toByteArray());
 }
 
 TMainFrm::~TMainFrm() = default;
@@ -95,17 +125,37 @@ void TMainFrm::MakeBars() {
     OpenRootAction = FileMenu->addAction(QStringLiteral("Open &data root..."), this,
                                          [this] { OpenDataRootClick(); });
     OpenRootDialog = [this] {
-        return QFileDialog::getExistingDirectory(this, QStringLiteral("Open data root"),
-                                                 fSession->CurrentDir());
+        return FileDialogs::Folder(this, QStringLiteral("DataRoot"),
+                                   QStringLiteral("Open data root"),
+                                   fSession ? fSession->CurrentDir() : QDir::homePath());
+    };
+    MakeDemoAction = FileMenu->addAction(QStringLiteral("Make a de&mo data root..."), this,
+                                         [this] { MakeDemoClick(); });
+    DemoRootDialog = [this] {
+        return FileDialogs::Folder(this, QStringLiteral("Demo"),
+                                   QStringLiteral("Make a demo data root in"), QDir::homePath());
     };
     FileMenu->addSeparator();
     QuitAction = FileMenu->addAction(QStringLiteral("&Quit"), this, &QWidget::close);
     QuitAction->setShortcuts(QKeySequence::Quit);
 
+    HelpMenu = MenuBar->addMenu(QStringLiteral("&Help"));
+    UserGuideAction =
+        HelpMenu->addAction(QStringLiteral("&User guide"), this, &TMainFrm::ShowUserGuide);
+    UserGuideAction->setShortcuts(QKeySequence::HelpContents);
+    ShortcutsAction =
+        HelpMenu->addAction(QStringLiteral("&Keyboard shortcuts"), this, &TMainFrm::ShowShortcuts);
+    HelpMenu->addSeparator();
+    ResetSettingsAction = HelpMenu->addAction(QStringLiteral("&Reset settings..."), this,
+                                              &TMainFrm::ResetSettingsClick);
+    HelpMenu->addSeparator();
+    AboutAction = HelpMenu->addAction(QStringLiteral("&About Velkora"), this, &TMainFrm::ShowAbout);
+
     // The designed client area of the map workspace below the toolbar.
     resize(MapWorkspaceSize.width(), ToolBar->height() + MapWorkspaceSize.height() +
                                          MenuBar->sizeHint().height() +
                                          StatusBar->sizeHint().height());
+    fDefaultSize = size();
 }
 
 void TMainFrm::AddWorkspace(QWidget* Frm, TWorkspace* Workspace) {
@@ -169,9 +219,16 @@ void TMainFrm::OpenDataRoot(const QString& Root) {
     if (!MayDiscard())
         return;
     // The workspaces of the old root go, with their documents; a fresh session of the new root
-    // makes them again, as at start-up. The root becomes the current directory, as when the
-    // editor is started on it.
+    // makes them again, as at start-up, with the same views. The root becomes the current
+    // directory, as when the editor is started on it.
     auto Session = std::make_unique<TSession>(Root);
+    StoreViewSettings();
+    if (fStartPage) {
+        // It may be the sender of the click that opens the root.
+        fStartPage->hide();
+        fStartPage->deleteLater();
+        fStartPage = nullptr;
+    }
     for (const auto& w : fWorkspaces) {
         if (QUndoStack* Stack = w.second->UndoStack())
             fUndoGroup.removeStack(Stack);
@@ -192,10 +249,12 @@ void TMainFrm::OpenDataRoot(const QString& Root) {
 
 void TMainFrm::closeEvent(QCloseEvent* Event) {
     // Nothing unsaved goes without a question; Cancel keeps the window open as it was.
-    if (MayDiscard())
-        Event->accept();
-    else
+    if (!MayDiscard()) {
         Event->ignore();
+        return;
+    }
+    StoreSettings();
+    Event->accept();
 }
 
 void TMainFrm::showEvent(QShowEvent* Event) {
@@ -207,6 +266,13 @@ void TMainFrm::showEvent(QShowEvent* Event) {
 }
 
 void TMainFrm::FormShow() {
+    if (!fSession) {
+        ShowStartPage();
+        return;
+    }
+    Settings::AddRecentRoot(fSession->CurrentDir());
+    SpriteLoadFrame->setEnabled(true);
+    MapEditFrame->setEnabled(true);
     // The parameters file is read once, for all three: a file that cannot be read is reported
     // once and the workspaces open with what could be read of it.
     RunReported([&] { fSession->ReadParameters(); });
@@ -228,8 +294,155 @@ void TMainFrm::FormShow() {
     AddWorkspace(fMapFrm, fMapFrm);
     connect(fSpritesFrm, &TSpriteFrm::TitleChanged, this, &TMainFrm::UpdateTitle);
     connect(fMapFrm, &TMainForm::TitleChanged, this, &TMainFrm::UpdateTitle);
+    ApplyViewSettings();
     fSpritesFrm->show();
     WorkspaceShown();
+    if (Settings::Value(WorkspaceKey).toString() == QLatin1String("maps"))
+        MapEditFrameClick();
+}
+
+void TMainFrm::ShowStartPage() {
+    if (!fStartPage) {
+        fStartPage = new TStartPage(ClientArea);
+        ClientLayout->addWidget(fStartPage, 0, 0);
+        connect(fStartPage, &TStartPage::OpenRootClicked, this,
+                [this] { RunReported([this] { OpenDataRootClick(); }); });
+        connect(fStartPage, &TStartPage::MakeDemoClicked, this, &TMainFrm::MakeDemoClick);
+        connect(fStartPage, &TStartPage::RecentRootClicked, this,
+                [this](const QString& Root) { RunReported([this, Root] { OpenDataRoot(Root); }); });
+    }
+    fStartPage->ShowRecentRoots();
+    fStartPage->show();
+    // There is no workspace to switch to.
+    PressButton(-1);
+    SpriteLoadFrame->setEnabled(false);
+    MapEditFrame->setEnabled(false);
+    UpdateTitle();
+}
+
+void TMainFrm::MakeDemoClick() {
+    RunReported([this] {
+        const QString Chosen = DemoRootDialog ? DemoRootDialog() : QString();
+        if (Chosen.isEmpty())
+            return;
+        // The demo goes into a folder of its own where the chosen one holds files already.
+        QString Root = Chosen;
+        const QDir::Filters Everything =
+            QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System;
+        if (QFileInfo(Chosen).isDir() && !QDir(Chosen).isEmpty(Everything)) {
+            Root = QDir(Chosen).filePath(QStringLiteral("Velkora demo"));
+            for (int n = 2; QFileInfo::exists(Root); ++n)
+                Root = QDir(Chosen).filePath(QStringLiteral("Velkora demo %1").arg(n));
+        }
+        demo::WriteDemoRoot(Root);
+        OpenDataRoot(Root);
+    });
+}
+
+void TMainFrm::ApplyViewSettings() {
+    if (fSpritesFrm) {
+        SelectText(fSpritesFrm->SizeCmb,
+                   Settings::Value(SpriteSizeKey, QStringLiteral("24x24")).toString());
+        SelectText(fSpritesFrm->CwCmb,
+                   Settings::Value(SpriteOrderKey, QStringLiteral("CW")).toString());
+        fSpritesFrm->SetZoom(Settings::Value(SpriteZoomKey, 1).toInt());
+    }
+    if (fMapFrm) {
+        fMapFrm->SetZoom(Settings::Value(MapZoomKey, 1).toInt(), fMapFrm->DrawGrid1->pos());
+        fMapFrm->SetShowGrid(Settings::Value(MapGridKey, false).toBool());
+    }
+}
+
+void TMainFrm::StoreViewSettings() {
+    if (fSpritesFrm) {
+        Settings::SetValue(SpriteSizeKey, fSpritesFrm->SizeCmb->currentText());
+        Settings::SetValue(SpriteOrderKey, fSpritesFrm->CwCmb->currentText());
+        Settings::SetValue(SpriteZoomKey, fSpritesFrm->Zoom());
+    }
+    if (fMapFrm) {
+        // Without a map the workspace cannot zoom: the zoom set last stays.
+        if (fMapFrm->Document().HasMap())
+            Settings::SetValue(MapZoomKey, fMapFrm->Zoom());
+        Settings::SetValue(MapGridKey, fMapFrm->ShowGrid());
+    }
+    if (fVisibleFrm)
+        Settings::SetValue(WorkspaceKey, fVisibleFrm == fMapFrm ? QStringLiteral("maps")
+                                                                : QStringLiteral("sprites"));
+}
+
+void TMainFrm::StoreSettings() {
+    StoreViewSettings();
+    Settings::SetValue(GeometryKey, saveGeometry());
+    if (fSession)
+        Settings::AddRecentRoot(fSession->CurrentDir());
+}
+
+void TMainFrm::ResetSettingsClick() {
+    if (!AskProceed(this, QStringLiteral("Reset all settings to their defaults?"),
+                    QStringLiteral("The recent data roots, the window's size, the workspace "
+                                   "shown, the zooms, the sprite's size and order, the grid and "
+                                   "the folders of the file dialogs are forgotten."),
+                    QStringLiteral("Reset")))
+        return;
+    Settings::Reset();
+    showNormal();
+    resize(fDefaultSize);
+    ApplyViewSettings();
+    if (fStartPage)
+        fStartPage->ShowRecentRoots();
+}
+
+void TMainFrm::ShowShortcuts() {
+    QList<HelpWindows::TShortcutGroup> Groups;
+    // The window's own actions: those in the menus that no workspace brought.
+    QList<QAction*> Own;
+    QList<QAction*> OfWorkspaces;
+    for (const auto& w : fWorkspaces)
+        OfWorkspaces << w.second->FileActions << w.second->EditActions << w.second->ViewActions;
+    for (QMenu* Menu : {FileMenu, EditMenu, ViewMenu, HelpMenu})
+        for (QAction* a : Menu->actions())
+            if (!OfWorkspaces.contains(a))
+                Own << a;
+    Groups.append({QStringLiteral("Everywhere"), HelpWindows::ActionRows(Own)});
+    for (const auto& [Frm, Workspace] : fWorkspaces) {
+        HelpWindows::TShortcutGroup g;
+        g.Title =
+            Frm == fMapFrm ? QStringLiteral("Map workspace") : QStringLiteral("Sprite workbench");
+        g.Rows = HelpWindows::ActionRows(Workspace->FileActions + Workspace->EditActions +
+                                         Workspace->ViewActions) +
+                 Workspace->Gestures;
+        Groups << g;
+    }
+    if (fShortcutsWindow)
+        fShortcutsWindow->close();
+    fShortcutsWindow = HelpWindows::MakeShortcutsWindow(this, Groups);
+    fShortcutsWindow->show();
+}
+
+QDialog* TMainFrm::ShortcutsWindow() const {
+    return fShortcutsWindow;
+}
+
+QDialog* TMainFrm::UserGuideWindow() const {
+    return fUserGuideWindow;
+}
+
+QMessageBox* TMainFrm::AboutBox() const {
+    return fAboutBox;
+}
+
+void TMainFrm::ShowUserGuide() {
+    if (!fUserGuideWindow)
+        fUserGuideWindow = HelpWindows::MakeUserGuideWindow(this);
+    fUserGuideWindow->show();
+    fUserGuideWindow->raise();
+}
+
+void TMainFrm::ShowAbout() {
+    if (!fAboutBox)
+        fAboutBox = HelpWindows::MakeAboutBox(this);
+    fAboutBox->show();
+    fAboutBox->raise();
 }
 
 void TMainFrm::SpriteLoadFrameClick() {

@@ -7,15 +7,17 @@
 #include <QUndoGroup>
 #include <QWidget>
 
+#include <QPointer>
 #include <functional>
+
 #include <memory>
 #include <utility>
 #include <vector>
 
-#include <memory>
-
 class QAction;
+class QDialog;
 class QFrame;
+class QMessageBox;
 class QMenu;
 class QMenuBar;
 class QStatusBar;
@@ -34,6 +36,7 @@ class TMainForm;
 class TWorkspace;
 class TSession;
 class TSpriteFrm;
+class TStartPage;
 
 class TMainFrm : public QWidget {
     Q_OBJECT
@@ -47,6 +50,9 @@ public:
 
     // The main window over Session's data root.
     explicit TMainFrm(TSession& Session, QWidget* Parent = nullptr);
+    // Over Session's data root; without a session it shows the start page until a data root is
+    // opened.
+    explicit TMainFrm(TSession* Session, QWidget* Parent = nullptr);
     ~TMainFrm() override;
 
     // Marks toolbar button i as pressed and every other button as released.
@@ -68,13 +74,39 @@ public:
     QMenu* FileMenu = nullptr;
     QMenu* EditMenu = nullptr;
     QMenu* ViewMenu = nullptr;
+    QMenu* HelpMenu = nullptr;
     QStatusBar* StatusBar = nullptr;
     QAction* UndoAction = nullptr;
     QAction* RedoAction = nullptr;
     QAction* QuitAction = nullptr;
     QAction* OpenRootAction = nullptr;
-    // The folder dialog of File > Open data root...; tests put their own choice here.
+    QAction* MakeDemoAction = nullptr;
+    QAction* UserGuideAction = nullptr;
+    QAction* ShortcutsAction = nullptr;
+    QAction* ResetSettingsAction = nullptr;
+    QAction* AboutAction = nullptr;
+    // The folder dialogs of File > Open data root... and Make a demo data root...; tests put
+    // their own choice here.
     std::function<QString()> OpenRootDialog;
+    std::function<QString()> DemoRootDialog;
+
+    // The page shown while no data root is open; null while one is.
+    TStartPage* StartPage() const { return fStartPage; }
+    // The Help menu's windows as last opened (null once closed).
+    QDialog* ShortcutsWindow() const;
+    QDialog* UserGuideWindow() const;
+    QMessageBox* AboutBox() const;
+    // Help > Keyboard shortcuts: every key and mouse action, general and per workspace, read
+    // from the actions as they are now.
+    void ShowShortcuts();
+    void ShowUserGuide();
+    void ShowAbout();
+    // Help > Reset settings...: asks, then forgets every setting and puts the window and the
+    // workspaces' views back to their defaults.
+    void ResetSettingsClick();
+    // File > Make a demo data root...: writes the demo into the chosen folder (into a new folder
+    // "Velkora demo" inside it when it holds files already) and opens it.
+    void MakeDemoClick();
 
     // Closes the root worked on (asking about unsaved changes first; Cancel keeps everything)
     // and opens Root with a fresh session. A Root that is not a folder raises EFOpenError.
@@ -82,6 +114,11 @@ public:
     // Asks every workspace about its unsaved changes; false when one answer is Cancel.
     bool MayDiscard();
     TSession& Session() const { return *fSession; }
+    bool HasSession() const { return fSession != nullptr; }
+
+    // The settings of the window and of the workspaces' views: written at close and before
+    // another data root opens, read at the first show and for each data root opened.
+    void StoreSettings();
 
     // The map workspace's designed client size: the window's default size shows all of it.
     static constexpr QSize MapWorkspaceSize{776, 574};
@@ -102,9 +139,20 @@ private:
     void WorkspaceShown();
     void UpdateTitle();
     void OpenDataRootClick();
+    void ShowStartPage();
+    // The views of the workspaces (zoom, size, order, grid) from the settings, and back.
+    void ApplyViewSettings();
+    void StoreViewSettings();
 
-    // The session of the root worked on: main()'s, or the one opened since.
+    // The session of the root worked on: main()'s, or the one opened since; null while the
+    // start page is shown.
     TSession* fSession;
+    TStartPage* fStartPage = nullptr;
+    QPointer<QDialog> fShortcutsWindow;
+    QPointer<QDialog> fUserGuideWindow;
+    QPointer<QMessageBox> fAboutBox;
+    // The window's size when no setting says otherwise.
+    QSize fDefaultSize;
     std::unique_ptr<TSession> fOpenedSession;
     TSpriteFrm* fSpritesFrm = nullptr;
     TMainForm* fMapFrm = nullptr;

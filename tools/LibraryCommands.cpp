@@ -9,10 +9,6 @@ namespace velkora::tool {
 
 namespace {
 
-const char Usage[] =
-    "  velkora-tool library list [--root DIR]\n"
-    "      Lists DIR/Sprites (DIR: the current directory) in library order, one name a line.\n";
-
 int List(const QStringList& Arguments) {
     QStringList Args = Arguments;
     const QString Root = TakeOption(Args, QStringLiteral("--root"), MyTypes::GetCurrentDir());
@@ -30,12 +26,15 @@ int List(const QStringList& Arguments) {
     return 0;
 }
 
-int Run(const QStringList& Args) {
-    return Dispatch("library", {{"list", List}}, Args);
-}
+const SubCommand ListCommand = {
+    "list", List, "library list [--root DIR]",
+    "Lists DIR/Sprites (DIR: the current directory) in library order, one name a line. A\n"
+    "sprite's position in this list, counted from 0, is its texture number for map render\n"
+    "and map export-tmx (--tex1, --tex2).\n",
+    "library list --root ."};
 
 } // namespace
 
-const CommandGroup LibraryGroup = {"library", Usage, &Run};
+const CommandGroup LibraryGroup = {"library", {&ListCommand}};
 
 } // namespace velkora::tool

@@ -10,9 +10,9 @@ namespace velkora::tool {
 
 namespace {
 
-const char DecodeUsage[] = "velkora-tool map decode IN.Map OUT.cells";
-const char EncodeUsage[] = "velkora-tool map encode IN.cells W H OUT.Map";
-const char InfoUsage[] = "velkora-tool map info IN.Map";
+const char DecodeUsage[] = "map decode IN.Map OUT.cells";
+const char EncodeUsage[] = "map encode IN.cells W H OUT.Map";
+const char InfoUsage[] = "map info IN.Map";
 
 int Decode(const QStringList& Args) {
     ExpectArgs(Args, 2, DecodeUsage);
@@ -64,42 +64,26 @@ int Info(const QStringList& Args) {
     return 0;
 }
 
-int Run(const QStringList& Args) {
-    return Dispatch("map",
-                    {{"decode", Decode},
-                     {"encode", Encode},
-                     {"info", Info},
-                     {"render", MapRender},
-                     {"export-tmx", MapExportTmx},
-                     {"import-tmx", MapImportTmx}},
-                    Args);
-}
+const SubCommand DecodeCommand = {
+    "decode", Decode, DecodeUsage,
+    "Writes the map's cells to OUT.cells, W x H bytes row by row, and prints \"W H\".\n",
+    "map decode Maps/Level1.Map Level1.cells"};
+
+const SubCommand EncodeCommand = {
+    "encode", Encode, EncodeUsage,
+    "Writes the map file for W x H cells (IN.cells must hold exactly W x H bytes).\n",
+    "map encode Level1.cells 20 15 Maps/Level1.Map"};
+
+const SubCommand InfoCommand = {
+    "info", Info, InfoUsage,
+    "Prints \"pack-type P\", \"width W\" and \"height H\", then one line \"value V: N cells\"\n"
+    "per cell value V (decimal) that occurs, in ascending order of V.\n",
+    "map info Maps/Level1.Map"};
 
 } // namespace
 
-const CommandGroup MapGroup = {
-    "map",
-    "  velkora-tool map decode IN.Map OUT.cells\n"
-    "      Writes the map's cells to OUT.cells, W x H bytes row by row, and prints \"W H\".\n"
-    "  velkora-tool map encode IN.cells W H OUT.Map\n"
-    "      Writes the map file for W x H cells (IN.cells must hold exactly W x H bytes).\n"
-    "  velkora-tool map info IN.Map\n"
-    "      Prints \"pack-type P\", \"width W\" and \"height H\", then one line \"value V: N "
-    "cells\"\n"
-    "      per cell value V (decimal) that occurs, in ascending order of V.\n"
-    "  velkora-tool map render IN.Map OUT.png --root DIR --tex1 I --tex2 J [--pal1 P] [--pal2 Q] "
-    "[--fast]\n"
-    "      Draws the map as an indexed PNG picture with the items of the texture sprites I and J\n"
-    "      of the data root DIR, in the palettes P and Q, 24 pixel rows at a time. --fast\n"
-    "      compresses less, for the fastest run.\n"
-    "  velkora-tool map export-tmx IN.Map OUT.tmx --root DIR --tex1 I --tex2 J [--pal1 P] "
-    "[--pal2 Q]\n"
-    "      Writes the map for the general-purpose tile map editor: OUT.tmx, one layer of gids\n"
-    "      (cell value + 1), and beside it OUT-tiles.png, 256 tiles of 24 x 24 pixels, tile V\n"
-    "      drawn as map render draws the value V.\n"
-    "  velkora-tool map import-tmx IN.tmx OUT.Map\n"
-    "      Writes the first tile layer of an orthogonal TMX map with one tileset as a map file\n"
-    "      (cell value = gid - firstgid, 0 to 255) and prints \"W H\".\n",
-    &Run};
+const CommandGroup MapGroup = {"map",
+                               {&DecodeCommand, &EncodeCommand, &InfoCommand, &MapRenderCommand,
+                                &MapExportTmxCommand, &MapImportTmxCommand}};
 
 } // namespace velkora::tool

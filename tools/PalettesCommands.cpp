@@ -5,12 +5,6 @@ namespace velkora::tool {
 
 namespace {
 
-const char UsageText[] =
-    "  velkora-tool palettes [--params FILE]\n"
-    "      Lists the palettes of a parameters file (default XMLParams.xml in the current\n"
-    "      directory), one line per palette in file order: its 16 colours as RRGGBB in\n"
-    "      upper-case hex, separated by single spaces.\n";
-
 int Run(const QStringList& Arguments) {
     QStringList Args = Arguments;
     const QString Params = TakeOption(Args, QStringLiteral("--params"), "XMLParams.xml");
@@ -30,8 +24,15 @@ int Run(const QStringList& Arguments) {
     return 0;
 }
 
+const SubCommand PalettesCommand = {
+    nullptr, Run, "palettes [--params FILE]",
+    "Lists the palettes of a parameters file (default XMLParams.xml in the current\n"
+    "directory), one line per palette in file order: its 16 colours as RRGGBB in\n"
+    "upper-case hex, separated by single spaces. Palette N is line N + 1.\n",
+    "palettes --params XMLParams.xml"};
+
 } // namespace
 
-const CommandGroup PalettesGroup = {"palettes", UsageText, &Run};
+const CommandGroup PalettesGroup = {"palettes", {&PalettesCommand}};
 
 } // namespace velkora::tool

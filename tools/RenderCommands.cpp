@@ -107,4 +107,18 @@ int MapRender(const QStringList& Arguments) {
     return 0;
 }
 
+const SubCommand SpriteRenderCommand = {
+    "render", SpriteRender, SpriteRenderUsage,
+    "Draws a sprite in one of the game's palettes into a PNG image, as the workbench shows it.\n"
+    "Defaults: XMLParams.xml, palette 0, 24x24, cw, 230 x 96. The PNG is indexed, its colour\n"
+    "table the palette; a sprite without a whole tile gives an image of colour 0.\n",
+    "sprite render Sprites/Hero.spr Hero.png --params XMLParams.xml --palette 2 --size 48x48"};
+
+const SubCommand MapRenderCommand = {
+    "render", MapRender, MapRenderUsage,
+    "Draws the map as an indexed PNG picture with the items of the texture sprites I and J\n"
+    "of the data root DIR (their positions in \"library list\", from 0), in the palettes P\n"
+    "and Q, 24 pixel rows at a time. --fast compresses less, for the fastest run.\n",
+    "map render Maps/Level1.Map Level1.png --root . --tex1 0 --tex2 1"};
+
 } // namespace velkora::tool

@@ -5,33 +5,6 @@ namespace velkora::tool {
 
 namespace {
 
-const char Usage[] =
-    "  velkora-tool sprite decode IN.spr OUT.bin\n"
-    "      Decodes a sprite file (compressed, uncompressed or plain) into an edit file.\n"
-    "  velkora-tool sprite encode IN.bin OUT.spr\n"
-    "      Reads an edit file and writes it as a compressed sprite file.\n"
-    "  velkora-tool sprite pack IN.bin OUT.spr\n"
-    "      Reads an edit file and writes it as an uncompressed sprite file.\n"
-    "  velkora-tool sprite render IN.spr OUT.png --params FILE [--palette N] "
-    "[--size 8x8|16x16|24x24|48x48|96x32] [--order cw|ccw] [--width W] [--height H]\n"
-    "      Draws a sprite in one of the game's palettes into a PNG image.\n"
-    "      Defaults: XMLParams.xml, palette 0, 24x24, cw, 230 x 96. The PNG is indexed, its\n"
-    "      colour table the palette; a sprite without a whole tile gives an image of colour 0.\n"
-    "  velkora-tool sprite export-png IN.spr OUT.png [--params FILE] [--palette N] [--size S] "
-    "[--order cw|ccw] [--columns C]\n"
-    "      Writes every block of a sprite as an indexed PNG (4 bits, the palette's 16 colours) "
-    "for\n"
-    "      paint programs: tile groups of size S (default 8x8) in the order given (default cw),\n"
-    "      C groups to a row (default: as many as fit in 128 pixels). The layout is kept in the\n"
-    "      PNG's velkora-layout text. Without the parameters file or palette N: a grey ramp.\n"
-    "  velkora-tool sprite import-png IN.png OUT.spr [--uncompressed] [--params FILE] "
-    "[--palette N] [--size S] [--order cw|ccw] [--blocks B]\n"
-    "      The inverse: the layout comes from the PNG's velkora-layout text, the options override\n"
-    "      it (without either: 8x8, cw, every group of the picture). Indexed PNGs give their\n"
-    "      indices (0 to 15); other PNGs must use the exact colours of palette N (fully\n"
-    "      transparent pixels are colour 0). Writes OUT.spr compressed (or uncompressed) and\n"
-    "      prints the block count.\n";
-
 int Decode(const QStringList& Args) {
     ExpectArgs(Args, 2, "velkora-tool sprite decode IN.spr OUT.bin");
     TSpriteInfo Sprite;
@@ -57,19 +30,26 @@ int Pack(const QStringList& Args) {
     return 0;
 }
 
-int Run(const QStringList& Args) {
-    return Dispatch("sprite",
-                    {{"decode", Decode},
-                     {"encode", Encode},
-                     {"pack", Pack},
-                     {"render", SpriteRender},
-                     {"export-png", SpriteExportPng},
-                     {"import-png", SpriteImportPng}},
-                    Args);
-}
+const SubCommand DecodeCommand = {
+    "decode", Decode, "sprite decode IN.spr OUT.bin",
+    "Decodes a sprite file (compressed, uncompressed or plain) into an edit file: the sprite's\n"
+    "words, big-endian, without a header, 32 bytes a tile.\n",
+    "sprite decode Sprites/Hero.spr Hero.bin"};
+
+const SubCommand EncodeCommand = {"encode", Encode, "sprite encode IN.bin OUT.spr",
+                                  "Reads an edit file and writes it as a compressed sprite file.\n",
+                                  "sprite encode Hero.bin Sprites/Hero.spr"};
+
+const SubCommand PackCommand = {
+    "pack", Pack, "sprite pack IN.bin OUT.spr",
+    "Reads an edit file and writes it as an uncompressed sprite file.\n",
+    "sprite pack Hero.bin Sprites/Hero.spr"};
 
 } // namespace
 
-const CommandGroup SpriteGroup = {"sprite", Usage, &Run};
+const CommandGroup SpriteGroup = {"sprite",
+                                  {&DecodeCommand, &EncodeCommand, &PackCommand,
+                                   &SpriteRenderCommand, &SpriteExportPngCommand,
+                                   &SpriteImportPngCommand}};
 
 } // namespace velkora::tool

@@ -114,4 +114,21 @@ int SpriteImportPng(const QStringList& Arguments) {
     return 0;
 }
 
+const SubCommand SpriteExportPngCommand = {
+    "export-png", SpriteExportPng, ExportUsage,
+    "Writes every block of a sprite as an indexed PNG (4 bits, the palette's 16 colours) for\n"
+    "paint programs: tile groups of size S (default 8x8) in the order given (default cw),\n"
+    "C groups to a row (default: as many as fit in 128 pixels). The layout is kept in the\n"
+    "PNG's velkora-layout text. Without the parameters file or palette N: a grey ramp.\n",
+    "sprite export-png Sprites/Hero.spr Hero.png --palette 2 --size 16x16"};
+
+const SubCommand SpriteImportPngCommand = {
+    "import-png", SpriteImportPng, ImportUsage,
+    "The inverse: the layout comes from the PNG's velkora-layout text, the options override\n"
+    "it (without either: 8x8, cw, every group of the picture). Indexed PNGs give their\n"
+    "indices (0 to 15); other PNGs must use the exact colours of palette N (fully\n"
+    "transparent pixels are colour 0). Writes OUT.spr compressed (or uncompressed) and\n"
+    "prints the block count.\n",
+    "sprite import-png Hero.png Sprites/Hero.spr --palette 2"};
+
 } // namespace velkora::tool

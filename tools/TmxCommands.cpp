@@ -52,4 +52,17 @@ int MapImportTmx(const QStringList& Args) {
     return 0;
 }
 
+const SubCommand MapExportTmxCommand = {
+    "export-tmx", MapExportTmx, ExportUsage,
+    "Writes the map for the general-purpose tile map editor: OUT.tmx, one layer of gids\n"
+    "(cell value + 1), and beside it OUT-tiles.png, 256 tiles of 24 x 24 pixels, tile V\n"
+    "drawn as map render draws the value V.\n",
+    "map export-tmx Maps/Level1.Map Level1.tmx --root . --tex1 0 --tex2 1"};
+
+const SubCommand MapImportTmxCommand = {
+    "import-tmx", MapImportTmx, ImportUsage,
+    "Writes the first tile layer of an orthogonal TMX map with one tileset as a map file\n"
+    "(cell value = gid - firstgid, 0 to 255) and prints \"W H\".\n",
+    "map import-tmx Level1.tmx Maps/Level1.Map"};
+
 } // namespace velkora::tool

@@ -7,28 +7,34 @@
 
 namespace velkora::tool {
 
-int Dispatch(const char* Group, std::initializer_list<SubCommand> Commands,
-             const QStringList& Args) {
-    QStringList Names;
-    for (const SubCommand& c : Commands)
-        Names << QLatin1String(c.Name);
-    if (Args.isEmpty())
-        throw UsageError(QStringLiteral("%1 needs a command: %2")
-                             .arg(QLatin1String(Group), Names.join(QStringLiteral(", "))));
-    for (const SubCommand& c : Commands)
-        if (Args.first() == QLatin1String(c.Name))
-            return c.Run(Args.mid(1));
-    throw UsageError(
-        QStringLiteral("unknown %1 command \"%2\"").arg(QLatin1String(Group), Args.first()));
+namespace {
+
+// Text with every line indented by Indent spaces.
+QString Indented(const char* Text, int Indent) {
+    QString Result;
+    for (const QString& Line : QString::fromUtf8(Text).split(QLatin1Char('\n'), Qt::SkipEmptyParts))
+        Result += QString(Indent, QLatin1Char(' ')) + Line + QLatin1Char('\n');
+    return Result;
+}
+
+} // namespace
+
+QString CommandHelp(const SubCommand& Command) {
+    return QStringLiteral("Usage: velkora-tool %1\n\n%2\nExample:\n  velkora-tool %3\n")
+        .arg(QLatin1String(Command.Synopsis), QString::fromUtf8(Command.Description),
+             QLatin1String(Command.Example));
+}
+
+QString GroupUsage(const CommandGroup& Group) {
+    QString Text;
+    for (const SubCommand* c : Group.Commands)
+        Text += QStringLiteral("  velkora-tool %1\n").arg(QLatin1String(c->Synopsis)) +
+                Indented(c->Description, 6);
+    return Text;
 }
 
 bool WantsHelp(const QStringList& Args) {
     return Args.contains(QLatin1String("--help")) || Args.contains(QLatin1String("-h"));
-}
-
-int PrintUsage(const CommandGroup& Group) {
-    QTextStream(stdout) << "Usage:\n" << Group.Usage;
-    return 0;
 }
 
 QString TakeOption(QStringList& Args, const QString& Name, const QString& Default) {

@@ -5,36 +5,38 @@
 
 #include <QStringList>
 
-#include <initializer_list>
+#include <vector>
 
 namespace velkora::tool {
 
-// Wrong arguments: reported with the command's usage, exit status 2.
+// Wrong arguments: reported in one line with the hint to the command's --help, exit status 2.
 class UsageError : public Exception {
 public:
     using Exception::Exception;
 };
 
-// One command group ("sprite", "map", ...): Run gets the arguments after the group's name.
+// One command ("sprite decode", or "palettes", a group that is one command itself): what it
+// takes, what it does, an example, and what runs it. Each command's text sits beside its Run.
+struct SubCommand {
+    const char* Name;                    // "decode"; null for a group that is one command
+    int (*Run)(const QStringList& Args); // gets the arguments after the command's name
+    const char* Synopsis;                // "sprite decode IN.spr OUT.bin", after "velkora-tool "
+    const char* Description;             // what it does: lines of text, each ending in "\n"
+    const char* Example;                 // a command line, after "velkora-tool "
+};
+
+// One command group ("sprite", "map", ...) and its commands, in the order the help lists them.
 struct CommandGroup {
     const char* Name;
-    const char* Usage; // one line per command, shown by --help
-    int (*Run)(const QStringList& Args);
+    std::vector<const SubCommand*> Commands;
 };
 
-// One command of a group ("decode" of "sprite"): Run gets the arguments after its name.
-struct SubCommand {
-    const char* Name;
-    int (*Run)(const QStringList& Args);
-};
-// Runs the command that Args names first; UsageError when it names none of Commands.
-int Dispatch(const char* Group, std::initializer_list<SubCommand> Commands,
-             const QStringList& Args);
-
+// The help of one command: its usage line, what it does and the example.
+QString CommandHelp(const SubCommand& Command);
+// The usage lines of a group's commands, each followed by what it does.
+QString GroupUsage(const CommandGroup& Group);
 // True when the arguments ask for help (-h or --help anywhere).
 bool WantsHelp(const QStringList& Args);
-// Prints a group's usage to stdout and returns 0.
-int PrintUsage(const CommandGroup& Group);
 // Takes the value of "--Name VALUE" out of Args; Default when absent; UsageError when the value
 // is missing.
 QString TakeOption(QStringList& Args, const QString& Name, const QString& Default = QString());
@@ -52,15 +54,14 @@ extern const CommandGroup MapGroup;      // map decode|encode|info|render|export
 extern const CommandGroup PalettesGroup; // palettes
 extern const CommandGroup DemoGroup;     // make-demo
 
-// Rendering commands, shared by the groups that dispatch to them (RenderCommands.cpp):
-// "sprite render ..." and "map render ..." (Args after "render").
-int SpriteRender(const QStringList& Args);
-int MapRender(const QStringList& Args);
-// "sprite export-png ..." and "sprite import-png ..." (SpritePngCommands.cpp).
-int SpriteExportPng(const QStringList& Args);
-int SpriteImportPng(const QStringList& Args);
-// "map export-tmx ..." and "map import-tmx ..." (TmxCommands.cpp).
-int MapExportTmx(const QStringList& Args);
-int MapImportTmx(const QStringList& Args);
+// Commands that the groups above list but that are defined beside related ones:
+// "sprite render" and "map render" (RenderCommands.cpp), "sprite export-png" and "sprite
+// import-png" (SpritePngCommands.cpp), "map export-tmx" and "map import-tmx" (TmxCommands.cpp).
+extern const SubCommand SpriteRenderCommand;
+extern const SubCommand MapRenderCommand;
+extern const SubCommand SpriteExportPngCommand;
+extern const SubCommand SpriteImportPngCommand;
+extern const SubCommand MapExportTmxCommand;
+extern const SubCommand MapImportTmxCommand;
 
 } // namespace velkora::tool

@@ -25,8 +25,9 @@ void PrintOverview(FILE* To) {
            "Exit status: 0 on success, 1 when a file cannot be read or written, 2 for wrong "
            "arguments.\n\nCommands:\n";
     for (const CommandGroup* g : Groups)
-        Out << g->Usage;
-    Out << "\nvelkora-tool COMMAND --help describes one command.\n\n"
+        Out << GroupUsage(*g);
+    Out << "\nvelkora-tool COMMAND --help describes the commands of a group, and\n"
+           "velkora-tool COMMAND SUBCOMMAND --help one command, with an example.\n\n"
            "Options:\n"
            "  -h, --help      show this help and exit\n"
            "      --version   show the version and exit\n";
@@ -35,6 +36,63 @@ void PrintOverview(FILE* To) {
 void Report(const QString& Message) {
     QTextStream Err(stderr);
     Err << "velkora-tool: " << Message << '\n';
+}
+
+// A usage error: one line, and where to read more.
+int Refuse(const QString& Message, const QString& HelpOf) {
+    Report(Message);
+    QTextStream(stderr) << "Try \"velkora-tool " << HelpOf << " --help\" for more information.\n";
+    return 2;
+}
+
+bool IsHelp(const QString& Arg) {
+    return Arg == QLatin1String("--help") || Arg == QLatin1String("-h");
+}
+
+// Runs the command that Args names within Group (Args: the arguments after the group's name).
+int RunGroup(const CommandGroup& Group, QStringList Args) {
+    const QString GroupName = QLatin1String(Group.Name);
+    const SubCommand* Command = nullptr;
+    QString Named = GroupName;
+    if (Group.Commands.size() == 1 && !Group.Commands.front()->Name) {
+        Command = Group.Commands.front();
+    } else {
+        QStringList Names;
+        for (const SubCommand* c : Group.Commands)
+            Names << QLatin1String(c->Name);
+        if (Args.isEmpty())
+            return Refuse(QStringLiteral("%1 needs a command: %2")
+                              .arg(GroupName, Names.join(QStringLiteral(", "))),
+                          GroupName);
+        if (IsHelp(Args.first())) {
+            QTextStream(stdout) << "Usage:\n" << GroupUsage(Group);
+            return 0;
+        }
+        const QString Name = Args.takeFirst();
+        for (const SubCommand* c : Group.Commands)
+            if (Name == QLatin1String(c->Name))
+                Command = c;
+        if (!Command)
+            return Refuse(QStringLiteral("unknown %1 command \"%2\"").arg(GroupName, Name),
+                          GroupName);
+        Named += QLatin1Char(' ') + Name;
+    }
+    try {
+        if (WantsHelp(Args)) {
+            QTextStream(stdout) << CommandHelp(*Command);
+            return 0;
+        }
+        return Command->Run(Args);
+    } catch (const UsageError& e) {
+        return Refuse(e.Message(), Named);
+    } catch (const Exception& e) {
+        Report(e.Message());
+    } catch (const std::bad_alloc&) {
+        Report(QStringLiteral("Out of memory."));
+    } catch (const std::exception& e) {
+        Report(QString::fromLocal8Bit(e.what()));
+    }
+    return 1;
 }
 
 } // namespace
@@ -49,8 +107,7 @@ int main(int argc, char** argv) {
         PrintOverview(stderr);
         return 2;
     }
-    if (Args.first() == QLatin1String("--help") || Args.first() == QLatin1String("-h") ||
-        Args.first() == QLatin1String("help")) {
+    if (IsHelp(Args.first()) || Args.first() == QLatin1String("help")) {
         PrintOverview(stdout);
         return 0;
     }
@@ -59,29 +116,13 @@ int main(int argc, char** argv) {
         return 0;
     }
     const QString Name = Args.takeFirst();
-    for (const CommandGroup* g : Groups) {
-        if (Name != QLatin1String(g->Name))
-            continue;
-        try {
-            if (WantsHelp(Args))
-                return PrintUsage(*g);
-            return g->Run(Args);
-        } catch (const UsageError& e) {
-            Report(e.Message());
-            QTextStream(stderr) << "Usage:\n" << g->Usage;
-            return 2;
-        } catch (const Exception& e) {
-            Report(e.Message());
-            return 1;
-        } catch (const std::bad_alloc&) {
-            Report(QStringLiteral("Out of memory."));
-            return 1;
-        } catch (const std::exception& e) {
-            Report(QString::fromLocal8Bit(e.what()));
-            return 1;
-        }
-    }
-    Report(QStringLiteral("unknown command \"%1\"").arg(Name));
-    PrintOverview(stderr);
+    for (const CommandGroup* g : Groups)
+        if (Name == QLatin1String(g->Name))
+            return RunGroup(*g, Args);
+    QString Known;
+    for (const CommandGroup* g : Groups)
+        Known += (Known.isEmpty() ? QString() : QStringLiteral(", ")) + QLatin1String(g->Name);
+    Report(QStringLiteral("unknown command \"%1\"; the commands are %2").arg(Name, Known));
+    QTextStream(stderr) << "Try \"velkora-tool --help\" for more information.\n";
     return 2;
 }

@@ -7,14 +7,15 @@
 #include "palettes/ErrorReport.h"
 #include "palettes/Questions.h"
 #include "palettes/SpritePng.h"
+#include "shell/FileDialogs.h"
 #include "shell/Session.h"
 
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QLabel>
+#include <QLocale>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QScopeGuard>
@@ -44,9 +45,49 @@ const char* FormName(TSpriteForm Form) {
     return "plain";
 }
 
+// The name a save dialog proposes: the sprite's name with Suffix ("Hero.png").
+QString ProposedName(const QString& SpriteFile, const QString& Suffix) {
+    const QString Base = QFileInfo(SpriteFile).completeBaseName();
+    return (Base.isEmpty() ? QStringLiteral("Sprite") : Base) + QLatin1Char('.') + Suffix;
+}
+
 void SelectQuietly(QComboBox* Combo, int Index) {
     const QSignalBlocker Block(Combo);
     Combo->setCurrentIndex(Index);
+}
+
+QString Tiles(qint64 Count) {
+    return QStringLiteral("%1 %2").arg(QLocale(QLocale::English).toString(Count),
+                                       Count == 1 ? QStringLiteral("tile")
+                                                  : QStringLiteral("tiles"));
+}
+
+// An edit file is a whole number of tiles. One that is not, or that is more than 16 times the
+// sprite it would replace, is most likely some other file chosen by mistake: the user is asked
+// before it replaces the sprite.
+bool MayImportEditFile(QWidget* Parent, const QString& FileName, const TSpriteDocument& Document) {
+    constexpr qint64 TileBytes = 32;
+    const qint64 Size = QFileInfo(FileName).size();
+    const qint64 Current = qint64(Document.SpriteInfo().Bytes.size()) * 2;
+    if (Size % TileBytes == 0 && (Current == 0 || Size <= 16 * Current))
+        return true;
+    QString Words = Tiles(Size / TileBytes);
+    if (Size % TileBytes != 0)
+        Words += QStringLiteral(" and %1 %2 more")
+                     .arg(Size % TileBytes)
+                     .arg(Size % TileBytes == 1 ? QStringLiteral("byte") : QStringLiteral("bytes"));
+    const QString Sprite = QFileInfo(Document.FileName()).fileName();
+    return AskProceed(
+        Parent,
+        QStringLiteral("%1 is %2 bytes: %3 of raw words. Replace %4 with it?")
+            .arg(QFileInfo(FileName).fileName(), QLocale(QLocale::English).toString(Size), Words,
+                 Sprite.isEmpty()
+                     ? QStringLiteral("the sprite")
+                     : QStringLiteral("%1's %2").arg(
+                           Sprite, Tiles(qint64(Document.SpriteInfo().BlocksArray.size())))),
+        QStringLiteral("An edit file holds a sprite's words as they are exported: 32 bytes a tile, "
+                       "big-endian, without a header."),
+        QStringLiteral("Replace"));
 }
 
 } // namespace
@@ -78,11 +119,12 @@ TSpriteFrm::TSpriteFrm(TSession& Session, QWidget* Parent) : QWidget(Parent), fS
     Font.setFamilies({QStringLiteral("Tahoma"), QStringLiteral("DejaVu Sans Condensed")});
     setFont(Font);
     OpenDialog1 = [this] {
-        return QFileDialog::getOpenFileName(this, QString(), QString(), AnyFileFilter);
+        return FileDialogs::OpenFile(this, QStringLiteral("EditFile"), QString(), AnyFileFilter);
     };
     SaveDialog1 = [this] {
-        return QFileDialog::getSaveFileName(this, QString(), QString(), AnyFileFilter, nullptr,
-                                            QFileDialog::DontConfirmOverwrite);
+        return FileDialogs::SaveFile(this, QStringLiteral("EditFile"), QString(), AnyFileFilter,
+                                     ProposedName(fDocument.FileName(), QStringLiteral("bin")),
+                                     QString(), false);
     };
     connect(ComboBox1, &QComboBox::currentIndexChanged, this, [this] { ComboBox1Change(); });
     for (QComboBox* Box : {SizeCmb, PalCmb, CwCmb})
@@ -120,15 +162,23 @@ TSpriteFrm::TSpriteFrm(TSession& Session, QWidget* Parent) : QWidget(Parent), fS
     ActualSizeAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_0));
     connect(ActualSizeAction, &QAction::triggered, this, [this] { SetZoom(1); });
     ViewActions = {ZoomInAction, ZoomOutAction, ActualSizeAction};
+    Gestures = {{QStringLiteral("Ctrl+wheel over the picture"),
+                 QStringLiteral("Zoom in or out about the pointer")},
+                {QStringLiteral("Wheel, Shift+wheel over the picture"),
+                 QStringLiteral("Scroll up and down, sideways")},
+                {QStringLiteral("Wheel over a palette number"),
+                 QStringLiteral("The next or the previous palette")},
+                {QStringLiteral("Click a palette number"), QStringLiteral("The list of palettes")},
+                {QStringLiteral("Click a colour of the lower strip"),
+                 QStringLiteral("Choose the colour that colour index becomes")}};
     PngOpenDialog = [this] {
-        return QFileDialog::getOpenFileName(this, QStringLiteral("Import PNG"), QString(),
-                                            PngFilter);
+        return FileDialogs::OpenFile(this, QStringLiteral("Png"), QStringLiteral("Import PNG"),
+                                     PngFilter);
     };
     PngSaveDialog = [this] {
-        QFileDialog Dialog(this, QStringLiteral("Export PNG"), QString(), PngFilter);
-        Dialog.setAcceptMode(QFileDialog::AcceptSave);
-        Dialog.setDefaultSuffix(QStringLiteral("png"));
-        return Dialog.exec() == QDialog::Accepted ? Dialog.selectedFiles().value(0) : QString();
+        return FileDialogs::SaveFile(
+            this, QStringLiteral("Png"), QStringLiteral("Export PNG"), PngFilter,
+            ProposedName(fDocument.FileName(), QStringLiteral("png")), QStringLiteral("png"), true);
     };
 
     // The picture shows every tile group: Image1 keeps its designed place and size, and the
@@ -150,6 +200,7 @@ TSpriteFrm::TSpriteFrm(TSession& Session, QWidget* Parent) : QWidget(Parent), fS
     // Without a sprite there is nothing to save, into the library or as an edit file.
     const bool HasSprites = ComboBox1->count() > 0;
     BitBtn4->setEnabled(HasSprites);
+    SaveAction->setEnabled(HasSprites);
     SaveToIdaBtn->setEnabled(HasSprites);
 }
 
@@ -399,6 +450,8 @@ void TSpriteFrm::LoadFromIdaBtnClick() {
     // recolours those instead.
     TSpriteInfo Imported;
     Imported.LoadAfterEdt(FileName);
+    if (!MayImportEditFile(this, FileName, fDocument))
+        return;
     fDocument.Import(std::move(Imported.Bytes), QStringLiteral("Import edit file"));
 }
 

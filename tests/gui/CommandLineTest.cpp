@@ -31,13 +31,17 @@ struct Finished {
     QByteArray Out, Err;
 };
 
-// Runs the built editor in WorkDir with an environment that has no display at all.
+// Runs the built editor in WorkDir with an environment that has no display at all, but for the
+// variables Set names.
 Finished RunEditor(const QStringList& Args, const QString& WorkDir,
-                   const QString& OutputFile = QString()) {
+                   const QString& OutputFile = QString(),
+                   const QList<std::pair<QString, QString>>& Set = {}) {
     QProcess p;
     QProcessEnvironment Env = QProcessEnvironment::systemEnvironment();
     for (const char* Name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
         Env.remove(QLatin1String(Name));
+    for (const auto& [Name, Value] : Set)
+        Env.insert(Name, Value);
     p.setProcessEnvironment(Env);
     p.setWorkingDirectory(WorkDir);
     if (!OutputFile.isEmpty())
@@ -160,6 +164,28 @@ private slots:
         QVERIFY2(f.Err.startsWith("velkora: Cannot write to the standard output."), f.Err);
     }
 
+    // Without a display the editor says so in one line with the remedies and ends with exit
+    // status 1, not with Qt's abort: where no display is named, and where the one named is not
+    // there.
+    void withoutADisplayTheEditorSaysSoInOneLine() {
+        const QString Remedies =
+            " to show the editor on; start it in a virtual display with \"xvfb-run -a velkora\", "
+            "or unseen with QT_QPA_PLATFORM=offscreen";
+        const QString Config = Path("config");
+        Finished f =
+            RunEditor({"../root"}, Path("elsewhere"), QString(), {{"XDG_CONFIG_HOME", Config}});
+        QCOMPARE(f.Exit, 1);
+        QVERIFY(f.Out.isEmpty());
+        QCOMPARE(Lines(f.Err),
+                 QStringList({"velkora: there is no display (DISPLAY is not set)" + Remedies}));
+        f = RunEditor(
+            {}, Path("elsewhere"), QString(),
+            {{"XDG_CONFIG_HOME", Config}, {"DISPLAY", ":4711"}, {"QT_QPA_PLATFORM", "xcb"}});
+        QCOMPARE(f.Exit, 1);
+        QCOMPARE(Lines(f.Err),
+                 QStringList({"velkora: cannot open the display \":4711\"" + Remedies}));
+    }
+
     // Started elsewhere with a root, the editor runs in that root; in process, the start-up
     // steps then read that root's library and parameters, not those of the starting folder.
     void aDataRootArgumentIsTheFolderTheEditorWorksOn() {
@@ -167,6 +193,8 @@ private slots:
         QProcess p;
         QProcessEnvironment Env = QProcessEnvironment::systemEnvironment();
         Env.insert("QT_QPA_PLATFORM", "offscreen");
+        // Its settings go to the test's folder, not the user's.
+        Env.insert("XDG_CONFIG_HOME", Path("config"));
         p.setProcessEnvironment(Env);
         p.setWorkingDirectory(Path("elsewhere"));
         p.start(QStringLiteral(VELKORA_EDITOR), {"../root"});

@@ -7,6 +7,8 @@
 #include "palettes/Questions.h"
 #include "shell/Application.h"
 
+#include <QSettings>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <csignal>
@@ -28,6 +30,11 @@ inline void AnswerDiscard() {
 #define VELKORA_GUI_TEST_MAIN(TestClass)                                                           \
     int main(int argc, char** argv) {                                                              \
         std::signal(SIGXFSZ, SIG_IGN);                                                             \
+        /* The editor's settings go to a folder of the program's own, never the user's; they       \
+           last from one test function to the next, as from one run of the editor to the next,     \
+           so a test that needs the defaults calls Settings::Reset() first. */                     \
+        QTemporaryDir SettingsDir;                                                                 \
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, SettingsDir.path());     \
         velkora::TApplication App(argc, argv);                                                     \
         App.setAttribute(Qt::AA_Use96Dpi, true);                                                   \
         velkora::test::AnswerDiscard();                                                            \

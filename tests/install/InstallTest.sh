@@ -3,9 +3,11 @@
 # exactly the expected files (so no test, benchmark or library), programs that run, the desktop
 # entry and the AppStream file valid and naming each other and the icon, PNG icons of their
 # nominal sizes, and manual pages that describe what the programs' --help lists.
-# Usage: InstallTest.sh BUILD-DIR CMAKE VERSION
+# The AppStream releases, CHANGELOG.md and debian/changelog name the same versions, newest first,
+# the newest being the project's.
+# Usage: InstallTest.sh BUILD-DIR CMAKE VERSION SOURCE-DIR
 set -euo pipefail
-build=$1 cmake=$2 version=$3
+build=$1 cmake=$2 version=$3 src=$4
 id=org.velkora.Velkora
 sizes=(16 24 32 48 64 128 256)
 
@@ -82,6 +84,15 @@ for p in velkora velkora-tool; do
         grep -qF -- "$item" <<<"$text" || fail "$page does not mention \"$item\""
     done < <(grep -E "^  +(-|$p )" <<<"$help")
 done
+
+# One release per version: the changelog's headings, the AppStream releases, the Debian changelog.
+changelog=$(sed -n 's/^## \([^ ]*\) .*/\1/p' "$src/CHANGELOG.md")
+releases=$(grep -o '<release version="[^"]*"' "$usr/share/metainfo/$id.metainfo.xml" | cut -d'"' -f2)
+debian=$(sed -n 's/^velkora (\([^)-]*\).*/\1/p' "$src/debian/changelog" | uniq)
+[ "$(head -n 1 <<<"$changelog")" = "$version" ] ||
+    fail "CHANGELOG.md does not begin with version $version"
+[ "$releases" = "$changelog" ] || fail "the AppStream releases ($releases) are not CHANGELOG.md's ($changelog)"
+[ "$debian" = "$changelog" ] || fail "debian/changelog's versions ($debian) are not CHANGELOG.md's ($changelog)"
 
 [ "$failures" -eq 0 ] || exit 1
 echo "The installed files are complete and valid."

@@ -3,7 +3,13 @@
 #include "maps/MapLoader.h"
 #include "sprites/CompDecompUnit.h"
 #include "sprites/SpriteEditor.h"
+#include "tools/demo/Params.h"
 #include "tools/demo/Sheets.h"
+
+#include <QFileInfo>
+
+#include <cerrno>
+#include <sys/stat.h>
 
 namespace velkora::demo {
 
@@ -73,6 +79,52 @@ TMyByteArray MapFileImage(const TDemoMap& Map) {
     if (Map.ColumnByColumn)
         return ColumnByColumnImage(Map);
     return MapLoader::EncodeMap(Map.Cells, Map.Width, Map.Height);
+}
+
+namespace {
+
+// Creates Folder and every missing parent, like mkdir -p, naming the reason when it cannot.
+void MakeFolders(const QString& Folder) {
+    const QString Parent = QFileInfo(Folder).path();
+    if (Parent != Folder && !QFileInfo(Parent).exists())
+        MakeFolders(Parent);
+    if (QFileInfo(Folder).isDir())
+        return;
+    if (::mkdir(QFile::encodeName(Folder).constData(), 0777) != 0 && errno != EEXIST)
+        throw Exception(QStringLiteral("Cannot create folder \"%1\". %2")
+                            .arg(Folder, MyTypes::SystemErrorText(errno)));
+    if (!QFileInfo(Folder).isDir())
+        throw Exception(QStringLiteral("Cannot create folder \"%1\". %2")
+                            .arg(Folder, MyTypes::SystemErrorText(EEXIST)));
+}
+
+} // namespace
+
+TDemoCounts WriteDemoRoot(const QString& Root) {
+    const QString SpriteFolder = MyTypes::DataPath(Root, SpriteFolderName);
+    const QString MapFolder = MyTypes::DataPath(Root, MapFolderName);
+    MakeFolders(SpriteFolder);
+    MakeFolders(MapFolder);
+
+    const std::vector<TDemoSprite> Sprites = DemoSprites();
+    for (const TDemoSprite& s : Sprites)
+        MyTypes::WriteFileAtomically(MyTypes::DataPath(Root, SpriteFolderName, s.Name),
+                                     SpriteFileImage(s));
+    const std::vector<TDemoMap> Maps = DemoMaps();
+    for (const TDemoMap& m : Maps)
+        MyTypes::WriteFileAtomically(MyTypes::DataPath(Root, MapFolderName, m.Name),
+                                     MapFileImage(m));
+
+    // The texture sets name sprites by position in the library as the editor will list it, so
+    // the positions come from the folder itself (with --force it may hold other sprites too).
+    QStringList Library = SpriteEditor::FindFiles(SpriteFolder, QStringLiteral(".spr"));
+    SpriteEditor::SortNames(Library);
+    const QByteArray Params = ParamsFileImage(Library);
+    MyTypes::WriteFileAtomically(Root + QStringLiteral("/XMLParams.xml"),
+                                 reinterpret_cast<const uint8_t*>(Params.constData()),
+                                 size_t(Params.size()));
+
+    return {Sprites.size(), Maps.size()};
 }
 
 } // namespace velkora::demo

@@ -41,4 +41,14 @@ TDemoMap VillageMap(); // Level2.Map, 64 x 48
 TDemoMap IslandMap();  // Level3.Map, 32 x 32, column by column
 TDemoMap WorldMap();   // World512.Map, 512 x 512
 
+// Writes the demo data root into the folder Root: its Sprites and Maps folders (made, with
+// Root and its parents, where they are missing), the sprite and map files and XMLParams.xml,
+// each replacing a file of the same name and leaving other files alone. Returns the number of
+// sprites and of maps written.
+struct TDemoCounts {
+    size_t Sprites = 0;
+    size_t Maps = 0;
+};
+TDemoCounts WriteDemoRoot(const QString& Root);
+
 } // namespace velkora::demo
