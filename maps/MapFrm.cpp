@@ -6,11 +6,11 @@
 #include "maps/MapLoader.h"
 #include "maps/TmxFile.h"
 #include "palettes/BmpMaker.h"
-#include "palettes/ErrorReport.h"
-#include "palettes/Questions.h"
 #include "shell/FileDialogs.h"
 #include "shell/Session.h"
 #include "sprites/SpriteEditor.h"
+#include "widgets/ErrorReport.h"
+#include "widgets/Questions.h"
 
 #include <QAction>
 #include <QActionGroup>

@@ -3,8 +3,8 @@
 #include "ui_ChangePalletteFrm.h"
 
 #include "palettes/BmpMaker.h"
-#include "palettes/ErrorReport.h"
 #include "shell/Session.h"
+#include "widgets/ErrorReport.h"
 #include "workbench/SpriteDocument.h"
 
 #include <QApplication>

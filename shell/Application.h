@@ -1,9 +1,9 @@
 #pragma once
 // The application object: an exception that escapes any event handler is shown through the
-// general error report (palettes/ErrorReport) and the program goes on with the state that was
+// general error report (widgets/ErrorReport) and the program goes on with the state that was
 // reached. Handlers therefore need no try/catch of their own.
 
-#include "palettes/ErrorReport.h"
+#include "widgets/ErrorReport.h"
 
 #include <QApplication>
 

@@ -1,4 +1,4 @@
-#include "palettes/Questions.h"
+#include "widgets/Questions.h"
 
 #include <QApplication>
 #include <QFileInfo>

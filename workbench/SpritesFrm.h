@@ -5,8 +5,8 @@
 // What is shown, exported and saved is always the words of the one current sprite; the library
 // file changes only when the user saves into it.
 
-#include "palettes/Workspace.h"
 #include "sprites/SpriteEditor.h"
+#include "widgets/Workspace.h"
 #include "workbench/SpriteDocument.h"
 #include "workbench/SpriteView.h"
 
