@@ -2,7 +2,6 @@
 // and the sprite library (its order, its listing, reading sprites by position).
 
 #include "sprites/SpriteEditor.h"
-#include "shell/Session.h"
 #include "sprites/CompDecompUnit.h"
 #include "tests/support/TestSupport.h"
 
@@ -259,17 +258,4 @@ TEST(Library, ListsTheSpritesFolderAndReadsByPosition) {
     const TSpriteContainer Empty(d.file("Nothing"));
     EXPECT_TRUE(Empty.SpriteNames().isEmpty());
     EXPECT_THROW(Empty.SpriteInfo(0), EListError);
-}
-
-TEST(Library, TheSessionListsItsRootOnce) {
-    TempDir d;
-    ASSERT_TRUE(QDir().mkpath(d.file("Sprites")));
-    WriteBytes(d.file("Sprites/X1.spr"), CompDecompUnit::Compress(Seq(16)));
-    const TSession Session(d.path() + "/");
-    EXPECT_EQ(Session.CurrentDir(), QDir(d.path()).absolutePath());
-    EXPECT_EQ(Session.SpriteContainer().SpriteNames(), QStringList({"X1.spr"}));
-    EXPECT_EQ(Session.SpriteContainer().SpriteInfo(0).Bytes, Seq(16));
-    // The list is final: a file added later is not in it.
-    WriteBytes(d.file("Sprites/X2.spr"), CompDecompUnit::Compress(Seq(16)));
-    EXPECT_EQ(Session.SpriteContainer().SpriteNames().size(), 1);
 }
