@@ -15,9 +15,7 @@ public:
 
     bool notify(QObject* Receiver, QEvent* Event) override;
 
-    // The error report, under the names the application object has always offered.
-    static void HandleException() { ReportException(); }
-    static void ShowException(const QString& Message) { ReportError(Message); }
+    // Where the error report goes instead of a message box (tests collect the messages).
     using TErrorSink = velkora::TErrorSink;
     static void SetErrorSink(TErrorSink Sink) { velkora::SetErrorSink(std::move(Sink)); }
 };
