@@ -1,5 +1,6 @@
-// The TMX reader on any bytes: never crashes, refuses what it cannot take with an error, and
-// otherwise yields width x height cells that the writer writes back to the same cells.
+// The map readers (TMX and JSON) on any bytes: never crash, refuse what they cannot take with an
+// error, and otherwise yield width x height cells that the writer writes back to the same cells.
+// The tileset readers (TSX and JSON) take the same bytes: they read or refuse, never crash.
 
 #include "fuzz/FuzzCheck.h"
 #include "maps/MapLoader.h"
@@ -8,6 +9,11 @@
 using namespace velkora;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size) {
+    try {
+        const TTmxTilesetInfo t = TmxFile::DecodeTileset(Data, Size, QStringLiteral("fuzz.tsx"));
+        FUZZ_CHECK(t.HasGeometry);
+    } catch (const EFormatError&) {
+    }
     int32_t w = -1, h = -1;
     TMyByteArray Cells;
     try {

@@ -1,5 +1,7 @@
 #include "maps/MapDocument.h"
 
+#include "maps/MapEditing.h"
+
 #include "maps/MapLoader.h"
 
 #include <algorithm>
@@ -107,10 +109,17 @@ namespace {
 constexpr int StrokeCommandId = 1;
 } // namespace
 
-class TCellsCommand : public QUndoCommand {
+// Every command of a map's history tells the memory it holds.
+class TMapCommand : public QUndoCommand {
+public:
+    using QUndoCommand::QUndoCommand;
+    virtual size_t MemoryUsed() const = 0;
+};
+
+class TCellsCommand : public TMapCommand {
 public:
     TCellsCommand(TMapDocument* Doc, TCellEdit Edit, int Stroke, const QString& Text)
-        : QUndoCommand(Text), fDoc(Doc), fEdit(std::move(Edit)), fStroke(Stroke) {}
+        : TMapCommand(Text), fDoc(Doc), fEdit(std::move(Edit)), fStroke(Stroke) {}
 
     void redo() override {
         fEdit.Apply(fDoc->fMapParams.DecomBytes);
@@ -121,7 +130,7 @@ public:
         fDoc->Changed(fEdit);
     }
     int id() const override { return fStroke > 0 ? StrokeCommandId : -1; }
-    size_t MemoryUsed() const { return sizeof(*this) + fEdit.MemoryUsed(); }
+    size_t MemoryUsed() const override { return sizeof(*this) + fEdit.MemoryUsed(); }
     bool mergeWith(const QUndoCommand* Other) override {
         const auto* Later = static_cast<const TCellsCommand*>(Other);
         if (Later->fStroke != fStroke || Later->fEdit.NewValue() != fEdit.NewValue())
@@ -134,6 +143,26 @@ private:
     TMapDocument* fDoc;
     TCellEdit fEdit;
     int fStroke;
+};
+
+// Puts another map, of any size, in the place of the one before; undo puts that one back.
+class TReplaceCommand : public TMapCommand {
+public:
+    TReplaceCommand(TMapDocument* Doc, TMapParams Other, const QString& Text)
+        : TMapCommand(Text), fDoc(Doc), fOther(std::move(Other)) {}
+
+    void redo() override { Swap(); }
+    void undo() override { Swap(); }
+    size_t MemoryUsed() const override { return sizeof(*this) + fOther.DecomBytes.capacity(); }
+
+private:
+    void Swap() {
+        std::swap(fDoc->fMapParams, fOther);
+        emit fDoc->MapReplaced();
+    }
+
+    TMapDocument* fDoc;
+    TMapParams fOther;
 };
 
 // ---- TMapDocument ---------------------------------------------------------------------------
@@ -151,7 +180,7 @@ TMapDocument::~TMapDocument() {
 size_t TMapDocument::UndoMemoryUsed() const {
     size_t n = 0;
     for (int i = 0; i < fUndoStack.count(); ++i)
-        n += static_cast<const TCellsCommand*>(fUndoStack.command(i))->MemoryUsed();
+        n += static_cast<const TMapCommand*>(fUndoStack.command(i))->MemoryUsed();
     return n;
 }
 
@@ -159,25 +188,34 @@ bool TMapDocument::ChangedOnDisk() const {
     return !fFileName.isEmpty() && MyTypes::FileStampOf(fFileName) != fStamp;
 }
 
-void TMapDocument::Load(const QString& FileName) {
+bool TMapDocument::Load(const QString& FileName, const TProgress& Progress,
+                        const std::function<bool(const TMapSummary&)>& MayOpen) {
     const TFileStamp Stamp = MyTypes::FileStampOf(FileName);
     int32_t w = 0;
     int32_t h = 0;
     int32_t PackType = 0;
-    TMyByteArray Cells = MapLoader::LoadMap(FileName, w, h, PackType);
+    const TMyByteArray Data = MyTypes::ReadFileBytes(FileName, MaxMapFileSize);
+    const QString Name = MyTypes::ExpandFileName(FileName);
+    if (MayOpen && !MayOpen(MapLoader::SummarizeMap(Data.data(), Data.size(), Name)))
+        return false;
+    TMyByteArray Cells =
+        MapLoader::DecodeMap(Data.data(), Data.size(), PackType, w, h, Name, Progress);
     fUndoStack.clear();
     fMapParams.Width = w;
     fMapParams.Height = h;
     fMapParams.DecomBytes = std::move(Cells);
     fPackType = PackType;
     fFileName = FileName;
+    fNewName.clear();
+    fTmxFileName.clear();
     fStamp = Stamp;
     fUndoStack.setClean();
     emit MapReplaced();
     emit FileNameChanged(fFileName);
+    return true;
 }
 
-void TMapDocument::NewMap(int32_t w, int32_t h, TMyByteArray Cells) {
+void TMapDocument::NewMap(int32_t w, int32_t h, TMyByteArray Cells, const QString& Name) {
     if (w < 0 || h < 0 || Cells.size() != size_t(w) * size_t(h))
         throw EFormatError(QStringLiteral("A map of %1 x %2 cells cannot hold %3 cells")
                                .arg(w)
@@ -189,20 +227,38 @@ void TMapDocument::NewMap(int32_t w, int32_t h, TMyByteArray Cells) {
     fMapParams.DecomBytes = std::move(Cells);
     fPackType = 0;
     fFileName.clear();
+    fNewName = Name;
+    fTmxFileName.clear();
     fStamp = TFileStamp();
     fUndoStack.resetClean();
     emit MapReplaced();
     emit FileNameChanged(fFileName);
 }
 
-void TMapDocument::Save() {
-    if (fFileName.isEmpty())
-        throw Exception(QStringLiteral("The map has no file yet: save it under a name"));
-    SaveAs(fFileName);
+void TMapDocument::ReplaceCells(int32_t w, int32_t h, TMyByteArray Cells, const QString& Text) {
+    if (w < 0 || h < 0 || Cells.size() != size_t(w) * size_t(h))
+        throw EFormatError(QStringLiteral("A map of %1 x %2 cells cannot hold %3 cells")
+                               .arg(w)
+                               .arg(h)
+                               .arg(Cells.size()));
+    if (w == fMapParams.Width && h == fMapParams.Height && Cells == fMapParams.DecomBytes)
+        return;
+    TMapParams Other;
+    Other.Width = w;
+    Other.Height = h;
+    Other.DecomBytes = std::move(Cells);
+    fUndoStack.push(new TReplaceCommand(this, std::move(Other), Text));
 }
 
-void TMapDocument::SaveAs(const QString& FileName) {
-    MapLoader::SaveMap(FileName, fMapParams.DecomBytes, fMapParams.Width, fMapParams.Height);
+void TMapDocument::Save(const TProgress& Progress) {
+    if (fFileName.isEmpty())
+        throw Exception(QStringLiteral("The map has no file yet: save it under a name"));
+    SaveAs(fFileName, Progress);
+}
+
+void TMapDocument::SaveAs(const QString& FileName, const TProgress& Progress) {
+    MapLoader::SaveMap(FileName, fMapParams.DecomBytes, fMapParams.Width, fMapParams.Height,
+                       Progress);
     const bool Renamed = FileName != fFileName;
     fFileName = FileName;
     fStamp = MyTypes::FileStampOf(FileName);
@@ -238,9 +294,7 @@ void TMapDocument::Paint(int Stroke, const std::vector<QPoint>& Cells, uint8_t V
 }
 
 void TMapDocument::FillRect(QPoint A, QPoint B, uint8_t Value) {
-    const QRect Corners(QPoint(std::min(A.x(), B.x()), std::min(A.y(), B.y())),
-                        QPoint(std::max(A.x(), B.x()), std::max(A.y(), B.y())));
-    const QRect r = Corners & QRect(0, 0, fMapParams.Width, fMapParams.Height);
+    const QRect r = CellSpan(A, B) & QRect(0, 0, fMapParams.Width, fMapParams.Height);
     if (r.isEmpty() || !HasMap())
         return;
     TCellEdit Edit(Value);

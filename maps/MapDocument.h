@@ -2,13 +2,16 @@
 // The map being edited, apart from any view of it: its record, the file it came from, and the
 // edits made since, each an undo command. Views repaint from its signals.
 
+#include "maps/MapLoader.h"
 #include "shell/MyTypes.h"
+#include "shell/Progress.h"
 
 #include <QObject>
 #include <QPoint>
 #include <QRect>
 #include <QUndoStack>
 
+#include <functional>
 #include <utility>
 #include <vector>
 
@@ -104,15 +107,30 @@ public:
     bool ChangedOnDisk() const;
 
     // Reads FileName as the map. A file that cannot be read raises its error and leaves
-    // everything as it was. The edit history is cleared.
-    void Load(const QString& FileName);
+    // everything as it was; so does a load stopped through Progress (which counts the cells
+    // decoded), or refused by MayOpen, which is asked what the file holds before its cells are
+    // made (false is returned then). The edit history is cleared.
+    bool Load(const QString& FileName, const TProgress& Progress = {},
+              const std::function<bool(const TMapSummary&)>& MayOpen = {});
     // Makes Cells (w x h, row by row) the map, a new one that no file holds yet: it counts as
-    // modified until saved. The edit history is cleared.
-    void NewMap(int32_t w, int32_t h, TMyByteArray Cells);
+    // modified until saved. Name is what it goes by until then (empty: a plain new map). The
+    // edit history is cleared.
+    void NewMap(int32_t w, int32_t h, TMyByteArray Cells, const QString& Name = QString());
+    // The TMX (or JSON) map file this map was last imported from or exported to, for Reimport;
+    // empty until then, and again once another map is loaded or made.
+    const QString& TmxFileName() const { return fTmxFileName; }
+    void SetTmxFileName(const QString& FileName) { fTmxFileName = FileName; }
+    // The name a map without a file goes by; empty for a map read from a file and a plain new
+    // map.
+    const QString& NewName() const { return fNewName; }
+    // Puts Cells (w x h, row by row) in the place of the map's cells and size, as one edit that
+    // Undo takes back (a map that stays the same adds no step). The file stays the map's file.
+    void ReplaceCells(int32_t w, int32_t h, TMyByteArray Cells, const QString& Text);
     // Writes the map into FileName() / into FileName, which becomes its file. Either way the map
     // is then not modified; a failed write raises its error and changes nothing.
-    void Save();
-    void SaveAs(const QString& FileName);
+    // Progress counts the cells encoded; a save stopped there writes nothing.
+    void Save(const TProgress& Progress = {});
+    void SaveAs(const QString& FileName, const TProgress& Progress = {});
 
     // Edits; each is one undo step, except that the paints of one stroke merge into the step the
     // stroke began. Cells outside the map and cells that already hold Value are left alone; an
@@ -141,12 +159,15 @@ signals:
 
 private:
     friend class TCellsCommand;
+    friend class TReplaceCommand;
     void Push(TCellEdit Edit, int Stroke, const QString& Text);
     void Changed(const TCellEdit& Edit) { emit CellsChanged(Edit.Bounds()); }
 
     TMapParams fMapParams;
     int32_t fPackType = 0;
     QString fFileName;
+    QString fNewName;
+    QString fTmxFileName;
     TFileStamp fStamp;
     QUndoStack fUndoStack;
     int fStroke = 0;

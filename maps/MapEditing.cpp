@@ -44,6 +44,11 @@ QPoint ZoomGridPos(QPoint Pos, QPoint Anchor, int OldPitch, int NewPitch, int Bo
     return QPoint(Axis(Pos.x(), Anchor.x()), Axis(Pos.y(), Anchor.y()));
 }
 
+QRect CellSpan(QPoint A, QPoint B) {
+    return QRect(QPoint(std::min(A.x(), B.x()), std::min(A.y(), B.y())),
+                 QPoint(std::max(A.x(), B.x()), std::max(A.y(), B.y())));
+}
+
 QString CellValueText(int Value) {
     constexpr int Items = 25;
     if (Value >= 0 && Value < Items)

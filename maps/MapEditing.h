@@ -21,6 +21,9 @@ QPoint ClampGridPos(QPoint Pos, int Cols, int Rows, int Pitch, int Border, const
 // the map point under Anchor (in the grid's parent) stays under it, to the pixel.
 QPoint ZoomGridPos(QPoint Pos, QPoint Anchor, int OldPitch, int NewPitch, int Border);
 
+// The cells of the rectangle whose corner cells are A and B, both included, in any order.
+QRect CellSpan(QPoint A, QPoint B);
+
 // What a cell of value Value shows: "texture 1 item 7" (0 to 24), "texture 2 item 3" (25 to
 // 49), "unknown value 200" (any other).
 QString CellValueText(int Value);

@@ -2,8 +2,11 @@
 
 #include "ui_MapFrm.h"
 
+#include "maps/LongTask.h"
 #include "maps/MapEditing.h"
 #include "maps/MapLoader.h"
+#include "maps/MapNavigator.h"
+#include "maps/TmxExport.h"
 #include "maps/TmxFile.h"
 #include "palettes/BmpMaker.h"
 #include "shell/FileDialogs.h"
@@ -15,6 +18,8 @@
 #include <QAction>
 #include <QActionGroup>
 #include <QComboBox>
+#include <QDir>
+#include <QFileDialog>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QInputDialog>
@@ -40,6 +45,8 @@ constexpr int ItemRows = MapItemCount / ItemColumns;
 const QPoint GridHome(24, 16);
 
 const QString TmxFilter = QStringLiteral("TMX maps (*.tmx)");
+const QString TileMapFilter =
+    QStringLiteral("Tile maps (*.tmx *.tmj *.json);;TMX maps (*.tmx);;JSON maps (*.tmj *.json)");
 // The tool strip: buttons beside the item grid, clear of every designed control.
 constexpr int ToolButtonSize = 26;
 const QPoint ToolStripTop(157, 160);
@@ -119,7 +126,9 @@ TMainForm::TMainForm(TSession& Session, QWidget* Parent)
         DrawGrid1MouseMove(b, s, x, y);
     };
     DrawGrid1->OnMouseLeave = [this] {
+        // Off the map nothing is previewed or named.
         fPointerOnGrid = false;
+        DrawGrid1->InvalidateCell(fHLCell.x(), fHLCell.y());
         UpdateCellStatus();
     };
 
@@ -137,6 +146,12 @@ TMainForm::TMainForm(TSession& Session, QWidget* Parent)
 
     SaveBtn->setEnabled(false);
     LeftPanel->raise();
+    fNavigator = new TMapNavigator(this, DrawGrid1, fDocument, fCellPictures, GridHome);
+    fNavigator->Layout(QRect(0, 0, width() - LeftPanel->width(), height()));
+    connect(fNavigator, &TMapNavigator::MoveGrid, this, [this](QPoint Pos) {
+        PlaceGrid(Pos);
+        FollowPointer();
+    });
 
     connect(LevelCmb, &QComboBox::currentIndexChanged, this, [this] { LevelCmbChange(); });
     connect(SaveBtn, &QPushButton::clicked, this, [this] { SaveBtnClick(); });
@@ -161,17 +176,18 @@ TMainForm::TMainForm(TSession& Session, QWidget* Parent)
         Choice = Dialog.Choice();
         return true;
     };
-    TmxSaveDialog = [this] {
-        // The map's name proposed ("Level1.tmx"), in the folder of the last TMX file.
-        const QString Base = QFileInfo(fDocument.FileName()).completeBaseName();
-        return FileDialogs::SaveFile(
-            this, QStringLiteral("Tmx"), QStringLiteral("Export map as TMX"), TmxFilter,
-            (Base.isEmpty() ? QStringLiteral("Map") : Base) + QStringLiteral(".tmx"),
-            QStringLiteral("tmx"), true);
+    TmxSaveDialog = [this](const QString& Suggested) {
+        // The TMX file last imported or exported is proposed as it is; otherwise the map's name
+        // ("Level1.tmx") in the folder of the last TMX file.
+        const QString Proposed =
+            fDocument.TmxFileName().isEmpty() ? QFileInfo(Suggested).fileName() : Suggested;
+        return FileDialogs::SaveFile(this, QStringLiteral("Tmx"),
+                                     QStringLiteral("Export map as TMX"), TmxFilter, Proposed,
+                                     QStringLiteral("tmx"), true);
     };
     TmxOpenDialog = [this] {
         return FileDialogs::OpenFile(this, QStringLiteral("Tmx"), QStringLiteral("Import TMX"),
-                                     TmxFilter);
+                                     TileMapFilter);
     };
     SaveAsDialog = [this](const QString& Suggested) {
         bool Ok = false;
@@ -212,8 +228,11 @@ void TMainForm::MakeActions() {
     ExportTmxAction =
         Action(QStringLiteral("&Export map as TMX..."), {}, [this] { ExportTmxClick(); });
     ImportTmxAction = Action(QStringLiteral("&Import TMX..."), {}, [this] { ImportTmxClick(); });
+    ReimportTmxAction = Action(QStringLiteral("&Reimport TMX"), {}, [this] { ReimportTmxClick(); });
     ExportTmxAction->setEnabled(false);
-    FileActions = {NewAction, SaveAction, SaveAsAction, ExportTmxAction, ImportTmxAction};
+    ReimportTmxAction->setEnabled(false);
+    FileActions = {NewAction,       SaveAction,      SaveAsAction,
+                   ExportTmxAction, ImportTmxAction, ReimportTmxAction};
 
     fToolGroup = new QActionGroup(this);
     fToolGroup->setExclusive(true);
@@ -233,10 +252,7 @@ void TMainForm::MakeActions() {
 
     // Zooming by keys goes about the pointer when it is over the map, else about the view's
     // centre.
-    const auto Anchor = [this] {
-        return fPointerOnGrid ? DrawGrid1->mapTo(this, DrawGrid1->LastMousePos() + QPoint(1, 1))
-                              : MapView().center();
-    };
+    const auto Anchor = [this] { return fPointerOnGrid ? fPointer : MapView().center(); };
     // Ctrl+= as well, the same key as Ctrl++ without Shift on many layouts.
     QList<QKeySequence> ZoomInKeys = QKeySequence::keyBindings(QKeySequence::ZoomIn);
     if (!ZoomInKeys.contains(QKeySequence(Qt::CTRL | Qt::Key_Equal)))
@@ -253,7 +269,8 @@ void TMainForm::MakeActions() {
                             [this] { SetShowGrid(ShowGridAction->isChecked()); });
     ShowGridAction->setCheckable(true);
     ZoomOutAction->setEnabled(false);
-    ViewActions = {ZoomInAction, ZoomOutAction, ActualSizeAction, ShowGridAction};
+    ViewActions = {ZoomInAction,   ZoomOutAction,          ActualSizeAction,
+                   ShowGridAction, fNavigator->GoToAction, fNavigator->OverviewAction};
     Gestures = {
         {QStringLiteral("Click or drag on the map"), QStringLiteral("Paint with the tool chosen")},
         {QStringLiteral("Alt+click on the map"), QStringLiteral("Pick the clicked cell's item")},
@@ -375,6 +392,8 @@ void TMainForm::resizeEvent(QResizeEvent* Event) {
     QWidget::resizeEvent(Event);
     // The panel keeps to the right edge, full height.
     LeftPanel->setGeometry(width() - LeftPanel->width(), 0, LeftPanel->width(), height());
+    fNavigator->Layout(QRect(0, 0, width() - LeftPanel->width(), height()));
+    fNavigator->Sync();
 }
 
 void TMainForm::FindFiles(QStringList& S) const {
@@ -388,7 +407,9 @@ QString TMainForm::GetFullName(const QString& Name) const {
 
 QString TMainForm::DocumentTitle() const {
     if (fDocument.FileName().isEmpty())
-        return fDocument.HasMap() ? QStringLiteral("New map") : QString();
+        return !fDocument.HasMap()             ? QString()
+               : fDocument.NewName().isEmpty() ? QStringLiteral("New map")
+                                               : fDocument.NewName();
     return QFileInfo(fDocument.FileName()).fileName();
 }
 
@@ -414,7 +435,17 @@ void TMainForm::LevelCmbChange() {
     // A map that cannot be read leaves the map in memory, and the chooser goes back to it, so
     // that a save writes that map to its own file.
     auto Restore = qScopeGuard([this] { SelectQuietly(LevelCmb, fMapIndex); });
-    fDocument.Load(FileName);
+    // A file of a few bytes may declare gigabytes of cells: asked before they are made.
+    const QString Name = fS->at(Index);
+    const auto MayOpen = [this, &Name](const TMapSummary& Map) {
+        return !Map.Sparse() || AskOpenSparseMap(this, Map.SparseText(Name));
+    };
+    bool Opened = false;
+    if (!LongTask::Run(
+            this, QStringLiteral("Opening %1...").arg(Name),
+            [&](const TProgress& p) { Opened = fDocument.Load(FileName, p, MayOpen); }) ||
+        !Opened)
+        return;
     Restore.dismiss();
     fMapIndex = Index;
 }
@@ -425,6 +456,7 @@ void TMainForm::MapReplaced() {
     SaveAction->setEnabled(fDocument.HasMap());
     SaveAsAction->setEnabled(fDocument.HasMap());
     ExportTmxAction->setEnabled(fDocument.HasMap());
+    ReimportTmxAction->setEnabled(fDocument.HasMap() && !fDocument.TmxFileName().isEmpty());
     DrawGrid1->SetColCount(fDocument.Width());
     DrawGrid1->SetRowCount(fDocument.Height());
     SizeGrid();
@@ -449,10 +481,14 @@ void TMainForm::SaveBtnClick() {
             SaveAsClick();
         return;
     }
+    // A map file that leads outside the data root is written only when the user says so.
+    if (!MayWriteOutsideRoot(this, fSession.CurrentDir(), fDocument.FileName()))
+        return;
     // Another program's version of the file is not overwritten without a word.
     if (fDocument.ChangedOnDisk() && !AskOverwriteChanged(this, fDocument.FileName()))
         return;
-    fDocument.Save();
+    LongTask::Run(this, QStringLiteral("Saving %1...").arg(DocumentTitle()),
+                  [&](const TProgress& p) { fDocument.Save(p); });
 }
 
 void TMainForm::SaveAsClick() {
@@ -470,11 +506,20 @@ void TMainForm::SaveAsClick() {
     if (FileName != fDocument.FileName() && QFileInfo::exists(FileName) &&
         !AskReplaceFile(this, Name))
         return;
+    if (!MayWriteOutsideRoot(this, fSession.CurrentDir(), FileName))
+        return;
     // Its own file, changed by another program, is not overwritten without a word either.
     if (FileName == fDocument.FileName() && fDocument.ChangedOnDisk() &&
         !AskOverwriteChanged(this, FileName))
         return;
-    fDocument.SaveAs(FileName);
+    // A data root without a Maps folder gets one.
+    const QString Folder = QFileInfo(FileName).path();
+    if (!QDir().mkpath(Folder))
+        throw EFCreateError(MyTypes::ExpandFileName(FileName),
+                            QStringLiteral("The folder \"%1\" cannot be made.").arg(Folder));
+    if (!LongTask::Run(this, QStringLiteral("Saving %1...").arg(Name),
+                       [&](const TProgress& p) { fDocument.SaveAs(FileName, p); }))
+        return;
     ListMaps(Name);
 }
 
@@ -510,8 +555,17 @@ void TMainForm::NewMapClick() {
 void TMainForm::ExportTmxClick() {
     if (!fDocument.HasMap())
         return;
-    const QString FileName = TmxSaveDialog ? TmxSaveDialog() : QString();
+    const QString FileName =
+        TmxSaveDialog ? TmxSaveDialog(TmxExport::ProposedFileName(
+                            fDocument.TmxFileName(), DocumentTitle(), fSession.CurrentDir()))
+                      : QString();
     if (FileName.isEmpty())
+        return;
+    // The dialog asked about the map's file; its tileset picture is asked about too, before
+    // either is written.
+    const TTmxExportPlan Plan = TmxExport::PlanExport(FileName);
+    if (QFileInfo::exists(Plan.PictureFile) &&
+        !AskReplaceFile(this, QFileInfo(Plan.PictureFile).fileName()))
         return;
     TTmxExportInfo Info;
     Info.Texture1 = Tex1cmb->currentIndex();
@@ -520,24 +574,53 @@ void TMainForm::ExportTmxClick() {
     Info.Texture2Name = Tex2cmb->currentText();
     Info.Palette1 = std::max(FirstPalCmb->currentIndex(), 0);
     Info.Palette2 = std::max(SecPalCmb->currentIndex(), 0);
-    TmxFile::ExportTmxFiles(FileName, fDocument.MapParams().DecomBytes, fDocument.Width(),
-                            fDocument.Height(), fCellPictures, Info);
+    TmxExport::Export(Plan, fDocument.MapParams().DecomBytes, fDocument.Width(), fDocument.Height(),
+                      fCellPictures, Info);
+    fDocument.SetTmxFileName(Plan.MapFile);
+    ReimportTmxAction->setEnabled(true);
 }
 
 void TMainForm::ImportTmxClick() {
     const QString FileName = TmxOpenDialog ? TmxOpenDialog() : QString();
     if (FileName.isEmpty())
         return;
-    int32_t w = 0;
-    int32_t h = 0;
-    TMyByteArray Cells = TmxFile::LoadTmx(FileName, w, h);
-    OpenNewMap(w, h, std::move(Cells));
+    TTmxImport Map = TmxFile::LoadTileMap(FileName);
+    if (!OpenNewMap(Map.Width, Map.Height, std::move(Map.Cells),
+                    QFileInfo(FileName).completeBaseName()))
+        return;
+    fDocument.SetTmxFileName(MyTypes::ExpandFileName(FileName));
+    ReimportTmxAction->setEnabled(true);
+    // The textures and palettes the map was exported with, where this data root has them.
+    QStringList Names;
+    for (int i = 0; i < Tex1cmb->count(); ++i)
+        Names << Tex1cmb->itemText(i);
+    const TTmxTextureChoice Choice =
+        TmxMap::RecordedTextures(Map.Properties, Names, FirstPalCmb->count());
+    QComboBox* const Palettes[2] = {FirstPalCmb, SecPalCmb};
+    QComboBox* const Textures[2] = {Tex1cmb, Tex2cmb};
+    for (int t = 0; t < 2; ++t) {
+        if (Choice.Palette[t] >= 0)
+            SelectQuietly(Palettes[t], Choice.Palette[t]);
+        if (Choice.Texture[t] >= 0)
+            SelectQuietly(Textures[t], Choice.Texture[t]);
+        if (Choice.Palette[t] >= 0 || Choice.Texture[t] >= 0)
+            ApplyTexture(t);
+    }
 }
 
-bool TMainForm::OpenNewMap(int32_t w, int32_t h, TMyByteArray Cells) {
+void TMainForm::ReimportTmxClick() {
+    if (!fDocument.HasMap() || fDocument.TmxFileName().isEmpty())
+        return;
+    TTmxImport Map = TmxFile::LoadTileMap(fDocument.TmxFileName());
+    fDocument.ReplaceCells(
+        Map.Width, Map.Height, std::move(Map.Cells),
+        QStringLiteral("Reimport %1").arg(QFileInfo(fDocument.TmxFileName()).fileName()));
+}
+
+bool TMainForm::OpenNewMap(int32_t w, int32_t h, TMyByteArray Cells, const QString& Name) {
     if (!MayDiscard())
         return false;
-    fDocument.NewMap(w, h, std::move(Cells));
+    fDocument.NewMap(w, h, std::move(Cells), Name);
     fMapIndex = -1;
     SelectQuietly(LevelCmb, -1);
     return true;
@@ -549,10 +632,11 @@ void TMainForm::DrawGrid1DrawCell(QPainter& Canvas, int ACol, int ARow, const QR
         Canvas.fillRect(Rect, palette().color(QPalette::Base));
         return;
     }
-    const bool Highlighted = fHLCell.x() == ACol && fHLCell.y() == ARow;
+    // Only while the pointer is over the map: a preview where it is not would look painted.
+    const bool Highlighted = fPointerOnGrid && fHLCell.x() == ACol && fHLCell.y() == ARow;
     // The highlighted cell previews what a click would paint, a rectangle being dragged what
     // its release will; the pick tool paints nothing, so its highlight frames the cell as it is.
-    const bool InRect = fRectDrag && QRect(fRectAnchor, fRectEnd).normalized().contains(ACol, ARow);
+    const bool InRect = fRectDrag && CellSpan(fRectAnchor, fRectEnd).contains(ACol, ARow);
     const int Value = InRect || (Highlighted && fTool != TMapTool::Pick)
                           ? fSelImage
                           : int(Map.GetValue(ARow, ACol));
@@ -610,8 +694,10 @@ void TMainForm::DrawGrid1MouseDown(Qt::MouseButton Button, Qt::KeyboardModifiers
                                    int Y) {
     if (Button == Qt::RightButton) {
         fPp = QPoint(X, Y);
+        fPointer = GridToWorkspace(fPp);
         return;
     }
+    fPointer = GridToWorkspace(QPoint(X, Y));
     if (Button != Qt::LeftButton)
         return;
     // The press acts on the cell under it, moved to or not.
@@ -668,13 +754,14 @@ void TMainForm::EndDrag() {
 }
 
 void TMainForm::InvalidateRectPreview() {
-    DrawGrid1->InvalidateCells(QRect(fRectAnchor, fRectEnd).normalized());
+    DrawGrid1->InvalidateCells(CellSpan(fRectAnchor, fRectEnd));
 }
 
 void TMainForm::DrawGrid1MouseMove(Qt::MouseButtons Buttons, Qt::KeyboardModifiers Shift, int X,
                                    int Y) {
     const Qt::KeyboardModifiers Keys = Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier;
     QPoint Cursor(X, Y);
+    fPointer = GridToWorkspace(Cursor);
     const bool Entered = !fPointerOnGrid;
     fPointerOnGrid = true;
     if (Buttons == Qt::RightButton && !(Shift & Keys)) {
@@ -692,7 +779,7 @@ void TMainForm::DrawGrid1MouseMove(Qt::MouseButtons Buttons, Qt::KeyboardModifie
     if (fGridStale) {
         fGridStale = false;
         DrawGrid1->InvalidateGrid();
-    } else if (Old != fHLCell) {
+    } else if (Old != fHLCell || Entered) {
         DrawGrid1->InvalidateCell(Old.x(), Old.y());
         DrawGrid1->InvalidateCell(fHLCell.x(), fHLCell.y());
     }
@@ -725,7 +812,7 @@ void TMainForm::PickCell(QPoint Cell) {
 // ---- Navigation -----------------------------------------------------------------------------
 
 QRect TMainForm::MapView() const {
-    return QRect(0, 0, width() - LeftPanel->width(), height());
+    return fNavigator->View();
 }
 
 void TMainForm::SizeGrid() {
@@ -737,12 +824,18 @@ void TMainForm::SizeGrid() {
 void TMainForm::PlaceGrid(QPoint Pos) {
     DrawGrid1->move(ClampGridPos(Pos, fDocument.Width(), fDocument.Height(), Pitch(),
                                  DrawGrid1->BorderWidth(), MapView()));
+    fNavigator->Sync();
 }
 
-void TMainForm::FollowPointer(QPoint WorkspacePoint) {
+QPoint TMainForm::GridToWorkspace(QPoint Client) const {
+    return DrawGrid1->mapTo(this,
+                            Client + QPoint(DrawGrid1->BorderWidth(), DrawGrid1->BorderWidth()));
+}
+
+void TMainForm::FollowPointer() {
     if (!fPointerOnGrid)
         return;
-    SetHLCell(CellAt(DrawGrid1->mapFrom(this, WorkspacePoint) -
+    SetHLCell(CellAt(DrawGrid1->mapFrom(this, fPointer) -
                      QPoint(DrawGrid1->BorderWidth(), DrawGrid1->BorderWidth())));
 }
 
@@ -757,18 +850,18 @@ void TMainForm::SetZoom(int Zoom, QPoint Anchor) {
     SizeGrid();
     PlaceGrid(Pos);
     DrawGrid1->InvalidateGrid();
-    FollowPointer(Anchor);
+    FollowPointer();
     ZoomInAction->setEnabled(fZoom < MaxZoom);
     ZoomOutAction->setEnabled(fZoom > MinZoom);
     UpdateMapStatus();
 }
 
 void TMainForm::ActualSize() {
-    const QPoint Pointer = DrawGrid1->mapTo(this, DrawGrid1->LastMousePos() + QPoint(1, 1));
     SetZoom(1, GridHome);
     PlaceGrid(GridHome);
     DrawGrid1->InvalidateGrid();
-    FollowPointer(Pointer);
+    // The highlight and the status go to the cell now under the pointer, which did not move.
+    FollowPointer();
 }
 
 bool TMainForm::ShowGrid() const {
@@ -813,8 +906,9 @@ void TMainForm::wheelEvent(QWheelEvent* Event) {
         Delta = QPoint(Delta.y(), 0);
     const QPoint Before = DrawGrid1->pos();
     PlaceGrid(Before + Delta);
+    fPointer = At;
     if (DrawGrid1->pos() != Before)
-        FollowPointer(At);
+        FollowPointer();
 }
 
 void TMainForm::keyPressEvent(QKeyEvent* Event) {
@@ -822,6 +916,8 @@ void TMainForm::keyPressEvent(QKeyEvent* Event) {
         EndDrag();
         return;
     }
+    if (fNavigator->PanKey(Event))
+        return;
     QWidget::keyPressEvent(Event);
 }
 
@@ -882,6 +978,7 @@ void TMainForm::ApplyTexture(int Texture) {
     fZoomedPictures.Clear();
     fGridStale = true;
     DrawGrid2->update();
+    fNavigator->PicturesChanged();
 }
 
 void TMainForm::Tex1cmbChange() {
@@ -919,6 +1016,8 @@ void TMainForm::BitBtn1Click() {
     cSet.i2 = Tex2cmb->currentIndex();
     if (cSet.i1 < 0 || cSet.i2 < 0)
         throw Exception(QStringLiteral("Choose two textures before adding a texture set"));
+    if (!MayWriteOutsideRoot(this, fSession.CurrentDir(), fSession.XMLDocument()->FileName))
+        return;
     AddSet(cSet, fSession.XMLDocument());
     fSetArray.clear();
     LoadSets(fSetArray, fSession.XMLDocument());
@@ -938,7 +1037,7 @@ void TMainForm::LoadSets(TSetArray& sa, TXMLDocument* XMLDoc) {
 }
 
 void TMainForm::AddSet(const TSet& cSet, TXMLDocument* XMLDoc) {
-    ParamsFile::AppendMapSet(ParamsDocument(XMLDoc), cSet, int(fSetArray.size()));
+    ParamsFile::AppendMapSet(ParamsDocument(XMLDoc), cSet);
 }
 
 } // namespace velkora

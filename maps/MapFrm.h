@@ -33,6 +33,7 @@ class TMainForm;
 
 namespace velkora {
 
+class TMapNavigator;
 class TSession;
 
 class TMainForm : public QWidget, public TWorkspace {
@@ -99,7 +100,7 @@ public:
     QString GetFullName(const QString& Name) const;
     // Reads the map texture sets of the parameters file into sa.
     void LoadSets(TSetArray& sa, TXMLDocument* XMLDoc);
-    // Appends cSet to the parameters file as "Set_<number of sets held>" and saves it.
+    // Appends cSet to the parameters file as "Set_<number of sets the file holds>".
     void AddSet(const TSet& cSet, TXMLDocument* XMLDoc);
 
     // The tool a left press on the map grid uses (Alt with the left button always picks).
@@ -115,8 +116,11 @@ public:
     // The lines over the cell edges.
     bool ShowGrid() const;
     void SetShowGrid(bool Show);
-    // The part of the workspace the map shows in: all of it but the side panel.
+    // The part of the workspace the map shows in: all of it but the side panel and the scroll
+    // bars.
     QRect MapView() const;
+    // The scroll bars, the navigation keys, Go to cell and the overview.
+    TMapNavigator* Navigator() const { return fNavigator; }
 
     // File > New map...: asks the size and the fill item, then makes the map (asking first
     // about unsaved changes).
@@ -126,12 +130,17 @@ public:
     // Makes Cells (w x h, row by row) the map, a new one without a file that counts as modified,
     // once the edits in memory may go (MayDiscard); false when the user keeps them. The map
     // chooser then names no map. New map uses it, and so can an import.
-    bool OpenNewMap(int32_t w, int32_t h, TMyByteArray Cells);
+    bool OpenNewMap(int32_t w, int32_t h, TMyByteArray Cells, const QString& Name = QString());
     // File > Export map as TMX...: the map in memory with the textures and palettes chosen now,
-    // for the general-purpose tile map editor (the TMX and its tileset picture beside it).
-    // File > Import TMX...: a TMX map opens as a new unsaved map, saved with Save map as...
+    // for the general-purpose tile map editor (the TMX and its tileset picture beside it, both
+    // asked about before either is written).
+    // File > Import TMX...: a TMX or JSON map opens as a new unsaved map named after the file,
+    // saved with Save map as..., in the textures and palettes it records.
+    // File > Reimport TMX: the cells of the file last imported or exported take the place of
+    // the map's, as one edit.
     void ExportTmxClick();
     void ImportTmxClick();
+    void ReimportTmxClick();
 
     // The dialogs, replaceable by tests: NewMapDialog edits the choice it is given and returns
     // false for Cancel; SaveAsDialog returns the typed name (empty for Cancel).
@@ -139,9 +148,9 @@ public:
     TNewMapQuestion NewMapDialog;
     using TNameQuestion = std::function<QString(const QString& Suggested)>;
     TNameQuestion SaveAsDialog;
-    // The TMX file dialogs (empty for Cancel); the save dialog adds ".tmx" and asks before it
-    // replaces a file.
-    std::function<QString()> TmxSaveDialog;
+    // The TMX file dialogs (empty for Cancel); the save dialog proposes Suggested, adds ".tmx"
+    // and asks before it replaces a file.
+    std::function<QString(const QString& Suggested)> TmxSaveDialog;
     std::function<QString()> TmxOpenDialog;
 
     // The workspace's part of the main window.
@@ -156,6 +165,7 @@ public:
     QAction* SaveAsAction = nullptr;
     QAction* ExportTmxAction = nullptr;
     QAction* ImportTmxAction = nullptr;
+    QAction* ReimportTmxAction = nullptr;
     // Edit: one checkable action per tool, with its key.
     std::array<QAction*, MapToolCount> ToolActions{};
     // View.
@@ -183,7 +193,7 @@ protected:
     // Over the map view: Ctrl+wheel zooms about the pointer, the wheel scrolls vertically,
     // Shift+wheel horizontally.
     void wheelEvent(QWheelEvent* Event) override;
-    // Escape drops a rectangle being dragged.
+    // Escape drops a rectangle being dragged; the arrows and Page keys move the view.
     void keyPressEvent(QKeyEvent* Event) override;
 
 private:
@@ -200,9 +210,11 @@ private:
     void SizeGrid();
     // Moves the map grid to Pos, or as near as leaves a whole cell in view.
     void PlaceGrid(QPoint Pos);
-    // After the grid moved or zoomed under a pointer at WorkspacePoint: the highlight goes to
-    // the cell now under it.
-    void FollowPointer(QPoint WorkspacePoint);
+    // After the grid moved or zoomed under the pointer: the highlight goes to the cell now under
+    // it.
+    void FollowPointer();
+    // A client point of the map grid in workspace coordinates.
+    QPoint GridToWorkspace(QPoint Client) const;
     // Selects the item a cell holds (0 to 49) in the item grid; other values select nothing.
     void PickCell(QPoint Cell);
     // Ends a stroke or drops a rectangle being dragged.
@@ -245,13 +257,16 @@ private:
     // redraw (a mouse move over it, a repaint of the workspace) covers every visible cell.
     bool fGridStale = false;
     QWidget* fStatus = nullptr;
+    TMapNavigator* fNavigator = nullptr;
     QActionGroup* fToolGroup = nullptr;
     TMapTool fTool = TMapTool::Brush;
     int fZoom = 1;
     // The wheel's turn toward the next zoom step (120 a notch).
     int fZoomWheel = 0;
-    // The pointer is over the map grid.
+    // The pointer is over the map grid, and where it was last seen there (workspace
+    // coordinates, which stay put while the grid moves under it).
     bool fPointerOnGrid = false;
+    QPoint fPointer;
     // The stroke the left button paints (0: none) and the cell it reached last.
     int fStroke = 0;
     QPoint fStrokeCell;

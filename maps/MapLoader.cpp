@@ -206,9 +206,13 @@ void Untranspose(const uint8_t* Stored, size_t Cols, size_t h, uint8_t* Rows, si
     }
 }
 
+// The cells decoded between two reports of progress.
+constexpr size_t ProgressStep = size_t(16) << 20;
+
 // Decodes a transposed map into Rows (w x h, row by row) a strip of columns at a time, so that
 // the stored order never needs a second map-sized buffer.
-void ReadTransposed(CellReader& Reader, uint8_t* Rows, size_t w, size_t h) {
+void ReadTransposed(CellReader& Reader, uint8_t* Rows, size_t w, size_t h,
+                    const TProgress& Progress) {
     constexpr size_t StripBytes = 256 * 1024;
     size_t StripCols = std::max<size_t>(1, std::min(w, StripBytes / h));
     if (StripCols > 8)
@@ -220,6 +224,7 @@ void ReadTransposed(CellReader& Reader, uint8_t* Rows, size_t w, size_t h) {
         if (Got == 0)
             break; // the stream has ended; the rest of Rows is already 0
         Untranspose(Strip.data(), Cols, h, Rows + c0, w);
+        Report(Progress, (c0 + Cols) * h, w * h);
     }
 }
 
@@ -314,8 +319,82 @@ int32_t MapLoader::Incr(int32_t& i) {
     return ++i;
 }
 
+bool TMapSummary::Sparse() const {
+    return Declared() > SparseMapCells && Described * 2 < Declared();
+}
+
+QString TMapSummary::SparseText(const QString& Name) const {
+    const double Bytes = double(Declared());
+    const QString Size = Bytes >= 1e9 ? QStringLiteral("%1 GB").arg(Bytes / 1e9, 0, 'f', 1)
+                                      : QStringLiteral("%1 MB").arg(Bytes / 1e6, 0, 'f', 1);
+    return QStringLiteral("%1 declares %2 x %3 cells (%4) but holds data for %5 of them.")
+        .arg(Name)
+        .arg(Width)
+        .arg(Height)
+        .arg(Size)
+        .arg(qulonglong(Described));
+}
+
+TMapSummary MapLoader::SummarizeMap(const uint8_t* S, size_t Size, const QString& FileName) {
+    if (Size < HeaderSize)
+        throw EFormatError(QStringLiteral("Map file \"%1\" is too short: %2 bytes, but its header "
+                                          "alone needs %3.")
+                               .arg(FileName)
+                               .arg(qulonglong(Size))
+                               .arg(qulonglong(HeaderSize)));
+    TMapSummary m;
+    m.PackType = MyTypes::ReadBE16(S);
+    m.Width = MyTypes::ReadBE16(S + 2);
+    m.Height = MyTypes::ReadBE16(S + 4);
+    // Literals one cell each, escapes their count; an escape cut off by the end counts nothing.
+    uint64_t Cells = 0;
+    size_t i = HeaderSize;
+    size_t Trailing = 0; // end-marker bytes ending the last run of literals
+    while (i < Size) {
+        const void* e = std::memchr(S + i, Escape, Size - i);
+        const size_t Literals = e ? size_t(static_cast<const uint8_t*>(e) - (S + i)) : Size - i;
+        Cells += Literals;
+        i += Literals;
+        Trailing = 0;
+        for (size_t k = i; k > i - Literals && S[k - 1] == EndMarker && Trailing < 2; --k)
+            ++Trailing;
+        if (!e)
+            break;
+        if (Size - i >= 3)
+            Cells += S[i + 1];
+        i += 3;
+    }
+    // The end marker, and the pad byte where the file would be odd without it.
+    const uint64_t Marker = Trailing == 0 ? 0 : Trailing == 2 && Size % 2 == 0 ? 2 : 1;
+    m.Described = std::min<uint64_t>(Cells - std::min(Cells, Marker), m.Declared());
+    return m;
+}
+
+std::array<uint64_t, 256> MapLoader::CountValues(const uint8_t* S, size_t Size,
+                                                 const QString& FileName) {
+    const TMapSummary m = SummarizeMap(S, Size, FileName);
+    std::array<uint64_t, 256> Counts{};
+    uint64_t Left = m.Declared();
+    size_t i = HeaderSize;
+    while (i < Size && Left > 0) {
+        if (S[i] != Escape) {
+            ++Counts[S[i++]];
+            --Left;
+            continue;
+        }
+        if (Size - i < 3)
+            break; // an escape cut off by the end of the file
+        const uint64_t n = std::min<uint64_t>(S[i + 1], Left);
+        Counts[S[i + 2]] += n;
+        Left -= n;
+        i += 3;
+    }
+    Counts[0] += Left; // the cells the stream does not reach
+    return Counts;
+}
+
 TMyByteArray MapLoader::DecodeMap(const uint8_t* S, size_t Size, int32_t& PackType, int32_t& w,
-                                  int32_t& h, const QString& FileName) {
+                                  int32_t& h, const QString& FileName, const TProgress& Progress) {
     if (Size < HeaderSize)
         throw EFormatError(QStringLiteral("Map file \"%1\" is too short: %2 bytes, but its header "
                                           "alone needs %3.")
@@ -341,12 +420,21 @@ TMyByteArray MapLoader::DecodeMap(const uint8_t* S, size_t Size, int32_t& PackTy
                 .arg(qulonglong(Memory)));
     TMyByteArray Result;
     try {
-        Result.assign(Cells, 0);
         CellReader Reader(S + HeaderSize, Size - HeaderSize);
-        if (Pack == TransposedPackType && Width > 1 && Height > 1)
-            ReadTransposed(Reader, Result.data(), size_t(Width), size_t(Height));
-        else // a single row or column reads the same in either order
-            Reader.Read(Result.data(), Cells);
+        if (Pack == TransposedPackType && Width > 1 && Height > 1) {
+            Result.assign(Cells, 0);
+            ReadTransposed(Reader, Result.data(), size_t(Width), size_t(Height), Progress);
+        } else {
+            // A single row or column reads the same in either order. The cells are decoded (and
+            // zero-filled past the stream) a step at a time, each step reported.
+            Result.reserve(Cells);
+            for (size_t o = 0; o < Cells; o += ProgressStep) {
+                const size_t n = std::min(ProgressStep, Cells - o);
+                Result.resize(o + n);
+                Reader.Read(Result.data() + o, n);
+                Report(Progress, o + n, Cells);
+            }
+        }
     } catch (const std::bad_alloc&) {
         throw EFormatError(QStringLiteral("Map file \"%1\" claims %2 x %3 cells, but the %4 bytes "
                                           "for them cannot be allocated.")
@@ -364,7 +452,8 @@ TMyByteArray MapLoader::DecodeMap(const uint8_t* S, size_t Size, int32_t& PackTy
 namespace {
 
 // EncodeMap once the size is checked.
-TMyByteArray EncodeCells(const TMyByteArray& Bytes, int32_t w, int32_t h) {
+TMyByteArray EncodeCells(const TMyByteArray& Bytes, int32_t w, int32_t h,
+                         const TProgress& Progress) {
     const size_t n = Bytes.size();
     const uint8_t* Cells = Bytes.data();
 
@@ -387,6 +476,7 @@ TMyByteArray EncodeCells(const TMyByteArray& Bytes, int32_t w, int32_t h) {
         return Buf;
     };
     size_t i = 0;
+    size_t NextReport = ProgressStep;
 #if defined(__SSE2__)
     // Blocks of 64 cells: the runs that end inside a block are found at once and written one
     // after the other, without waiting on each other's lengths. A run that goes on past the block
@@ -396,6 +486,10 @@ TMyByteArray EncodeCells(const TMyByteArray& Bytes, int32_t w, int32_t h) {
         if (p > Buf + sizeof Buf - BlockRoom) {
             Out.insert(Out.end(), Buf, p);
             p = Buf;
+            if (i >= NextReport) {
+                Report(Progress, i, n);
+                NextReport = i + ProgressStep;
+            }
         }
         uint64_t Ends = RunEnds64(Cells + i);
         if (Ends == 0) {
@@ -420,6 +514,10 @@ TMyByteArray EncodeCells(const TMyByteArray& Bytes, int32_t w, int32_t h) {
 #endif
     while (i < n) {
         p = Ensure(p);
+        if (i >= NextReport) {
+            Report(Progress, i, n);
+            NextReport = i + ProgressStep;
+        }
 #if defined(__SSE2__)
         // Literals first, as many as can be told at once; then one run of any kind.
         if (n - i > 16) {
@@ -437,6 +535,7 @@ TMyByteArray EncodeCells(const TMyByteArray& Bytes, int32_t w, int32_t h) {
         i = End;
     }
     Out.insert(Out.end(), Buf, p);
+    Report(Progress, n, n);
     Out.push_back(EndMarker);
     if (Out.size() % 2 != 0)
         Out.push_back(EndMarker);
@@ -444,9 +543,10 @@ TMyByteArray EncodeCells(const TMyByteArray& Bytes, int32_t w, int32_t h) {
 }
 
 // Encodes a checked map; Where names it should the memory for the encoding run out.
-TMyByteArray EncodeChecked(const TMyByteArray& Bytes, int32_t w, int32_t h, const QString& Where) {
+TMyByteArray EncodeChecked(const TMyByteArray& Bytes, int32_t w, int32_t h, const QString& Where,
+                           const TProgress& Progress) {
     try {
-        return EncodeCells(Bytes, w, h);
+        return EncodeCells(Bytes, w, h, Progress);
     } catch (const std::bad_alloc&) {
         throw EFormatError(QStringLiteral("Cannot save %1 of %2 x %3 cells: the memory for its "
                                           "encoding (up to %4 bytes) cannot be allocated.")
@@ -459,10 +559,11 @@ TMyByteArray EncodeChecked(const TMyByteArray& Bytes, int32_t w, int32_t h, cons
 
 } // namespace
 
-TMyByteArray MapLoader::EncodeMap(const TMyByteArray& Bytes, int32_t w, int32_t h) {
+TMyByteArray MapLoader::EncodeMap(const TMyByteArray& Bytes, int32_t w, int32_t h,
+                                  const TProgress& Progress) {
     const QString Where = QStringLiteral("a map");
     CheckSaveSize(Bytes.size(), w, h, Where);
-    return EncodeChecked(Bytes, w, h, Where);
+    return EncodeChecked(Bytes, w, h, Where, Progress);
 }
 
 TMyByteArray MapLoader::LoadMap(const QString& FileName, int32_t& w, int32_t& h) {
@@ -470,24 +571,25 @@ TMyByteArray MapLoader::LoadMap(const QString& FileName, int32_t& w, int32_t& h)
     return LoadMap(FileName, w, h, PackType);
 }
 
-TMyByteArray MapLoader::LoadMap(const QString& FileName, int32_t& w, int32_t& h,
-                                int32_t& PackType) {
+TMyByteArray MapLoader::LoadMap(const QString& FileName, int32_t& w, int32_t& h, int32_t& PackType,
+                                const TProgress& Progress) {
     const TMyByteArray Data = MyTypes::ReadFileBytes(FileName, MaxMapFileSize);
     int32_t Type = 0;
     int32_t Width = 0;
     int32_t Height = 0;
-    TMyByteArray Cells =
-        DecodeMap(Data.data(), Data.size(), Type, Width, Height, MyTypes::ExpandFileName(FileName));
+    TMyByteArray Cells = DecodeMap(Data.data(), Data.size(), Type, Width, Height,
+                                   MyTypes::ExpandFileName(FileName), Progress);
     w = Width;
     h = Height;
     PackType = Type;
     return Cells;
 }
 
-void MapLoader::SaveMap(const QString& FileName, const TMyByteArray& Bytes, int32_t w, int32_t h) {
+void MapLoader::SaveMap(const QString& FileName, const TMyByteArray& Bytes, int32_t w, int32_t h,
+                        const TProgress& Progress) {
     const QString Where = QStringLiteral("map file \"%1\"").arg(MyTypes::ExpandFileName(FileName));
     CheckSaveSize(Bytes.size(), w, h, Where);
-    MyTypes::WriteFileAtomically(FileName, EncodeChecked(Bytes, w, h, Where));
+    MyTypes::WriteFileAtomically(FileName, EncodeChecked(Bytes, w, h, Where, Progress));
 }
 
 } // namespace velkora

@@ -54,7 +54,8 @@ TMapPngPalette MapPicture::MapPngPalette(const TMapColours& Colours,
 }
 
 void MapPicture::WriteMapPng(TByteSink& Sink, const TMyByteArray& Cells, int32_t w, int32_t h,
-                             const TMapCellPictures& Pictures, const TPngCompression& Compression) {
+                             const TMapCellPictures& Pictures, const TPngCompression& Compression,
+                             const TProgress& Progress) {
     CheckMapPictureSize(w, h);
     if (Cells.size() != size_t(w) * size_t(h))
         throw EFormatError(QStringLiteral("A map of %1 x %2 cells cannot hold %3 cells")
@@ -87,16 +88,19 @@ void MapPicture::WriteMapPng(TByteSink& Sink, const TMyByteArray& Cells, int32_t
                 std::memcpy(Dest, Src, MapCellSize);
         }
         Writer.WriteRows(Band.data(), Width, MapCellSize);
+        Report(Progress, uint64_t(r) + 1, uint64_t(h));
     }
     Writer.Finish();
 }
 
 void MapPicture::WriteMapPngFile(const QString& FileName, const TMyByteArray& Cells, int32_t w,
                                  int32_t h, const TMapCellPictures& Pictures,
-                                 const TPngCompression& Compression) {
+                                 const TPngCompression& Compression, const TProgress& Progress) {
     CheckMapPictureSize(w, h);
     TAtomicFileSink Sink(FileName);
-    WriteMapPng(Sink, Cells, w, h, Pictures, Compression);
+    WriteMapPng(Sink, Cells, w, h, Pictures, Compression, Progress);
+    // The last moment to stop: the file is replaced after it.
+    Report(Progress, uint64_t(h), uint64_t(h));
     Sink.Commit();
 }
 

@@ -4,6 +4,7 @@
 
 #include "maps/MapImageItems.h"
 #include "palettes/PngFile.h"
+#include "shell/Progress.h"
 
 namespace velkora {
 
@@ -32,11 +33,15 @@ TMapPngPalette MapPngPalette(const TMapColours& Colours, const std::array<bool, 
 // Pictures.Indices shows it, each band of 24 rows handed to the PNG writer as soon as it is
 // drawn. The size is checked (CheckMapPictureSize) before anything is drawn or written; a cell
 // array whose length is not w x h raises EFormatError.
+// Progress counts the rows of cells drawn and may stop the drawing.
 void WriteMapPng(TByteSink& Sink, const TMyByteArray& Cells, int32_t w, int32_t h,
-                 const TMapCellPictures& Pictures, const TPngCompression& Compression);
+                 const TMapCellPictures& Pictures, const TPngCompression& Compression,
+                 const TProgress& Progress = {});
 // The same into FileName, replaced atomically.
+// A drawing stopped through Progress leaves FileName as it was.
 void WriteMapPngFile(const QString& FileName, const TMyByteArray& Cells, int32_t w, int32_t h,
-                     const TMapCellPictures& Pictures, const TPngCompression& Compression);
+                     const TMapCellPictures& Pictures, const TPngCompression& Compression,
+                     const TProgress& Progress = {});
 } // namespace MapPicture
 
 } // namespace velkora

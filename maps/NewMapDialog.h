@@ -7,6 +7,7 @@
 #include <QDialog>
 
 class QLabel;
+class QPushButton;
 class QSpinBox;
 
 namespace velkora {
@@ -28,13 +29,22 @@ public:
     TNewMapDialog(const TNewMapChoice& Start, const TMapCellPictures& Pictures,
                   QWidget* Parent = nullptr);
     TNewMapChoice Choice() const;
+    // Whether every box holds a value within its limits; OK is enabled exactly then.
+    bool IsValid() const;
+    void accept() override;
 
+    // The boxes hold whatever number is typed, within their limits or not: a value beyond them is
+    // shown as refused (with the limits beside it) and OK waits for a valid one.
     QSpinBox* WidthBox = nullptr;
     QSpinBox* HeightBox = nullptr;
     QSpinBox* ItemBox = nullptr;
+    QPushButton* OkButton = nullptr;
+    // What is wrong with the values; empty while they are valid.
+    QLabel* Refusal = nullptr;
 
 private:
     void ShowItem();
+    void Check();
 
     const TMapCellPictures& fPictures;
     QLabel* fItemPicture = nullptr;

@@ -1,26 +1,28 @@
 #include "maps/TmxFile.h"
 
-#include "maps/MapLoader.h"
+#include "maps/TmjFile.h"
+#include "shell/XmlGuard.h"
 
-#include <QBuffer>
+#include <QDir>
 #include <QFileInfo>
-#include <QImageWriter>
+#include <QImageReader>
+#include <QScopeGuard>
 #include <QXmlStreamReader>
 #include <QXmlStreamWriter>
 
 #include <zlib.h>
 
-#include <algorithm>
-#include <cerrno>
-#include <cstring>
 #include <new>
+#include <optional>
+#include <vector>
 
 namespace velkora {
 
 namespace {
 
 constexpr int32_t MaxMapSide = 65535;
-constexpr int MaxCellValue = 255;
+// Tile sizes, spacings and picture sizes beyond this are read as what they are, never used.
+constexpr int64_t MaxGeometry = int64_t(1) << 30;
 
 // ---- Writing --------------------------------------------------------------------------------
 
@@ -41,52 +43,76 @@ void CheckXmlName(const QString& Text, const QString& What) {
                 .arg(c, 4, 16, QLatin1Char('0')));
 }
 
-QByteArray Compress(const QByteArray& Raw) {
-    uLongf Size = compressBound(uLong(Raw.size()));
-    QByteArray Out(qsizetype(Size), Qt::Uninitialized);
-    const int r = compress2(reinterpret_cast<Bytef*>(Out.data()), &Size,
-                            reinterpret_cast<const Bytef*>(Raw.constData()), uLong(Raw.size()),
-                            Z_DEFAULT_COMPRESSION);
-    if (r == Z_MEM_ERROR)
+// The zlib stream of the cells' little-endian 32-bit gids (value + FirstGid), made a block of
+// cells at a time, so that the gids never take four bytes a cell at once. Progress counts the
+// cells done and may stop the work.
+QByteArray CompressGids(const TMyByteArray& Cells, uint32_t FirstGid, const TProgress& Progress) {
+    z_stream z{};
+    if (deflateInit(&z, Z_DEFAULT_COMPRESSION) != Z_OK)
         throw std::bad_alloc();
-    if (r != Z_OK)
-        throw EFormatError(QStringLiteral("Cannot compress the layer data (zlib error %1)").arg(r));
-    Out.truncate(qsizetype(Size));
+    const auto End = qScopeGuard([&] { deflateEnd(&z); });
+    constexpr size_t Block = size_t(1) << 20; // cells
+    std::vector<uint8_t> Gids(4 * std::min(Block, std::max<size_t>(Cells.size(), 1)));
+    QByteArray Out;
+    uint8_t Piece[65536];
+    const size_t n = Cells.size();
+    size_t o = 0;
+    do {
+        const size_t k = std::min(Block, n - o);
+        uint8_t* p = Gids.data();
+        for (size_t i = o; i < o + k; ++i, p += 4) {
+            const uint32_t Gid = uint32_t(Cells[i]) + FirstGid;
+            p[0] = uint8_t(Gid);
+            p[1] = uint8_t(Gid >> 8);
+            p[2] = uint8_t(Gid >> 16);
+            p[3] = uint8_t(Gid >> 24);
+        }
+        o += k;
+        const int Flush = o == n ? Z_FINISH : Z_NO_FLUSH;
+        z.next_in = Gids.data();
+        z.avail_in = uInt(4 * k);
+        int r = Z_OK;
+        do {
+            z.next_out = Piece;
+            z.avail_out = sizeof Piece;
+            r = deflate(&z, Flush);
+            if (r == Z_STREAM_ERROR)
+                throw EFormatError(
+                    QStringLiteral("Cannot compress the layer data (zlib error %1)").arg(r));
+            Out.append(reinterpret_cast<const char*>(Piece), qsizetype(sizeof Piece - z.avail_out));
+        } while (z.avail_out == 0 || (Flush == Z_FINISH && r != Z_STREAM_END));
+        Report(Progress, o, n);
+    } while (o < n);
     return Out;
+}
+
+// The attributes and the picture of a started <tileset>, and its end.
+void WriteTilesetBody(QXmlStreamWriter& x, const TTmxTileset& Tileset) {
+    x.writeAttribute(QStringLiteral("name"), Tileset.Name);
+    x.writeAttribute(QStringLiteral("tilewidth"), QString::number(Tileset.TileWidth));
+    x.writeAttribute(QStringLiteral("tileheight"), QString::number(Tileset.TileHeight));
+    x.writeAttribute(QStringLiteral("tilecount"), QString::number(Tileset.TileCount));
+    x.writeAttribute(QStringLiteral("columns"), QString::number(Tileset.Columns));
+    x.writeEmptyElement(QStringLiteral("image"));
+    x.writeAttribute(QStringLiteral("source"), Tileset.ImageSource);
+    x.writeAttribute(QStringLiteral("width"), QString::number(Tileset.ImageWidth));
+    x.writeAttribute(QStringLiteral("height"), QString::number(Tileset.ImageHeight));
+    x.writeEndElement();
 }
 
 // ---- Reading --------------------------------------------------------------------------------
 
-// What a pass over the document found.
-struct TParsed {
-    int32_t Width = 0;
-    int32_t Height = 0;
-    bool HaveTileset = false;
-    uint32_t FirstGid = 0;
-    bool HaveLayer = false;
-    QString LayerWhere; // "<layer> "cells" (line 12)"
-    int32_t LayerWidth = -1;
-    int32_t LayerHeight = -1;
-    bool HaveData = false;
-    QString Encoding;
-    QString Compression;
-    QString Text; // the data's text, whitespace included
-};
-
-class TTmxReader {
-public:
-    TTmxReader(const QByteArray& Bytes, const QString& FileName)
-        : fReader(Bytes), fFileName(FileName), fFileSize(uint64_t(Bytes.size())) {
+// What the XML readers share: the reader over the file's bytes, the limits, the messages.
+class TXmlReaderBase {
+protected:
+    TXmlReaderBase(const QByteArray& Bytes, const QString& FileName, const QString& Prefix)
+        : fReader(Bytes), fFileName(FileName), fPrefix(Prefix) {
+        XmlGuard::CheckXmlBytes(Bytes, FileName);
         fReader.setNamespaceProcessing(false);
     }
 
-    // Walks the whole document (so that a malformed file is refused whatever part of it is
-    // bad) and decodes the first layer's data into cells.
-    TMyByteArray Read(int32_t& w, int32_t& h);
-
-private:
     [[noreturn]] void Fail(const QString& Message) const {
-        throw EFormatError(QStringLiteral("TMX file \"%1\": %2").arg(fFileName, Message));
+        throw EFormatError(fPrefix + QStringLiteral(": ") + Message);
     }
     [[noreturn]] void ParseFail(const QString& Message) const {
         throw EFormatError(QStringLiteral("Cannot parse file \"%1\": %2 (line %3, column %4)")
@@ -102,390 +128,328 @@ private:
             Text += QStringLiteral(" \"%1\"").arg(Name);
         return Text + QStringLiteral(" (line %1)").arg(fReader.lineNumber());
     }
-    // A whole-number attribute of the element just started, from Min to Max; Default when
-    // absent (a Default below Min makes the attribute required).
-    int64_t Number(const QString& Attr, int64_t Min, int64_t Max, int64_t Default) const;
-
-    void StartMap();
-    void StartTileset();
-    void StartLayer();
-    void StartData();
-    TMyByteArray Decode() const;
-    TMyByteArray DecodeCsv() const;
-    TMyByteArray DecodeBase64() const;
-    // The cell value of the gid of cell Index, row by row; EFormatError naming the cell for a gid
-    // that is no cell value.
-    uint8_t CellOf(uint32_t Gid, size_t Index) const;
-    QString CellName(size_t Index) const; // "cell (3, 7)"
-
-    QXmlStreamReader fReader;
-    QString fFileName;
-    uint64_t fFileSize;
-    TParsed fMap;
-};
-
-int64_t TTmxReader::Number(const QString& Attr, int64_t Min, int64_t Max, int64_t Default) const {
-    const QXmlStreamAttributes Attrs = fReader.attributes();
-    if (!Attrs.hasAttribute(Attr)) {
-        if (Default < Min)
-            Fail(QStringLiteral("attribute \"%1\" of %2 is missing").arg(Attr, Where()));
-        return Default;
+    QString Attribute(const char* Name) const {
+        return fReader.attributes().value(QLatin1String(Name)).toString();
     }
-    const QString Text = Attrs.value(Attr).toString();
-    bool Ok = false;
-    const qlonglong v = Text.trimmed().toLongLong(&Ok, 10);
-    if (!Ok || v < Min || v > Max)
-        Fail(QStringLiteral("attribute \"%1\" of %2 is \"%3\", not a whole number from %4 to %5")
-                 .arg(Attr, Where(), Text)
-                 .arg(Min)
-                 .arg(Max));
-    return v;
-}
-
-void TTmxReader::StartMap() {
-    const QXmlStreamAttributes Attrs = fReader.attributes();
-    const QString Orientation = Attrs.value(QLatin1String("orientation")).toString();
-    if (!Orientation.isEmpty() && Orientation != QLatin1String("orthogonal"))
-        Fail(
-            QStringLiteral("the map is %1, but only orthogonal maps can be read").arg(Orientation));
-    const QString Infinite = Attrs.value(QLatin1String("infinite")).toString().trimmed();
-    if (!Infinite.isEmpty() && Infinite != QLatin1String("0"))
-        Fail(QStringLiteral("the map is infinite (its layer data lies in chunks); only maps of "
-                            "a fixed size can be read"));
-    fMap.Width = int32_t(Number(QStringLiteral("width"), 0, MaxMapSide, -1));
-    fMap.Height = int32_t(Number(QStringLiteral("height"), 0, MaxMapSide, -1));
-}
-
-void TTmxReader::StartTileset() {
-    if (fMap.HaveTileset)
-        Fail(QStringLiteral("%1 is a second tileset; a map's cells come from one tileset only")
-                 .arg(Where()));
-    fMap.HaveTileset = true;
-    fMap.FirstGid = uint32_t(Number(QStringLiteral("firstgid"), 1, ~TmxGidFlags, 0));
-}
-
-void TTmxReader::StartLayer() {
-    fMap.HaveLayer = true;
-    fMap.LayerWhere = Where();
-    fMap.LayerWidth = int32_t(Number(QStringLiteral("width"), 0, MaxMapSide, fMap.Width));
-    fMap.LayerHeight = int32_t(Number(QStringLiteral("height"), 0, MaxMapSide, fMap.Height));
-}
-
-void TTmxReader::StartData() {
-    fMap.HaveData = true;
-    const QXmlStreamAttributes Attrs = fReader.attributes();
-    fMap.Encoding = Attrs.value(QLatin1String("encoding")).toString();
-    fMap.Compression = Attrs.value(QLatin1String("compression")).toString();
-    if (fMap.Encoding.isEmpty())
-        Fail(QStringLiteral("the layer data of %1 is stored as <tile> elements; save the map with "
-                            "the layer format CSV or Base64")
-                 .arg(fMap.LayerWhere));
-    if (fMap.Encoding != QLatin1String("csv") && fMap.Encoding != QLatin1String("base64"))
-        Fail(QStringLiteral("%1 has the encoding \"%2\"; it must be \"csv\" or \"base64\"")
-                 .arg(Where(), fMap.Encoding));
-    if (fMap.Compression.isEmpty())
-        return;
-    if (fMap.Encoding == QLatin1String("csv"))
-        Fail(QStringLiteral("%1 is CSV with the compression \"%2\"; only base64 data can be "
-                            "compressed")
-                 .arg(Where(), fMap.Compression));
-    if (fMap.Compression == QLatin1String("zstd"))
-        Fail(QStringLiteral("%1 is compressed with zstd, which is not supported; save the map "
-                            "with zlib or gzip compression, or none")
-                 .arg(Where()));
-    if (fMap.Compression != QLatin1String("zlib") && fMap.Compression != QLatin1String("gzip"))
-        Fail(QStringLiteral("%1 has the compression \"%2\"; it must be \"zlib\" or \"gzip\"")
-                 .arg(Where(), fMap.Compression));
-}
-
-TMyByteArray TTmxReader::Read(int32_t& w, int32_t& h) {
-    // The names of the open elements; the layer and its data are remembered by depth.
-    QStringList Open;
-    int64_t Nodes = 0;
-    int LayerDepth = -1;
-    int DataDepth = -1;
-    while (!fReader.atEnd()) {
+    // A whole-number attribute of the element just started, from Min to Max; Default when
+    // absent, and without a Default a required one.
+    int64_t Number(const char* Attr, int64_t Min, int64_t Max,
+                   std::optional<int64_t> Default) const {
+        const QXmlStreamAttributes Attrs = fReader.attributes();
+        const QLatin1String Name(Attr);
+        if (!Attrs.hasAttribute(Name)) {
+            if (!Default)
+                Fail(QStringLiteral("attribute \"%1\" of %2 is missing").arg(Name, Where()));
+            return *Default;
+        }
+        const QString Text = Attrs.value(Name).toString();
+        bool Ok = false;
+        const qlonglong v = Text.trimmed().toLongLong(&Ok, 10);
+        if (!Ok || v < Min || v > Max)
+            Fail(QStringLiteral("attribute \"%1\" of %2 is \"%3\", not a whole number from %4 to "
+                                "%5")
+                     .arg(Name, Where(), Text)
+                     .arg(Min)
+                     .arg(Max));
+        return v;
+    }
+    // Reads the next token, refusing what no map or tileset file holds: more nodes or deeper
+    // nesting than the limits, declared entities, entity references.
+    QXmlStreamReader::TokenType Next(int OpenElements) {
         const QXmlStreamReader::TokenType t = fReader.readNext();
         if (t == QXmlStreamReader::StartElement)
-            Nodes += 1 + fReader.attributes().size();
+            fNodes += 1 + fReader.attributes().size();
         else if (t == QXmlStreamReader::Comment ||
                  (t == QXmlStreamReader::Characters && !fReader.isWhitespace()))
-            ++Nodes;
-        if (Nodes > MaxTmxNodes)
+            ++fNodes;
+        if (fNodes > MaxTmxNodes)
             ParseFail(QStringLiteral("the file holds more than %1 nodes (elements, attributes, "
                                      "comments and texts)")
                           .arg(MaxTmxNodes));
-        switch (t) {
-        case QXmlStreamReader::DTD:
+        if (t == QXmlStreamReader::DTD &&
+            (!fReader.entityDeclarations().isEmpty() || !fReader.notationDeclarations().isEmpty()))
             // A document type is harmless as long as it declares nothing: nothing it names is
-            // ever fetched. Declared entities would be expanded into the text, so they are
-            // refused rather than trusted.
-            if (!fReader.entityDeclarations().isEmpty() ||
-                !fReader.notationDeclarations().isEmpty())
-                ParseFail(QStringLiteral("the document type declares entities or notations, "
-                                         "which a TMX file does not use"));
-            break;
-        case QXmlStreamReader::EntityReference:
+            // ever fetched.
+            ParseFail(QStringLiteral("the document type declares entities or notations, which a "
+                                     "map file does not use"));
+        if (t == QXmlStreamReader::EntityReference)
             ParseFail(
                 QStringLiteral("the entity reference &%1; cannot be resolved").arg(fReader.name()));
-        case QXmlStreamReader::StartElement: {
-            if (Open.size() >= MaxTmxDepth)
-                ParseFail(QStringLiteral("elements are nested more than %1 deep").arg(MaxTmxDepth));
-            const QString Name = fReader.name().toString();
-            const int Depth = int(Open.size()); // of this element's parent
-            if (Depth == 0) {
-                if (Name != QLatin1String("map"))
-                    Fail(QStringLiteral("the root element is %1, not <map>").arg(Where()));
-                StartMap();
-            } else if (DataDepth >= 0 && Depth == DataDepth + 1) {
-                if (Name == QLatin1String("chunk"))
-                    Fail(QStringLiteral("%1: the layer data lies in chunks, as in an infinite map; "
-                                        "only maps of a fixed size can be read")
-                             .arg(Where()));
-                Fail(QStringLiteral("%1 inside the layer data; the data must be text only")
-                         .arg(Where()));
-            } else if (Depth == 1 && Name == QLatin1String("tileset")) {
-                StartTileset();
-            } else if (Name == QLatin1String("layer") && !fMap.HaveLayer &&
-                       std::all_of(Open.begin() + 1, Open.end(),
-                                   [](const QString& n) { return n == QLatin1String("group"); })) {
-                // The first tile layer, at the top or inside groups.
-                StartLayer();
-                LayerDepth = Depth;
-            } else if (LayerDepth >= 0 && Depth == LayerDepth + 1 &&
-                       Name == QLatin1String("data") && !fMap.HaveData) {
-                StartData();
-                DataDepth = Depth;
+        if (t == QXmlStreamReader::StartElement && OpenElements >= MaxTmxDepth)
+            ParseFail(QStringLiteral("elements are nested more than %1 deep").arg(MaxTmxDepth));
+        return t;
+    }
+    void CheckEnd() const {
+        if (fReader.hasError())
+            ParseFail(fReader.errorString());
+    }
+
+    // The geometry attributes of a started <tileset>, and its picture from an <image>.
+    void TilesetAttributes(TTmxTilesetInfo& t) const {
+        t.HasGeometry = true;
+        t.Name = Attribute("name");
+        t.TileWidth = Number("tilewidth", 0, MaxGeometry, 0);
+        t.TileHeight = Number("tileheight", 0, MaxGeometry, 0);
+        t.Spacing = Number("spacing", 0, MaxGeometry, 0);
+        t.Margin = Number("margin", 0, MaxGeometry, 0);
+        t.Columns = Number("columns", 0, MaxGeometry, 0);
+        t.TileCount = Number("tilecount", 0, MaxGeometry, 0);
+    }
+    void ImageAttributes(TTmxTilesetInfo& t) const {
+        t.HasImage = true;
+        t.ImageSource = Attribute("source");
+        t.ImageWidth = Number("width", 0, MaxGeometry, -1);
+        t.ImageHeight = Number("height", 0, MaxGeometry, -1);
+    }
+
+    QXmlStreamReader fReader;
+    QString fFileName;
+    QString fPrefix;
+    int64_t fNodes = 0;
+};
+
+// A TMX map.
+class TTmxReader : public TXmlReaderBase {
+public:
+    TTmxReader(const QByteArray& Bytes, const QString& FileName)
+        : TXmlReaderBase(Bytes, FileName, QStringLiteral("TMX file \"%1\"").arg(FileName)) {
+        fMap.Prefix = fPrefix;
+    }
+
+    // Walks the whole document, so that a malformed file is refused whatever part of it is bad.
+    TTmxMapData Read();
+
+private:
+    // One open element: its name, whether it is shown (a hidden group hides what it holds), and
+    // whether its children are layers (those of the map and of its groups).
+    struct TOpen {
+        QString Name;
+        bool Visible;
+        bool HoldsLayers;
+    };
+
+    void StartMap();
+    void StartData();
+    void Start(const QString& Name, int Depth, TOpen& Element);
+
+    TTmxMapData fMap;
+    std::vector<TOpen> fOpen;
+    int fTilesetDepth = -1;
+    int fPropertiesDepth = -1;
+    bool fHadProperties = false;
+    int fLayerDepth = -1; // of the visible layer being read
+    int fDataDepth = -1;  // of its data
+};
+
+void TTmxReader::StartMap() {
+    const QString Orientation = Attribute("orientation");
+    if (!Orientation.isEmpty() && Orientation != QLatin1String("orthogonal"))
+        Fail(
+            QStringLiteral("the map is %1, but only orthogonal maps can be read").arg(Orientation));
+    const QString Infinite = Attribute("infinite").trimmed();
+    if (!Infinite.isEmpty() && Infinite != QLatin1String("0"))
+        Fail(QStringLiteral("the map is infinite (its layer data lies in chunks); only maps of "
+                            "a fixed size can be read: untick Infinite in the map's properties in "
+                            "the map editor"));
+    fMap.Width = int32_t(Number("width", 0, MaxMapSide, std::nullopt));
+    fMap.Height = int32_t(Number("height", 0, MaxMapSide, std::nullopt));
+}
+
+void TTmxReader::StartData() {
+    TTmxLayer& L = fMap.Layers.back();
+    L.HaveData = true;
+    const QString Encoding = Attribute("encoding");
+    L.Compression = Attribute("compression");
+    if (Encoding.isEmpty())
+        Fail(QStringLiteral("the layer data of %1 is stored as <tile> elements; save the map with "
+                            "the layer format CSV or Base64")
+                 .arg(L.Where));
+    if (Encoding != QLatin1String("csv") && Encoding != QLatin1String("base64"))
+        Fail(QStringLiteral("%1 has the encoding \"%2\"; it must be \"csv\" or \"base64\"")
+                 .arg(Where(), Encoding));
+    L.Format = Encoding == QLatin1String("csv") ? TTmxLayerFormat::Csv : TTmxLayerFormat::Base64;
+    if (L.Compression.isEmpty())
+        return;
+    if (L.Format == TTmxLayerFormat::Csv)
+        Fail(QStringLiteral("%1 is CSV with the compression \"%2\"; only base64 data can be "
+                            "compressed")
+                 .arg(Where(), L.Compression));
+    if (L.Compression == QLatin1String("zstd"))
+        Fail(QStringLiteral("%1 is compressed with zstd, which is not supported; save the map "
+                            "with zlib or gzip compression, or none")
+                 .arg(Where()));
+    if (L.Compression != QLatin1String("zlib") && L.Compression != QLatin1String("gzip"))
+        Fail(QStringLiteral("%1 has the compression \"%2\"; it must be \"zlib\" or \"gzip\"")
+                 .arg(Where(), L.Compression));
+}
+
+void TTmxReader::Start(const QString& Name, int Depth, TOpen& Element) {
+    const TOpen* Parent = Depth > 0 ? &fOpen.back() : nullptr;
+    if (Depth == 0) {
+        if (Name != QLatin1String("map"))
+            Fail(QStringLiteral("the root element is %1, not <map>").arg(Where()));
+        StartMap();
+        Element.HoldsLayers = true;
+    } else if (fDataDepth >= 0 && Depth == fDataDepth + 1) {
+        if (Name == QLatin1String("chunk"))
+            Fail(QStringLiteral("%1: the layer data lies in chunks, as in an infinite map; only "
+                                "maps of a fixed size can be read: untick Infinite in the map's "
+                                "properties in the map editor")
+                     .arg(Where()));
+        Fail(QStringLiteral("%1 inside the layer data; the data must be text only").arg(Where()));
+    } else if (Depth == 1 && Name == QLatin1String("tileset")) {
+        TTmxTilesetInfo t;
+        t.Where = Where();
+        t.FirstGid = uint32_t(Number("firstgid", 1, ~TmxGidFlags, std::nullopt));
+        t.Source = Attribute("source");
+        if (t.Source.isEmpty())
+            TilesetAttributes(t);
+        fMap.Tilesets.push_back(t);
+        fTilesetDepth = Depth;
+    } else if (fTilesetDepth >= 0 && Depth == fTilesetDepth + 1 && Name == QLatin1String("image") &&
+               fMap.Tilesets.back().Source.isEmpty() && !fMap.Tilesets.back().HasImage) {
+        ImageAttributes(fMap.Tilesets.back());
+    } else if (Depth == 1 && Name == QLatin1String("properties") && !fHadProperties) {
+        fHadProperties = true;
+        fPropertiesDepth = Depth;
+    } else if (fPropertiesDepth >= 0 && Depth == fPropertiesDepth + 1 &&
+               Name == QLatin1String("property")) {
+        fMap.Properties.push_back({Attribute("name"), Attribute("type"), Attribute("value")});
+    } else if (Parent->HoldsLayers) {
+        const bool Shown = Parent->Visible && Attribute("visible").trimmed() != QLatin1String("0");
+        const QString LayerName = Attribute("name");
+        if (Name == QLatin1String("group")) {
+            Element.Visible = Shown;
+            Element.HoldsLayers = true;
+        } else if (Name == QLatin1String("layer")) {
+            if (!Shown) {
+                fMap.HiddenLayers << LayerName;
+                return;
             }
-            Open.append(Name);
+            TTmxLayer L;
+            L.Where = Where();
+            L.Width = Number("width", 0, MaxMapSide, fMap.Width);
+            L.Height = Number("height", 0, MaxMapSide, fMap.Height);
+            fMap.Layers.push_back(std::move(L));
+            fLayerDepth = Depth;
+        } else if (Name == QLatin1String("objectgroup")) {
+            fMap.OtherLayers << QStringLiteral("the object layer \"%1\"").arg(LayerName);
+        } else if (Name == QLatin1String("imagelayer")) {
+            fMap.OtherLayers << QStringLiteral("the image layer \"%1\"").arg(LayerName);
+        }
+    } else if (fLayerDepth >= 0 && Depth == fLayerDepth + 1 && Name == QLatin1String("data") &&
+               !fMap.Layers.back().HaveData) {
+        StartData();
+        fDataDepth = Depth;
+    }
+}
+
+TTmxMapData TTmxReader::Read() {
+    while (!fReader.atEnd()) {
+        switch (Next(int(fOpen.size()))) {
+        case QXmlStreamReader::StartElement: {
+            const int Depth = int(fOpen.size()); // of this element's parent
+            TOpen Element{fReader.name().toString(), Depth == 0 || fOpen.back().Visible, false};
+            Start(Element.Name, Depth, Element);
+            fOpen.push_back(std::move(Element));
             break;
         }
-        case QXmlStreamReader::EndElement:
-            Open.removeLast();
-            if (int(Open.size()) == DataDepth)
-                DataDepth = -2; // read; a second <data> is not
-            if (int(Open.size()) == LayerDepth)
-                LayerDepth = -2;
+        case QXmlStreamReader::EndElement: {
+            fOpen.pop_back();
+            const int Depth = int(fOpen.size());
+            if (Depth == fDataDepth)
+                fDataDepth = -1; // read; a second <data> is not
+            if (Depth == fLayerDepth) {
+                if (!fMap.Layers.back().HaveData)
+                    Fail(QStringLiteral("%1 has no <data>").arg(fMap.Layers.back().Where));
+                fLayerDepth = -1;
+            }
+            if (Depth == fTilesetDepth)
+                fTilesetDepth = -1;
+            if (Depth == fPropertiesDepth)
+                fPropertiesDepth = -1;
             break;
+        }
         case QXmlStreamReader::Characters:
-            if (DataDepth >= 0 && int(Open.size()) == DataDepth + 1)
-                fMap.Text += fReader.text();
+            if (fDataDepth >= 0 && int(fOpen.size()) == fDataDepth + 1)
+                fMap.Layers.back().Text += fReader.text();
             break;
         default:
             break;
         }
     }
-    if (fReader.hasError())
-        ParseFail(fReader.errorString());
-
-    if (!fMap.HaveTileset)
-        Fail(QStringLiteral("the map has no <tileset>; its cells are the gids less the "
-                            "firstgid of its one tileset"));
-    if (!fMap.HaveLayer)
-        Fail(QStringLiteral("the map has no tile layer (<layer>)"));
-    if (!fMap.HaveData)
-        Fail(QStringLiteral("%1 has no <data>").arg(fMap.LayerWhere));
-    if (fMap.LayerWidth != fMap.Width || fMap.LayerHeight != fMap.Height)
-        Fail(QStringLiteral("%1 is %2 x %3 cells, but the map is %4 x %5")
-                 .arg(fMap.LayerWhere)
-                 .arg(fMap.LayerWidth)
-                 .arg(fMap.LayerHeight)
-                 .arg(fMap.Width)
-                 .arg(fMap.Height));
-    TMyByteArray Cells = Decode();
-    w = fMap.Width;
-    h = fMap.Height;
-    return Cells;
+    CheckEnd();
+    if (fMap.Tilesets.size() > 1)
+        Fail(QStringLiteral("%1 is a second tileset; a map's cells come from one tileset only: "
+                            "remove it in the map editor (Remove Tileset in the Tilesets view)")
+                 .arg(fMap.Tilesets[1].Where));
+    return std::move(fMap);
 }
 
-TMyByteArray TTmxReader::Decode() const {
-    // Besides the file and its text, decoding holds the cells and, for base64, their gids.
-    const bool Csv = fMap.Encoding == QLatin1String("csv");
-    const uint64_t Cells = uint64_t(fMap.Width) * uint64_t(fMap.Height);
-    const uint64_t Need = Cells + (Csv ? 0 : 4 * Cells + 1);
-    const uint64_t Memory = MyTypes::PhysicalMemorySize();
-    if (Memory != 0 && Need + fFileSize > Memory)
-        Fail(QStringLiteral("the map has %1 x %2 cells: the %3 bytes to decode them and the file's "
-                            "%4 do not fit into this machine's %5 bytes of memory")
-                 .arg(fMap.Width)
-                 .arg(fMap.Height)
-                 .arg(qulonglong(Need))
-                 .arg(qulonglong(fFileSize))
-                 .arg(qulonglong(Memory)));
-    try {
-        return Csv ? DecodeCsv() : DecodeBase64();
-    } catch (const std::bad_alloc&) {
-        Fail(QStringLiteral("the map has %1 x %2 cells, but the %3 bytes to decode them cannot be "
-                            "allocated")
-                 .arg(fMap.Width)
-                 .arg(fMap.Height)
-                 .arg(qulonglong(Need)));
-    }
-}
+// A TSX tileset file.
+class TTsxReader : public TXmlReaderBase {
+public:
+    TTsxReader(const QByteArray& Bytes, const QString& FileName)
+        : TXmlReaderBase(Bytes, FileName, QStringLiteral("Tileset file \"%1\"").arg(FileName)) {}
 
-QString TTmxReader::CellName(size_t Index) const {
-    return QStringLiteral("cell (%1, %2)")
-        .arg(qulonglong(Index % size_t(fMap.Width)))
-        .arg(qulonglong(Index / size_t(fMap.Width)));
-}
-
-uint8_t TTmxReader::CellOf(uint32_t Gid, size_t Index) const {
-    const uint32_t Tile = Gid - fMap.FirstGid;
-    if (Tile <= uint32_t(MaxCellValue))
-        return uint8_t(Tile); // the flag bits are set in no gid that passes
-    if (Gid == 0)
-        Fail(QStringLiteral("%1 is empty (gid 0); every cell of a map needs a tile")
-                 .arg(CellName(Index)));
-    if (Gid & TmxGidFlags)
-        Fail(QStringLiteral("%1 is flipped or rotated (gid %2 has the flag bits 0x%3 set); map "
-                            "cells cannot be")
-                 .arg(CellName(Index))
-                 .arg(Gid)
-                 .arg(Gid & TmxGidFlags, 8, 16, QLatin1Char('0')));
-    Fail(QStringLiteral("%1 holds gid %2, but a cell's tile must be 0 to %3 of the tileset "
-                        "(gids %4 to %5, as its firstgid is %4)")
-             .arg(CellName(Index))
-             .arg(Gid)
-             .arg(MaxCellValue)
-             .arg(fMap.FirstGid)
-             .arg(qulonglong(fMap.FirstGid) + MaxCellValue));
-}
-
-TMyByteArray TTmxReader::DecodeCsv() const {
-    const size_t n = size_t(fMap.Width) * size_t(fMap.Height);
-    TMyByteArray Cells(n);
-    const QString& Text = fMap.Text;
-    const qsizetype Size = Text.size();
-    size_t Count = 0;
-    qsizetype i = 0;
-    auto SkipSpace = [&] {
-        while (i < Size && Text.at(i).isSpace())
-            ++i;
-    };
-    SkipSpace();
-    // Cells are separated by commas; a comma after the last one is allowed.
-    while (i < Size) {
-        const qsizetype Start = i;
-        uint64_t Gid = 0;
-        bool Number = true;
-        for (; i < Size && Text.at(i) != QLatin1Char(',') && !Text.at(i).isSpace(); ++i) {
-            const char16_t c = Text.at(i).unicode();
-            Number = Number && c >= '0' && c <= '9' && Gid <= 0xFFFFFFFFu;
-            Gid = Gid * 10 + (c - '0');
+    TTmxTilesetInfo Read() {
+        TTmxTilesetInfo t;
+        int Depth = 0;
+        while (!fReader.atEnd()) {
+            const QXmlStreamReader::TokenType Token = Next(Depth);
+            if (Token == QXmlStreamReader::EndElement) {
+                --Depth;
+                continue;
+            }
+            if (Token != QXmlStreamReader::StartElement)
+                continue;
+            if (Depth == 0) {
+                if (fReader.name() != QLatin1String("tileset"))
+                    Fail(QStringLiteral("the root element is %1, not <tileset>").arg(Where()));
+                TilesetAttributes(t);
+            } else if (Depth == 1 && fReader.name() == QLatin1String("image") && !t.HasImage) {
+                ImageAttributes(t);
+            }
+            ++Depth;
         }
-        Number = Number && i > Start && Gid <= 0xFFFFFFFFu;
-        if (Count >= n)
-            Fail(QStringLiteral("the CSV data of %1 holds more than the %2 x %3 cells of the map")
-                     .arg(fMap.LayerWhere)
-                     .arg(fMap.Width)
-                     .arg(fMap.Height));
-        if (!Number)
-            Fail(QStringLiteral("%1 of the CSV data is \"%2\", not a gid")
-                     .arg(CellName(Count),
-                          QStringView(Text).mid(Start, std::min<qsizetype>(i - Start, 40))));
-        Cells[Count] = CellOf(uint32_t(Gid), Count);
-        ++Count;
-        SkipSpace();
-        if (i == Size)
-            break;
-        if (Text.at(i) != QLatin1Char(','))
-            Fail(QStringLiteral("the CSV data of %1 has \"%2\" after %3, not a comma")
-                     .arg(fMap.LayerWhere, Text.at(i), CellName(Count - 1)));
+        CheckEnd();
+        return t;
+    }
+};
+
+bool LooksLikeJson(const uint8_t* S, size_t Size) {
+    size_t i = Size >= 3 && S[0] == 0xEF && S[1] == 0xBB && S[2] == 0xBF ? 3 : 0;
+    while (i < Size && (S[i] == ' ' || S[i] == '\t' || S[i] == '\r' || S[i] == '\n'))
         ++i;
-        SkipSpace();
-    }
-    if (Count != n)
-        Fail(QStringLiteral("the CSV data of %1 holds %2 cells, but the map has %3 x %4 = %5")
-                 .arg(fMap.LayerWhere)
-                 .arg(qulonglong(Count))
-                 .arg(fMap.Width)
-                 .arg(fMap.Height)
-                 .arg(qulonglong(n)));
-    return Cells;
+    return i < Size && (S[i] == '{' || S[i] == '[');
 }
 
-TMyByteArray TTmxReader::DecodeBase64() const {
-    const size_t n = size_t(fMap.Width) * size_t(fMap.Height);
-    const size_t Expected = 4 * n;
-    // Whitespace goes; anything outside ASCII becomes a byte that base64 refuses.
-    QByteArray Packed(fMap.Text.size(), Qt::Uninitialized);
-    char* Out = Packed.data();
-    for (const QChar ch : fMap.Text) {
-        const char16_t c = ch.unicode();
-        *Out = c < 0x80 ? char(c) : '!';
-        Out += !(c == ' ' || c == '\n' || c == '\r' || c == '\t' || (c > 0x7F && ch.isSpace()));
-    }
-    Packed.truncate(Out - Packed.data());
-    const QByteArray::FromBase64Result Decoded =
-        QByteArray::fromBase64Encoding(Packed, QByteArray::AbortOnBase64DecodingErrors);
-    if (!Decoded)
-        Fail(QStringLiteral("the data of %1 is not valid base64").arg(fMap.LayerWhere));
+// The width of the picture Source names (relative to the folder of the file that names it),
+// when it can be read; -1 otherwise.
+int64_t PictureWidth(const QString& HolderFile, const QString& Source) {
+    if (Source.isEmpty())
+        return -1;
+    const QString Path = QFileInfo(HolderFile).dir().filePath(Source);
+    if (!QFileInfo(Path).isFile())
+        return -1;
+    const QSize Size = QImageReader(Path).size();
+    return Size.isValid() ? Size.width() : -1;
+}
 
-    QByteArray Raw;
-    if (fMap.Compression.isEmpty()) {
-        Raw = Decoded.decoded;
-    } else {
-        // The output is bounded by what the map needs (plus one byte, to tell a longer stream),
-        // whatever the compressed data claims.
-        const bool Gzip = fMap.Compression == QLatin1String("gzip");
-        const QString Kind = Gzip ? QStringLiteral("gzip") : QStringLiteral("zlib");
-        Raw = QByteArray(qsizetype(Expected + 1), Qt::Uninitialized);
-        z_stream z{};
-        if (inflateInit2(&z, Gzip ? 15 + 16 : 15) != Z_OK)
-            throw std::bad_alloc();
-        z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(Decoded.decoded.constData()));
-        z.avail_in = uInt(Decoded.decoded.size());
-        // zlib counts in 32 bits: the output is offered a gigabyte at a time.
-        uint8_t* const Begin = reinterpret_cast<uint8_t*>(Raw.data());
-        const size_t Capacity = size_t(Raw.size());
-        size_t Got = 0;
-        int r = Z_OK;
-        while (r == Z_OK) {
-            z.next_out = Begin + Got;
-            z.avail_out = uInt(std::min<size_t>(Capacity - Got, size_t(1) << 30));
-            r = inflate(&z, Z_NO_FLUSH);
-            Got = size_t(z.next_out - Begin);
-        }
-        const QString Message = z.msg ? QString::fromLatin1(z.msg) : QString();
-        inflateEnd(&z);
-        if (r == Z_MEM_ERROR)
-            throw std::bad_alloc();
-        if (r == Z_BUF_ERROR && Got > Expected)
-            Fail(QStringLiteral("the data of %1 decompresses to more than the %2 bytes that %3 x "
-                                "%4 cells need (4 a cell)")
-                     .arg(fMap.LayerWhere)
-                     .arg(qulonglong(Expected))
-                     .arg(fMap.Width)
-                     .arg(fMap.Height));
-        if (r == Z_BUF_ERROR)
-            Fail(QStringLiteral("the %1 data of %2 ends before its stream is complete")
-                     .arg(Kind, fMap.LayerWhere));
-        if (r != Z_STREAM_END)
-            Fail(QStringLiteral("the data of %1 is not valid %2 data (%3)")
-                     .arg(fMap.LayerWhere, Kind,
-                          Message.isEmpty() ? QStringLiteral("error %1").arg(r) : Message));
-        Raw.truncate(qsizetype(Got));
-    }
-    if (size_t(Raw.size()) != Expected)
-        Fail(QStringLiteral("the data of %1 holds %2 bytes, but %3 x %4 cells need %5 (4 a cell)")
-                 .arg(fMap.LayerWhere)
-                 .arg(Raw.size())
-                 .arg(fMap.Width)
-                 .arg(fMap.Height)
-                 .arg(qulonglong(Expected)));
-    TMyByteArray Cells(n);
-    const uint8_t* p = reinterpret_cast<const uint8_t*>(Raw.constData());
-    for (size_t k = 0; k < n; ++k, p += 4)
-        Cells[k] = CellOf(
-            uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24, k);
-    return Cells;
+void CheckSize(size_t Size, const QString& What, const QString& FileName) {
+    if (Size > MaxTmxFileSize)
+        throw EFormatError(QStringLiteral("%1 \"%2\" has %3 bytes; at most %4 are read")
+                               .arg(What, FileName)
+                               .arg(qulonglong(Size))
+                               .arg(qulonglong(MaxTmxFileSize)));
 }
 
 } // namespace
 
 QByteArray TmxFile::EncodeTmx(const TMyByteArray& Cells, int32_t w, int32_t h,
                               const TTmxTileset& Tileset,
-                              const std::vector<TTmxProperty>& Properties) {
+                              const std::vector<TTmxProperty>& Properties,
+                              const TProgress& Progress) {
     if (w < 0 || h < 0 || w > MaxMapSide || h > MaxMapSide)
         throw EFormatError(QStringLiteral("Cannot write a TMX map of %1 x %2 cells: a map holds "
                                           "at most %3 on a side")
@@ -510,26 +474,16 @@ QByteArray TmxFile::EncodeTmx(const TMyByteArray& Cells, int32_t w, int32_t h,
                                .arg(Tileset.FirstGid));
     CheckXmlName(Tileset.Name, QStringLiteral("the tileset name"));
     CheckXmlName(Tileset.ImageSource, QStringLiteral("the tileset picture's name"));
+    CheckXmlName(Tileset.Source, QStringLiteral("the tileset file's name"));
 
     QByteArray Data;
     try {
-        QByteArray Gids(qsizetype(Cells.size() * 4), Qt::Uninitialized);
-        uint8_t* p = reinterpret_cast<uint8_t*>(Gids.data());
-        for (uint8_t v : Cells) {
-            const uint32_t Gid = uint32_t(v) + uint32_t(Tileset.FirstGid);
-            p[0] = uint8_t(Gid);
-            p[1] = uint8_t(Gid >> 8);
-            p[2] = uint8_t(Gid >> 16);
-            p[3] = uint8_t(Gid >> 24);
-            p += 4;
-        }
-        Data = Compress(Gids).toBase64();
+        Data = CompressGids(Cells, uint32_t(Tileset.FirstGid), Progress).toBase64();
     } catch (const std::bad_alloc&) {
         throw EFormatError(QStringLiteral("Cannot write a TMX map of %1 x %2 cells: the memory for "
-                                          "its layer data (%3 bytes of gids) cannot be allocated")
+                                          "its layer data cannot be allocated")
                                .arg(w)
-                               .arg(h)
-                               .arg(qulonglong(Cells.size() * 4)));
+                               .arg(h));
     }
 
     QByteArray Out;
@@ -559,18 +513,15 @@ QByteArray TmxFile::EncodeTmx(const TMyByteArray& Cells, int32_t w, int32_t h,
         }
         x.writeEndElement();
     }
-    x.writeStartElement(QStringLiteral("tileset"));
-    x.writeAttribute(QStringLiteral("firstgid"), QString::number(Tileset.FirstGid));
-    x.writeAttribute(QStringLiteral("name"), Tileset.Name);
-    x.writeAttribute(QStringLiteral("tilewidth"), QString::number(Tileset.TileWidth));
-    x.writeAttribute(QStringLiteral("tileheight"), QString::number(Tileset.TileHeight));
-    x.writeAttribute(QStringLiteral("tilecount"), QString::number(Tileset.TileCount));
-    x.writeAttribute(QStringLiteral("columns"), QString::number(Tileset.Columns));
-    x.writeEmptyElement(QStringLiteral("image"));
-    x.writeAttribute(QStringLiteral("source"), Tileset.ImageSource);
-    x.writeAttribute(QStringLiteral("width"), QString::number(Tileset.ImageWidth));
-    x.writeAttribute(QStringLiteral("height"), QString::number(Tileset.ImageHeight));
-    x.writeEndElement();
+    if (Tileset.Source.isEmpty()) {
+        x.writeStartElement(QStringLiteral("tileset"));
+        x.writeAttribute(QStringLiteral("firstgid"), QString::number(Tileset.FirstGid));
+        WriteTilesetBody(x, Tileset);
+    } else {
+        x.writeEmptyElement(QStringLiteral("tileset"));
+        x.writeAttribute(QStringLiteral("firstgid"), QString::number(Tileset.FirstGid));
+        x.writeAttribute(QStringLiteral("source"), Tileset.Source);
+    }
     x.writeStartElement(QStringLiteral("layer"));
     x.writeAttribute(QStringLiteral("id"), QStringLiteral("1"));
     x.writeAttribute(QStringLiteral("name"), QStringLiteral("cells"));
@@ -587,89 +538,108 @@ QByteArray TmxFile::EncodeTmx(const TMyByteArray& Cells, int32_t w, int32_t h,
     return Out;
 }
 
-TMyByteArray TmxFile::DecodeTmx(const uint8_t* S, size_t Size, int32_t& w, int32_t& h,
-                                const QString& FileName) {
-    if (Size > MaxTmxFileSize)
-        throw EFormatError(QStringLiteral("TMX file \"%1\" has %2 bytes; at most %3 are read")
-                               .arg(FileName)
-                               .arg(qulonglong(Size))
-                               .arg(qulonglong(MaxTmxFileSize)));
+QByteArray TmxFile::EncodeTsx(const TTmxTileset& Tileset) {
+    CheckXmlName(Tileset.Name, QStringLiteral("the tileset name"));
+    CheckXmlName(Tileset.ImageSource, QStringLiteral("the tileset picture's name"));
+    QByteArray Out;
+    QXmlStreamWriter x(&Out);
+    x.setAutoFormatting(true);
+    x.setAutoFormattingIndent(1);
+    x.writeStartDocument();
+    x.writeStartElement(QStringLiteral("tileset"));
+    x.writeAttribute(QStringLiteral("version"), QStringLiteral("1.8"));
+    WriteTilesetBody(x, Tileset);
+    x.writeEndDocument();
+    return Out;
+}
+
+TTmxImport TmxFile::DecodeTileMap(const uint8_t* S, size_t Size, const QString& FileName) {
+    const bool Json = LooksLikeJson(S, Size);
+    CheckSize(Size, Json ? QStringLiteral("JSON map file") : QStringLiteral("TMX file"), FileName);
     const QByteArray Bytes =
         QByteArray::fromRawData(reinterpret_cast<const char*>(S), qsizetype(Size));
-    TTmxReader Reader(Bytes, FileName);
-    int32_t Width = 0;
-    int32_t Height = 0;
-    TMyByteArray Cells;
     try {
-        Cells = Reader.Read(Width, Height);
+        TTmxMapData Map =
+            Json ? TmjFile::ReadMap(Bytes, FileName) : TTmxReader(Bytes, FileName).Read();
+        Map.FileSize = Size;
+        return TmxMap::Resolve(Map);
     } catch (const std::bad_alloc&) {
-        throw EFormatError(QStringLiteral("TMX file \"%1\": the memory to read its %2 bytes "
+        throw EFormatError(
+            QStringLiteral("%1 \"%2\": the memory to read its %3 bytes cannot be "
+                           "allocated")
+                .arg(Json ? QStringLiteral("JSON map file") : QStringLiteral("TMX file"), FileName)
+                .arg(qulonglong(Size)));
+    }
+}
+
+TTmxImport TmxFile::LoadTileMap(const QString& FileName) {
+    const TMyByteArray Data = MyTypes::ReadFileBytes(FileName, MaxTmxFileSize);
+    const QString Full = MyTypes::ExpandFileName(FileName);
+    TTmxImport Map = DecodeTileMap(Data.data(), Data.size(), Full);
+    const QString Prefix =
+        (LooksLikeJson(Data.data(), Data.size()) ? QStringLiteral("JSON map file \"%1\"")
+                                                 : QStringLiteral("TMX file \"%1\""))
+            .arg(Full);
+    TTmxTilesetInfo& t = Map.Tileset;
+    if (t.Source.isEmpty()) {
+        // The picture as it is, where it differs from what the map recorded.
+        const int64_t Width = PictureWidth(Full, t.ImageSource);
+        if (t.HasImage && Width >= 0 && Width != t.ImageWidth) {
+            t.ImageWidth = Width;
+            TmxMap::CheckTileset(t, Prefix);
+        }
+        return Map;
+    }
+    const QString Path = QFileInfo(Full).dir().filePath(t.Source);
+    if (!QFileInfo::exists(Path)) {
+        Map.Notes << Prefix + QStringLiteral(": the tileset file \"%1\" was not found, so its "
+                                             "geometry was not checked")
+                                  .arg(t.Source);
+        return Map;
+    }
+    const TTmxTilesetInfo Named = t;
+    t = LoadTileset(Path);
+    t.FirstGid = Named.FirstGid;
+    t.Source = Named.Source;
+    t.Where = QStringLiteral("the tileset file \"%1\"").arg(Named.Source);
+    TmxMap::CheckTileset(t, Prefix);
+    return Map;
+}
+
+TMyByteArray TmxFile::DecodeTmx(const uint8_t* S, size_t Size, int32_t& w, int32_t& h,
+                                const QString& FileName) {
+    TTmxImport Map = DecodeTileMap(S, Size, FileName);
+    w = Map.Width;
+    h = Map.Height;
+    return std::move(Map.Cells);
+}
+
+TTmxTilesetInfo TmxFile::DecodeTileset(const uint8_t* S, size_t Size, const QString& FileName) {
+    const bool Json = LooksLikeJson(S, Size);
+    CheckSize(Size, QStringLiteral("Tileset file"), FileName);
+    const QByteArray Bytes =
+        QByteArray::fromRawData(reinterpret_cast<const char*>(S), qsizetype(Size));
+    try {
+        TTmxTilesetInfo t =
+            Json ? TmjFile::ReadTileset(Bytes, FileName) : TTsxReader(Bytes, FileName).Read();
+        t.Where = QStringLiteral("the tileset file \"%1\"").arg(FileName);
+        return t;
+    } catch (const std::bad_alloc&) {
+        throw EFormatError(QStringLiteral("Tileset file \"%1\": the memory to read its %2 bytes "
                                           "cannot be allocated")
                                .arg(FileName)
                                .arg(qulonglong(Size)));
     }
-    w = Width;
-    h = Height;
-    return Cells;
 }
 
-TMyByteArray TmxFile::LoadTmx(const QString& FileName, int32_t& w, int32_t& h) {
+TTmxTilesetInfo TmxFile::LoadTileset(const QString& FileName) {
     const TMyByteArray Data = MyTypes::ReadFileBytes(FileName, MaxTmxFileSize);
-    return DecodeTmx(Data.data(), Data.size(), w, h, MyTypes::ExpandFileName(FileName));
-}
-
-QImage TmxFile::TmxTilesetPicture(const TMapCellPictures& Pictures) {
-    constexpr int Rows = TmxTileCount / TmxTilesetColumns;
-    QImage Image(TmxTilesetColumns * MapCellSize, Rows * MapCellSize, QImage::Format_RGB32);
-    if (Image.isNull())
-        throw std::bad_alloc();
-    for (int v = 0; v < TmxTileCount; ++v) {
-        const QImage Tile = Pictures.Picture(v).convertToFormat(QImage::Format_RGB32);
-        const int Left = v % TmxTilesetColumns * MapCellSize;
-        const int Top = v / TmxTilesetColumns * MapCellSize;
-        for (int y = 0; y < MapCellSize; ++y)
-            std::memcpy(Image.scanLine(Top + y) + size_t(Left) * sizeof(QRgb),
-                        Tile.constScanLine(y), MapCellSize * sizeof(QRgb));
-    }
-    return Image;
-}
-
-void TmxFile::ExportTmxFiles(const QString& FileName, const TMyByteArray& Cells, int32_t w,
-                             int32_t h, const TMapCellPictures& Pictures,
-                             const TTmxExportInfo& Info) {
-    // The tileset picture lies beside the file the map goes into (the target of a link, which
-    // the save writes through) and is named after it.
-    const QFileInfo Given(MyTypes::ExpandFileName(FileName));
-    const QString Real = Given.canonicalFilePath();
-    const QFileInfo Out(Real.isEmpty() ? Given.absoluteFilePath() : Real);
-    const QString PictureName = Out.completeBaseName() + QStringLiteral("-tiles.png");
-    const QString PicturePath = Out.absolutePath() + QLatin1Char('/') + PictureName;
-    if (Out.isDir())
-        throw EFCreateError(Given.absoluteFilePath(), MyTypes::SystemErrorText(EISDIR));
-
-    TTmxTileset Tileset;
-    Tileset.Name = Info.Texture1Name + QStringLiteral(" : ") + Info.Texture2Name;
-    Tileset.ImageSource = PictureName;
-    const auto Number = [](int n) { return QString::number(n); };
-    const QByteArray Text =
-        EncodeTmx(Cells, w, h, Tileset,
-                  {{QStringLiteral("tex1"), QStringLiteral("int"), Number(Info.Texture1)},
-                   {QStringLiteral("tex1-name"), QStringLiteral("string"), Info.Texture1Name},
-                   {QStringLiteral("tex2"), QStringLiteral("int"), Number(Info.Texture2)},
-                   {QStringLiteral("tex2-name"), QStringLiteral("string"), Info.Texture2Name},
-                   {QStringLiteral("pal1"), QStringLiteral("int"), Number(Info.Palette1)},
-                   {QStringLiteral("pal2"), QStringLiteral("int"), Number(Info.Palette2)}});
-    QByteArray Png;
-    QBuffer Buffer(&Png);
-    Buffer.open(QIODevice::WriteOnly);
-    QImageWriter Writer(&Buffer, "png");
-    if (!Writer.write(TmxTilesetPicture(Pictures)))
-        throw EInOutError(
-            QStringLiteral("Cannot write file \"%1\". %2").arg(PicturePath, Writer.errorString()));
-    MyTypes::WriteFileAtomically(PicturePath, reinterpret_cast<const uint8_t*>(Png.constData()),
-                                 size_t(Png.size()));
-    MyTypes::WriteFileAtomically(FileName, reinterpret_cast<const uint8_t*>(Text.constData()),
-                                 size_t(Text.size()));
+    const QString Full = MyTypes::ExpandFileName(FileName);
+    TTmxTilesetInfo t = DecodeTileset(Data.data(), Data.size(), Full);
+    const int64_t Width = PictureWidth(Full, t.ImageSource);
+    if (t.HasImage && Width >= 0)
+        t.ImageWidth = Width;
+    return t;
 }
 
 } // namespace velkora

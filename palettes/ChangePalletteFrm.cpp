@@ -5,6 +5,7 @@
 #include "palettes/BmpMaker.h"
 #include "shell/Session.h"
 #include "widgets/ErrorReport.h"
+#include "widgets/Questions.h"
 #include "workbench/SpriteDocument.h"
 
 #include <QApplication>
@@ -408,6 +409,9 @@ void TChPalFrm::FillPalCmb() {
 void TChPalFrm::AddbtnClick() {
     TPalSet cSet;
     cSet.pal = fPalSet;
+    // A parameters file that leads outside the data root is written only when the user says so.
+    if (!MayWriteOutsideRoot(this, fSession.CurrentDir(), fSession.XMLDocument()->FileName))
+        return;
     AddPalSet(cSet, fSession.XMLDocument());
     // The list keeps its entries when the file cannot be read back.
     TPalSetArray Sets;
@@ -441,7 +445,7 @@ void TChPalFrm::LoadPalSets(TPalSetArray& sa, TXMLDocument* XMLDoc) const {
 }
 
 void TChPalFrm::AddPalSet(const TPalSet& cSet, TXMLDocument* XMLDoc) const {
-    ParamsFile::AppendPalSet(Document(XMLDoc), cSet.pal, int(fPalSetArray.size()));
+    ParamsFile::AppendPalSet(Document(XMLDoc), cSet.pal);
 }
 
 } // namespace velkora

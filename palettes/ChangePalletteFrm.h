@@ -84,8 +84,9 @@ public:
     // Colour fPalSet[i] of the second palette: what the sprite's colour index i looks like now.
     QColor SecondColorFunc(int32_t i) const;
     // Reads the palette sets of the parameters file into sa; on an error sa holds the sets read
-    // before it. Appends cSet's mapping as set number "the sets read last"; cSet.Name is not
-    // stored. Both go through the given document and raise its errors.
+    // before it. Appends cSet's mapping as set number "the sets the file holds" (counted under
+    // the file's lock); cSet.Name is not stored. Both go through the given document and raise
+    // its errors.
     void LoadPalSets(TPalSetArray& sa, TXMLDocument* XMLDoc) const;
     void AddPalSet(const TPalSet& cSet, TXMLDocument* XMLDoc) const;
 

@@ -79,8 +79,27 @@ namespace MyTypes {
 // The platform's text for an errno value ("No such file or directory").
 QString SystemErrorText(int Errno);
 
-// The absolute, cleaned form of a path; a relative one is taken against the current directory.
+// The absolute form of a path; a relative one is taken against the current directory. Empty
+// parts and "." are dropped; ".." is resolved as the file system resolves it, after the links
+// before it (the part of the path up to its last ".." is replaced by the folder the system
+// reaches through it), never by striking out the part before it as text. When that folder cannot
+// be reached the ".." parts stay as given, and opening the file fails as the system says.
 QString ExpandFileName(const QString& FileName);
+
+// File names as the file system holds them: bytes, taken here as UTF-8. A name that is not valid
+// UTF-8 cannot be opened through a text name, so each byte that is not part of a valid sequence
+// is kept as the lone surrogate U+DC80 + byte (which no valid name decodes to): two such names
+// stay apart, and every file operation refuses them (EFOpenError, EFCreateError) with the
+// reason below.
+QString DecodeFileName(const QByteArray& Native);
+// True when Name holds such a byte (it came from a name that is not valid UTF-8).
+bool HasUndecodableBytes(const QString& Name);
+// Name with such bytes written as \xNN, for messages.
+QString PrintableFileName(const QString& Name);
+// The bytes Name stands for: UTF-8, with each such byte as the byte it was.
+QByteArray EncodeFileName(const QString& Name);
+// "The name is not valid UTF-8, so the file cannot be opened under it; rename it"
+QString NotUtf8Reason();
 } // namespace MyTypes
 
 // ---- Files ----------------------------------------------------------------------------------
@@ -118,14 +137,20 @@ inline void WriteFileAtomically(const QString& FileName, const TMyByteArray& Dat
 }
 } // namespace MyTypes
 
-// What tells one version of a file from another: its size and modification time (following
-// links). A missing file has Exists false.
+// What tells one version of a file from another (following links): its size, its modification
+// time, which any program may set back, and the file itself (device and inode) with its
+// status-change time, which none can: a file replaced, or changed and given its old time stamp
+// again, no longer matches. A missing file has Exists false.
 struct TFileStamp {
     bool Exists = false;
     int64_t Size = 0;
     int64_t ModifiedNs = 0;
+    uint64_t Device = 0;
+    uint64_t Inode = 0;
+    int64_t ChangedNs = 0;
     bool operator==(const TFileStamp& o) const {
-        return Exists == o.Exists && Size == o.Size && ModifiedNs == o.ModifiedNs;
+        return Exists == o.Exists && Size == o.Size && ModifiedNs == o.ModifiedNs &&
+               Device == o.Device && Inode == o.Inode && ChangedNs == o.ChangedNs;
     }
     bool operator!=(const TFileStamp& o) const { return !(*this == o); }
 };

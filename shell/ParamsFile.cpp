@@ -1,5 +1,8 @@
 #include "shell/ParamsFile.h"
 
+#include "shell/ParamsEdit.h"
+#include "shell/XmlGuard.h"
+
 #include <QTextStream>
 #include <QXmlStreamReader>
 
@@ -164,6 +167,9 @@ void TXMLDocument::Open() {
     Close();
     const TMyByteArray Data = MyTypes::ReadFileBytes(FileName, MaxParamsFileSize);
     const QByteArray Bytes(reinterpret_cast<const char*>(Data.data()), qsizetype(Data.size()));
+    // Entity declarations and elements of absurdly many attributes are refused before any
+    // parser spends memory or quadratic time on them.
+    XmlGuard::CheckXmlBytes(Bytes, MyTypes::ExpandFileName(FileName));
     auto ParseError = [&](const QString& Message, qint64 Line, qint64 Column) {
         return EFormatError(QStringLiteral("Cannot parse file \"%1\": %2 (line %3, column %4)")
                                 .arg(MyTypes::ExpandFileName(FileName), Message)
@@ -192,6 +198,10 @@ void TXMLDocument::Open() {
                 throw ParseError(QStringLiteral("the file holds more than %1 nodes (elements, "
                                                 "attributes, comments and texts)")
                                      .arg(MaxParamsNodes),
+                                 Reader.lineNumber(), Reader.columnNumber());
+            if (t == QXmlStreamReader::DTD && !Reader.entityDeclarations().isEmpty())
+                throw ParseError(QStringLiteral("the document type declares entities, which a "
+                                                "parameters file does not use"),
                                  Reader.lineNumber(), Reader.columnNumber());
             if (t == QXmlStreamReader::EndElement) {
                 --Depth;
@@ -432,14 +442,24 @@ int32_t ParamsFile::IntAttribute(const QDomNode& Node, const QString& Name) {
 
 namespace {
 
-QDomElement AppendSetElement(TXMLDocument& Doc, int Index, int n) {
-    QDomNode c = ParamsFile::Container(Doc, Index);
-    if (!c.isElement())
-        throw EFormatError(QStringLiteral("the container for new sets is a %1, not an element")
-                               .arg(ParamsFile::DescribeNode(c)));
-    QDomElement E = Doc.Document().createElement(QStringLiteral("Set_%1").arg(n));
-    c.appendChild(E);
-    return E;
+// Appends the element Make(n) to container Index, n being the number of children the container
+// holds in the file as read under its lock.
+template <typename F> int AppendSet(TXMLDocument& Doc, int Index, F Make) {
+    TParamsFileEdit Edit(Doc);
+    int n = 0;
+    try {
+        const QDomNode c = ParamsFile::Container(Doc, Index);
+        if (!c.isElement())
+            throw EFormatError(QStringLiteral("the container for new sets is a %1, not an element")
+                                   .arg(ParamsFile::DescribeNode(c)));
+        n = ParamsFile::ChildCount(c);
+        Edit.Append({Index}, Make(n));
+    } catch (const EFormatError& e) {
+        throw EFormatError(QStringLiteral("Parameters file \"%1\": %2")
+                               .arg(MyTypes::ExpandFileName(Doc.FileName), e.Message()));
+    }
+    Edit.Commit();
+    return n;
 }
 
 } // namespace
@@ -464,13 +484,13 @@ void ParamsFile::ReadMapSets(TXMLDocument& Doc, TSetArray& sa) {
     });
 }
 
-void ParamsFile::AppendMapSet(TXMLDocument& Doc, const TSet& cSet, int n) {
-    WithDocument(Doc, [&] {
-        QDomElement E = AppendSetElement(Doc, 1, n);
-        E.setAttribute(QStringLiteral("Name"), cSet.Name);
-        E.setAttribute(QStringLiteral("Tex1"), cSet.i1);
-        E.setAttribute(QStringLiteral("Tex2"), cSet.i2);
-        Doc.Save();
+int ParamsFile::AppendMapSet(TXMLDocument& Doc, const TSet& cSet) {
+    return AppendSet(Doc, 1, [&](int n) {
+        return TXmlElementText{QStringLiteral("Set_%1").arg(n),
+                               {{QStringLiteral("Name"), cSet.Name},
+                                {QStringLiteral("Tex1"), QString::number(cSet.i1)},
+                                {QStringLiteral("Tex2"), QString::number(cSet.i2)}},
+                               {}};
     });
 }
 
@@ -503,18 +523,18 @@ void ParamsFile::ReadPalSets(TXMLDocument& Doc, TPalSetArray& sa) {
     });
 }
 
-void ParamsFile::AppendPalSet(TXMLDocument& Doc, const TPalletteArray& pal, int n) {
+int ParamsFile::AppendPalSet(TXMLDocument& Doc, const TPalletteArray& pal) {
     for (size_t j = 0; j < pal.size(); ++j)
         if (pal[j] < 0 || pal[j] > 15)
             throw EFormatError(QStringLiteral("mapping entry %1 is %2; a colour index is 0 to 15")
                                    .arg(j + 1)
                                    .arg(pal[j]));
-    WithDocument(Doc, [&] {
-        QDomElement E = AppendSetElement(Doc, 2, n);
-        E.setAttribute(QStringLiteral("name"), n);
+    return AppendSet(Doc, 2, [&](int n) {
+        TXmlElementText E{
+            QStringLiteral("Set_%1").arg(n), {{QStringLiteral("name"), QString::number(n)}}, {}};
         for (size_t j = 0; j < pal.size(); ++j)
-            E.setAttribute(QStringLiteral("p%1").arg(j + 1), pal[j]);
-        Doc.Save();
+            E.Attributes.emplace_back(QStringLiteral("p%1").arg(j + 1), QString::number(pal[j]));
+        return E;
     });
 }
 

@@ -109,14 +109,18 @@ namespace ParamsFile {
 // with exactly the entries completely read before it; one before the container is reached (the
 // file cannot be read or parsed, the root lacks the container: EFormatError) leaves sa as it was.
 void ReadMapSets(TXMLDocument& Doc, TSetArray& sa);
-// Appends "Set_<n>" with "Name", "Tex1", "Tex2" (n = the sets held in memory) and saves. The rest
-// of the file survives; on any error the file is left as it was.
-void AppendMapSet(TXMLDocument& Doc, const TSet& cSet, int n);
+// Appends the set "Set_<n>" with "Name", "Tex1", "Tex2" as the new last child of the map texture
+// sets container, where n is the number of children the container holds at that moment: the
+// file is read again under its lock (TParamsFileEdit), so two editors adding sets at once choose
+// different numbers. Only the bytes of the new element are written; every other byte of the file
+// stays as it was. Returns n. On any error the file is left as it was.
+int AppendMapSet(TXMLDocument& Doc, const TSet& cSet);
 // Entries outside 0 to 15 raise EFormatError naming the set and the attribute.
 void ReadPalSets(TXMLDocument& Doc, TPalSetArray& sa);
-// Appends "Set_<n>" with "name" = n and "p1".."p16" and saves. Entries outside 0 to 15 are
-// refused (EFormatError) before anything is written: the readers would reject them.
-void AppendPalSet(TXMLDocument& Doc, const TPalletteArray& pal, int n);
+// Appends the palette set "Set_<n>" with "name" = n and "p1".."p16" to the palette sets
+// container, as AppendMapSet appends, and returns n. Entries outside 0 to 15 are refused
+// (EFormatError) before anything is written: the readers would reject them.
+int AppendPalSet(TXMLDocument& Doc, const TPalletteArray& pal);
 } // namespace ParamsFile
 
 } // namespace velkora

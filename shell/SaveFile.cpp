@@ -5,6 +5,7 @@
 
 #include <cerrno>
 #include <climits>
+#include <cstdlib>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -19,17 +20,36 @@ constexpr int MaxLinkDepth = 40;
 // its named temporary file and for the name it links an unnamed one to before the rename.
 constexpr qsizetype TemporaryNameSuffix = 7;
 
+// Name with its folder as the system reaches it: the folder's links and ".." resolved, so that
+// what follows works on the file the system would open. A name that ends in "." or ".." is a
+// folder and is resolved whole. A folder that cannot be reached raises EFCreateError naming Full
+// with the system's reason (a missing folder, one that may not be searched, a file in its place).
+QByteArray PhysicalName(const QByteArray& Name, const QString& Full) {
+    const qsizetype Slash = Name.lastIndexOf('/');
+    const QByteArray Base = Name.mid(Slash + 1);
+    const bool WholeName = Base.isEmpty() || Base == "." || Base == "..";
+    const QByteArray Folder = WholeName ? Name : Name.left(Slash > 0 ? Slash : 1);
+    char Resolved[PATH_MAX];
+    if (!::realpath(Folder.constData(), Resolved))
+        throw EFCreateError(Full, MyTypes::SystemErrorText(errno));
+    const QByteArray Real(Resolved);
+    if (WholeName)
+        return Real;
+    return Real + (Real.endsWith('/') ? "" : "/") + Base;
+}
+
 // Follows Path (absolute) through every symbolic link to the name it finally stands for, which
-// need not exist yet (a new file, or a link to one). A chain that does not end (a loop) raises
-// EFCreateError naming Full with the system's text for ELOOP, as does a path that cannot be
-// looked at (a folder that may not be searched, a file in place of a folder).
+// need not exist yet (a new file, or a link to one), with its folder resolved as the system
+// resolves it. A chain that does not end (a loop) raises EFCreateError naming Full with the
+// system's text for ELOOP, as does a path that cannot be looked at (a folder that may not be
+// searched, a file in place of a folder, a missing folder).
 QByteArray FinalTarget(const QByteArray& Path, const QString& Full) {
-    QByteArray Name = Path;
+    QByteArray Name = PhysicalName(Path, Full);
     for (int Depth = 0;; ++Depth) {
         struct stat st {};
         if (::lstat(Name.constData(), &st) != 0) {
             if (errno == ENOENT)
-                return Name; // created by the save, or a missing folder that the save reports
+                return Name; // created by the save
             throw EFCreateError(Full, MyTypes::SystemErrorText(errno));
         }
         if (!S_ISLNK(st.st_mode))
@@ -44,12 +64,13 @@ QByteArray FinalTarget(const QByteArray& Path, const QString& Full) {
         if (n < 0)
             throw EFCreateError(Full, MyTypes::SystemErrorText(errno));
         Link.truncate(qsizetype(n));
-        if (Link.startsWith('/')) {
-            Name = Link;
-        } else {
+        if (!Link.startsWith('/')) {
+            // Relative to the folder that holds the link, which is already resolved.
             const qsizetype Slash = Name.lastIndexOf('/');
-            Name = Name.left(Slash > 0 ? Slash : 1) + (Slash > 0 ? "/" : "") + Link;
+            Link = Name.left(Slash > 0 ? Slash : 0) + "/" + Link;
         }
+        // A link to a name in a missing folder is a missing folder: the save reports it.
+        Name = PhysicalName(Link, Full);
     }
 }
 
@@ -105,11 +126,29 @@ QString Reason(const QSaveFile& File, int Errno) {
 
 } // namespace
 
+QString SaveFile::FinalTarget(const QString& FileName) {
+    const QString Full = MyTypes::ExpandFileName(FileName);
+    if (MyTypes::HasUndecodableBytes(Full))
+        throw EFCreateError(MyTypes::PrintableFileName(Full), MyTypes::NotUtf8Reason());
+    return MyTypes::DecodeFileName(velkora::FinalTarget(MyTypes::EncodeFileName(Full), Full));
+}
+
+bool SaveFile::LiesWithin(const QString& Target, const QString& Folder) {
+    char Resolved[PATH_MAX];
+    const QString Real = ::realpath(MyTypes::EncodeFileName(Folder).constData(), Resolved)
+                             ? MyTypes::DecodeFileName(QByteArray(Resolved))
+                             : MyTypes::ExpandFileName(Folder);
+    return Target == Real ||
+           Target.startsWith(Real.endsWith(QLatin1Char('/')) ? Real : Real + QLatin1Char('/'));
+}
+
 TAtomicFileSink::TAtomicFileSink(const QString& FileName)
     : fFull(MyTypes::ExpandFileName(FileName)) {
+    if (MyTypes::HasUndecodableBytes(fFull))
+        throw EFCreateError(MyTypes::PrintableFileName(fFull), MyTypes::NotUtf8Reason());
     // A link, or a chain of links, is written through: the file it finally names is replaced
     // and every link stays.
-    fTarget = FinalTarget(QFile::encodeName(fFull), fFull);
+    fTarget = FinalTarget(MyTypes::EncodeFileName(fFull), fFull);
 
     struct stat Old {};
     const bool Exists = ::stat(fTarget.constData(), &Old) == 0;

@@ -12,6 +12,17 @@
 
 namespace velkora {
 
+namespace SaveFile {
+// The file a save of FileName replaces: the name every symbolic link on the way finally stands
+// for, with its folder resolved as the system resolves it (links and ".."), so that it is the
+// one absolute name of that file. It need not exist. Raises EFCreateError where the save would
+// fail before writing: a loop of links, a folder that is missing or may not be searched.
+QString FinalTarget(const QString& FileName);
+// True when Target (absolute and resolved, as FinalTarget gives it) is Folder or lies below it;
+// Folder is resolved through its links first.
+bool LiesWithin(const QString& Target, const QString& Folder);
+} // namespace SaveFile
+
 // Takes bytes in order. Write raises an Exception when they cannot be taken.
 class TByteSink {
 public:

@@ -23,12 +23,15 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QPointer>
+#include <QScreen>
 #include <QShowEvent>
 #include <QStatusBar>
 #include <QStyle>
 #include <QStyleOption>
 #include <QToolButton>
 
+#include <algorithm>
 #include <cerrno>
 
 namespace velkora {
@@ -165,8 +168,14 @@ void TMainFrm::AddWorkspace(QWidget* Frm, TWorkspace* Workspace) {
     ViewMenu->addActions(Workspace->ViewActions);
     if (QUndoStack* Stack = Workspace->UndoStack())
         fUndoGroup.addStack(Stack);
-    if (QWidget* Status = Workspace->StatusWidget())
+    if (QWidget* Status = Workspace->StatusWidget()) {
+        // A status text never widens the window: the bar cuts what does not fit.
+        Status->setSizePolicy(QSizePolicy::Ignored, Status->sizePolicy().verticalPolicy());
         StatusBar->addWidget(Status, 1);
+        // The bar outlives the workspace; its part goes with it.
+        connect(Frm, &QObject::destroyed, StatusBar,
+                [Status = QPointer<QWidget>(Status)] { delete Status.data(); });
+    }
 }
 
 TWorkspace* TMainFrm::VisibleWorkspace() const {
@@ -229,6 +238,8 @@ void TMainFrm::OpenDataRoot(const QString& Root) {
         fStartPage->deleteLater();
         fStartPage = nullptr;
     }
+    // The window keeps its size (the view settings keep the workspace shown).
+    const QSize Size = size();
     for (const auto& w : fWorkspaces) {
         if (QUndoStack* Stack = w.second->UndoStack())
             fUndoGroup.removeStack(Stack);
@@ -245,6 +256,7 @@ void TMainFrm::OpenDataRoot(const QString& Root) {
     QDir::setCurrent(fSession->CurrentDir());
     PressButton(0);
     FormShow();
+    resize(Size);
 }
 
 void TMainFrm::closeEvent(QCloseEvent* Event) {
@@ -263,6 +275,23 @@ void TMainFrm::showEvent(QShowEvent* Event) {
         return;
     fFormShown = true;
     FormShow();
+    FitToScreen();
+}
+
+void TMainFrm::FitToScreen() {
+    // The designed size, frame included, as far as the screen's free area allows; a window larger
+    // than its screen (a high scale factor) would hide the workspaces' panels.
+    const QRect Free = screen()->availableGeometry();
+    const QRect Frame = frameGeometry();
+    const QSize Extra = Frame.size() - size();
+    const QSize Fits = size().boundedTo(Free.size() - Extra);
+    if (Fits != size())
+        resize(Fits);
+    const QSize Whole = size() + Extra;
+    move(
+        std::clamp(Frame.x(), Free.left(), std::max(Free.left(), Free.right() + 1 - Whole.width())),
+        std::clamp(Frame.y(), Free.top(),
+                   std::max(Free.top(), Free.bottom() + 1 - Whole.height())));
 }
 
 void TMainFrm::FormShow() {

@@ -130,6 +130,8 @@ protected:
 private:
     // Builds the workspaces at the first show.
     void FormShow();
+    // Keeps the window, frame included, on the free area of its screen.
+    void FitToScreen();
     void SpriteLoadFrameClick();
     void MapEditFrameClick();
     void MakeBars();

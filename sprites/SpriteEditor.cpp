@@ -166,11 +166,11 @@ QStringList SpriteEditor::FindFiles(const QString& Folder, const QString& Suffix
     QStringList Found;
     // Read the folder directly: entries of every kind count, and no entry needs to be examined
     // beyond its name.
-    DIR* d = ::opendir(QFile::encodeName(Folder).constData());
+    DIR* d = ::opendir(MyTypes::EncodeFileName(Folder).constData());
     if (!d)
         return Found;
     while (const dirent* e = ::readdir(d)) {
-        const QString Name = QFile::decodeName(e->d_name);
+        const QString Name = MyTypes::DecodeFileName(QByteArray(e->d_name));
         if (Name == QLatin1String(".") || Name == QLatin1String(".."))
             continue;
         if (Name.size() < Suffix.size())

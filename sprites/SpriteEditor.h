@@ -41,6 +41,11 @@ namespace SpriteEditor {
 TMyByteArray EditFileImage(const TMyArray& Words);
 TMyArray WordsOfEditFile(const uint8_t* S, size_t Size);
 TMyByteArray UncompressedSpriteImage(const TMyArray& Words, size_t BlockCount);
+// The words after the last whole tile (Words.size() mod 16): the compressed form cannot hold
+// them: SaveAsCompressedSprite leaves them out, SaveSprite keeps them.
+inline size_t PartialTileWords(const TMyArray& Words) {
+    return Words.size() % 16;
+}
 } // namespace SpriteEditor
 
 // ---- The sprite library ---------------------------------------------------------------------

@@ -21,8 +21,14 @@ int List(const QStringList& Arguments) {
                             .arg(MyTypes::ExpandFileName(Root),
                                  MyTypes::SystemErrorText(Info.exists() ? ENOTDIR : ENOENT)));
     const TSpriteContainer Library(Root);
-    for (const QString& Name : Library.SpriteNames())
+    // Every entry keeps its place (texture sets count positions), also one whose name cannot be
+    // opened; the standard error says which those are.
+    for (const QString& Name : Library.SpriteNames()) {
         PrintLine(Name);
+        if (MyTypes::HasUndecodableBytes(Name))
+            PrintNote(QStringLiteral("\"%1\": %2")
+                          .arg(MyTypes::PrintableFileName(Name), MyTypes::NotUtf8Reason()));
+    }
     return 0;
 }
 

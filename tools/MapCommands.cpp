@@ -2,6 +2,7 @@
 // TMX maps.
 
 #include "maps/MapLoader.h"
+#include "tools/ToolProgress.h"
 #include "tools/ToolSupport.h"
 
 #include <array>
@@ -16,9 +17,11 @@ const char InfoUsage[] = "map info IN.Map";
 
 int Decode(const QStringList& Args) {
     ExpectArgs(Args, 2, DecodeUsage);
+    RefuseOtherFormat(Args.at(0), TInputKind::Map);
     int32_t w = 0;
     int32_t h = 0;
-    const TMyByteArray Cells = MapLoader::LoadMap(Args.at(0), w, h);
+    TToolProgress Progress(QStringLiteral("map decode"));
+    const TMyByteArray Cells = LoadMapFile(Args.at(0), w, h, Progress.Whole());
     MyTypes::WriteFileAtomically(Args.at(1), Cells);
     PrintLine(QStringLiteral("%1 %2").arg(w).arg(h));
     return 0;
@@ -46,15 +49,16 @@ int Encode(const QStringList& Args) {
 int Info(const QStringList& Args) {
     ExpectArgs(Args, 1, InfoUsage);
     const QString FileName = Args.at(0);
+    RefuseOtherFormat(FileName, TInputKind::Map);
     const TMyByteArray Data = MyTypes::ReadFileBytes(FileName, MaxMapFileSize);
-    int32_t PackType = 0;
-    int32_t w = 0;
-    int32_t h = 0;
-    const TMyByteArray Cells = MapLoader::DecodeMap(Data.data(), Data.size(), PackType, w, h,
-                                                    MyTypes::ExpandFileName(FileName));
-    std::array<uint64_t, 256> Counts{};
-    for (uint8_t v : Cells)
-        ++Counts[v];
+    const QString Name = MyTypes::ExpandFileName(FileName);
+    // Counted from the stream: a map's size does not cost its cells' memory here.
+    const TMapSummary Summary = MapLoader::SummarizeMap(Data.data(), Data.size(), Name);
+    WarnIfSparse(Summary, FileName);
+    const std::array<uint64_t, 256> Counts = MapLoader::CountValues(Data.data(), Data.size(), Name);
+    const int32_t PackType = Summary.PackType;
+    const int32_t w = Summary.Width;
+    const int32_t h = Summary.Height;
     PrintLine(QStringLiteral("pack-type %1").arg(PackType));
     PrintLine(QStringLiteral("width %1").arg(w));
     PrintLine(QStringLiteral("height %1").arg(h));

@@ -5,6 +5,7 @@
 #include "palettes/PngFile.h"
 #include "sprites/SpriteEditor.h"
 #include "tools/RenderSupport.h"
+#include "tools/ToolProgress.h"
 #include "tools/ToolSupport.h"
 
 #include <QDir>
@@ -70,11 +71,7 @@ int SpriteRender(const QStringList& Arguments) {
     Sprite.Init(Args.at(0));
     Sprite.GenerateBlocArray();
     const TPalletteList Palettes = LoadPalettes(Params);
-    if (size_t(PalI) >= Palettes.size())
-        throw Exception(QStringLiteral("There is no palette %1: \"%2\" holds %3 palettes")
-                            .arg(PalI)
-                            .arg(MyTypes::ExpandFileName(Params))
-                            .arg(Palettes.size()));
+    CheckPaletteNumber(PalI, Palettes.size(), Params);
     const QVector<QRgb> Colors = BmpMaker::ColorTable(Palettes, PalI);
 
     QImage Image;
@@ -94,16 +91,19 @@ int MapRender(const QStringList& Arguments) {
     const bool Fast = Args.removeAll(QStringLiteral("--fast")) > 0;
     const TMapTextureOptions Options = TakeMapTextureOptions(Args);
     ExpectArgs(Args, 2, MapRenderUsage);
+    RefuseOtherFormat(Args.at(0), TInputKind::Map);
     const TMapTextures Textures(Options);
 
     int32_t w = 0;
     int32_t h = 0;
-    const TMyByteArray Cells = MapLoader::LoadMap(Args.at(0), w, h);
+    TToolProgress Progress(QStringLiteral("map render"));
+    const TMyByteArray Cells = LoadMapFile(Args.at(0), w, h, Progress.Step(0, 0.1));
     // Refused before any texture is drawn.
     MapPicture::CheckMapPictureSize(w, h);
     MapPicture::WriteMapPngFile(Args.at(1), Cells, w, h, Textures.Pictures(),
                                 Fast ? MapPicture::MapPngFastCompression()
-                                     : MapPicture::MapPngCompression());
+                                     : MapPicture::MapPngCompression(),
+                                Progress.Step(0.1, 0.9));
     return 0;
 }
 

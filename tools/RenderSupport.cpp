@@ -25,6 +25,18 @@ TPalletteList LoadPalettes(const QString& FileName) {
     return BmpMaker::ReadPalettes(Doc);
 }
 
+void CheckPaletteNumber(int N, size_t Count, const QString& FileName) {
+    if (N >= 0 && size_t(N) < Count)
+        return;
+    const QString Holds = Count == 0 ? QStringLiteral("no palette")
+                          : Count == 1
+                              ? QStringLiteral("1 palette (0)")
+                              : QStringLiteral("%1 palettes (0 to %2)").arg(Count).arg(Count - 1);
+    throw UsageError(QStringLiteral("--palette %1: the parameters file \"%2\" holds %3")
+                         .arg(N)
+                         .arg(MyTypes::ExpandFileName(FileName), Holds));
+}
+
 TMapTextureOptions TakeMapTextureOptions(QStringList& Args) {
     TMapTextureOptions o;
     o.Root = RequiredOption(Args, QStringLiteral("--root"));
@@ -36,9 +48,11 @@ TMapTextureOptions TakeMapTextureOptions(QStringList& Args) {
 }
 
 QString TMapTextures::CheckedRoot(const QString& Root) {
-    if (!QDir(Root).exists())
-        throw EFOpenError(MyTypes::ExpandFileName(Root), MyTypes::SystemErrorText(ENOENT));
-    return QDir(Root).absolutePath();
+    // ".." is resolved as the system resolves it, not struck out with the part before it.
+    const QString Full = MyTypes::ExpandFileName(Root);
+    if (!QDir(Full).exists())
+        throw EFOpenError(MyTypes::PrintableFileName(Full), MyTypes::SystemErrorText(ENOENT));
+    return Full;
 }
 
 TMapTextures::TMapTextures(const TMapTextureOptions& Options)

@@ -12,6 +12,9 @@ namespace velkora::tool {
 
 // The palettes of the parameters file FileName.
 TPalletteList LoadPalettes(const QString& FileName);
+// --palette N beyond the Count palettes of the parameters file FileName: UsageError naming how
+// many it holds.
+void CheckPaletteNumber(int N, size_t Count, const QString& FileName);
 
 // The options --root DIR --tex1 I --tex2 J [--pal1 P] [--pal2 Q], as given.
 struct TMapTextureOptions {

@@ -4,6 +4,7 @@
 #include "palettes/BmpMaker.h"
 #include "palettes/SpritePng.h"
 #include "sprites/SpriteEditor.h"
+#include "tools/RenderSupport.h"
 #include "tools/ToolSupport.h"
 
 #include <QFileInfo>
@@ -17,15 +18,20 @@ const char ExportUsage[] = "sprite export-png IN.spr OUT.png [--params FILE] [--
 const char ImportUsage[] = "sprite import-png IN.png OUT.spr [--uncompressed] [--params FILE] "
                            "[--palette N] [--size S] [--order cw|ccw] [--blocks B]";
 
-// The 16 colours of palette N of the parameters file; the grey ramp when it holds no palette
-// N, or when no file was named and XMLParams.xml is not there.
+// The 16 colours of palette N of the parameters file (a palette it does not hold is a usage
+// error); the grey ramp, with a note, only when no file was named and XMLParams.xml is not there.
 QVector<QRgb> SpriteColours(const QString& Params, bool Named, int N) {
-    TPalletteList Palettes;
-    if (Named || QFileInfo::exists(Params)) {
-        TXMLDocument Doc;
-        Doc.FileName = Params;
-        Palettes = BmpMaker::ReadPalettes(Doc);
+    if (!Named && !QFileInfo::exists(Params)) {
+        PrintNote(QStringLiteral("there is no parameters file \"%1\": palette %2 is taken as a "
+                                 "grey ramp")
+                      .arg(MyTypes::ExpandFileName(Params))
+                      .arg(N));
+        return BmpMaker::GreyRamp();
     }
+    TXMLDocument Doc;
+    Doc.FileName = Params;
+    const TPalletteList Palettes = BmpMaker::ReadPalettes(Doc);
+    CheckPaletteNumber(N, Palettes.size(), Params);
     return BmpMaker::ColorTable(Palettes, N);
 }
 
@@ -119,7 +125,8 @@ const SubCommand SpriteExportPngCommand = {
     "Writes every block of a sprite as an indexed PNG (4 bits, the palette's 16 colours) for\n"
     "paint programs: tile groups of size S (default 8x8) in the order given (default cw),\n"
     "C groups to a row (default: as many as fit in 128 pixels). The layout is kept in the\n"
-    "PNG's velkora-layout text. Without the parameters file or palette N: a grey ramp.\n",
+    "PNG's velkora-layout text. Without a parameters file: a grey ramp (said on stderr); a\n"
+    "palette N that the file does not hold is a usage error.\n",
     "sprite export-png Sprites/Hero.spr Hero.png --palette 2 --size 16x16"};
 
 const SubCommand SpriteImportPngCommand = {

@@ -2,10 +2,15 @@
 // Shared plumbing of velkora-tool's commands.
 
 #include "shell/MyTypes.h"
+#include "shell/Progress.h"
 
 #include <QStringList>
 
 #include <vector>
+
+namespace velkora {
+struct TMapSummary;
+}
 
 namespace velkora::tool {
 
@@ -44,8 +49,26 @@ QString TakeOption(QStringList& Args, const QString& Name, const QString& Defaul
 long long ParseNumber(const QString& Text, const QString& What, long long Min, long long Max);
 // Raises UsageError unless Args holds exactly Count positional arguments.
 void ExpectArgs(const QStringList& Args, int Count, const char* Usage);
+// A file given as a sprite or a map that is plainly of another format: one that begins with the
+// PNG signature, with "<?xml" or "<map", or with "{" and then '"' (white space and a UTF-8 byte
+// order mark before them allowed). Raises EFormatError naming the file, what it is and the
+// command that reads it ("... is a PNG picture; use sprite import-png"). A file that cannot be
+// opened is left to the reader, which reports it.
+enum class TInputKind { Sprite, Map };
+void RefuseOtherFormat(const QString& FileName, TInputKind Expected);
+// Writes a note to stderr ("velkora-tool: " + Text): what a command left aside or did not check.
+void PrintNote(const QString& Text);
 // Writes Line and a newline to stdout; EInOutError when the output cannot be written.
 void PrintLine(const QString& Line);
+
+// The warning on stderr for a map that declares millions of cells but holds data for less than
+// half of them (TMapSummary::Sparse).
+void WarnIfSparse(const TMapSummary& Summary, const QString& FileName);
+// Reads the map file FileName as MapLoader::LoadMap does, with the decoding's progress. A map
+// that declares millions of cells but holds data for less than half of them is read all the same
+// (it is a valid map), after a warning on stderr.
+TMyByteArray LoadMapFile(const QString& FileName, int32_t& w, int32_t& h,
+                         const TProgress& Progress = {});
 
 // The groups, each defined in its own file.
 extern const CommandGroup SpriteGroup;   // sprite decode|encode|pack|render|export-png|import-png

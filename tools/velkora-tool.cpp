@@ -1,6 +1,7 @@
 // velkora-tool: the editor's command-line companion for batch work and scripting.
 
 #include "shell/Version.h"
+#include "tools/ToolProgress.h"
 #include "tools/ToolSupport.h"
 
 #include <QCoreApplication>
@@ -83,6 +84,9 @@ int RunGroup(const CommandGroup& Group, QStringList Args) {
             return 0;
         }
         return Command->Run(Args);
+    } catch (const ECancelled&) {
+        Report(QStringLiteral("interrupted; nothing was written."));
+        return 130;
     } catch (const UsageError& e) {
         return Refuse(e.Message(), Named);
     } catch (const Exception& e) {
@@ -100,9 +104,14 @@ int RunGroup(const CommandGroup& Group, QStringList Args) {
 int main(int argc, char** argv) {
     // A write over the file size limit must fail with an error, not kill the process.
     std::signal(SIGXFSZ, SIG_IGN);
+    // Ctrl+C stops a long command cleanly, leaving no output file.
+    CatchInterrupts();
     QCoreApplication App(argc, argv);
-    QStringList Args = App.arguments();
-    Args.removeFirst();
+    // Taken from argv as the bytes they are: a file name that is not valid UTF-8 stays apart from
+    // every other name, and each command refuses to open or write it, saying why.
+    QStringList Args;
+    for (int i = 1; i < argc; ++i)
+        Args << MyTypes::DecodeFileName(QByteArray(argv[i]));
     if (Args.isEmpty()) {
         PrintOverview(stderr);
         return 2;

@@ -1,5 +1,7 @@
 #include "widgets/Questions.h"
 
+#include "shell/SaveFile.h"
+
 #include <QApplication>
 #include <QFileInfo>
 #include <QMessageBox>
@@ -66,6 +68,55 @@ bool AskProceed(QWidget* Parent, const QString& Question, const QString& Detail,
                 const QString& Proceed) {
     return Ask(Parent, Question, Detail,
                {{Proceed, QMessageBox::AcceptRole},
+                {QStringLiteral("Cancel"), QMessageBox::RejectRole}}) == 0;
+}
+
+bool MayWriteOutsideRoot(QWidget* Parent, const QString& Root, const QString& FileName) {
+    QString Target;
+    try {
+        Target = SaveFile::FinalTarget(FileName);
+    } catch (const Exception&) {
+        return true;
+    }
+    if (SaveFile::LiesWithin(Target, Root))
+        return true;
+    const QString Name = QFileInfo(FileName).fileName();
+    const QString Question =
+        QFileInfo(FileName).isSymLink()
+            ? QStringLiteral("%1 is a link to %2, outside the data root. Write there?")
+            : QStringLiteral("%1 would be written to %2, outside the data root. Write there?");
+    return Ask(Parent, Question.arg(Name, Target),
+               QStringLiteral("The data root is %1. A file there leads outside it, perhaps "
+                              "without your knowing: the file it leads to would be replaced.")
+                   .arg(Root),
+               {{QStringLiteral("Write"), QMessageBox::AcceptRole},
+                {QStringLiteral("Cancel"), QMessageBox::RejectRole}}) == 0;
+}
+
+TPartialTileAnswer AskPartialTile(QWidget* Parent, const QString& Name, size_t Words) {
+    const int a =
+        Ask(Parent,
+            QStringLiteral("%1 ends with %2 %3 that %4 not a whole tile. The compressed form holds "
+                           "whole tiles only.")
+                .arg(Name)
+                .arg(Words)
+                .arg(Words == 1 ? QStringLiteral("word") : QStringLiteral("words"),
+                     Words == 1 ? QStringLiteral("is") : QStringLiteral("are")),
+            QStringLiteral("Save uncompressed keeps every word; Drop them saves the whole tiles "
+                           "compressed."),
+            {{QStringLiteral("Save uncompressed"), QMessageBox::AcceptRole},
+             {QStringLiteral("Drop them"), QMessageBox::DestructiveRole},
+             {QStringLiteral("Cancel"), QMessageBox::RejectRole}});
+    return a == 0   ? TPartialTileAnswer::Uncompressed
+           : a == 1 ? TPartialTileAnswer::Drop
+                    : TPartialTileAnswer::Cancel;
+}
+
+bool AskOpenSparseMap(QWidget* Parent, const QString& Text) {
+    return Ask(Parent, Text + QStringLiteral(" Open it?"),
+               QStringLiteral("The cells the file does not hold are 0; opening it takes that much "
+                              "memory."),
+               {{QStringLiteral("Open"), QMessageBox::AcceptRole},
                 {QStringLiteral("Cancel"), QMessageBox::RejectRole}}) == 0;
 }
 

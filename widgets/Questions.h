@@ -6,6 +6,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <cstddef>
 #include <functional>
 
 class QWidget;
@@ -28,6 +29,20 @@ bool AskReplaceFile(QWidget* Parent, const QString& Name);
 // closing the box gives); true for Proceed.
 bool AskProceed(QWidget* Parent, const QString& Question, const QString& Detail,
                 const QString& Proceed);
+
+// Before a save of FileName into the data root Root: when the file the save would replace lies
+// outside Root (FileName is a link to it, or a folder on its way is), asks "NAME is a link to
+// TARGET, outside the data root. Write there?" with Write and Cancel. True when the save may go
+// on: the file lies inside the root (links there are written through without a word), the user
+// said Write, or the target cannot be told (the save itself then reports why).
+bool MayWriteOutsideRoot(QWidget* Parent, const QString& Root, const QString& FileName);
+
+// "NAME ends with N words that are not a whole tile. The compressed form holds whole tiles only."
+// with Save uncompressed (the form that keeps them), Drop them and Cancel.
+enum class TPartialTileAnswer { Uncompressed, Drop, Cancel };
+TPartialTileAnswer AskPartialTile(QWidget* Parent, const QString& Name, size_t Words);
+// Text (what the file declares and holds) and "Open it?" with Open and Cancel; true for Open.
+bool AskOpenSparseMap(QWidget* Parent, const QString& Text);
 
 // Where questions go: Sink gets the question's text and its answers' names in order, and
 // returns the index of the answer chosen. Null restores the message boxes.

@@ -131,13 +131,25 @@ void TSpriteDocument::Import(TMyArray Words, const QString& Text) {
     Push(std::move(After), Text);
 }
 
-void TSpriteDocument::Save(bool Compressed) {
+void TSpriteDocument::Save(bool Compressed, bool DropPartial) {
     if (fFileName.isEmpty())
         throw EListError(-1);
-    if (Compressed)
-        fSpriteInfo.SaveAsCompressedSprite(fFileName);
-    else
+    const size_t Partial = SpriteEditor::PartialTileWords(fSpriteInfo.Bytes);
+    if (Compressed && Partial != 0 && !DropPartial)
+        throw EFormatError(QStringLiteral("\"%1\" ends with %2 words that are not a whole tile; "
+                                          "the compressed form holds whole tiles only")
+                               .arg(MyTypes::ExpandFileName(fFileName))
+                               .arg(Partial));
+    if (!Compressed) {
         fSpriteInfo.SaveSprite(fFileName);
+    } else if (Partial == 0) {
+        fSpriteInfo.SaveAsCompressedSprite(fFileName);
+    } else {
+        // The whole tiles alone, so that the file describes nothing beyond them.
+        TSpriteInfo Whole;
+        Whole.Bytes.assign(fSpriteInfo.Bytes.begin(), fSpriteInfo.Bytes.end() - ptrdiff_t(Partial));
+        Whole.SaveAsCompressedSprite(fFileName);
+    }
     fStamp = MyTypes::FileStampOf(fFileName);
     fUndoStack.setClean();
 }

@@ -54,8 +54,11 @@ public:
     void Reset();
     void Import(TMyArray Words, const QString& Text);
     // Writes the current words into the file they were read from, compressed or in the
-    // uncompressed form; the sprite is then not modified. A failed write raises its error.
-    void Save(bool Compressed);
+    // uncompressed form; the sprite is then not modified. A failed write raises its error. The
+    // compressed form holds whole tiles only: words after the last whole tile are written only
+    // uncompressed, and a compressed save of such a sprite raises EFormatError and writes nothing
+    // unless DropPartial says to leave them out.
+    void Save(bool Compressed, bool DropPartial = false);
 
     // The palettes it is shown with; not an edit of the sprite.
     void SetPalettes(int32_t First, int32_t Second);

@@ -436,10 +436,29 @@ void TSpriteFrm::BitBtn1Click() {
     // Always the file the sprite in memory was read from; the save replaces it atomically.
     if (fDocument.FileName().isEmpty())
         throw EListError(ComboBox1->currentIndex());
+    // A file of the library that leads outside the data root is written only when the user says.
+    if (!MayWriteOutsideRoot(this, fSession.CurrentDir(), fDocument.FileName()))
+        return;
     // Another program's version of the file is not overwritten without a word.
     if (fDocument.ChangedOnDisk() && !AskOverwriteChanged(this, fDocument.FileName()))
         return;
-    fDocument.Save(CheckBox1->isChecked());
+    // Words the compressed form cannot hold are dropped only when the user says so.
+    bool Compressed = CheckBox1->isChecked();
+    bool DropPartial = false;
+    if (const size_t Partial = SpriteEditor::PartialTileWords(fDocument.SpriteInfo().Bytes);
+        Compressed && Partial != 0) {
+        switch (AskPartialTile(this, DocumentTitle(), Partial)) {
+        case TPartialTileAnswer::Uncompressed:
+            Compressed = false;
+            break;
+        case TPartialTileAnswer::Drop:
+            DropPartial = true;
+            break;
+        case TPartialTileAnswer::Cancel:
+            return;
+        }
+    }
+    fDocument.Save(Compressed, DropPartial);
 }
 
 void TSpriteFrm::LoadFromIdaBtnClick() {

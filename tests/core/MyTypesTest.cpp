@@ -1,11 +1,13 @@
 // File helpers: error texts, atomic replacement, failures that must leave old files whole.
 
 #include "shell/MyTypes.h"
+#include "shell/SaveFile.h"
 #include "tests/support/TestSupport.h"
 
 #include <QDir>
 #include <QFile>
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -52,12 +54,23 @@ TEST(ReadFileBytes, ExpandsRelativeNamesAgainstTheCurrentDirectory) {
     TempDir d;
     const QString Old = QDir::currentPath();
     QDir::setCurrent(d.path());
+    // ".." is the system's: through a missing folder there is no file, and the name says so.
+    const QString Real = QDir(d.path()).canonicalPath();
     try {
         MyTypes::ReadFileBytes("sub/../x.bin");
         FAIL() << "no error";
     } catch (const EFOpenError& e) {
-        EXPECT_EQ(e.Message(), QString("Cannot open file \"%1/x.bin\". No such file or directory")
-                                   .arg(QDir(d.path()).canonicalPath()));
+        EXPECT_EQ(
+            e.Message(),
+            QString("Cannot open file \"%1/sub/../x.bin\". No such file or directory").arg(Real));
+    }
+    ASSERT_TRUE(QDir(d.path()).mkdir("sub"));
+    try {
+        MyTypes::ReadFileBytes("./sub//../x.bin");
+        FAIL() << "no error";
+    } catch (const EFOpenError& e) {
+        EXPECT_EQ(e.Message(),
+                  QString("Cannot open file \"%1/x.bin\". No such file or directory").arg(Real));
     }
     QDir::setCurrent(Old);
 }
@@ -305,4 +318,80 @@ TEST(WriteFileAtomically, SavesEveryNameTheFolderTakes) {
                   QString("Cannot create file \"%1\". File name too long").arg(TooLong));
     }
     EXPECT_EQ(Names(d.path()).size(), 2);
+}
+
+namespace {
+
+void Link(const QString& Target, const QString& Name) {
+    ASSERT_EQ(::symlink(QFile::encodeName(Target).constData(), QFile::encodeName(Name).constData()),
+              0);
+}
+
+} // namespace
+
+TEST(Paths, DotDotAfterALinkIsTheFolderAboveTheLinksTarget) {
+    TempDir d;
+    const QString Real = QDir(d.path()).canonicalPath();
+    ASSERT_TRUE(QDir(Real).mkpath("here"));
+    ASSERT_TRUE(QDir(Real).mkpath("far/deep"));
+    Link("../far/deep", Real + "/here/sym");
+    // here/sym/../x.spr is far/x.spr to the system and to every other program.
+    const QString Through = Real + "/here/sym/../x.spr";
+    EXPECT_EQ(MyTypes::ExpandFileName(Through), Real + "/far/x.spr");
+    MyTypes::WriteFileAtomically(Through, Bytes({1, 2}));
+    EXPECT_EQ(ReadBytes(Real + "/far/x.spr"), Bytes({1, 2}));
+    EXPECT_FALSE(QFile::exists(Real + "/here/x.spr"));
+    WriteBytes(Real + "/far/x.spr", Bytes({3}));
+    EXPECT_EQ(MyTypes::ReadFileBytes(Through), Bytes({3}));
+    // Relative to the current directory, and the data root of a session.
+    const QString Old = QDir::currentPath();
+    QDir::setCurrent(Real + "/here");
+    EXPECT_EQ(MyTypes::ExpandFileName("sym/.././x.spr"), Real + "/far/x.spr");
+    QDir::setCurrent(Old);
+
+    // A relative link in a linked folder is taken from the folder the link lies in: Sprites is
+    // far/deep, so Sprites/A1.spr -> ../x.spr is far/x.spr, not the root's x.spr.
+    ASSERT_TRUE(QDir(Real).mkpath("root"));
+    Link(Real + "/far/deep", Real + "/root/Sprites");
+    Link("../x.spr", Real + "/far/deep/A1.spr");
+    EXPECT_EQ(SaveFile::FinalTarget(Real + "/root/Sprites/A1.spr"), Real + "/far/x.spr");
+    MyTypes::WriteFileAtomically(Real + "/root/Sprites/A1.spr", Bytes({4}));
+    EXPECT_EQ(ReadBytes(Real + "/far/x.spr"), Bytes({4}));
+    EXPECT_FALSE(QFile::exists(Real + "/root/x.spr"));
+    EXPECT_TRUE(QFileInfo(Real + "/far/deep/A1.spr").isSymLink());
+    EXPECT_TRUE(SaveFile::LiesWithin(Real + "/far/x.spr", Real + "/here/sym/../.."));
+    EXPECT_FALSE(SaveFile::LiesWithin(Real + "/far/x.spr", Real + "/root"));
+    EXPECT_FALSE(SaveFile::LiesWithin(Real + "/rootless", Real + "/root"));
+}
+
+TEST(FileStamp, AChangeThatKeepsSizeAndModificationTimeIsStillAChange) {
+    TempDir d;
+    const QString f = d.file("A1.spr");
+    WriteBytes(f, Bytes({1, 2, 3, 4}));
+    const TFileStamp Loaded = MyTypes::FileStampOf(f);
+    EXPECT_EQ(MyTypes::FileStampOf(f), Loaded);
+    struct stat Before {};
+    ASSERT_EQ(::stat(QFile::encodeName(f).constData(), &Before), 0);
+    const struct timespec Times[2] = {Before.st_atim, Before.st_mtim};
+    ::usleep(20000);
+
+    // Written in place, same size, the modification time set back (as "touch -r" does).
+    WriteBytes(f, Bytes({4, 3, 2, 1}));
+    ASSERT_EQ(::utimensat(AT_FDCWD, QFile::encodeName(f).constData(), Times, 0), 0);
+    TFileStamp Now = MyTypes::FileStampOf(f);
+    EXPECT_EQ(Now.Size, Loaded.Size);
+    EXPECT_EQ(Now.ModifiedNs, Loaded.ModifiedNs);
+    EXPECT_NE(Now, Loaded);
+
+    // Replaced by another file of the same size and time.
+    const TFileStamp Second = Now;
+    WriteBytes(d.file("other"), Bytes({9, 9, 9, 9}));
+    ASSERT_EQ(::utimensat(AT_FDCWD, QFile::encodeName(d.file("other")).constData(), Times, 0), 0);
+    ASSERT_EQ(
+        ::rename(QFile::encodeName(d.file("other")).constData(), QFile::encodeName(f).constData()),
+        0);
+    Now = MyTypes::FileStampOf(f);
+    EXPECT_EQ(Now.ModifiedNs, Second.ModifiedNs);
+    EXPECT_NE(Now.Inode, Second.Inode);
+    EXPECT_NE(Now, Second);
 }

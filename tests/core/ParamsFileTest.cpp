@@ -109,6 +109,52 @@ TEST(XMLDocument, OpenReportsMissingAndUnparsableFilesByName) {
                 }).contains("the file holds more than 250000 nodes"));
 }
 
+TEST(XMLDocument, EntitiesAndCrowdedElementsAreRefusedBeforeAnyParser) {
+    TempDir d;
+    TXMLDocument Doc;
+    Doc.FileName = d.file("XMLParams.xml");
+    // 1.1 MB, one element of 100,000 attributes: parsed, this takes minutes (the parsers check
+    // each attribute against all before it); refused at once, naming the element and its line.
+    QByteArray Crowded = "<R>\n<P/>\n<M/>\n<S>\n<Set_9";
+    for (int i = 0; i < 100000; ++i)
+        Crowded += " a" + QByteArray::number(i) + "='0'";
+    WriteText(Doc.FileName, Crowded + "/>\n</S></R>\n");
+    EXPECT_EQ(ErrorOf<EFormatError>([&] { Doc.Open(); }),
+              QString("Cannot parse file \"%1\": the element <Set_9> has more than 64 attributes, "
+                      "more than any real file needs (line 5)")
+                  .arg(Doc.FileName));
+    // 309 KB repeating one flat entity 100,000 times: expanded, it takes gigabytes.
+    WriteText(Doc.FileName, "<?xml version='1.0'?>\n<!DOCTYPE R [\n  <!ENTITY x \"" +
+                                QByteArray(3000, 'x') + "\">\n]>\n<R><P/><M/><S>" +
+                                QByteArray("&x;").repeated(100000) + "</S></R>\n");
+    EXPECT_EQ(ErrorOf<EFormatError>([&] { Doc.Open(); }),
+              QString("Cannot parse file \"%1\": the document declares the entity \"x\"; declared "
+                      "entities are not read, since no real file needs them and they can make a "
+                      "small file expand without bound (line 3)")
+                  .arg(Doc.FileName));
+    // A quoted literal that looks like the start of a comment hides nothing.
+    WriteText(Doc.FileName, "<!DOCTYPE R [\n<!ATTLIST a b CDATA '<!--'>\n<!ENTITY y \"y\">\n"
+                            "<!ATTLIST c d CDATA '-->'>\n]>\n<R><P/><M/><S>&y;</S></R>\n");
+    EXPECT_TRUE(ErrorOf<EFormatError>([&] { Doc.Open(); })
+                    .contains("the document declares the entity \"y\"; declared entities are not "
+                              "read, since no real file needs them and they can make a small file "
+                              "expand without bound (line 3)"));
+    EXPECT_FALSE(Doc.Active());
+
+    // What only looks like them is read: 64 attributes, "=" in values, "<!ENTITY" in comments,
+    // CDATA and processing instructions, and a document type that declares nothing.
+    QByteArray Busy = "<?xml version='1.0'?>\n<!DOCTYPE R>\n<!-- <!ENTITY no \"1\"> a=b c=d -->\n"
+                      "<R><P/><M/><S><Set_0";
+    for (int i = 0; i < 64; ++i)
+        Busy += " a" + QByteArray::number(i) + (i % 2 ? "='=a='" : "=\"==\"");
+    Busy += "/><?pi " + QByteArray("x=1 ").repeated(100) + "?><![CDATA[<!ENTITY " +
+            QByteArray("y=2 ").repeated(100) + "]]></S></R>";
+    WriteText(Doc.FileName, Busy);
+    Doc.Open();
+    EXPECT_EQ(Doc.DocumentElement().elementsByTagName("Set_0").at(0).attributes().count(), 64);
+    Doc.Close();
+}
+
 TEST(XMLDocument, RelativeNameResolvesAgainstTheCurrentDirectoryAtEachOpen) {
     TempDir a, b;
     WriteText(a.file("XMLParams.xml"), "<R><X/><Y/><Z><S name='a'/></Z></R>");
@@ -249,7 +295,7 @@ TEST(SetLists, ARootWithoutTheNeededContainerIsAnErrorAndNothingIsWritten) {
                   .arg(Doc.FileName));
     EXPECT_EQ(Pals.size(), 1u);
     EXPECT_TRUE(ErrorOf<EFormatError>([&] {
-                    ParamsFile::AppendPalSet(Doc, MyTypes::IdentityPallette(), 0);
+                    ParamsFile::AppendPalSet(Doc, MyTypes::IdentityPallette());
                 }).contains("the palette sets container (child 3) is missing"));
     EXPECT_EQ(ReadText(Doc.FileName), Two);
 
@@ -259,12 +305,12 @@ TEST(SetLists, ARootWithoutTheNeededContainerIsAnErrorAndNothingIsWritten) {
                 }).contains("the palette sets container (child 3) is missing"));
     EXPECT_EQ(Maps.size(), 2u);
     EXPECT_TRUE(ErrorOf<EFormatError>([&] {
-                    ParamsFile::AppendMapSet(Doc, TSet{1, 2, "x"}, 1);
+                    ParamsFile::AppendMapSet(Doc, TSet{1, 2, "x"});
                 }).contains("has 2 of the three containers"));
     EXPECT_EQ(ReadText(Doc.FileName), Two);
     WriteText(Doc.FileName, "<Root><P/></Root>");
     EXPECT_TRUE(ErrorOf<EFormatError>([&] {
-                    ParamsFile::AppendMapSet(Doc, TSet{1, 2, "x"}, 0);
+                    ParamsFile::AppendMapSet(Doc, TSet{1, 2, "x"});
                 }).contains("the map texture sets container (child 2) is missing"));
     EXPECT_EQ(ReadText(Doc.FileName), "<Root><P/></Root>");
     EXPECT_FALSE(Doc.Active());
@@ -278,8 +324,8 @@ TEST(SetLists, AppendKeepsEverythingElseAndWritesTheStatedAttributeOrder) {
 
     TPalletteArray Pal = MyTypes::IdentityPallette();
     Pal[0] = 15;
-    ParamsFile::AppendPalSet(Doc, Pal, 1);
-    ParamsFile::AppendMapSet(Doc, TSet{12, 0, QString::fromUtf8("Äpfel : <Birnen> & \"Co\"")}, 1);
+    ParamsFile::AppendPalSet(Doc, Pal);
+    ParamsFile::AppendMapSet(Doc, TSet{12, 0, QString::fromUtf8("Äpfel : <Birnen> & \"Co\"")});
     EXPECT_FALSE(Doc.Active());
 
     const QByteArray After = ReadText(Doc.FileName);
@@ -288,7 +334,9 @@ TEST(SetLists, AppendKeepsEverythingElseAndWritesTheStatedAttributeOrder) {
                        "p6=\"5\" p7=\"6\" p8=\"7\" p9=\"8\" p10=\"9\" p11=\"10\" p12=\"11\" "
                        "p13=\"12\" p14=\"13\" p15=\"14\" p16=\"15\"/>"))
         << After.toStdString();
-    EXPECT_TRUE(After.contains("<Set_1 Name=\"Äpfel : &lt;Birnen&gt; &amp; &quot;Co&quot;\" "
+    // The new set's number is the container's children as the file holds them: the comment
+    // among the map sets counts.
+    EXPECT_TRUE(After.contains("<Set_2 Name=\"Äpfel : &lt;Birnen&gt; &amp; &quot;Co&quot;\" "
                                "Tex1=\"12\" Tex2=\"0\"/>"))
         << After.toStdString();
     // Elements read from the file keep their attribute order.
@@ -304,7 +352,7 @@ TEST(SetLists, AppendKeepsEverythingElseAndWritesTheStatedAttributeOrder) {
     for (int j = 1; j <= 16; ++j)
         NewPal.setAttribute(QString("p%1").arg(j), Pal[j - 1]);
     ParamsFile::ChildAt(Root, 2).appendChild(NewPal);
-    QDomElement NewMap = Expected.createElement("Set_1");
+    QDomElement NewMap = Expected.createElement("Set_2");
     NewMap.setAttribute("Name", QString::fromUtf8("Äpfel : <Birnen> & \"Co\""));
     NewMap.setAttribute("Tex1", 12);
     NewMap.setAttribute("Tex2", 0);
@@ -319,10 +367,11 @@ TEST(SetLists, AppendKeepsEverythingElseAndWritesTheStatedAttributeOrder) {
     ASSERT_EQ(Pals.size(), 2u);
     EXPECT_EQ(Pals[1].pal, Pal);
     EXPECT_EQ(Pals[1].Name, "1");
-    TSetArray Maps; // the comment among the map sets is a set without attributes
+    // The comment among the map sets is a set without attributes, still on its own line.
+    TSetArray Maps;
     EXPECT_TRUE(ErrorOf<EFormatError>([&] {
                     ParamsFile::ReadMapSets(Doc, Maps);
-                }).contains("attribute \"Name\" of comment (line 11) is missing"));
+                }).contains("attribute \"Name\" of comment (line 9) is missing"));
     EXPECT_EQ(Maps.size(), 1u);
 }
 
@@ -334,7 +383,7 @@ TEST(SetLists, TheFirstSetOfAnEmptyListIsSet0) {
     TSetArray Maps;
     ParamsFile::ReadMapSets(Doc, Maps);
     ASSERT_TRUE(Maps.empty());
-    ParamsFile::AppendMapSet(Doc, TSet{1, 2, "a : b"}, int(Maps.size()));
+    EXPECT_EQ(ParamsFile::AppendMapSet(Doc, TSet{1, 2, "a : b"}), 0);
     ParamsFile::ReadMapSets(Doc, Maps);
     ASSERT_EQ(Maps.size(), 1u);
     EXPECT_EQ(Maps[0].Name, "a : b");
@@ -352,7 +401,7 @@ TEST(SetLists, AFailedAppendLeavesTheFileAsItWas) {
     QString Message;
     EXPECT_EQ(RunWithFileSizeLimit(
                   uint64_t(Size) + 20,
-                  [&] { ParamsFile::AppendPalSet(Doc, MyTypes::IdentityPallette(), 1); }, &Message),
+                  [&] { ParamsFile::AppendPalSet(Doc, MyTypes::IdentityPallette()); }, &Message),
               1);
     EXPECT_TRUE(Message.contains(Doc.FileName)) << Message.toStdString();
     EXPECT_EQ(ReadText(Doc.FileName), FullFile);
@@ -361,34 +410,38 @@ TEST(SetLists, AFailedAppendLeavesTheFileAsItWas) {
     // Values the readers would refuse are refused before anything is written.
     TPalletteArray Bad = MyTypes::IdentityPallette();
     Bad[3] = 16;
-    EXPECT_EQ(ErrorOf<EFormatError>([&] { ParamsFile::AppendPalSet(Doc, Bad, 1); }),
+    EXPECT_EQ(ErrorOf<EFormatError>([&] { ParamsFile::AppendPalSet(Doc, Bad); }),
               "mapping entry 4 is 16; a colour index is 0 to 15");
     EXPECT_TRUE(ErrorOf<EFormatError>([&] {
-                    ParamsFile::AppendMapSet(Doc, TSet{0, 0, "bad\x01name"}, 1);
+                    ParamsFile::AppendMapSet(Doc, TSet{0, 0, "bad\x01name"});
                 }).contains("U+0001, which an XML file cannot store"));
     EXPECT_EQ(ReadText(Doc.FileName), FullFile);
 
     // A folder that cannot take the temporary file: the error comes back, the file stays.
     ASSERT_TRUE(QFile::setPermissions(d.path(), QFile::ReadOwner | QFile::ExeOwner));
     if (!QFileInfo(d.path()).isWritable()) {
-        EXPECT_THROW(ParamsFile::AppendMapSet(Doc, TSet{0, 0, "x"}, 1), Exception);
+        EXPECT_THROW(ParamsFile::AppendMapSet(Doc, TSet{0, 0, "x"}), Exception);
         EXPECT_EQ(ReadText(Doc.FileName), FullFile);
     }
     QFile::setPermissions(d.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 }
 
-TEST(SetLists, AFileInAnotherEncodingIsRewrittenAsUtf8) {
+TEST(SetLists, AFileInAnotherEncodingKeepsItsEncoding) {
     TempDir d;
     TXMLDocument Doc;
     Doc.FileName = d.file("XMLParams.xml");
-    WriteText(Doc.FileName,
-              "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>\n"
-              "<R><P/><M><S Name=\"caf\xE9 : x\" Tex1=\"1\" Tex2=\"2\"/></M><S/></R>");
-    ParamsFile::AppendMapSet(Doc, TSet{3, 4, "n"}, 1);
+    const QByteArray Old = "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>\n"
+                           "<R><P/><M><S Name=\"caf\xE9 : x\" Tex1=\"1\" Tex2=\"2\"/></M><S/></R>";
+    WriteText(Doc.FileName, Old);
+    // A name the encoding cannot hold is written as character references.
+    ParamsFile::AppendMapSet(Doc, TSet{3, 4, QString::fromUtf8("n\u00e9\u0416")});
     const QByteArray Text = ReadText(Doc.FileName);
-    EXPECT_TRUE(Text.startsWith("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"));
+    const qsizetype At = Old.indexOf("/></M>") + 2;
+    EXPECT_EQ(Text,
+              Old.left(At) + "<Set_1 Name=\"n\xE9&#1046;\" Tex1=\"3\" Tex2=\"4\"/>" + Old.mid(At));
     TSetArray Maps;
     ParamsFile::ReadMapSets(Doc, Maps);
     ASSERT_EQ(Maps.size(), 2u);
     EXPECT_EQ(Maps[0].Name, QString::fromUtf8("café : x"));
+    EXPECT_EQ(Maps[1].Name, QString::fromUtf8("n\u00e9\u0416"));
 }

@@ -129,13 +129,13 @@ TEST(SaveFaults, AppendingASetNeverDamagesTheParametersFile) {
     EXPECT_EQ(RunWithFileSizeLimit(
                   64,
                   [&] {
-                      ParamsFile::AppendMapSet(Doc, TSet{1, 0, QStringLiteral("B.spr : A.spr")}, 1);
+                      ParamsFile::AppendMapSet(Doc, TSet{1, 0, QStringLiteral("B.spr : A.spr")});
                   },
                   &Message),
               1);
     EXPECT_TRUE(Message.startsWith("Cannot write file")) << Message.toStdString();
     EXPECT_EQ(RunWithFileSizeLimit(
-                  64, [&] { ParamsFile::AppendPalSet(Doc, MyTypes::IdentityPallette(), 2); }),
+                  64, [&] { ParamsFile::AppendPalSet(Doc, MyTypes::IdentityPallette()); }),
               1);
     EXPECT_EQ(ReadBytes(Params), Before);
     EXPECT_EQ(Snapshot(Root.Root()).size(), 3u); // Sprites, Maps, XMLParams.xml: no leftovers
@@ -143,10 +143,10 @@ TEST(SaveFaults, AppendingASetNeverDamagesTheParametersFile) {
     // The parameters file replaced by a directory, or its folder gone: an error, nothing made.
     ASSERT_TRUE(QFile::remove(Params));
     ASSERT_TRUE(QDir(Root.Root()).mkdir("XMLParams.xml"));
-    EXPECT_THROW(ParamsFile::AppendPalSet(Doc, MyTypes::IdentityPallette(), 2), EFOpenError);
+    EXPECT_THROW(ParamsFile::AppendPalSet(Doc, MyTypes::IdentityPallette()), EFOpenError);
     EXPECT_TRUE(QFileInfo(Params).isDir());
     Doc.FileName = d.file("missing/XMLParams.xml");
-    EXPECT_THROW(ParamsFile::AppendMapSet(Doc, TSet{}, 0), EFOpenError);
+    EXPECT_THROW(ParamsFile::AppendMapSet(Doc, TSet{}), EFOpenError);
     EXPECT_FALSE(QFileInfo::exists(d.file("missing")));
 }
 
@@ -160,7 +160,7 @@ std::vector<Writer> AllWriters(const QString& ParamsSource) {
                            WriteBytes(f, ReadBytes(ParamsSource));
                        TXMLDocument Doc;
                        Doc.FileName = f;
-                       ParamsFile::AppendPalSet(Doc, MyTypes::IdentityPallette(), 1);
+                       ParamsFile::AppendPalSet(Doc, MyTypes::IdentityPallette());
                    }});
     return All;
 }

@@ -1,5 +1,6 @@
 #include "maps/MapFrm.h"
 #include "maps/MapLoader.h"
+#include "maps/TmxFile.h"
 #include "palettes/BmpMaker.h"
 #include "shell/Application.h"
 #include "shell/Session.h"
@@ -836,33 +837,100 @@ private slots:
         QCOMPARE(fErrors.size(), 1);
     }
 
-    void aMapExportedAsTmxComesBackAsANewUnsavedMap() {
+    void aMapExportedAsTmxComesBackInItsTexturesAndReimportsAsOneStep() {
         TMyByteArray Cells(5 * 3);
         for (size_t i = 0; i < Cells.size(); ++i)
             Cells[i] = uint8_t(i * 17); // values beyond the items too
         fRoot->AddMap("A1.Map", 5, 3, Cells);
         auto f = Start();
+        Choose(f->Tex1cmb, 1);
+        Choose(f->Tex2cmb, 2);
         Choose(f->SecPalCmb, 2);
         const QString Tmx = fDir->file("out.tmx");
-        f->TmxSaveDialog = [Tmx] { return Tmx; };
+        const QString Png = fDir->file("out-tiles.png");
+        QStringList Proposed;
+        f->TmxSaveDialog = [&](const QString& Suggested) {
+            Proposed << Suggested;
+            return Tmx;
+        };
+        QVERIFY(!f->ReimportTmxAction->isEnabled());
         f->ExportTmxAction->trigger();
         QVERIFY2(fErrors.isEmpty(), qPrintable(fErrors.join('\n')));
-        // The TMX names its tileset picture beside it and records the palettes.
-        QFile File(Tmx);
-        QVERIFY(File.open(QIODevice::ReadOnly));
-        const QByteArray Text = File.readAll();
-        QVERIFY(Text.contains("source=\"out-tiles.png\""));
-        QVERIFY(Text.contains("name=\"pal2\" type=\"int\" value=\"2\""));
-        QVERIFY(!QImage(fDir->file("out-tiles.png")).isNull());
+        // The export proposes the map's name; the TMX names its tileset picture beside it and
+        // records the textures and palettes.
+        QCOMPARE(Proposed, QStringList({QDir(fDir->path()).filePath("A1.tmx")}));
+        const TMyByteArray Text = ReadBytes(Tmx);
+        const QByteArray Xml(reinterpret_cast<const char*>(Text.data()), qsizetype(Text.size()));
+        QVERIFY(Xml.contains("source=\"out-tiles.png\""));
+        QVERIFY(Xml.contains("name=\"pal2\" type=\"int\" value=\"2\""));
+        QVERIFY(Xml.contains("name=\"tex1-name\" value=\"A2.spr\""));
+        QVERIFY(!QImage(Png).isNull());
+        QVERIFY(AskedQuestions().isEmpty());
 
+        // Exporting again asks about the picture beside the map before either is written.
+        WriteBytes(Tmx, Bytes({'x'}));
+        const TMyByteArray Picture = ReadBytes(Png);
+        AnswerWith("Cancel");
+        f->ExportTmxAction->trigger();
+        QCOMPARE(Proposed.last(), Tmx);
+        QCOMPARE(AskedQuestions(), QStringList({"\"out-tiles.png\" already exists. Replace it?"}));
+        QCOMPARE(ReadBytes(Tmx), Bytes({'x'}));
+        QCOMPARE(ReadBytes(Png), Picture);
+        AnswerWith("Replace");
+        f->ExportTmxAction->trigger();
+        QCOMPARE(ReadBytes(Tmx), Text);
+        QVERIFY(f->ReimportTmxAction->isEnabled());
+
+        // The import opens a new map named after the file, in the textures and palettes the
+        // file records.
+        Choose(f->Tex1cmb, 0);
+        Choose(f->Tex2cmb, 0);
+        Choose(f->SecPalCmb, 0);
         f->TmxOpenDialog = [Tmx] { return Tmx; };
         f->ImportTmxAction->trigger();
+        QVERIFY2(fErrors.isEmpty(), qPrintable(fErrors.join('\n')));
         QCOMPARE(f->MapParams().DecomBytes, Cells);
         QCOMPARE(f->MapParams().Width, 5);
         QVERIFY(f->IsModified());
         QVERIFY(f->MapFileName().isEmpty());
+        QCOMPARE(f->DocumentTitle(), QString("out"));
         QCOMPARE(f->LevelCmb->currentIndex(), -1);
+        QCOMPARE(f->Tex1cmb->currentIndex(), 1);
+        QCOMPARE(f->Tex2cmb->currentIndex(), 2);
+        QCOMPARE(f->SecPalCmb->currentIndex(), 2);
+        QCOMPARE(f->FirstPalCmb->currentIndex(), 0);
+        QCOMPARE(f->CellPictures().Picture(0), Item(1, 0, 0));
+        QString SaveAsProposed;
+        f->SaveAsDialog = [&](const QString& Suggested) {
+            SaveAsProposed = Suggested;
+            return QString();
+        };
+        f->SaveAsAction->trigger();
+        QCOMPARE(SaveAsProposed, QString("out"));
+
+        // The map changed in the map editor comes back as one step of the history.
+        QTest::mouseClick(f->DrawGrid1, Qt::LeftButton, {}, Widget(QPoint(30, 5)));
+        const TMyByteArray Painted = f->MapParams().DecomBytes;
+        const QByteArray Changed = TmxFile::EncodeTmx({1, 2, 3, 4}, 2, 2, TTmxTileset(), {});
+        WriteBytes(Tmx, TMyByteArray(Changed.begin(), Changed.end()));
+        f->ReimportTmxAction->trigger();
         QVERIFY2(fErrors.isEmpty(), qPrintable(fErrors.join('\n')));
+        QCOMPARE(f->MapParams().DecomBytes, TMyByteArray({1, 2, 3, 4}));
+        QCOMPARE(f->DrawGrid1->ColCount(), 2);
+        QCOMPARE(f->UndoStack()->count(), 2);
+        f->UndoStack()->undo();
+        QCOMPARE(f->MapParams().DecomBytes, Painted);
+        QCOMPARE(f->DrawGrid1->ColCount(), 5);
+        f->UndoStack()->redo();
+        QCOMPARE(f->MapParams().Width, 2);
+
+        // A refusal says what to do in the map editor.
+        const QByteArray Infinite = QByteArray(Changed).replace("infinite=\"0\"", "infinite=\"1\"");
+        WriteBytes(Tmx, TMyByteArray(Infinite.begin(), Infinite.end()));
+        f->ReimportTmxAction->trigger();
+        QCOMPARE(fErrors.size(), 1);
+        QVERIFY(fErrors[0].contains("untick Infinite in the map's properties in the map editor"));
+        QCOMPARE(f->MapParams().Width, 2);
     }
 
     void addCurrentStoresThePairWithoutApplyingIt() {

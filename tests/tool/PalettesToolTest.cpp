@@ -198,8 +198,9 @@ TEST_F(ToolFiles, SpriteRenderRefusesBadArgumentsAndWritesNothing) {
     EXPECT_TRUE(Err.contains("--size must be")) << Err.toStdString();
     EXPECT_EQ(RunTool(Base + QStringList{"--order", "up"}, nullptr, &Err, d.path()), 2);
     EXPECT_EQ(RunTool(Base + QStringList{"--width", "0"}, nullptr, &Err, d.path()), 2);
-    EXPECT_EQ(RunTool(Base + QStringList{"--palette", "2"}, nullptr, &Err, d.path()), 1);
-    EXPECT_TRUE(Err.contains("There is no palette 2")) << Err.toStdString();
+    // A palette the parameters file does not hold is a wrong argument.
+    EXPECT_EQ(RunTool(Base + QStringList{"--palette", "2"}, nullptr, &Err, d.path()), 2);
+    EXPECT_TRUE(Err.contains("--palette 2: the parameters file")) << Err.toStdString();
     EXPECT_EQ(RunTool({"sprite", "render", "none.spr", "out.png"}, nullptr, &Err, d.path()), 1);
     EXPECT_EQ(RunTool(Base + QStringList{"--params", "none.xml"}, nullptr, &Err, d.path()), 1);
     EXPECT_FALSE(QFile::exists(d.file("out.png")));

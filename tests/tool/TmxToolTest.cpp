@@ -42,6 +42,9 @@ int RunProgram(const QString& Program, const QStringList& Args, QByteArray* Err 
     QProcess p;
     QProcessEnvironment Env = QProcessEnvironment::systemEnvironment();
     Env.insert("QT_QPA_PLATFORM", "offscreen");
+    // The map editor runs one instance per temporary folder: each run gets its own.
+    static TempDir Scratch;
+    Env.insert("TMPDIR", Scratch.path());
     p.setProcessEnvironment(Env);
     p.start(Program, Args);
     if (!p.waitForFinished(120000)) {
@@ -120,10 +123,10 @@ TEST_F(TmxTool, ExportThenImportGivesBackEveryCell) {
         QByteArray Out, Err;
         ASSERT_EQ(Export(Map, Tmx, &Err), 0) << Err.data();
         const QImage Tiles(Dir.file("out/level one-tiles.png"));
-        EXPECT_EQ(Tiles.size(), QSize(384, 384));
+        EXPECT_EQ(Tiles.size(), QSize(120, 1248));
         const QString Xml = Text(Tmx);
         for (const char* Expected :
-             {"<image source=\"level one-tiles.png\" width=\"384\" height=\"384\"/>",
+             {"<image source=\"level one-tiles.png\" width=\"120\" height=\"1248\"/>",
               "<property name=\"tex1\" type=\"int\" value=\"1\"/>",
               "<property name=\"tex1-name\" value=\"A2.spr\"/>",
               "<property name=\"tex2-name\" value=\"B1.spr\"/>",
@@ -155,13 +158,15 @@ TEST_F(TmxTool, RefusalsWriteNothing) {
     WriteBytes(Out, Bytes({0, 1, 0, 1, 0, 1, 9, 0xFF}));
     const TMyByteArray Before = ReadBytes(Out);
     // A 2 x 2 map with an external tileset around Body.
-    auto Tmx = [&](const QString& Name, const QString& Body) {
+    auto Tmx = [&](const QString& Name, const QString& Body, int Side = 2) {
         const QString Path = Dir.file(Name);
-        const QByteArray x = QString("<?xml version=\"1.0\"?>\n<map orientation=\"orthogonal\" "
-                                     "width=\"2\" height=\"2\" tilewidth=\"8\" tileheight=\"8\">\n"
-                                     " <tileset firstgid=\"1\" source=\"t.tsx\"/>\n%1\n</map>\n")
-                                 .arg(Body)
-                                 .toUtf8();
+        const QByteArray x =
+            QString("<?xml version=\"1.0\"?>\n<map orientation=\"orthogonal\" "
+                    "width=\"%2\" height=\"%2\" tilewidth=\"8\" tileheight=\"8\">\n"
+                    " <tileset firstgid=\"1\" source=\"t.tsx\"/>\n%1\n</map>\n")
+                .arg(Body)
+                .arg(Side)
+                .toUtf8();
         WriteBytes(Path, TMyByteArray(x.begin(), x.end()));
         return Path;
     };
@@ -186,6 +191,15 @@ TEST_F(TmxTool, RefusalsWriteNothing) {
                                  "height=\"2\">1,2,3,4</chunk></data>")),
          "the layer data lies in chunks"},
         {Tmx("nolayer.tmx", "<imagelayer id=\"1\" name=\"L\"/>"), "the map has no tile layer"},
+        // A few hundred bytes that declare the largest map, and one element of 300,000
+        // attributes: refused at once, not after gigabytes or minutes.
+        {Tmx("huge.tmx",
+             "<layer id=\"1\" name=\"L\" width=\"65535\" height=\"65535\"><data "
+             "encoding=\"csv\">1</data></layer>",
+             65535),
+         "holds 1 cells, but the map has 65535 x 65535 = 4294836225"},
+        {Tmx("crowded.tmx", "<layer id=\"1\"" + QString(" a=\"\"").repeated(300000) + "/>"),
+         "the element <layer> has more than 64 attributes, more than any real file needs (line 4)"},
         {Dir.file("none.tmx"), "Cannot open file"},
     };
     for (const auto& c : Cases) {
@@ -233,8 +247,94 @@ TEST_F(TmxTool, RefusalsWriteNothing) {
     QByteArray Help;
     ASSERT_EQ(RunTool({"map", "--help"}, &Help), 0);
     EXPECT_TRUE(Help.contains("map export-tmx IN.Map OUT.tmx --root DIR --tex1 I --tex2 J "
-                              "[--pal1 P] [--pal2 Q]"));
-    EXPECT_TRUE(Help.contains("map import-tmx IN.tmx OUT.Map"));
+                              "[--pal1 P] [--pal2 Q] [--tileset FILE.tsx]"));
+    EXPECT_TRUE(Help.contains("map import-tmx IN.tmx|IN.tmj OUT.Map"));
+}
+
+TEST_F(TmxTool, AnExternalTilesetIsWrittenOnceAndThenKeptByteForByte) {
+    Root->AddMap("In.Map", 20, 16, EveryValue(20, 16, 3));
+    const QString Map = Root->MapPath("In.Map");
+    QDir().mkpath(Dir.file("sets"));
+    const QString Tsx = Dir.file("sets/terrain.tsx");
+    const QString Png = Dir.file("sets/terrain.png");
+    const QString Tmx = Dir.file("level.tmx");
+    auto Export = [&](const QString& Out, const QString& Pal, QByteArray* Err) {
+        return RunTool({"map", "export-tmx", Map, Out, "--root", Dir.path(), "--tex1", "1",
+                        "--tex2", "2", "--pal1", Pal, "--tileset", Tsx},
+                       nullptr, Err);
+    };
+    QByteArray Err;
+    ASSERT_EQ(Export(Tmx, "0", &Err), 0) << Err.data();
+    EXPECT_TRUE(Text(Tmx).contains("<tileset firstgid=\"1\" source=\"sets/terrain.tsx\"/>"));
+    EXPECT_TRUE(Text(Tsx).contains("tilewidth=\"24\" tileheight=\"24\" tilecount=\"256\" "
+                                   "columns=\"5\">\n <image source=\"terrain.png\" width=\"120\" "
+                                   "height=\"1248\"/>"))
+        << Text(Tsx).toStdString();
+    EXPECT_EQ(QImage(Png).size(), QSize(120, 1248));
+
+    // What the map editor adds to a tileset (terrain sets, tile properties, animations) stays:
+    // the file is not written again, only the picture it names is drawn anew.
+    const QByteArray Kit =
+        "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<tileset version=\"1.8\" "
+        "tiledversion=\"1.8.2\" name=\"terrain\" tilewidth=\"24\" tileheight=\"24\" "
+        "tilecount=\"256\" columns=\"5\">\n <image source=\"terrain.png\" width=\"120\" "
+        "height=\"1248\"/>\n <tile id=\"3\">\n  <properties>\n   <property name=\"solid\" "
+        "type=\"bool\" value=\"true\"/>\n  </properties>\n  <animation>\n   <frame tileid=\"3\" "
+        "duration=\"100\"/>\n   <frame tileid=\"4\" duration=\"100\"/>\n  </animation>\n </tile>\n "
+        "<wangsets>\n  <wangset name=\"ground\" type=\"corner\" tile=\"-1\">\n   <wangcolor "
+        "name=\"grass\" color=\"#ff0000\" tile=\"-1\" probability=\"1\"/>\n   <wangtile "
+        "tileid=\"0\" "
+        "wangid=\"0,1,0,1,0,1,0,1\"/>\n  </wangset>\n </wangsets>\n</tileset>\n";
+    WriteBytes(Tsx, TMyByteArray(Kit.begin(), Kit.end()));
+    const QImage Before(Png);
+    ASSERT_EQ(Export(Tmx, "1", &Err), 0) << Err.data();
+    EXPECT_EQ(ReadBytes(Tsx), TMyByteArray(Kit.begin(), Kit.end()));
+    EXPECT_NE(QImage(Png), Before); // in the other palette
+    QByteArray Out;
+    ASSERT_EQ(RunTool({"map", "import-tmx", Tmx, Dir.file("back.Map")}, &Out, &Err), 0)
+        << Err.data();
+    EXPECT_TRUE(Err.isEmpty()) << Err.data();
+    EXPECT_EQ(ReadBytes(Dir.file("back.Map")), ReadBytes(Map));
+
+    // A tileset cut otherwise is refused before anything is written.
+    const QByteArray Wide = QByteArray(Kit).replace("tilewidth=\"24\" tileheight=\"24\"",
+                                                    "tilewidth=\"32\" tileheight=\"32\"");
+    WriteBytes(Tsx, TMyByteArray(Wide.begin(), Wide.end()));
+    const TMyByteArray Picture = ReadBytes(Png);
+    EXPECT_EQ(Export(Dir.file("other.tmx"), "0", &Err), 1);
+    EXPECT_TRUE(Err.contains("Tileset file \"" + Tsx.toUtf8() +
+                             "\": the tileset is not cut as map cells are: its tiles are 32 x 32 "
+                             "pixels, not 24 x 24"))
+        << Err.data();
+    EXPECT_FALSE(QFile::exists(Dir.file("other.tmx")));
+    EXPECT_EQ(ReadBytes(Png), Picture);
+}
+
+TEST_F(TmxTool, WhatTheImportLeavesAsideIsNamedOnStderr) {
+    // A map as the map editor saves it: a hidden first layer, the ground, an object layer and an
+    // external tileset that is not there. The hidden layer is not what is imported.
+    const QString Tmx = Dir.file("level.tmx");
+    const QByteArray Xml =
+        "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<map version=\"1.8\" "
+        "tiledversion=\"1.8.2\" orientation=\"orthogonal\" renderorder=\"right-down\" "
+        "width=\"2\" height=\"2\" tilewidth=\"24\" tileheight=\"24\" infinite=\"0\" "
+        "nextlayerid=\"4\" nextobjectid=\"2\">\n <tileset firstgid=\"1\" source=\"gone.tsx\"/>\n "
+        "<layer id=\"1\" name=\"draft\" width=\"2\" height=\"2\" visible=\"0\">\n  <data "
+        "encoding=\"csv\">\n9,9,\n9,9\n</data>\n </layer>\n <layer id=\"2\" name=\"ground\" "
+        "width=\"2\" height=\"2\">\n  <data encoding=\"csv\">\n1,2,\n3,4\n</data>\n </layer>\n "
+        "<objectgroup id=\"3\" name=\"spawns\">\n  <object id=\"1\" x=\"3\" y=\"4\"/>\n "
+        "</objectgroup>\n</map>\n";
+    WriteBytes(Tmx, TMyByteArray(Xml.begin(), Xml.end()));
+    QByteArray Out, Err;
+    ASSERT_EQ(RunTool({"map", "import-tmx", Tmx, Dir.file("out.Map")}, &Out, &Err), 0)
+        << Err.data();
+    EXPECT_EQ(Out, "2 2\n");
+    EXPECT_EQ(ReadBytes(Dir.file("out.Map")), MapLoader::EncodeMap({0, 1, 2, 3}, 2, 2));
+    const QString Prefix = "velkora-tool: TMX file \"" + Tmx + "\": ";
+    EXPECT_EQ(QString::fromUtf8(Err),
+              Prefix + "the object layer \"spawns\" is not read; only tile layers hold cells\n" +
+                  Prefix + "the hidden tile layer \"draft\" is not read\n" + Prefix +
+                  "the tileset file \"gone.tsx\" was not found, so its geometry was not checked\n");
 }
 
 // The demo root's maps and one with every value, exported and drawn by the general-purpose
@@ -259,14 +359,30 @@ TEST(TmxRasterizer, DrawsTheExportedMapsExactlyAsMapRender) {
         {"Level1.Map", {"--tex1", "0", "--tex2", "1"}},
         {"Level3.Map", {"--tex1", "0", "--tex2", "2", "--pal1", "1", "--pal2", "2"}},
         {"Every.Map", {"--tex1", "3", "--tex2", "0", "--pal1", "2"}},
+        // With a tileset of its own beside it, and one the user keeps, cut in ten columns and
+        // with a terrain set: its picture is drawn in its geometry, and every gid keeps its
+        // meaning.
+        {"Level3.Map", {"--tex1", "0", "--tex2", "2", "--tileset", Dir.file("new.tsx")}},
+        {"Every.Map", {"--tex1", "3", "--tex2", "0", "--tileset", Dir.file("kept.tsx")}},
     };
+    const QByteArray Kept =
+        "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<tileset version=\"1.8\" name=\"kept\" "
+        "tilewidth=\"24\" tileheight=\"24\" tilecount=\"260\" columns=\"10\">\n <image "
+        "source=\"art/kept.png\" width=\"240\" height=\"624\"/>\n <wangsets>\n  <wangset "
+        "name=\"ground\" type=\"corner\" tile=\"-1\">\n   <wangcolor name=\"grass\" "
+        "color=\"#ff0000\" tile=\"-1\" probability=\"1\"/>\n   <wangtile tileid=\"0\" "
+        "wangid=\"0,1,0,1,0,1,0,1\"/>\n  </wangset>\n </wangsets>\n</tileset>\n";
+    WriteBytes(Dir.file("kept.tsx"), TMyByteArray(Kept.begin(), Kept.end()));
+    QDir().mkpath(Dir.file("art"));
     for (const auto& c : Cases) {
-        SCOPED_TRACE(c.Map);
+        SCOPED_TRACE(c.Map + c.Textures.join(' ').toStdString());
         const QString Map = Root.MapPath(c.Map);
         const QString Tmx = Dir.file(QString(c.Map) + ".tmx");
-        const QStringList Options = QStringList{"--root", Demo} + c.Textures;
+        QStringList Options = QStringList{"--root", Demo} + c.Textures;
         ASSERT_EQ(RunTool(QStringList{"map", "export-tmx", Map, Tmx} + Options, nullptr, &Err), 0)
             << Err.data();
+        Options = Options.mid(0, Options.indexOf("--tileset") < 0 ? Options.size()
+                                                                  : Options.indexOf("--tileset"));
         ASSERT_EQ(RunTool(QStringList{"map", "render", Map, Dir.file("render.png")} + Options,
                           nullptr, &Err),
                   0)
@@ -276,6 +392,8 @@ TEST(TmxRasterizer, DrawsTheExportedMapsExactlyAsMapRender) {
             << Err.data();
         ExpectSamePixels(Dir.file("raster.png"), Dir.file("render.png"));
     }
+    EXPECT_EQ(ReadBytes(Dir.file("kept.tsx")), TMyByteArray(Kept.begin(), Kept.end()));
+    EXPECT_EQ(QImage(Dir.file("art/kept.png")).size(), QSize(240, 624));
 
     const QString Editor = QStandardPaths::findExecutable("tiled");
     if (Editor.isEmpty())
@@ -290,12 +408,15 @@ TEST(TmxRasterizer, DrawsTheExportedMapsExactlyAsMapRender) {
                 "<data encoding=\"csv\">" + Gids.join(",") + "</data>");
     const QByteArray CsvBytes = Csv.toUtf8();
     WriteBytes(Dir.file("csv.tmx"), TMyByteArray(CsvBytes.begin(), CsvBytes.end()));
-    for (const QString& In : {Exported, Dir.file("csv.tmx")}) {
-        const QString Saved = Dir.file("saved.tmx");
-        ASSERT_EQ(RunProgram(Editor, {"--export-map", "tmx", In, Saved}, &Err), 0) << Err.data();
-        ASSERT_EQ(RunTool({"map", "import-tmx", Saved, Dir.file("back.Map")}, nullptr, &Err), 0)
-            << Err.data();
-        EXPECT_EQ(ReadBytes(Dir.file("back.Map")), MapLoader::EncodeMap(Cells, 20, 16))
-            << In.toStdString();
-    }
+    // Saved by the map editor as TMX and as JSON, with the tileset inside or beside it.
+    for (const QString& In : {Exported, Dir.file("csv.tmx")})
+        for (const char* Format : {"tmx", "json"}) {
+            const QString Saved = Dir.file(QString("saved.") + Format);
+            ASSERT_EQ(RunProgram(Editor, {"--export-map", Format, In, Saved}, &Err), 0)
+                << Err.data();
+            ASSERT_EQ(RunTool({"map", "import-tmx", Saved, Dir.file("back.Map")}, nullptr, &Err), 0)
+                << Err.data();
+            EXPECT_EQ(ReadBytes(Dir.file("back.Map")), MapLoader::EncodeMap(Cells, 20, 16))
+                << In.toStdString() << " as " << Format;
+        }
 }
