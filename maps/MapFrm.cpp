@@ -2,7 +2,6 @@
 
 #include "ui_MapFrm.h"
 
-#include "maps/LongTask.h"
 #include "maps/MapEditing.h"
 #include "maps/MapLoader.h"
 #include "maps/MapNavigator.h"
@@ -13,6 +12,7 @@
 #include "shell/Session.h"
 #include "sprites/SpriteEditor.h"
 #include "widgets/ErrorReport.h"
+#include "widgets/LongTask.h"
 #include "widgets/Questions.h"
 
 #include <QAction>
