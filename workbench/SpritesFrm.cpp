@@ -97,10 +97,12 @@ TSpriteFrm::TSpriteFrm(TSession& Session, QWidget* Parent) : QWidget(Parent), fS
     connect(&fDocument, &TSpriteDocument::ModifiedChanged, this, &TSpriteFrm::TitleChanged);
     connect(&fDocument, &TSpriteDocument::SpriteLoaded, this, &TSpriteFrm::TitleChanged);
     connect(&fDocument, &TSpriteDocument::SpriteLoaded, this, [this] {
-        // Another sprite is shown from its top left corner.
+        // Another sprite is shown from its top left corner, and saved in the form it was read in.
         VScroll->setValue(0);
         HScroll->setValue(0);
+        ShowForm();
     });
+    connect(&fDocument, &TSpriteDocument::FormChanged, this, [this] { ShowForm(); });
 
     SaveAction = new QAction(QStringLiteral("&Save sprite"), this);
     SaveAction->setShortcuts(QKeySequence::Save);
@@ -376,6 +378,13 @@ void TSpriteFrm::UpdateStatus() {
         fStatus->setText(StatusText());
 }
 
+void TSpriteFrm::ShowForm() {
+    // A plain file cannot be written back as it is: the box keeps its choice for it.
+    if (fDocument.Form() != TSpriteForm::Plain)
+        CheckBox1->setChecked(fDocument.Form() == TSpriteForm::Compressed);
+    UpdateStatus();
+}
+
 void TSpriteFrm::SizeCmbChange() {
     if (!fDocument.SpriteInfo().BlocksArray.empty())
         SetImage();
@@ -395,11 +404,10 @@ void TSpriteFrm::LoadFromIdaBtnClick() {
     const QString FileName = OpenDialog1 ? OpenDialog1() : QString();
     if (FileName.isEmpty())
         return;
-    // The words as read become the current sprite; the loaded words stay, so a later set change
-    // recolours those instead.
+    // The words as read become the current sprite and what later recolouring starts from.
     TSpriteInfo Imported;
     Imported.LoadAfterEdt(FileName);
-    fDocument.Import(std::move(Imported.Bytes), QStringLiteral("Import edit file"));
+    fDocument.ChangeWords(std::move(Imported.Bytes), QStringLiteral("Import edit file"));
 }
 
 void TSpriteFrm::SaveToIdaBtnClick() {
@@ -432,7 +440,7 @@ void TSpriteFrm::ImportPngClick() {
     TMyArray Words = SpritePng::ImportSpritePng(
         FileName, TSpriteImportOptions(), BmpMaker::ColorTable(fSession.PalletteArray(), Palette),
         Palette);
-    fDocument.Import(std::move(Words), QStringLiteral("Import PNG"));
+    fDocument.ChangeWords(std::move(Words), QStringLiteral("Import PNG"));
 }
 
 void TSpriteFrm::ChangeFirstPal() {
@@ -448,7 +456,8 @@ void TSpriteFrm::SetPalSwap() {
 }
 
 void TSpriteFrm::ResetbtnClick() {
-    // Back to the library file, read anew; the loaded words stay as they were.
+    // Back to the words recolouring starts from (the file's, unless an import or an edit changed
+    // them), or to the file another program changed.
     fDocument.Reset();
 }
 

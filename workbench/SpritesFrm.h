@@ -150,6 +150,8 @@ private:
     void ShowView();
     void UpdateScrollBars();
     void UpdateStatus();
+    // CheckBox1 and the status bar show the form of the sprite's file.
+    void ShowForm();
     QPoint Scroll() const;
     // The three callbacks bound on the palette-set frame.
     void ChangeFirstPal();

@@ -13,6 +13,7 @@
 #include "tests/support/TestSupport.h"
 #include "workbench/SpriteView.h"
 
+#include <QAbstractItemView>
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
@@ -27,6 +28,7 @@
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTimer>
+#include <QUndoStack>
 #include <QWheelEvent>
 
 #include <memory>
@@ -388,27 +390,55 @@ private slots:
         QVERIFY2(fErrors.isEmpty(), qPrintable(fErrors.join('\n')));
     }
 
-    void anImportIsShownUntilASetChangeOrResetBringsBackTheLibrarySprite() {
+    void anImportIsWhatLaterRecolouringStartsFromAlsoAfterASave() {
         Start();
+        SelectSet(1);
         const TMyArray Edited = test::PatternWords(40, 9);
         const QString EditFile = fDir->file("sprite.edt");
         test::WriteBytes(EditFile, SpriteEditor::EditFileImage(Edited));
         ImportFile(EditFile);
         VERIFY_SHOWS(Edited);
+        // The import took the identity mapping with it, and the set list shows that set.
+        QCOMPARE(fChPalFrm->PalletteSet(), MyTypes::IdentityPallette());
+        QCOMPARE(fChPalFrm->PalCmb->currentIndex(), 0);
 
         // Cancelling the dialog changes nothing.
         ImportFile(QString());
         VERIFY_SHOWS(Edited);
 
-        // The swapper still holds the library sprite.
-        SelectSet(1);
-        VERIFY_SHOWS(Mapped(LibraryWords, Reversed()));
-
-        // "Reset" reloads the library file.
-        ImportFile(EditFile);
-        VERIFY_SHOWS(Edited);
+        // Saved, then recoloured: the imported words recoloured, never the sprite as loaded,
+        // and the next save writes them.
+        QTest::mouseClick(fFrm->BitBtn4, Qt::LeftButton);
+        QCOMPARE(test::ReadBytes(fRoot->SpritePath("A1.spr")), CompDecompUnit::Compress(Edited));
+        SelectSet(2);
+        VERIFY_SHOWS(Mapped(Edited, Rotated()));
+        QTest::mouseClick(fFrm->BitBtn4, Qt::LeftButton);
+        QCOMPARE(test::ReadBytes(fRoot->SpritePath("A1.spr")),
+                 CompDecompUnit::Compress(Mapped(Edited, Rotated())));
+        // "Reset" goes back to the imported words, not to the file's.
         QTest::mouseClick(fChPalFrm->Resetbtn, Qt::LeftButton);
-        VERIFY_SHOWS(LibraryWords);
+        VERIFY_SHOWS(Edited);
+        QVERIFY(fFrm->IsModified());
+
+        // Undo steps back through the Reset, the sets the list passed, the import and the set
+        // before it, each with its mapping; the set list follows.
+        QUndoStack* Undo = fFrm->Document().UndoStack();
+        Undo->undo();
+        VERIFY_SHOWS(Mapped(Edited, Rotated()));
+        QCOMPARE(fChPalFrm->PalCmb->currentIndex(), 2);
+        Undo->undo();
+        VERIFY_SHOWS(Mapped(Edited, Reversed()));
+        QCOMPARE(fChPalFrm->PalCmb->currentIndex(), 1);
+        Undo->undo();
+        VERIFY_SHOWS(Edited);
+        QCOMPARE(fChPalFrm->PalCmb->currentIndex(), 0);
+        Undo->undo();
+        VERIFY_SHOWS(Mapped(LibraryWords, Reversed()));
+        QCOMPARE(fChPalFrm->PalletteSet(), Reversed());
+        QCOMPARE(fChPalFrm->PalCmb->currentIndex(), 1);
+        Undo->redo();
+        SelectSet(1);
+        VERIFY_SHOWS(Mapped(Edited, Reversed()));
 
         // An edit file of odd length loses its last byte.
         TMyByteArray Odd = SpriteEditor::EditFileImage(Edited);
@@ -416,6 +446,95 @@ private slots:
         test::WriteBytes(EditFile, Odd);
         ImportFile(EditFile);
         VERIFY_SHOWS(Edited);
+        QVERIFY2(fErrors.isEmpty(), qPrintable(fErrors.join('\n')));
+    }
+
+    void theSetListShowsWhatIsAppliedAndChoosingItAgainAppliesIt() {
+        Start();
+        SelectSet(1);
+        SelectSet(2);
+        VERIFY_SHOWS(Mapped(LibraryWords, Rotated()));
+        // An entry edited by hand in the chooser keeps the set selected.
+        QTest::mouseClick(fChPalFrm->fPalSel->Item(3), Qt::LeftButton);
+        QTest::mouseClick(fChPalFrm->fComboSel->Item(9), Qt::LeftButton);
+        TPalletteArray Edit = Rotated();
+        Edit[3] = 9;
+        VERIFY_SHOWS(Mapped(LibraryWords, Edit));
+        QCOMPARE(fChPalFrm->PalCmb->currentIndex(), 2);
+        // Undo: the list names the set now applied, or none; choosing a set applies it.
+        QUndoStack* Undo = fFrm->Document().UndoStack();
+        Undo->undo();
+        QCOMPARE(fChPalFrm->PalCmb->currentIndex(), 2);
+        Undo->undo();
+        VERIFY_SHOWS(Mapped(LibraryWords, Reversed()));
+        QCOMPARE(fChPalFrm->PalCmb->currentIndex(), 1);
+        Undo->redo();
+        QCOMPARE(fChPalFrm->PalCmb->currentIndex(), 2);
+        Undo->redo();
+        VERIFY_SHOWS(Mapped(LibraryWords, Edit));
+        QCOMPARE(fChPalFrm->PalCmb->currentIndex(), -1);
+        SelectSet(2);
+        VERIFY_SHOWS(Mapped(LibraryWords, Rotated()));
+        QVERIFY2(fErrors.isEmpty(), qPrintable(fErrors.join('\n')));
+    }
+
+    void choosingTheSetTheListShowsAppliesIt() {
+        // At the first show the selected set is shown but not applied; choosing it applies it.
+        fRoot->PalSets = {Reversed(), MyTypes::IdentityPallette()};
+        fRoot->WriteParams();
+        Start();
+        VERIFY_SHOWS(LibraryWords);
+        QCOMPARE(fChPalFrm->PalCmb->currentIndex(), 0);
+        QTest::mouseClick(fChPalFrm->PalCmb, Qt::LeftButton);
+        QAbstractItemView* List = fChPalFrm->PalCmb->view();
+        QTRY_VERIFY(List->isVisible());
+        QTest::keyClick(List, Qt::Key_Return);
+        VERIFY_SHOWS(Mapped(LibraryWords, Reversed()));
+        QVERIFY(fFrm->IsModified());
+        // Chosen again, nothing changes: no second step.
+        QTest::mouseClick(fChPalFrm->PalCmb, Qt::LeftButton);
+        QTRY_VERIFY(List->isVisible());
+        QTest::keyClick(List, Qt::Key_Return);
+        QCOMPARE(fFrm->Document().UndoStack()->count(), 1);
+        QVERIFY2(fErrors.isEmpty(), qPrintable(fErrors.join('\n')));
+    }
+
+    void theCompressedBoxAndTheStatusFollowTheFormOfTheFile() {
+        Start();
+        QVERIFY(fFrm->CheckBox1->isChecked());
+        QVERIFY(fFrm->StatusText().startsWith("A1.spr, compressed,"));
+        Choose(fFrm->ComboBox1, 1);
+        QVERIFY(!fFrm->CheckBox1->isChecked());
+        QVERIFY(fFrm->StatusText().startsWith("A2.spr, uncompressed,"));
+        // Saved compressed: the status bar says so, and the box stays.
+        QTest::mouseClick(fFrm->CheckBox1, Qt::LeftButton);
+        QTest::mouseClick(fFrm->BitBtn4, Qt::LeftButton);
+        QVERIFY(fFrm->StatusText().startsWith("A2.spr, compressed,"));
+        QVERIFY(fFrm->CheckBox1->isChecked());
+        QCOMPARE(test::ReadBytes(fRoot->SpritePath("A2.spr")),
+                 CompDecompUnit::Compress(SecondWords));
+        // A plain file leaves the box as the user set it.
+        test::WriteBytes(fRoot->SpritePath("B7.spr"), test::Bytes({0, 0, 0, 0, 0, 0x12, 0x34}));
+        QTest::mouseClick(fFrm->CheckBox1, Qt::LeftButton);
+        Choose(fFrm->ComboBox1, 2);
+        QVERIFY(!fFrm->CheckBox1->isChecked());
+        QVERIFY(fFrm->StatusText().startsWith("B7.spr, plain,"));
+
+        // Another program rewrites A1 uncompressed: Reset shows it, and saving asks nothing.
+        Choose(fFrm->ComboBox1, 0);
+        SelectSet(1);
+        const TMyArray Theirs = test::PatternWords(9, 8);
+        fRoot->AddSprite("A1.spr", Theirs, false);
+        QTest::mouseClick(fChPalFrm->Resetbtn, Qt::LeftButton);
+        VERIFY_SHOWS(Theirs);
+        QVERIFY(!fFrm->IsModified());
+        QVERIFY(!fFrm->CheckBox1->isChecked());
+        SelectSet(2);
+        AnswerWith("Cancel");
+        QTest::mouseClick(fFrm->BitBtn4, Qt::LeftButton);
+        QVERIFY(fAsked.isEmpty());
+        QCOMPARE(test::ReadBytes(fRoot->SpritePath("A1.spr")),
+                 SpriteEditor::UncompressedSpriteImage(Mapped(Theirs, Rotated()), 9));
         QVERIFY2(fErrors.isEmpty(), qPrintable(fErrors.join('\n')));
     }
 
@@ -679,13 +798,21 @@ private slots:
                  CompDecompUnit::Compress(Mapped(LibraryWords, Reversed())));
         VERIFY_SHOWS(Mapped(SecondWords, Reversed()));
         QVERIFY(!fFrm->IsModified());
-        // Discard: a reload throws the recolouring away; nothing is written.
+        // Reset of a sprite that is its file marks nothing modified; the list shows the set
+        // now applied.
         QTest::mouseClick(fChPalFrm->Resetbtn, Qt::LeftButton);
+        VERIFY_SHOWS(SecondWords);
+        QVERIFY(!fFrm->IsModified());
+        QCOMPARE(fChPalFrm->PalCmb->currentIndex(), 0);
+        // Discard: a reload throws the recolouring away; nothing is written.
+        SelectSet(1);
         AnswerWith("Discard");
         fFrm->hide();
         fFrm->show();
         VERIFY_SHOWS(Mapped(SecondWords, Reversed()));
         QCOMPARE(fAsked.size(), 3);
+        QCOMPARE(test::ReadBytes(fRoot->SpritePath("A2.spr")),
+                 SpriteEditor::UncompressedSpriteImage(SecondWords, SecondWords.size() / 16));
         // Nothing modified: nothing asks.
         Choose(fFrm->ComboBox1, 0);
         QCOMPARE(fAsked.size(), 3);
