@@ -196,7 +196,7 @@ QString ColourName(const uint8_t* p) {
 TMyArray SpritePng::ImportSpritePng(const QString& FileName, const TSpriteImportOptions& Options,
                                     const QVector<QRgb>& Colours, int PaletteNumber,
                                     TSpriteLayout* Used) {
-    const TPngPicture Picture = PngFile::ReadPngFile(FileName, true);
+    const TPngPicture Picture = PngFile::ReadPngFile(FileName, true, {SpriteLayoutKeyword});
 
     TSpriteLayout Layout;
     bool HaveBlocks = false;
