@@ -25,12 +25,14 @@ const char Usage[] =
     "      C groups to a row (default: as many as fit in 128 pixels). The layout is kept in the\n"
     "      PNG's velkora-layout text. Without the parameters file or palette N: a grey ramp.\n"
     "  velkora-tool sprite import-png IN.png OUT.spr [--uncompressed] [--params FILE] "
-    "[--palette N] [--size S] [--order cw|ccw] [--blocks B]\n"
-    "      The inverse: the layout comes from the PNG's velkora-layout text, the options override\n"
-    "      it (without either: 8x8, cw, every group of the picture). Indexed PNGs give their\n"
-    "      indices (0 to 15); other PNGs must use the exact colours of palette N (fully\n"
-    "      transparent pixels are colour 0). Writes OUT.spr compressed (or uncompressed) and\n"
-    "      prints the block count.\n";
+    "[--palette N] [--size S] [--order cw|ccw] [--blocks B] [--keep-indices]\n"
+    "      The inverse: the layout comes from the PNG's velkora-layout text or its comment, the\n"
+    "      options override it (without either: 8x8, cw, every group of the picture). An indexed\n"
+    "      PNG whose palette is palette N where its pixels use it gives its indices (0 to 15);\n"
+    "      any other PNG must use the exact colours of palette N, each pixel taking the lowest\n"
+    "      index of its colour (fully transparent pixels are colour 0). --keep-indices, or no\n"
+    "      parameters file, takes an indexed PNG's indices as they stand. Writes OUT.spr\n"
+    "      compressed (or uncompressed) and prints the block count.\n";
 
 int Decode(const QStringList& Args) {
     ExpectArgs(Args, 2, "velkora-tool sprite decode IN.spr OUT.bin");

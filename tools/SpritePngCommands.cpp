@@ -7,6 +7,7 @@
 #include "tools/ToolSupport.h"
 
 #include <QFileInfo>
+#include <QTextStream>
 
 namespace velkora::tool {
 
@@ -15,7 +16,8 @@ namespace {
 const char ExportUsage[] = "sprite export-png IN.spr OUT.png [--params FILE] [--palette N] "
                            "[--size S] [--order cw|ccw] [--columns C]";
 const char ImportUsage[] = "sprite import-png IN.png OUT.spr [--uncompressed] [--params FILE] "
-                           "[--palette N] [--size S] [--order cw|ccw] [--blocks B]";
+                           "[--palette N] [--size S] [--order cw|ccw] [--blocks B] "
+                           "[--keep-indices]";
 
 // The 16 colours of palette N of the parameters file; the grey ramp when it holds no palette
 // N, or when no file was named and XMLParams.xml is not there.
@@ -93,6 +95,7 @@ int SpriteExportPng(const QStringList& Arguments) {
 int SpriteImportPng(const QStringList& Arguments) {
     QStringList Args = Arguments;
     const bool Uncompressed = Args.removeAll(QStringLiteral("--uncompressed")) > 0;
+    const bool KeepIndices = Args.removeAll(QStringLiteral("--keep-indices")) > 0;
     const TCommonOptions o = TakeCommonOptions(Args);
     TSpriteImportOptions Options;
     Options.SizeIndex = o.SizeIndex;
@@ -103,8 +106,17 @@ int SpriteImportPng(const QStringList& Arguments) {
     ExpectArgs(Args, 2, ImportUsage);
 
     const QVector<QRgb> Colours = SpriteColours(o.Params, o.ParamsNamed, o.Palette);
+    // Without a parameters file there is no palette to match an indexed picture's colours to.
+    Options.KeepIndices = KeepIndices || (!o.ParamsNamed && !QFileInfo::exists(o.Params));
     TSpriteInfo Sprite;
-    Sprite.Bytes = SpritePng::ImportSpritePng(Args.at(0), Options, Colours, o.Palette);
+    TSpriteImportReport Report;
+    Sprite.Bytes = SpritePng::ImportSpritePng(Args.at(0), Options, Colours, o.Palette, &Report);
+    if (Report.ColoursMatched)
+        QTextStream(stderr) << "velkora-tool: the palette of " << Args.at(0) << " is not palette "
+                            << o.Palette
+                            << " at the indices its pixels use; its colours were matched to "
+                               "palette "
+                            << o.Palette << " (--keep-indices takes its indices as they stand)\n";
     Sprite.GenerateBlocArray();
     if (Uncompressed)
         Sprite.SaveSprite(Args.at(1));

@@ -8,6 +8,7 @@
 #include "palettes/Questions.h"
 #include "palettes/SpritePng.h"
 #include "shell/Session.h"
+#include "workbench/PngLayoutDialog.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -125,6 +126,13 @@ TSpriteFrm::TSpriteFrm(TSession& Session, QWidget* Parent) : QWidget(Parent), fS
     PngOpenDialog = [this] {
         return QFileDialog::getOpenFileName(this, QStringLiteral("Import PNG"), QString(),
                                             PngFilter);
+    };
+    PngLayoutDialog = [this](const QString& FileName, QSize Picture, TSpriteLayout& Layout) {
+        TPngLayoutDialog Dialog(QFileInfo(FileName).fileName(), Picture, Layout, this);
+        if (Dialog.exec() != QDialog::Accepted)
+            return false;
+        Layout = Dialog.Choice();
+        return true;
     };
     PngSaveDialog = [this] {
         QFileDialog Dialog(this, QStringLiteral("Export PNG"), QString(), PngFilter);
@@ -435,11 +443,37 @@ void TSpriteFrm::ImportPngClick() {
     const QString FileName = PngOpenDialog ? PngOpenDialog() : QString();
     if (FileName.isEmpty())
         return;
-    // The layout comes from the picture's own chunk, or else the defaults, as for the tool.
+    const TSpritePngPicture Picture = SpritePng::ReadSpritePng(FileName);
+    TSpriteImportOptions Options;
+    // Without palettes there are no colours to match: an indexed picture's indices stand.
+    Options.KeepIndices = fSession.PalletteArray().empty();
+    if (!Picture.Layout) {
+        // A paint program dropped the layout: the size and order shown, and this sprite's block
+        // count where the picture has the size this sprite's export has.
+        TSpriteLayout Shown;
+        Shown.SizeIndex = std::clamp(SizeCmb->currentIndex(), 0, int(SpriteSize.size()) - 1);
+        Shown.IsCW = CwCmb->currentIndex() == 0;
+        Shown.Blocks = int64_t(fDocument.SpriteInfo().BlocksArray.size());
+        Shown.Columns = SpritePng::DefaultSpriteColumns(Shown.SizeIndex);
+        const QSize Size(int(Picture.Png.Width), int(Picture.Png.Height));
+        const bool Whole = int64_t(Picture.Png.Width) % Shown.GroupWidth() == 0 &&
+                           int64_t(Picture.Png.Height) % Shown.GroupHeight() == 0;
+        if (!Whole) {
+            if (Shown.Blocks == 0)
+                Shown.Blocks = int64_t(Picture.Png.Width / 8) * (Picture.Png.Height / 8);
+            if (!PngLayoutDialog || !PngLayoutDialog(FileName, Size, Shown))
+                return;
+            Options.Blocks = Shown.Blocks;
+        } else if (Shown.Blocks > 0 && Shown.Width() == Picture.Png.Width &&
+                   Shown.Height() == Picture.Png.Height) {
+            Options.Blocks = Shown.Blocks;
+        }
+        Options.SizeIndex = Shown.SizeIndex;
+        Options.IsCW = Shown.IsCW;
+    }
     const int Palette = fDocument.SecondPalIndex();
-    TMyArray Words = SpritePng::ImportSpritePng(
-        FileName, TSpriteImportOptions(), BmpMaker::ColorTable(fSession.PalletteArray(), Palette),
-        Palette);
+    TMyArray Words = SpritePng::SpriteWordsOfPng(
+        Picture, Options, BmpMaker::ColorTable(fSession.PalletteArray(), Palette), Palette);
     fDocument.ChangeWords(std::move(Words), QStringLiteral("Import PNG"));
 }
 

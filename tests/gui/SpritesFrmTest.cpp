@@ -11,6 +11,7 @@
 #include "tests/gui/GuiTestMain.h"
 #include "tests/support/DataRoot.h"
 #include "tests/support/TestSupport.h"
+#include "workbench/PngLayoutDialog.h"
 #include "workbench/SpriteView.h"
 
 #include <QAbstractItemView>
@@ -27,6 +28,7 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QSpinBox>
 #include <QTimer>
 #include <QUndoStack>
 #include <QWheelEvent>
@@ -924,6 +926,84 @@ private slots:
         VERIFY_SHOWS(LibraryWords);
         QVERIFY(!fFrm->IsModified());
         QVERIFY2(fErrors.isEmpty(), qPrintable(fErrors.join('\n')));
+    }
+
+    void aPngAPaintProgramRewroteIsReadAsShownOrAsTheUserSays() {
+        Start();
+        Choose(fFrm->SizeCmb, 1);
+        Choose(fFrm->CwCmb, 1);
+        const QString Exported = fDir->file("a1.png");
+        fFrm->PngSaveDialog = [Exported] { return Exported; };
+        fFrm->ExportPngAction->trigger();
+        // What a paint program leaves of it: the same pixels (read by Qt), the palette in
+        // another order, no text chunks.
+        const QImage Picture(Exported);
+        QCOMPARE(Picture.size(), QSize(128, 64));
+        const QVector<QRgb> Colours = Picture.colorTable();
+        std::vector<uint32_t> Reordered(16);
+        for (int c = 0; c < 16; ++c)
+            Reordered[size_t((c * 7 + 2) % 16)] = Colours[c] & 0xFFFFFF;
+        TMyByteArray Indices;
+        for (int y = 0; y < Picture.height(); ++y)
+            for (int x = 0; x < Picture.width(); ++x)
+                Indices.push_back(uint8_t((Picture.pixelIndex(x, y) * 7 + 2) % 16));
+        const QString Painted = fDir->file("painted.png");
+        test::WriteBytes(Painted, test::RawIndexedPng(128, 64, 4, Reordered, Indices));
+        fFrm->PngOpenDialog = [Painted] { return Painted; };
+        bool Asked = false;
+        TSpriteLayout Offered;
+        fFrm->PngLayoutDialog = [&](const QString&, QSize, TSpriteLayout& Layout) {
+            Asked = true;
+            Offered = Layout;
+            Layout.SizeIndex = 1;
+            return true;
+        };
+
+        // The size and order shown, and the sprite's 100 blocks, as the picture has the size of
+        // this sprite's export (it holds 128 places).
+        fFrm->Document().ChangeWords(test::PatternWords(100, 4), "Other words");
+        fFrm->ImportPngAction->trigger();
+        QVERIFY(!Asked);
+        VERIFY_SHOWS(LibraryWords);
+        // Not whole groups of the size shown: the user is asked, with what is shown offered.
+        Choose(fFrm->SizeCmb, 2);
+        fFrm->Document().ChangeWords(test::PatternWords(100, 4), "Other words");
+        fFrm->ImportPngAction->trigger();
+        QVERIFY(Asked);
+        QCOMPARE(Offered.SizeIndex, 2);
+        QVERIFY(!Offered.IsCW);
+        QCOMPARE(Offered.Blocks, int64_t(100));
+        VERIFY_SHOWS(LibraryWords);
+        // Cancelled: nothing is imported.
+        fFrm->PngLayoutDialog = [](const QString&, QSize, TSpriteLayout&) { return false; };
+        const int Steps = fFrm->Document().UndoStack()->count();
+        fFrm->ImportPngAction->trigger();
+        QCOMPARE(fFrm->Document().UndoStack()->count(), Steps);
+        QVERIFY2(fErrors.isEmpty(), qPrintable(fErrors.join('\n')));
+    }
+
+    void theLayoutDialogOffersItsValuesAndTakesTheUsers() {
+        TSpriteLayout Start;
+        Start.SizeIndex = 1;
+        Start.IsCW = true;
+        Start.Blocks = 7;
+        TPngLayoutDialog Dialog("art.png", QSize(100, 48), Start);
+        Dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&Dialog));
+        QCOMPARE(Dialog.SizeBox->currentText(), QString("16x16"));
+        QCOMPARE(Dialog.OrderBox->currentText(), QString("CW"));
+        QCOMPARE(Dialog.BlocksBox->value(), 7);
+        QTest::keyClick(Dialog.SizeBox, Qt::Key_Up);
+        QTest::keyClick(Dialog.OrderBox, Qt::Key_Down);
+        Dialog.BlocksBox->setFocus();
+        QTest::keyClick(Dialog.BlocksBox, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClicks(Dialog.BlocksBox, "74");
+        QTest::keyClick(&Dialog, Qt::Key_Return);
+        QCOMPARE(Dialog.result(), int(QDialog::Accepted));
+        const TSpriteLayout Chosen = Dialog.Choice();
+        QCOMPARE(Chosen.SizeIndex, 0);
+        QVERIFY(!Chosen.IsCW);
+        QCOMPARE(Chosen.Blocks, int64_t(74));
     }
 
     void aFrameThatOutlivesTheWorkbenchReachesItNoMore() {
