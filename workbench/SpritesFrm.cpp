@@ -293,10 +293,13 @@ void TSpriteFrm::UpdateScrollBars() {
     const QSize View = Image1->size();
     const int64_t W = fView.ContentWidth();
     const int64_t H = fView.Groups() > 0 ? fView.ContentHeight() : 0;
-    const int64_t MaxY = std::max<int64_t>(0, H - View.height());
     const int64_t MaxX = std::max<int64_t>(0, W - View.width());
+    // The horizontal bar lies over the view's bottom rows: the vertical range reaches past them,
+    // so that the last rows can be scrolled above it.
+    const int Covered = MaxX > 0 ? HScroll->height() : 0;
+    const int64_t MaxY = std::max<int64_t>(0, H - (View.height() - Covered));
     VScroll->setRange(0, int(std::min<int64_t>(MaxY, INT32_MAX)));
-    VScroll->setPageStep(View.height());
+    VScroll->setPageStep(View.height() - Covered);
     VScroll->setSingleStep(8 * fView.Zoom());
     VScroll->setVisible(MaxY > 0);
     HScroll->setRange(0, int(std::min<int64_t>(MaxX, INT32_MAX)));

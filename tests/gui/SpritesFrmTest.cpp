@@ -222,7 +222,18 @@ class SpritesFrmTest : public QObject {
                      fChPalFrm->SecondPalIndex(), fFrm->CwCmb->currentIndex() == 0);
         const QString d = IndexedDifference(fFrm->BMP(), Want);
         QVERIFY2(d.isEmpty(), qPrintable(d));
-        const QString s = ShownDifference(fFrm->Image1, Want);
+        // The view draws a last group with blocks missing, too: its picture is that of the words
+        // padded to a whole group, the missing blocks' places on the checkerboard.
+        const int PerGroup = SpriteSize[size_t(fFrm->SizeCmb->currentIndex())].x() *
+                             SpriteSize[size_t(fFrm->SizeCmb->currentIndex())].y();
+        TMyArray Padded(Words.begin(), Words.begin() + long(Words.size() / 16 * 16));
+        Padded.resize((Padded.size() / 16 + size_t(PerGroup) - 1) / size_t(PerGroup) *
+                          size_t(PerGroup) * 16,
+                      0);
+        const QImage WantShown =
+            Rendered(Padded, fFrm->SizeCmb->currentIndex(), fSession->PalletteArray(),
+                     fChPalFrm->SecondPalIndex(), fFrm->CwCmb->currentIndex() == 0);
+        const QString s = ShownDifference(fFrm->Image1, WantShown);
         QVERIFY2(s.isEmpty(), qPrintable(s));
         QCOMPARE(fFrm->Image1->size(), QSize(230, 96));
     }
@@ -895,6 +906,65 @@ private slots:
         fFrm->ActualSizeAction->trigger();
         QCOMPARE(fFrm->Zoom(), 1);
         VERIFY_SHOWS(LibraryWords);
+        QVERIFY2(fErrors.isEmpty(), qPrintable(fErrors.join('\n')));
+    }
+
+    void aLastGroupWithBlocksMissingIsDrawnAndNoRowHidesUnderTheScrollBar() {
+        Start();
+        const QVector<QRgb> Colours = BmpMaker::ColorTable(fSession->PalletteArray(), 0);
+        // 100 blocks in 96x32 groups of 48, two to a band: the third group holds 4, drawn in
+        // their places (cw: the first four of its top row), its other places on the
+        // checkerboard.
+        Choose(fFrm->SizeCmb, 4);
+        VERIFY_SHOWS(LibraryWords);
+        const int Top = 32;
+        QImage Shown = fFrm->Image1->pixmap().toImage();
+        for (int Block = 96; Block < 100; ++Block)
+            for (int y = 0; y < 8; ++y)
+                for (int x = 0; x < 8; ++x) {
+                    const uint16_t Word = LibraryWords[size_t(16 * Block + 2 * y + x / 4)];
+                    const int Index = (Word >> (12 - 4 * (x % 4))) & 15;
+                    QCOMPARE(Shown.pixel(8 * (Block - 96) + x, Top + y), Colours[Index]);
+                }
+        QCOMPARE(Shown.pixel(40, Top + 3), TSpriteLayoutView::CheckerColor(40, Top + 3));
+        QCOMPARE(Shown.pixel(3, Top + 12), TSpriteLayoutView::CheckerColor(3, Top + 12));
+        // The pointer over a drawn block of it names the block.
+        QTest::mouseMove(fFrm->Image1, QPoint(8 * 3 + 1, Top + 2));
+        QVERIFY2(fFrm->StatusText().contains("tile 99 (1, 2)"), qPrintable(fFrm->StatusText()));
+        QTest::mouseMove(fFrm->Image1, QPoint(40, Top + 3));
+        QVERIFY(!fFrm->StatusText().contains("tile"));
+
+        // At 3x a group is wider than the view: the horizontal bar shows over the view's last 16
+        // rows, and the vertical range reaches past them, so the last row can be seen above it.
+        // In ccw order block 99 ends the third group's first column, on the layout's last row.
+        Choose(fFrm->CwCmb, 1);
+        fFrm->SetZoom(3);
+        QVERIFY(fFrm->HScroll->isVisible());
+        const QRect Bar = fFrm->HScroll->geometry();
+        QCOMPARE(Bar.bottom(), fFrm->Image1->geometry().bottom());
+        const int Visible = Bar.top() - fFrm->Image1->y();
+        QCOMPARE(fFrm->VScroll->maximum(), 3 * 3 * 32 - Visible);
+        fFrm->VScroll->setValue(fFrm->VScroll->maximum());
+        Shown = fFrm->Image1->pixmap().toImage();
+        const uint16_t Last = LibraryWords[size_t(16 * 99 + 2 * 7)];
+        QCOMPARE(Shown.pixel(1, Visible - 1), Colours[(Last >> 12) & 15]);
+        QCOMPARE(Shown.pixel(1, Visible - 3), Colours[(Last >> 12) & 15]);
+        QVERIFY2(fErrors.isEmpty(), qPrintable(fErrors.join('\n')));
+    }
+
+    void aSpriteSmallerThanOneGroupIsDrawn() {
+        fRoot->AddSprite("A1.spr", test::PatternWords(32, 6), true);
+        Start();
+        Choose(fFrm->SizeCmb, 3);
+        // 32 of a 48x48 group's 36 places (ccw: six columns of six) hold blocks.
+        Choose(fFrm->CwCmb, 1);
+        VERIFY_SHOWS(test::PatternWords(32, 6));
+        const QImage Shown = fFrm->Image1->pixmap().toImage();
+        QCOMPARE(Shown.pixel(44, 44), TSpriteLayoutView::CheckerColor(44, 44));
+        QVERIFY(Shown.pixel(44, 4) != TSpriteLayoutView::CheckerColor(44, 4) ||
+                Shown.pixel(45, 5) != TSpriteLayoutView::CheckerColor(45, 5));
+        QTest::mouseMove(fFrm->Image1, QPoint(44, 4));
+        QVERIFY2(fFrm->StatusText().contains("tile 30 (4, 4)"), qPrintable(fFrm->StatusText()));
         QVERIFY2(fErrors.isEmpty(), qPrintable(fErrors.join('\n')));
     }
 
