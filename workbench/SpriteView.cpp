@@ -1,6 +1,8 @@
 #include "workbench/SpriteView.h"
 
 #include <algorithm>
+#include <cmath>
+#include <vector>
 
 namespace velkora {
 
@@ -67,7 +69,7 @@ QRgb TSpriteLayoutView::CheckerColor(int x, int y) {
     return ((x / 4 + y / 4) & 1) ? qRgb(0x9A, 0x9A, 0x9A) : qRgb(0xC8, 0xC8, 0xC8);
 }
 
-QImage TSpriteLayoutView::Render(QPoint Scroll) const {
+QImage TSpriteLayoutView::Render(QPoint Scroll, qreal Ratio) const {
     if (!fBlocks || fBlocks->empty() || fView.isEmpty())
         return QImage();
     const int z = fZoom;
@@ -92,19 +94,30 @@ QImage TSpriteLayoutView::Render(QPoint Scroll) const {
     const int SliceH = int((B1 - B0 + 1) * BandH);
     BmpMaker::MakeBMPPixels(Pixels, Slice, fBlockSize, fIsCW, W, SliceH);
 
-    QImage Image(fView, QImage::Format_RGB32);
+    // One picture pixel a device pixel, each taking the colour of the view pixel it lies in: no
+    // device pixel blends two view pixels, whatever the ratio.
+    Ratio = std::max<qreal>(Ratio, 1);
+    const QSize Device(int(std::ceil(fView.width() * Ratio - 1e-9)),
+                       int(std::ceil(fView.height() * Ratio - 1e-9)));
+    QImage Image(Device, QImage::Format_RGB32);
     if (Image.isNull())
         throw std::bad_alloc();
-    for (int vy = 0; vy < fView.height(); ++vy) {
-        QRgb* Line = reinterpret_cast<QRgb*>(Image.scanLine(vy));
+    Image.setDevicePixelRatio(Ratio);
+    std::vector<int> ViewX(size_t(Device.width()));
+    for (int dx = 0; dx < Device.width(); ++dx)
+        ViewX[size_t(dx)] = std::min(int(dx / Ratio + 1e-9), fView.width() - 1);
+    for (int dy = 0; dy < Device.height(); ++dy) {
+        QRgb* Line = reinterpret_cast<QRgb*>(Image.scanLine(dy));
+        const int vy = std::min(int(dy / Ratio + 1e-9), fView.height() - 1);
         const int64_t sy = (int64_t(Scroll.y()) + vy) / z;
         const int64_t Row = sy - B0 * BandH;
-        for (int vx = 0; vx < fView.width(); ++vx) {
+        for (int dx = 0; dx < Device.width(); ++dx) {
+            const int vx = ViewX[size_t(dx)];
             const int64_t sx = (int64_t(Scroll.x()) + vx) / z;
             if (Row >= 0 && Row < SliceH && BlockAt(sx, sy) >= 0)
-                Line[vx] = fColors.value(Pixels[size_t(Row) * size_t(W) + size_t(sx)] & 15);
+                Line[dx] = fColors.value(Pixels[size_t(Row) * size_t(W) + size_t(sx)] & 15);
             else
-                Line[vx] = CheckerColor(vx, vy);
+                Line[dx] = CheckerColor(vx, vy);
         }
     }
     return Image;

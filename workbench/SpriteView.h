@@ -40,8 +40,10 @@ public:
 
     // The view's picture with the layout's top left corner at -Scroll: the tiles' colours, a
     // grey checkerboard wherever no tile is drawn (the places of a last group's missing blocks
-    // too). A null image for a sprite without a tile.
-    QImage Render(QPoint Scroll) const;
+    // too). A null image for a sprite without a tile. Ratio: device pixels to a view pixel; the
+    // picture has one pixel a device pixel (and that ratio), each the colour of the view pixel
+    // it lies in, so that a screen of any density shows it sharp.
+    QImage Render(QPoint Scroll, qreal Ratio = 1) const;
 
     // The sprite pixel under point P of the view; false where no tile is drawn.
     struct TPixel {

@@ -309,7 +309,7 @@ void TSpriteFrm::UpdateScrollBars() {
 }
 
 void TSpriteFrm::ShowView() {
-    const QImage Picture = fView.Render(Scroll());
+    const QImage Picture = fView.Render(Scroll(), Image1->devicePixelRatioF());
     if (Picture.isNull())
         Image1->clear();
     else
