@@ -541,6 +541,19 @@ TPngPicture PngFile::DecodePng(const uint8_t* Data, size_t Size, bool KeepIndice
                        .arg(s.Width)
                        .arg(s.Height)
                        .arg(PngMaxReadPixels));
+    // Deflate packs at most 1032 bytes into one: rows that the rest of the file cannot hold are
+    // not waited for, nor their memory given.
+    const int Samples = s.ColorType == PNG_COLOR_TYPE_RGB          ? 3
+                        : s.ColorType == PNG_COLOR_TYPE_GRAY_ALPHA ? 2
+                        : s.ColorType == PNG_COLOR_TYPE_RGB_ALPHA  ? 4
+                                                                   : 1;
+    const uint64_t PackedRow = (uint64_t(s.Width) * uint64_t(Samples * s.BitDepth) + 7) / 8;
+    const uint64_t Packed = uint64_t(s.Height) * (PackedRow + 1);
+    if (Packed > 1032 * uint64_t(Size - s.Pos) + 1024)
+        throw Fail(QStringLiteral("its %1 bytes cannot hold a picture of %2 x %3 pixels")
+                       .arg(Size)
+                       .arg(s.Width)
+                       .arg(s.Height));
 
     TPngPicture Picture;
     Picture.Width = s.Width;

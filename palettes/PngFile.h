@@ -17,8 +17,10 @@ namespace velkora {
 // The largest width and height the PNG format allows (2^31 - 1). libpng's own default limit of
 // 1,000,000 is raised to this for the pictures written here.
 constexpr uint32_t PngMaxSide = 0x7FFFFFFFu;
-// The largest picture DecodePng takes, in pixels (its RGBA form is 4 bytes a pixel).
-constexpr uint64_t PngMaxReadPixels = uint64_t(1) << 26;
+// The largest picture DecodePng takes, and the sprite export writes, in pixels (its RGBA form
+// is 4 bytes a pixel). The picture of the largest sprite the compressed form holds (4,177,856
+// blocks: 267,384,960 pixels in 24x24 groups five to a row, the largest of the five sizes) fits.
+constexpr uint64_t PngMaxReadPixels = uint64_t(1) << 28;
 
 // The reader's limits on what a file's own words may cost: an ancillary chunk longer than
 // PngMaxChunkBytes is skipped unread, and a text kept is cut to PngMaxTextBytes (inflated).
@@ -121,7 +123,8 @@ namespace PngFile {
 // Decodes a PNG image held in memory. KeepIndices: an indexed PNG gives its indices (otherwise
 // every PNG gives RGBA). Name goes into the messages. TextKeywords: the texts to keep; all other
 // ancillary chunks are dropped unread. Raises EFormatError for anything that is not a whole,
-// valid PNG, and for a picture over PngMaxReadPixels (before allocating it). What it takes
+// valid PNG, for a picture over PngMaxReadPixels and for one larger than the file can hold
+// (both before allocating it). What it takes
 // besides the picture is bounded: a few chunks of PngMaxChunkBytes at most.
 TPngPicture DecodePng(const uint8_t* Data, size_t Size, bool KeepIndices, const QString& Name,
                       const std::vector<QByteArray>& TextKeywords = {});

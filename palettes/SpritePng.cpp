@@ -165,6 +165,13 @@ void SpritePng::ExportSpritePng(const QString& FileName, const TBlocksArray& BA,
                                .arg(Layout.Width())
                                .arg(Layout.Height())
                                .arg(PngMaxSide));
+    // Nothing is written that the import would refuse to read.
+    if (uint64_t(Layout.Width()) * uint64_t(Layout.Height()) > PngMaxReadPixels)
+        throw EFormatError(QStringLiteral("A picture of %1 x %2 pixels cannot be written: a "
+                                          "picture is read back up to %3 pixels")
+                               .arg(Layout.Width())
+                               .arg(Layout.Height())
+                               .arg(PngMaxReadPixels));
 
     TAtomicFileSink Sink(FileName);
     TIndexedPngWriter Writer(

@@ -284,7 +284,30 @@ TEST(PngFile, TheReaderGivesRgbaOfEveryColourTypeAndRefusesBrokenFiles) {
     Huge.insert(Huge.end(), File.begin() + 8 + 25, File.end());
     EXPECT_EQ(Raised([&] { PngFile::DecodePng(Huge.data(), Huge.size(), false, "h.png"); }),
               "PNG file \"h.png\": a picture of 1000000 x 1000000 pixels is larger than the "
-              "67108864 pixels that can be read");
+              "268435456 pixels that can be read");
+    // One within the limit whose rows the file cannot hold is refused before its memory is
+    // given: 8000 x 8000 RGBA (256 MB) from a file of some 100 bytes.
+    TMyByteArray Tiny(File.begin(), File.begin() + 8);
+    TMyByteArray Rgba = ParsePngChunks(File)[0].Data;
+    for (size_t k : {0, 4}) // 8000
+        Rgba[k] = 0, Rgba[k + 1] = 0, Rgba[k + 2] = 0x1F, Rgba[k + 3] = 0x40;
+    Rgba[8] = 8;
+    Rgba[9] = 6;
+    const TMyByteArray RgbaChunk = ChunkBytes("IHDR", Rgba);
+    Tiny.insert(Tiny.end(), RgbaChunk.begin(), RgbaChunk.end());
+    const TMyByteArray Idat = ChunkBytes("IDAT", Bytes({0x78, 0x9C, 0x63, 0, 0, 0, 1, 0, 1}));
+    Tiny.insert(Tiny.end(), Idat.begin(), Idat.end());
+    const TMyByteArray End = ChunkBytes("IEND", {});
+    Tiny.insert(Tiny.end(), End.begin(), End.end());
+    QString Message;
+    const auto Decode = [&] { PngFile::DecodePng(Tiny.data(), Tiny.size(), false, "t.png"); };
+    if (MemoryLimitsWork)
+        EXPECT_EQ(RunWithMemoryLimit(uint64_t(64) << 20, Decode, &Message), 1);
+    else
+        Message = QString::fromStdString(Raised(Decode));
+    EXPECT_EQ(Message, QString("PNG file \"t.png\": its %1 bytes cannot hold a picture of 8000 "
+                               "x 8000 pixels")
+                           .arg(Tiny.size()));
 }
 
 TEST(PngFile, AFileIsReplacedOnlyWhenThePictureIsComplete) {
