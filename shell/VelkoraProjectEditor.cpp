@@ -207,6 +207,9 @@ void TMainFrm::showEvent(QShowEvent* Event) {
 }
 
 void TMainFrm::FormShow() {
+    // What both workspaces fail to read at start-up (a first sprite too large, say) is reported
+    // once.
+    const TReportOnce Once;
     // The parameters file is read once, for all three: a file that cannot be read is reported
     // once and the workspaces open with what could be read of it.
     RunReported([&] { fSession->ReadParameters(); });

@@ -49,9 +49,9 @@ public:
         if (fDone)
             fDone = false;
         else
-            fDoc->SetState(fAfter);
+            fDoc->Apply(fAfter, text());
     }
-    void undo() override { fDoc->SetState(fBefore); }
+    void undo() override { fDoc->Apply(fBefore, text()); }
 
 private:
     TSpriteDocument* fDoc;
@@ -133,9 +133,19 @@ void TSpriteDocument::SetState(const TState& s) {
     emit WordsChanged();
 }
 
+void TSpriteDocument::Apply(const TState& s, const QString& Text) {
+    try {
+        SetState(s);
+    } catch (const std::bad_alloc&) {
+        throw Exception(QStringLiteral("Out of memory: \"%1\" of \"%2\" was not done.")
+                            .arg(Text, fFileName.isEmpty() ? QStringLiteral("the sprite")
+                                                           : MyTypes::ExpandFileName(fFileName)));
+    }
+}
+
 void TSpriteDocument::Push(TState After, const QString& Text) {
     auto Command = std::make_unique<TSpriteCommand>(this, State(), After, Text);
-    SetState(After);
+    Apply(After, Text);
     fUndoStack.push(Command.release());
 }
 

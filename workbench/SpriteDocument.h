@@ -96,7 +96,10 @@ private:
         }
     };
     TState State() const;
+    // Makes State the document's; a state that does not fit changes nothing.
     void SetState(const TState& State);
+    // SetState, with memory that runs out reported as the edit Text of the sprite's file.
+    void Apply(const TState& State, const QString& Text);
     void Push(TState After, const QString& Text);
 
     TPalletteSwapper fPalletteSwapper;

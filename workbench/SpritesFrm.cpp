@@ -45,6 +45,18 @@ const char* FormName(TSpriteForm Form) {
     return "plain";
 }
 
+// Runs Work, naming FileName (read, or else written) when the memory runs out in it.
+template <typename F> void NamingFile(const QString& FileName, bool Reading, F&& Work) {
+    try {
+        Work();
+    } catch (const std::bad_alloc&) {
+        const QString Full = MyTypes::ExpandFileName(FileName);
+        if (Reading)
+            throw EFOpenError(Full, QStringLiteral("Out of memory"));
+        throw EFCreateError(Full, QStringLiteral("Out of memory"));
+    }
+}
+
 void SelectQuietly(QComboBox* Combo, int Index) {
     const QSignalBlocker Block(Combo);
     Combo->setCurrentIndex(Index);
@@ -417,7 +429,7 @@ void TSpriteFrm::LoadFromIdaBtnClick() {
         return;
     // The words as read become the current sprite and what later recolouring starts from.
     TSpriteInfo Imported;
-    Imported.LoadAfterEdt(FileName);
+    NamingFile(FileName, true, [&] { Imported.LoadAfterEdt(FileName); });
     fDocument.ChangeWords(std::move(Imported.Bytes), QStringLiteral("Import edit file"));
 }
 
@@ -425,7 +437,7 @@ void TSpriteFrm::SaveToIdaBtnClick() {
     const QString FileName = SaveDialog1 ? SaveDialog1() : QString();
     if (FileName.isEmpty())
         return;
-    fDocument.SpriteInfo().SaveToEdit(FileName);
+    NamingFile(FileName, false, [&] { fDocument.SpriteInfo().SaveToEdit(FileName); });
 }
 
 void TSpriteFrm::ExportPngClick() {
@@ -436,17 +448,20 @@ void TSpriteFrm::ExportPngClick() {
     if (FileName.isEmpty())
         return;
     const int Size = std::clamp(SizeCmb->currentIndex(), 0, int(SpriteSize.size()) - 1);
-    SpritePng::ExportSpritePng(
-        FileName, Sprite.BlocksArray, Size, CwCmb->currentIndex() == 0,
-        SpritePng::DefaultSpriteColumns(Size),
-        BmpMaker::ColorTable(fSession.PalletteArray(), fDocument.SecondPalIndex()));
+    NamingFile(FileName, false, [&] {
+        SpritePng::ExportSpritePng(
+            FileName, Sprite.BlocksArray, Size, CwCmb->currentIndex() == 0,
+            SpritePng::DefaultSpriteColumns(Size),
+            BmpMaker::ColorTable(fSession.PalletteArray(), fDocument.SecondPalIndex()));
+    });
 }
 
 void TSpriteFrm::ImportPngClick() {
     const QString FileName = PngOpenDialog ? PngOpenDialog() : QString();
     if (FileName.isEmpty())
         return;
-    const TSpritePngPicture Picture = SpritePng::ReadSpritePng(FileName);
+    TSpritePngPicture Picture;
+    NamingFile(FileName, true, [&] { Picture = SpritePng::ReadSpritePng(FileName); });
     TSpriteImportOptions Options;
     // Without palettes there are no colours to match: an indexed picture's indices stand.
     Options.KeepIndices = fSession.PalletteArray().empty();
@@ -475,8 +490,11 @@ void TSpriteFrm::ImportPngClick() {
         Options.IsCW = Shown.IsCW;
     }
     const int Palette = fDocument.SecondPalIndex();
-    TMyArray Words = SpritePng::SpriteWordsOfPng(
-        Picture, Options, BmpMaker::ColorTable(fSession.PalletteArray(), Palette), Palette);
+    TMyArray Words;
+    NamingFile(FileName, true, [&] {
+        Words = SpritePng::SpriteWordsOfPng(
+            Picture, Options, BmpMaker::ColorTable(fSession.PalletteArray(), Palette), Palette);
+    });
     fDocument.ChangeWords(std::move(Words), QStringLiteral("Import PNG"));
 }
 

@@ -9,6 +9,7 @@
 #include "tests/support/TestSupport.h"
 
 #include <QDateTime>
+#include <QDir>
 #include <QFile>
 #include <QSignalSpy>
 
@@ -228,6 +229,50 @@ TEST(SpriteDocument, ALoadedSpriteHoldsAtMostThreeTimesItsWords) {
                   &Message),
               1);
     EXPECT_EQ(Message, QString("Cannot open file \"%1\". Out of memory").arg(Dir.file("big.spr")));
+
+    // Loaded and recoloured, and the recolouring undone, within four times its words: the
+    // blocks are rewritten in place.
+    EXPECT_EQ(RunWithMemoryLimit(
+                  uint64_t(4 * WordBytes + (int64_t(8) << 20)),
+                  [&] {
+                      TSpriteDocument Small;
+                      Small.Load(Dir.file("big.spr"), Rotated(3), true);
+                      Small.Recolour(Rotated(5));
+                      Small.UndoStack()->undo();
+                      if (Small.SpriteInfo().Bytes.front() != Mapped({0}, Rotated(3)).front())
+                          throw Exception("wrong words");
+                  },
+                  &Message),
+              0)
+        << Message.toStdString();
+    // A recolouring the memory does not hold names the sprite's file and changes nothing.
+    EXPECT_EQ(RunWithMemoryLimit(
+                  uint64_t(3 * WordBytes + (int64_t(4) << 20)),
+                  [&] {
+                      TSpriteDocument Small;
+                      Small.Load(Dir.file("big.spr"), Rotated(3), true);
+                      try {
+                          Small.Recolour(Rotated(5));
+                      } catch (const Exception&) {
+                          if (Small.PalletteSet() != Rotated(3) || Small.UndoStack()->count() != 0)
+                              throw Exception("changed");
+                          throw;
+                      }
+                  },
+                  &Message),
+              1);
+    EXPECT_EQ(
+        Message,
+        QString("Out of memory: \"Recolour\" of \"%1\" was not done.").arg(Dir.file("big.spr")));
+    // The library's sprite names its file too when its blocks do not fit.
+    ASSERT_TRUE(QDir(Dir.path()).mkdir("Sprites"));
+    WriteBytes(Dir.file("Sprites/big.spr"), File);
+    const TSpriteContainer Library(Dir.path());
+    EXPECT_EQ(RunWithMemoryLimit(
+                  uint64_t(WordBytes * 3 / 2), [&] { Library.SpriteInfo(0); }, &Message),
+              1);
+    EXPECT_TRUE(Message.startsWith("Cannot open file \"")) << Message.toStdString();
+    EXPECT_TRUE(Message.endsWith("big.spr\". Out of memory")) << Message.toStdString();
 }
 
 TEST(Documents, KnowWhenTheirFileWasChangedOnDisk) {

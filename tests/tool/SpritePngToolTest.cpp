@@ -235,6 +235,15 @@ TEST_F(SpritePngTool, RefusalsSayWhatIsWrongAndWriteNothing) {
     ASSERT_TRUE(Tagged.save(Dir.file("tagged.png")));
     ExpectRefused({"sprite", "import-png", "tagged.png", "keep.spr", "--palette", "2"},
                   "The velkora-layout text \"blocks=2 size=8x8\" of");
+    // A long one is quoted in part: its first line, and not all of that.
+    Tagged.setText("velkora-layout", "blocks=2 size=8x8 " + QString(100000, 'y') + "\nmore");
+    ASSERT_TRUE(Tagged.save(Dir.file("tagged.png")));
+    ExpectRefused({"sprite", "import-png", "tagged.png", "keep.spr", "--palette", "2"},
+                  QString("The velkora-layout text \"blocks=2 size=8x8 %1...\" of")
+                      .arg(QString(42, 'y'))
+                      .toUtf8()
+                      .constData());
+    EXPECT_LT(Err.size(), 300) << Err.size();
     WriteBytes(Dir.file("not.png"), Bytes({'G', 'I', 'F', '8', '9', 'a', 0, 0, 0, 0}));
     ExpectRefused({"sprite", "import-png", "not.png", "keep.spr"}, "is not a PNG file");
     ExpectRefused({"sprite", "import-png", "none.png", "keep.spr"}, "Cannot open file");
