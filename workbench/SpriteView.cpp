@@ -50,7 +50,7 @@ int64_t TSpriteLayoutView::ContentHeight() const {
 }
 
 int64_t TSpriteLayoutView::BlockAt(int64_t x, int64_t y) const {
-    if (x < 0 || y < 0 || x >= LayoutWidth())
+    if (!fBlocks || x < 0 || y < 0 || x >= LayoutWidth())
         return -1;
     const int64_t X = fBlockSize.x();
     const int64_t Y = fBlockSize.y();

@@ -122,6 +122,9 @@ private slots:
         StartWorkbench();
         QCOMPARE(fFrm->SpriteInfo().Bytes, Words);
 
+        // A1.spr is uncompressed, and so is its save unless the box is ticked.
+        QVERIFY(!fFrm->CheckBox1->isChecked());
+        fFrm->CheckBox1->setChecked(true);
         const TMyByteArray Before = ReadBytes(Notes);
         AnswerWith("Cancel");
         QTest::mouseClick(fFrm->BitBtn4, Qt::LeftButton);
@@ -220,6 +223,9 @@ private slots:
         Back.Init(fRoot->SpritePath("P1.spr"));
         QCOMPARE(Back.Bytes, Partial);
 
+        // The box now shows the file's uncompressed form; ticked again, the question comes back.
+        QVERIFY(!fFrm->CheckBox1->isChecked());
+        fFrm->CheckBox1->setChecked(true);
         AnswerWith("Drop them");
         QTest::mouseClick(fFrm->BitBtn4, Qt::LeftButton);
         QCOMPARE(ReadBytes(fRoot->SpritePath("P1.spr")), CompDecompUnit::Compress(Tile));

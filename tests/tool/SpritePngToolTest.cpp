@@ -356,7 +356,7 @@ TEST_F(SpritePngTool, AnIndexedPictureWhosePaletteWasRewrittenIsReadByItsColours
     WriteBytes(Bare.file("in.png"), RawIndexedPng(16, 8, 4, Reordered, Moved));
     ASSERT_EQ(RunTool({"sprite", "import-png", "in.png", "out.spr"}, nullptr, &Err, Bare.path()),
               0);
-    EXPECT_TRUE(Err.isEmpty()) << Err.toStdString();
+    EXPECT_FALSE(Err.contains("matched")) << Err.toStdString();
     TMyArray BareWords;
     CompDecompUnit::DeCompress(ReadBytes(Bare.file("out.spr")), BareWords);
     EXPECT_EQ(BareWords, WordsOfTiles(Moved, 16));
