@@ -142,6 +142,7 @@ private slots:
         // A link that stays inside the root is written through without a word.
         fAsked.clear();
         Choose(fFrm->ComboBox1, 1);
+        fFrm->CheckBox1->setChecked(true);
         QTest::mouseClick(fFrm->BitBtn4, Qt::LeftButton);
         QVERIFY2(fAsked.isEmpty(), qPrintable(fAsked.join('\n')));
         QCOMPARE(ReadBytes(fRoot->Root() + "/Other/b.spr"), CompDecompUnit::Compress(Words));
