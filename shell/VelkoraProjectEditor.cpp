@@ -302,6 +302,9 @@ void TMainFrm::FormShow() {
     Settings::AddRecentRoot(fSession->CurrentDir());
     SpriteLoadFrame->setEnabled(true);
     MapEditFrame->setEnabled(true);
+    // What both workspaces fail to read at start-up (a first sprite too large, say) is reported
+    // once.
+    const TReportOnce Once;
     // The parameters file is read once, for all three: a file that cannot be read is reported
     // once and the workspaces open with what could be read of it.
     RunReported([&] { fSession->ReadParameters(); });

@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QMessageBox>
+#include <QStringList>
 
 #include <new>
 
@@ -14,7 +15,35 @@ TErrorSink& Sink() {
     static TErrorSink s;
     return s;
 }
+
+// The messages reported while a TReportOnce lives, and how many live.
+QStringList& Reported() {
+    static QStringList r;
+    return r;
+}
+int OnceDepth = 0;
+
+QString Shortened(const QString& Message) {
+    QStringList Lines = Message.split(QLatin1Char('\n'));
+    bool Cut = Lines.size() > ReportedMessageLines;
+    Lines = Lines.mid(0, ReportedMessageLines);
+    QString Text = Lines.join(QLatin1Char('\n'));
+    if (Text.size() > ReportedMessageLength) {
+        Text.truncate(ReportedMessageLength);
+        Cut = true;
+    }
+    return Cut ? Text + QStringLiteral("...") : Text;
+}
 } // namespace
+
+TReportOnce::TReportOnce() {
+    ++OnceDepth;
+}
+
+TReportOnce::~TReportOnce() {
+    if (--OnceDepth == 0)
+        Reported().clear();
+}
 
 void ReportException() {
     try {
@@ -30,7 +59,13 @@ void ReportException() {
     }
 }
 
-void ReportError(const QString& Message) {
+void ReportError(const QString& Full) {
+    const QString Message = Shortened(Full);
+    if (OnceDepth > 0) {
+        if (Reported().contains(Message))
+            return;
+        Reported() << Message;
+    }
     if (Sink()) {
         Sink()(Message);
         return;
