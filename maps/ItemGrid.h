@@ -3,7 +3,7 @@
 // first texture's items 0 to 24, rows 5 to 9 the second's), each stretched over its 25 x 24
 // cell, with the chosen item marked. It shows nothing while no map is loaded.
 
-#include "maps/DrawGrid.h"
+#include "widgets/DrawGrid.h"
 
 namespace velkora {
 

@@ -1,16 +1,16 @@
 #include "maps/MapFiles.h"
 
-#include "maps/LongTask.h"
 #include "maps/MapDocument.h"
 #include "maps/MapEditing.h"
 #include "maps/MapTextures.h"
 #include "maps/TmxExport.h"
 #include "maps/TmxFile.h"
-#include "palettes/Questions.h"
-#include "palettes/Workspace.h"
 #include "shell/FileDialogs.h"
 #include "shell/Session.h"
 #include "sprites/SpriteEditor.h"
+#include "widgets/LongTask.h"
+#include "widgets/Questions.h"
+#include "widgets/Workspace.h"
 
 #include <QComboBox>
 #include <QDir>

@@ -5,9 +5,9 @@
 #include "maps/MapEditing.h"
 #include "maps/MapNavigator.h"
 #include "maps/MapStatus.h"
-#include "palettes/ErrorReport.h"
-#include "palettes/Questions.h"
 #include "shell/Session.h"
+#include "widgets/ErrorReport.h"
+#include "widgets/Questions.h"
 
 #include <QAction>
 #include <QActionGroup>

@@ -12,9 +12,10 @@
 #include "maps/MapTools.h"
 #include "maps/MapView.h"
 #include "maps/NewMapDialog.h"
-#include "maps/StatusField.h"
-#include "palettes/Workspace.h"
 #include "shell/ParamsFile.h"
+#include "widgets/DrawGrid.h"
+#include "widgets/StatusField.h"
+#include "widgets/Workspace.h"
 
 #include <QPoint>
 #include <QStringList>

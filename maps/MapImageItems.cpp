@@ -2,6 +2,7 @@
 
 #include "palettes/BmpMaker.h"
 
+#include <algorithm>
 #include <cstring>
 #include <new>
 
@@ -30,7 +31,24 @@ TMapImageItems::TMapImageItems()
 TMapImageItems::~TMapImageItems() = default;
 
 void TMapImageItems::SetSpriteInfo(const TSpriteInfo& Value) {
-    fSpriteInfo = Value;
+    TSpriteInfo Shown;
+    Shown.Form = Value.Form;
+    Shown.Bytes.assign(Value.Bytes.begin(),
+                       Value.Bytes.begin() + long(std::min(Value.Bytes.size(), StripBlocks * 16)));
+    Shown.BlocksArray.assign(Value.BlocksArray.begin(),
+                             Value.BlocksArray.begin() +
+                                 long(std::min(Value.BlocksArray.size(), StripBlocks)));
+    SetSpriteInfo(std::move(Shown));
+}
+
+void TMapImageItems::SetSpriteInfo(TSpriteInfo&& Value) {
+    if (Value.BlocksArray.size() > StripBlocks || Value.Bytes.size() > StripBlocks * 16) {
+        Value.BlocksArray.resize(std::min(Value.BlocksArray.size(), StripBlocks));
+        Value.BlocksArray.shrink_to_fit();
+        Value.Bytes.resize(std::min(Value.Bytes.size(), StripBlocks * 16));
+        Value.Bytes.shrink_to_fit();
+    }
+    fSpriteInfo = std::move(Value);
     Refresh();
 }
 

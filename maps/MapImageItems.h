@@ -24,9 +24,15 @@ public:
     TMapImageItems();
     virtual ~TMapImageItems();
 
+    // The blocks the strip can show: 30 groups of 3 x 3 (the last one cut by its bottom edge).
+    static constexpr size_t StripBlocks = 270;
+
+    // The texture's sprite as far as the strip shows it: its first StripBlocks blocks.
     const TSpriteInfo& SpriteInfo() const { return fSpriteInfo; }
-    // Copies Value and redraws the strip.
+    // Keeps the part of Value the strip shows and redraws the strip: a texture of millions of
+    // blocks costs no more than one of a few hundred.
     void SetSpriteInfo(const TSpriteInfo& Value);
+    void SetSpriteInfo(TSpriteInfo&& Value);
 
     // The strip's palette: its number and its 16 colours.
     int32_t PaletteIndex() const { return fPaletteIndex; }

@@ -2,7 +2,7 @@
 
 #include "maps/MapDocument.h"
 #include "maps/MapEditing.h"
-#include "maps/StatusField.h"
+#include "widgets/StatusField.h"
 
 #include <QHBoxLayout>
 

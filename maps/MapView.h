@@ -6,7 +6,7 @@
 // what the document holds and repaints from the document's and the textures' signals; the left
 // button's presses, drags, releases and Escape go to the tool, in cells.
 
-#include "maps/DrawGrid.h"
+#include "widgets/DrawGrid.h"
 
 #include <QPoint>
 #include <QRect>

@@ -3,14 +3,15 @@
 #include "ui_ChangePalletteFrm.h"
 
 #include "palettes/BmpMaker.h"
-#include "palettes/ErrorReport.h"
-#include "palettes/Questions.h"
 #include "shell/Session.h"
+#include "widgets/ErrorReport.h"
+#include "widgets/Questions.h"
 #include "workbench/SpriteDocument.h"
 
 #include <QApplication>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QSignalBlocker>
 #include <QStyle>
 #include <QWheelEvent>
@@ -56,7 +57,18 @@ TChPalFrm::TChPalFrm(TSession& Session, TSpriteDocument* Document, QWidget* Pare
     }
     connect(Resetbtn, &QPushButton::clicked, this, [this] { ResetbtnClick(); });
     connect(Addbtn, &QPushButton::clicked, this, [this] { AddbtnClick(); });
-    connect(PalCmb, &QComboBox::currentIndexChanged, this, [this] { PalCmbChange(); });
+    connect(PalCmb, &QComboBox::currentIndexChanged, this, [this](int Index) {
+        fChangedTo = Index;
+        PalCmbChange();
+    });
+    // Choosing the set the list shows once more applies it again where it is not what the
+    // sprite shows (after an undo, say); a choice that changed the selection applied it already.
+    connect(PalCmb, &QComboBox::activated, this, [this](int Index) {
+        const bool JustChanged = fChangedTo == Index;
+        fChangedTo = -1;
+        if (!JustChanged && !SetIsApplied(Index))
+            PalCmbChange();
+    });
     // Wheel notifications over any part of the frame, whichever child is under the pointer and
     // whether or not that child uses the wheel itself.
     qApp->installEventFilter(this);
@@ -327,6 +339,10 @@ void TChPalFrm::ComboSelSelectItem(TImageControl* Item) {
     if (fCurSelpalIndex < 1 || fCurSelpalIndex > 16)
         return;
     fPalSet[size_t(fCurSelpalIndex - 1)] = t - 1;
+    // An entry edited by hand leaves the set list as it is: the selected set is what the next
+    // sprite is loaded with.
+    fEditingEntry = true;
+    const auto Edited = qScopeGuard([this] { fEditingEntry = false; });
     CallIfSet(fOnSetPalSwap, fCurSelpalIndex, t);
     fPalSel->SetfColorProc([this](int32_t i) { return SecondColorFunc(i); });
 }
@@ -383,11 +399,35 @@ std::optional<TPalletteArray> TChPalFrm::SelectedSet() const {
 }
 
 void TChPalFrm::DocumentMappingChanged() {
-    if (!fDocument || fDocument->PalletteSet() == fPalSet)
+    if (!fDocument)
+        return;
+    if (!fEditingEntry)
+        ShowAppliedSet();
+    if (fDocument->PalletteSet() == fPalSet)
         return;
     fPalSet = fDocument->PalletteSet();
     fPalSel->SetfColorProc([this](int32_t i) { return SecondColorFunc(i); });
     fPalSel->update();
+}
+
+void TChPalFrm::ShowAppliedSet() {
+    // The selected set when it is the mapping, else the first set that is, else none.
+    const TPalletteArray& Mapping = fDocument->PalletteSet();
+    const TPalSetArray& Sets = PalSetArray();
+    const int Selected = PalCmb->currentIndex();
+    if (Selected >= 0 && size_t(Selected) < Sets.size() && Sets[size_t(Selected)].pal == Mapping)
+        return;
+    const auto Found = std::find_if(Sets.begin(), Sets.end(),
+                                    [&](const TPalSet& Set) { return Set.pal == Mapping; });
+    const QSignalBlocker Blocker(PalCmb);
+    PalCmb->setCurrentIndex(Found == Sets.end() ? -1 : int(Found - Sets.begin()));
+}
+
+bool TChPalFrm::SetIsApplied(int Index) const {
+    if (!fDocument || Index < 0 || size_t(Index) >= PalSetArray().size())
+        return true;
+    const TPalletteArray& Set = PalSetArray()[size_t(Index)].pal;
+    return fDocument->PalletteSet() == Set && fDocument->AppliedMapping() == Set;
 }
 
 void TChPalFrm::DocumentLoaded() {

@@ -1,7 +1,8 @@
 #pragma once
 // The palette-set frame: two palettes chosen by number, the 16-entry colour mapping edited entry
-// by entry, palette sets applied from and stored into the parameters file. It recolours nothing
-// itself: every change is reported to its owner through three callbacks.
+// by entry, palette sets applied from and stored into the parameters file. It gives the sprite
+// document the two palettes chosen and shows the document's mapping; a change of the mapping (a
+// colour chosen, a set applied, Reset) goes to its owner through three callbacks.
 
 #include "palettes/BmpMaker.h"
 #include "palettes/PalFrm.h"
@@ -152,6 +153,10 @@ private:
     void PalettesChosen();
     // The document's mapping changed (an edit, its undo, a load).
     void DocumentMappingChanged();
+    // Selects, without applying it, the set whose mapping the document shows, or none.
+    void ShowAppliedSet();
+    // True when set Index is the document's mapping, shown and applied (or there is no document).
+    bool SetIsApplied(int Index) const;
     void DocumentLoaded();
     // Colour c of palette p of the session.
     const TPalletteList& Palettes() const;
@@ -173,6 +178,10 @@ private:
     QPointer<QWidget> fWheelReceiver;
     quint64 fWheelTime = 0;
     bool fBackgroundPressed = false;
+    // Set while a mapping entry edited here reaches the document.
+    bool fEditingEntry = false;
+    // The index the set list's selection last changed to, until the choice that changed it ends.
+    int fChangedTo = -1;
 
 private:
     std::unique_ptr<Ui::TChPalFrm> fUi;

@@ -22,9 +22,21 @@ void TPalletteSwapper::Init(const TMyArray& Bytes) {
 
 void TPalletteSwapper::Init(TMyArray&& Bytes) {
     CheckSize(Bytes.size());
+    InitShared(std::make_shared<const TMyArray>(std::move(Bytes)));
+}
+
+void TPalletteSwapper::InitShared(std::shared_ptr<const TMyArray> Bytes) {
+    if (!Bytes)
+        Bytes = std::make_shared<const TMyArray>();
+    CheckSize(Bytes->size());
     fBytes = std::move(Bytes);
-    fSize = int32_t(fBytes.size());
+    fSize = int32_t(fBytes->size());
     fDefColArray = MyTypes::IdentityPallette();
+}
+
+const TMyArray& TPalletteSwapper::Bytes() const {
+    static const TMyArray None;
+    return fBytes ? *fBytes : None;
 }
 
 TMyArray TPalletteSwapper::GetCalculate(const TPalletteArray& Pal) {
@@ -36,15 +48,16 @@ TMyArray TPalletteSwapper::GetCalculate(const TPalletteArray& Pal) {
         fDefColArray[size_t(c)] = Map[size_t(c)];
         Identity = Identity && Map[size_t(c)] == c;
     }
+    const TMyArray& Words = Bytes();
     if (Identity)
-        return fBytes;
+        return Words;
     std::array<uint8_t, 256> Pair{};
     for (int b = 0; b < 256; ++b)
         Pair[size_t(b)] = uint8_t((Map[size_t(b >> 4)] << 4) | Map[size_t(b & 15)]);
-    TMyArray Result(fBytes.size());
-    const uint16_t* In = fBytes.data();
+    TMyArray Result(Words.size());
+    const uint16_t* In = Words.data();
     uint16_t* Out = Result.data();
-    const size_t n = fBytes.size();
+    const size_t n = Words.size();
     for (size_t i = 0; i < n; ++i)
         Out[i] = uint16_t((Pair[In[i] >> 8] << 8) | Pair[In[i] & 0xFF]);
     return Result;

@@ -323,6 +323,9 @@ struct TReadState : TLibpngState {
     const uint8_t* Data = nullptr;
     size_t Size = 0;
     size_t Pos = 0;
+    // The text keywords to keep, and the texts kept (the first chunk of each keyword).
+    const std::vector<QByteArray>* Keywords = nullptr;
+    std::vector<TPngText> Texts;
     // From the IHDR, PLTE and tRNS.
     png_uint_32 Width = 0;
     png_uint_32 Height = 0;
@@ -346,9 +349,98 @@ void OnRead(png_structp Png, png_bytep Out, size_t Size) {
     State->Pos += Size;
 }
 
+// Inflates a zlib stream into at most Max bytes; what lies beyond is cut off, and a stream
+// that is broken gives what was inflated before the fault.
+QByteArray InflateCapped(const uint8_t* Data, size_t Size, size_t Max) {
+    QByteArray Out(int(Max), Qt::Uninitialized);
+    z_stream z{};
+    if (inflateInit(&z) != Z_OK)
+        return QByteArray();
+    z.next_in = const_cast<Bytef*>(Data);
+    z.avail_in = uInt(Size);
+    z.next_out = reinterpret_cast<Bytef*>(Out.data());
+    z.avail_out = uInt(Max);
+    while (z.avail_out > 0 && inflate(&z, Z_NO_FLUSH) == Z_OK) {
+    }
+    Out.truncate(int(Max - z.avail_out));
+    inflateEnd(&z);
+    return Out;
+}
+
+// A tEXt, zTXt or iTXt chunk's keyword and text, the text inflated and cut to PngMaxTextBytes.
+bool ParseText(const png_unknown_chunk& Chunk, TPngText& Text) {
+    const auto* p = Chunk.data;
+    const size_t n = Chunk.size;
+    const auto* KeyEnd =
+        p ? static_cast<const png_byte*>(std::memchr(p, 0, std::min<size_t>(n, 80))) : nullptr;
+    if (!KeyEnd)
+        return false;
+    Text.Keyword = QByteArray(reinterpret_cast<const char*>(p), int(KeyEnd - p));
+    size_t At = size_t(KeyEnd - p) + 1;
+    bool Compressed = false;
+    const std::string Name(reinterpret_cast<const char*>(Chunk.name), 4);
+    if (Name == "zTXt") {
+        Compressed = true;
+        At += 1; // compression method
+    } else if (Name == "iTXt") {
+        if (At + 2 > n)
+            return false;
+        Compressed = p[At] != 0;
+        At += 2;                                  // compression flag and method
+        for (int Field = 0; Field < 2; ++Field) { // language tag, translated keyword
+            const auto* End = static_cast<const png_byte*>(std::memchr(p + At, 0, n - At));
+            if (!End)
+                return false;
+            At = size_t(End - p) + 1;
+        }
+    }
+    if (At > n)
+        return false;
+    if (Compressed)
+        Text.Text = InflateCapped(p + At, n - At, PngMaxTextBytes);
+    else
+        Text.Text = QByteArray(reinterpret_cast<const char*>(p + At),
+                               int(std::min<size_t>(n - At, PngMaxTextBytes)));
+    return true;
+}
+
+// Every ancillary chunk but tRNS reaches here (at most PngMaxChunkBytes of it; longer ones are
+// skipped unread): the texts asked for are kept, the rest dropped. Critical chunks libpng does
+// not know are left to it to refuse.
+int OnChunk(png_structp Png, png_unknown_chunkp Chunk) {
+    if (!(Chunk->name[0] & 0x20))
+        return 0;
+    auto* s = static_cast<TReadState*>(png_get_user_chunk_ptr(Png));
+    const std::string Name(reinterpret_cast<const char*>(Chunk->name), 4);
+    if (Name != "tEXt" && Name != "zTXt" && Name != "iTXt")
+        return 1;
+    // Nothing may leave this callback but its result: libpng is C.
+    try {
+        TPngText Text;
+        if (!ParseText(*Chunk, Text))
+            return 1;
+        const bool Wanted =
+            std::find(s->Keywords->begin(), s->Keywords->end(), Text.Keyword) != s->Keywords->end();
+        const bool Taken = std::any_of(s->Texts.begin(), s->Texts.end(), [&](const TPngText& t) {
+            return t.Keyword == Text.Keyword;
+        });
+        if (Wanted && !Taken)
+            s->Texts.push_back(std::move(Text));
+    } catch (...) {
+    }
+    return 1;
+}
+
 void ReadHeader(TReadState* s, int) {
     png_set_read_fn(s->Png, s, &OnRead);
     png_set_user_limits(s->Png, PngMaxSide, PngMaxSide);
+    // A chunk's declared length is not memory to give: no chunk but the picture's own is read
+    // whole beyond PngMaxChunkBytes, nor more than a few kept; every ancillary chunk (texts,
+    // profiles, metadata) goes to OnChunk, which keeps only the texts asked for.
+    png_set_chunk_malloc_max(s->Png, PngMaxChunkBytes);
+    png_set_chunk_cache_max(s->Png, 16);
+    png_set_keep_unknown_chunks(s->Png, PNG_HANDLE_CHUNK_NEVER, nullptr, -1);
+    png_set_read_user_chunk_fn(s->Png, s, &OnChunk);
     // Indices past the palette are reported by the callers, with the pixel.
     png_set_check_for_invalid_index(s->Png, 0);
     png_read_info(s->Png, s->Info);
@@ -421,7 +513,7 @@ QByteArray TPngPicture::Text(const QByteArray& Keyword) const {
 }
 
 TPngPicture PngFile::DecodePng(const uint8_t* Data, size_t Size, bool KeepIndices,
-                               const QString& Name) {
+                               const QString& Name, const std::vector<QByteArray>& TextKeywords) {
     auto Fail = [&](const QString& Why) {
         return EFormatError(QStringLiteral("PNG file \"%1\": %2").arg(Name, Why));
     };
@@ -431,6 +523,7 @@ TPngPicture PngFile::DecodePng(const uint8_t* Data, size_t Size, bool KeepIndice
     TReadState s;
     s.Data = Data;
     s.Size = Size;
+    s.Keywords = &TextKeywords;
     s.Png = png_create_read_struct(PNG_LIBPNG_VER_STRING, &s, &OnError, &OnWarning);
     if (!s.Png)
         throw std::bad_alloc();
@@ -448,6 +541,19 @@ TPngPicture PngFile::DecodePng(const uint8_t* Data, size_t Size, bool KeepIndice
                        .arg(s.Width)
                        .arg(s.Height)
                        .arg(PngMaxReadPixels));
+    // Deflate packs at most 1032 bytes into one: rows that the rest of the file cannot hold are
+    // not waited for, nor their memory given.
+    const int Samples = s.ColorType == PNG_COLOR_TYPE_RGB          ? 3
+                        : s.ColorType == PNG_COLOR_TYPE_GRAY_ALPHA ? 2
+                        : s.ColorType == PNG_COLOR_TYPE_RGB_ALPHA  ? 4
+                                                                   : 1;
+    const uint64_t PackedRow = (uint64_t(s.Width) * uint64_t(Samples * s.BitDepth) + 7) / 8;
+    const uint64_t Packed = uint64_t(s.Height) * (PackedRow + 1);
+    if (Packed > 1032 * uint64_t(Size - s.Pos) + 1024)
+        throw Fail(QStringLiteral("its %1 bytes cannot hold a picture of %2 x %3 pixels")
+                       .arg(Size)
+                       .arg(s.Width)
+                       .arg(s.Height));
 
     TPngPicture Picture;
     Picture.Width = s.Width;
@@ -473,21 +579,15 @@ TPngPicture PngFile::DecodePng(const uint8_t* Data, size_t Size, bool KeepIndice
     if (!Guarded(&s, &ReadImage, Rows.data()))
         throw Fail(QString::fromLatin1(s.Message));
 
-    png_textp Texts = nullptr;
-    const int TextCount = png_get_text(s.Png, s.Info, &Texts, nullptr);
-    for (int i = 0; i < TextCount; ++i)
-        Picture.Texts.push_back(TPngText{
-            QByteArray(Texts[i].key),
-            QByteArray(Texts[i].text, int(Texts[i].compression == PNG_ITXT_COMPRESSION_NONE ||
-                                                  Texts[i].compression == PNG_ITXT_COMPRESSION_zTXt
-                                              ? Texts[i].itxt_length
-                                              : Texts[i].text_length))});
+    Picture.Texts = std::move(s.Texts);
     return Picture;
 }
 
-TPngPicture PngFile::ReadPngFile(const QString& FileName, bool KeepIndices) {
+TPngPicture PngFile::ReadPngFile(const QString& FileName, bool KeepIndices,
+                                 const std::vector<QByteArray>& TextKeywords) {
     const TMyByteArray Data = MyTypes::ReadFileBytes(FileName);
-    return DecodePng(Data.data(), Data.size(), KeepIndices, MyTypes::ExpandFileName(FileName));
+    return DecodePng(Data.data(), Data.size(), KeepIndices, MyTypes::ExpandFileName(FileName),
+                     TextKeywords);
 }
 
 } // namespace velkora

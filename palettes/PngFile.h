@@ -17,8 +17,15 @@ namespace velkora {
 // The largest width and height the PNG format allows (2^31 - 1). libpng's own default limit of
 // 1,000,000 is raised to this for the pictures written here.
 constexpr uint32_t PngMaxSide = 0x7FFFFFFFu;
-// The largest picture DecodePng takes, in pixels (its RGBA form is 4 bytes a pixel).
-constexpr uint64_t PngMaxReadPixels = uint64_t(1) << 26;
+// The largest picture DecodePng takes, and the sprite export writes, in pixels (its RGBA form
+// is 4 bytes a pixel). The picture of the largest sprite the compressed form holds (4,177,856
+// blocks: 267,384,960 pixels in 24x24 groups five to a row, the largest of the five sizes) fits.
+constexpr uint64_t PngMaxReadPixels = uint64_t(1) << 28;
+
+// The reader's limits on what a file's own words may cost: an ancillary chunk longer than
+// PngMaxChunkBytes is skipped unread, and a text kept is cut to PngMaxTextBytes (inflated).
+constexpr size_t PngMaxChunkBytes = size_t(1) << 20;
+constexpr size_t PngMaxTextBytes = size_t(1) << 16;
 
 // A tEXt chunk: keyword of 1 to 79 Latin-1 characters, text in Latin-1.
 struct TPngText {
@@ -101,7 +108,8 @@ struct TPngPicture {
     bool Indexed = false;
     std::vector<QRgb> Palette;
     TMyByteArray Pixels;
-    // The tEXt, zTXt and iTXt chunks, in file order.
+    // The texts (tEXt, zTXt or iTXt) whose keywords the caller asked for, the first chunk of
+    // each, in file order; each text inflated and cut to PngMaxTextBytes.
     std::vector<TPngText> Texts;
     // The file's colour type and bit depth as its IHDR states them.
     int ColorType = 0;
@@ -113,11 +121,16 @@ struct TPngPicture {
 
 namespace PngFile {
 // Decodes a PNG image held in memory. KeepIndices: an indexed PNG gives its indices (otherwise
-// every PNG gives RGBA). Name goes into the messages. Raises EFormatError for anything that is
-// not a whole, valid PNG, and for a picture over PngMaxReadPixels (before allocating it).
-TPngPicture DecodePng(const uint8_t* Data, size_t Size, bool KeepIndices, const QString& Name);
+// every PNG gives RGBA). Name goes into the messages. TextKeywords: the texts to keep; all other
+// ancillary chunks are dropped unread. Raises EFormatError for anything that is not a whole,
+// valid PNG, for a picture over PngMaxReadPixels and for one larger than the file can hold
+// (both before allocating it). What it takes
+// besides the picture is bounded: a few chunks of PngMaxChunkBytes at most.
+TPngPicture DecodePng(const uint8_t* Data, size_t Size, bool KeepIndices, const QString& Name,
+                      const std::vector<QByteArray>& TextKeywords = {});
 // Reads and decodes a PNG file (ReadFileBytes, then DecodePng with the file's full name).
-TPngPicture ReadPngFile(const QString& FileName, bool KeepIndices);
+TPngPicture ReadPngFile(const QString& FileName, bool KeepIndices,
+                        const std::vector<QByteArray>& TextKeywords = {});
 } // namespace PngFile
 
 } // namespace velkora

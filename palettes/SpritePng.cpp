@@ -6,11 +6,13 @@
 #include <QList>
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 
 namespace velkora {
 
 const QByteArray SpriteLayoutKeyword = QByteArrayLiteral("velkora-layout");
+const QByteArray SpriteCommentKeyword = QByteArrayLiteral("Comment");
 const char* const SpriteSizeNames[5] = {"8x8", "16x16", "24x24", "48x48", "96x32"};
 
 int SpritePng::SpriteSizeIndex(const QString& Name) {
@@ -163,11 +165,21 @@ void SpritePng::ExportSpritePng(const QString& FileName, const TBlocksArray& BA,
                                .arg(Layout.Width())
                                .arg(Layout.Height())
                                .arg(PngMaxSide));
+    // Nothing is written that the import would refuse to read.
+    if (uint64_t(Layout.Width()) * uint64_t(Layout.Height()) > PngMaxReadPixels)
+        throw EFormatError(QStringLiteral("A picture of %1 x %2 pixels cannot be written: a "
+                                          "picture is read back up to %3 pixels")
+                               .arg(Layout.Width())
+                               .arg(Layout.Height())
+                               .arg(PngMaxReadPixels));
 
     TAtomicFileSink Sink(FileName);
-    TIndexedPngWriter Writer(Sink, uint32_t(Layout.Width()), uint32_t(Layout.Height()),
-                             std::vector<QRgb>(Colours.begin(), Colours.end()),
-                             {{SpriteLayoutKeyword, SpriteLayoutText(Layout)}}, {}, 4);
+    TIndexedPngWriter Writer(
+        Sink, uint32_t(Layout.Width()), uint32_t(Layout.Height()),
+        std::vector<QRgb>(Colours.begin(), Colours.end()),
+        {{SpriteLayoutKeyword, SpriteLayoutText(Layout)},
+         {SpriteCommentKeyword, SpriteLayoutKeyword + ' ' + SpriteLayoutText(Layout)}},
+        {}, 4);
     // One row of groups at a time.
     const int64_t Band = Layout.GroupHeight();
     TMyByteArray Rows(size_t(Layout.Width() * Band));
@@ -181,33 +193,59 @@ void SpritePng::ExportSpritePng(const QString& FileName, const TBlocksArray& BA,
 
 namespace {
 
-QString ColourName(const uint8_t* p) {
-    QString s = QStringLiteral("#%1%2%3")
-                    .arg(p[0], 2, 16, QLatin1Char('0'))
-                    .arg(p[1], 2, 16, QLatin1Char('0'))
-                    .arg(p[2], 2, 16, QLatin1Char('0'));
-    if (p[3] != 255)
-        s += QStringLiteral("%1").arg(p[3], 2, 16, QLatin1Char('0'));
+QString ColourName(QRgb c) {
+    QString s = QStringLiteral("#%1").arg(c & 0xFFFFFF, 6, 16, QLatin1Char('0'));
+    if (qAlpha(c) != 255)
+        s += QStringLiteral("%1").arg(qAlpha(c), 2, 16, QLatin1Char('0'));
     return s.toUpper();
+}
+
+// At most the first line of a file's text, and not much of that, for a message.
+QString Quoted(const QByteArray& Text) {
+    constexpr int Most = 60;
+    QByteArray Line = Text.left(Text.indexOf('\n') < 0 ? Text.size() : Text.indexOf('\n'));
+    const bool Cut = Line.size() > Most || Line.size() < Text.size();
+    Line.truncate(Most);
+    return QString::fromLatin1(Line) + (Cut ? QStringLiteral("...") : QString());
+}
+
+// A comment that holds a layout text, with or without the keyword before it.
+bool ParseComment(QByteArray Text, TSpriteLayout& Layout) {
+    Text = Text.trimmed();
+    if (Text.startsWith(SpriteLayoutKeyword))
+        Text = Text.mid(SpriteLayoutKeyword.size());
+    return SpritePng::ParseSpriteLayoutText(Text, Layout);
 }
 
 } // namespace
 
-TMyArray SpritePng::ImportSpritePng(const QString& FileName, const TSpriteImportOptions& Options,
-                                    const QVector<QRgb>& Colours, int PaletteNumber,
-                                    TSpriteLayout* Used) {
-    const TPngPicture Picture = PngFile::ReadPngFile(FileName, true);
-
+TSpritePngPicture SpritePng::ReadSpritePng(const QString& FileName) {
+    TSpritePngPicture Picture;
+    Picture.Png = PngFile::ReadPngFile(FileName, true, {SpriteLayoutKeyword, SpriteCommentKeyword});
+    const QByteArray Text = Picture.Png.Text(SpriteLayoutKeyword);
     TSpriteLayout Layout;
-    bool HaveBlocks = false;
-    const QByteArray Text = Picture.Text(SpriteLayoutKeyword);
     if (!Text.isNull()) {
         if (!ParseSpriteLayoutText(Text, Layout))
             throw EFormatError(QStringLiteral("The %1 text \"%2\" of \"%3\" is not of the form "
                                               "blocks=B size=S order=cw|ccw")
-                                   .arg(QString::fromLatin1(SpriteLayoutKeyword),
-                                        QString::fromLatin1(Text),
+                                   .arg(QString::fromLatin1(SpriteLayoutKeyword), Quoted(Text),
                                         MyTypes::ExpandFileName(FileName)));
+        Picture.Layout = Layout;
+    } else if (ParseComment(Picture.Png.Text(SpriteCommentKeyword), Layout)) {
+        Picture.Layout = Layout;
+    }
+    return Picture;
+}
+
+TMyArray SpritePng::SpriteWordsOfPng(const TSpritePngPicture& Source,
+                                     const TSpriteImportOptions& Options,
+                                     const QVector<QRgb>& Colours, int PaletteNumber,
+                                     TSpriteImportReport* Report) {
+    const TPngPicture& Picture = Source.Png;
+    TSpriteLayout Layout;
+    bool HaveBlocks = false;
+    if (Source.Layout) {
+        Layout = *Source.Layout;
         HaveBlocks = true;
     }
     if (Options.SizeIndex)
@@ -245,46 +283,89 @@ TMyArray SpritePng::ImportSpritePng(const QString& FileName, const TSpriteImport
                                .arg(QLatin1String(SpriteSizeNames[Layout.SizeIndex]))
                                .arg(Layout.Blocks));
 
+    const auto Refuse = [&](size_t i, QRgb c) {
+        return EFormatError(QStringLiteral("Pixel (%1, %2) is %3, which palette %4 does not hold")
+                                .arg(int64_t(i) % w)
+                                .arg(int64_t(i) / w)
+                                .arg(ColourName(c))
+                                .arg(PaletteNumber));
+    };
+    // The index of palette N that holds colour c: the lowest, for a colour held twice; 0 for a
+    // fully transparent pixel; -1 for none.
+    const auto IndexOf = [&](QRgb c) {
+        if (qAlpha(c) == 0)
+            return 0;
+        const int i = qAlpha(c) == 255 ? int(Colours.indexOf(c)) : -1;
+        return i > 15 ? -1 : i;
+    };
+
     // Every pixel of the picture as a colour index, checked in reading order.
     TMyByteArray Indices(size_t(w * h));
+    bool Matched = false;
     if (Picture.Indexed) {
+        // The indices stand when the picture's palette (its PLTE colours) is palette N wherever
+        // its pixels use it (a palette of two equal colours keeps which of them each pixel has).
+        std::array<bool, 256> Used{};
+        for (uint8_t v : Picture.Pixels)
+            Used[v] = true;
+        bool ByIndex = true;
+        for (size_t v = 0; v < 256 && !Options.KeepIndices; ++v)
+            if (Used[v] && (v >= Picture.Palette.size() || int(v) >= Colours.size() ||
+                            (Picture.Palette[v] & 0xFFFFFF) != (Colours[int(v)] & 0xFFFFFF)))
+                ByIndex = false;
+        Matched = !ByIndex && !Options.KeepIndices;
+        // What each index of the picture becomes, or -1 (reported with its first pixel).
+        std::array<int, 256> Map{};
+        for (size_t v = 0; v < 256; ++v)
+            Map[v] = Matched ? (v < Picture.Palette.size() ? IndexOf(Picture.Palette[v]) : -1)
+                             : (v <= 15 ? int(v) : -1);
         for (size_t i = 0; i < Indices.size(); ++i) {
             const uint8_t v = Picture.Pixels[i];
-            if (v > 15)
+            if (Map[v] >= 0) {
+                Indices[i] = uint8_t(Map[v]);
+                continue;
+            }
+            if (!Matched)
                 throw EFormatError(QStringLiteral("Pixel (%1, %2) has colour index %3; a sprite "
                                                   "has 16 colours")
                                        .arg(int64_t(i) % w)
                                        .arg(int64_t(i) / w)
                                        .arg(v));
-            Indices[i] = v;
+            if (v >= Picture.Palette.size())
+                throw EFormatError(QStringLiteral("Pixel (%1, %2) has colour index %3, beyond the "
+                                                  "%4 colours of the picture's palette")
+                                       .arg(int64_t(i) % w)
+                                       .arg(int64_t(i) / w)
+                                       .arg(v)
+                                       .arg(Picture.Palette.size()));
+            throw Refuse(i, Picture.Palette[v]);
         }
     } else {
         QRgb Last = 0;
         int LastIndex = -1;
         for (size_t i = 0; i < Indices.size(); ++i) {
             const uint8_t* p = &Picture.Pixels[4 * i];
-            if (p[3] == 0) {
-                Indices[i] = 0;
-                continue;
-            }
             const QRgb c = qRgba(p[0], p[1], p[2], p[3]);
             if (c != Last || LastIndex < 0) {
-                LastIndex = p[3] == 255 ? int(Colours.indexOf(c)) : -1;
+                LastIndex = IndexOf(c);
                 Last = c;
             }
-            if (LastIndex < 0 || LastIndex > 15)
-                throw EFormatError(QStringLiteral("Pixel (%1, %2) is %3, which palette %4 does "
-                                                  "not hold")
-                                       .arg(int64_t(i) % w)
-                                       .arg(int64_t(i) / w)
-                                       .arg(ColourName(p))
-                                       .arg(PaletteNumber));
+            if (LastIndex < 0)
+                throw Refuse(i, c);
             Indices[i] = uint8_t(LastIndex);
         }
     }
-    if (Used)
-        *Used = Layout;
+    if (Report) {
+        Report->Layout = Layout;
+        Report->ColoursMatched = Matched;
+    }
     return WordsOfBlocks(TakeSpriteBlocks(Indices.data(), Layout));
+}
+
+TMyArray SpritePng::ImportSpritePng(const QString& FileName, const TSpriteImportOptions& Options,
+                                    const QVector<QRgb>& Colours, int PaletteNumber,
+                                    TSpriteImportReport* Report) {
+    return SpriteWordsOfPng(ReadSpritePng(FileName), Options, Colours, PaletteNumber, Report);
 }
 
 } // namespace velkora

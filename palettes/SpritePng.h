@@ -5,6 +5,7 @@
 // again. The placement and its inverse are pure functions over pixel buffers; the file
 // functions around them read and write PNG files.
 
+#include "palettes/PngFile.h"
 #include "shell/MyTypes.h"
 
 #include <QByteArray>
@@ -69,30 +70,61 @@ TBlocksArray TakeSpriteBlocks(const uint8_t* Indices, const TSpriteLayout& Layou
 TMyArray WordsOfBlocks(const TBlocksArray& BA);
 
 // Writes the blocks of BA as an indexed PNG to FileName, atomically: colour type 3, bit depth
-// 4, a PLTE of Colours (the 16 colours of the sprite's palette), the layout in a tEXt chunk.
+// 4, a PLTE of Colours (the 16 colours of the sprite's palette), the layout in a tEXt chunk of
+// its own and in the comment.
 // Layout.Blocks is taken from BA. An empty sprite is refused (EFormatError) and writes nothing.
 void ExportSpritePng(const QString& FileName, const TBlocksArray& BA, int SizeIndex, bool IsCW,
                      int64_t Columns, const QVector<QRgb>& Colours);
 } // namespace SpritePng
 
-// What the caller says of the layout of a picture to import; a value left empty comes from the
+// The keyword of the text chunk that paint programs keep and show as the picture's comment; the
+// export writes the layout there too ("velkora-layout blocks=600 size=16x16 order=cw").
+extern const QByteArray SpriteCommentKeyword; // "Comment"
+
+// What the caller says of a picture to import. A layout value left empty comes from the
 // picture's layout chunk, or else from the defaults (8x8, cw, every group of the picture).
+// KeepIndices reads an indexed picture's indices as they stand, whatever its palette.
 struct TSpriteImportOptions {
     std::optional<int> SizeIndex;
     std::optional<bool> IsCW;
     std::optional<int64_t> Blocks;
+    bool KeepIndices = false;
+};
+
+// A PNG read for an import, before its pixels become words.
+struct TSpritePngPicture {
+    TPngPicture Png;
+    // The layout its velkora-layout chunk, or else its comment, gives (Columns not set).
+    std::optional<TSpriteLayout> Layout;
+};
+
+// What an import found.
+struct TSpriteImportReport {
+    TSpriteLayout Layout; // the layout used
+    // True when an indexed picture's palette was not palette N where its pixels use it, so that
+    // its pixels were matched by colour.
+    bool ColoursMatched = false;
 };
 
 namespace SpritePng {
-// Reads a sprite back from a PNG file. An indexed PNG (any bit depth) gives its indices as they
-// stand; any other PNG maps each pixel to the first colour of Colours (palette PaletteNumber,
-// named in the messages) that equals it exactly, a fully transparent pixel to 0. Raises
-// EFormatError for an index over 15, a colour Colours does not hold, a picture whose sides are
-// not whole groups or that holds too few groups for the blocks, or a malformed layout chunk.
-// Layout receives the layout used.
+// Reads a PNG for an import. A velkora-layout chunk that is not a layout text is refused
+// (EFormatError, quoting at most a line of it); a comment that is not one is not a layout.
+TSpritePngPicture ReadSpritePng(const QString& FileName);
+// The words of a picture read by ReadSpritePng. An indexed picture is read by its indices when
+// KeepIndices is set, or when at every index its pixels use its palette holds the colour of
+// Colours (palette PaletteNumber) at that index; otherwise, and for any other PNG, each pixel
+// takes the lowest index of Colours that holds its colour exactly, a fully transparent pixel 0.
+// Raises EFormatError for an index over 15 read as it stands, a colour Colours does not hold
+// ("Pixel (12, 3) is #FF00FF, which palette 2 does not hold", the first such pixel in row
+// order), a picture whose sides are not whole groups or that holds too few groups for the
+// blocks. Report, when given, receives the layout used and how the colours were read.
+TMyArray SpriteWordsOfPng(const TSpritePngPicture& Picture, const TSpriteImportOptions& Options,
+                          const QVector<QRgb>& Colours, int PaletteNumber,
+                          TSpriteImportReport* Report = nullptr);
+// ReadSpritePng of FileName, then SpriteWordsOfPng.
 TMyArray ImportSpritePng(const QString& FileName, const TSpriteImportOptions& Options,
                          const QVector<QRgb>& Colours, int PaletteNumber,
-                         TSpriteLayout* Layout = nullptr);
+                         TSpriteImportReport* Report = nullptr);
 } // namespace SpritePng
 
 } // namespace velkora

@@ -4,14 +4,14 @@
 
 #include "maps/MapFrm.h"
 #include "palettes/ChangePalletteFrm.h"
-#include "palettes/ErrorReport.h"
-#include "palettes/Questions.h"
 #include "shell/FileDialogs.h"
 #include "shell/HelpWindows.h"
 #include "shell/Session.h"
 #include "shell/Settings.h"
 #include "shell/StartPage.h"
 #include "tools/demo/Demo.h"
+#include "widgets/ErrorReport.h"
+#include "widgets/Questions.h"
 #include "workbench/SpritesFrm.h"
 
 #include <QAction>
@@ -302,6 +302,9 @@ void TMainFrm::FormShow() {
     Settings::AddRecentRoot(fSession->CurrentDir());
     SpriteLoadFrame->setEnabled(true);
     MapEditFrame->setEnabled(true);
+    // What both workspaces fail to read at start-up (a first sprite too large, say) is reported
+    // once.
+    const TReportOnce Once;
     // The parameters file is read once, for all three: a file that cannot be read is reported
     // once and the workspaces open with what could be read of it.
     RunReported([&] { fSession->ReadParameters(); });

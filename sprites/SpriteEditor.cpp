@@ -205,9 +205,14 @@ QString TSpriteContainer::FileName(int I) const {
 }
 
 TSpriteInfo TSpriteContainer::GetSpriteInfo(int I) const {
+    const QString Name = FileName(I);
     TSpriteInfo Info;
-    Info.Init(FileName(I));
-    Info.GenerateBlocArray();
+    Info.Init(Name);
+    try {
+        Info.GenerateBlocArray();
+    } catch (const std::bad_alloc&) {
+        throw EFOpenError(MyTypes::ExpandFileName(Name), QStringLiteral("Out of memory"));
+    }
     return Info;
 }
 

@@ -8,6 +8,7 @@
 #include "tools/ToolSupport.h"
 
 #include <QFileInfo>
+#include <QTextStream>
 
 namespace velkora::tool {
 
@@ -16,7 +17,8 @@ namespace {
 const char ExportUsage[] = "sprite export-png IN.spr OUT.png [--params FILE] [--palette N] "
                            "[--size S] [--order cw|ccw] [--columns C]";
 const char ImportUsage[] = "sprite import-png IN.png OUT.spr [--uncompressed] [--params FILE] "
-                           "[--palette N] [--size S] [--order cw|ccw] [--blocks B]";
+                           "[--palette N] [--size S] [--order cw|ccw] [--blocks B] "
+                           "[--keep-indices]";
 
 // The 16 colours of palette N of the parameters file (a palette it does not hold is a usage
 // error); the grey ramp, with a note, only when no file was named and XMLParams.xml is not there.
@@ -99,6 +101,7 @@ int SpriteExportPng(const QStringList& Arguments) {
 int SpriteImportPng(const QStringList& Arguments) {
     QStringList Args = Arguments;
     const bool Uncompressed = Args.removeAll(QStringLiteral("--uncompressed")) > 0;
+    const bool KeepIndices = Args.removeAll(QStringLiteral("--keep-indices")) > 0;
     const TCommonOptions o = TakeCommonOptions(Args);
     TSpriteImportOptions Options;
     Options.SizeIndex = o.SizeIndex;
@@ -109,8 +112,17 @@ int SpriteImportPng(const QStringList& Arguments) {
     ExpectArgs(Args, 2, ImportUsage);
 
     const QVector<QRgb> Colours = SpriteColours(o.Params, o.ParamsNamed, o.Palette);
+    // Without a parameters file there is no palette to match an indexed picture's colours to.
+    Options.KeepIndices = KeepIndices || (!o.ParamsNamed && !QFileInfo::exists(o.Params));
     TSpriteInfo Sprite;
-    Sprite.Bytes = SpritePng::ImportSpritePng(Args.at(0), Options, Colours, o.Palette);
+    TSpriteImportReport Report;
+    Sprite.Bytes = SpritePng::ImportSpritePng(Args.at(0), Options, Colours, o.Palette, &Report);
+    if (Report.ColoursMatched)
+        QTextStream(stderr) << "velkora-tool: the palette of " << Args.at(0) << " is not palette "
+                            << o.Palette
+                            << " at the indices its pixels use; its colours were matched to "
+                               "palette "
+                            << o.Palette << " (--keep-indices takes its indices as they stand)\n";
     Sprite.GenerateBlocArray();
     if (Uncompressed)
         Sprite.SaveSprite(Args.at(1));
@@ -131,11 +143,13 @@ const SubCommand SpriteExportPngCommand = {
 
 const SubCommand SpriteImportPngCommand = {
     "import-png", SpriteImportPng, ImportUsage,
-    "The inverse: the layout comes from the PNG's velkora-layout text, the options override\n"
-    "it (without either: 8x8, cw, every group of the picture). Indexed PNGs give their\n"
-    "indices (0 to 15); other PNGs must use the exact colours of palette N (fully\n"
-    "transparent pixels are colour 0). Writes OUT.spr compressed (or uncompressed) and\n"
-    "prints the block count.\n",
+    "The inverse: the layout comes from the PNG's velkora-layout text or its comment, the\n"
+    "options override it (without either: 8x8, cw, every group of the picture). An indexed\n"
+    "PNG whose palette is palette N where its pixels use it gives its indices (0 to 15);\n"
+    "any other PNG must use the exact colours of palette N, each pixel taking the lowest\n"
+    "index of its colour (fully transparent pixels are colour 0). --keep-indices, or no\n"
+    "parameters file, takes an indexed PNG's indices as they stand. Writes OUT.spr\n"
+    "compressed (or uncompressed) and prints the block count.\n",
     "sprite import-png Hero.png Sprites/Hero.spr --palette 2"};
 
 } // namespace velkora::tool

@@ -22,24 +22,46 @@ TSpriteInfo SpriteOf(TMyArray Words) {
     return Info;
 }
 
+// The blocks of Words written over Blocks, which holds as many blocks as Words has whole tiles:
+// the layout MakeBlockArray gives, without allocating.
+void FillBlocks(const TMyArray& Words, TBlocksArray& Blocks) noexcept {
+    const uint16_t* w = Words.data();
+    for (TBlock& Block : Blocks)
+        for (auto& Row : Block) {
+            Row[0] = uint8_t(w[0] >> 8);
+            Row[1] = uint8_t(w[0] & 0xFF);
+            Row[2] = uint8_t(w[1] >> 8);
+            Row[3] = uint8_t(w[1] & 0xFF);
+            w += 2;
+        }
+}
+
 } // namespace
 
-// One edit of the sprite: the state before it and the state after it.
+// One edit of the sprite: the state before it and the state after it. The document has already
+// made the after state when the command is pushed, so its first redo does nothing.
 class TSpriteCommand : public QUndoCommand {
 public:
     TSpriteCommand(TSpriteDocument* Doc, TSpriteDocument::TState Before,
                    TSpriteDocument::TState After, const QString& Text)
         : QUndoCommand(Text), fDoc(Doc), fBefore(std::move(Before)), fAfter(std::move(After)) {}
-    void redo() override { fDoc->SetState(fAfter); }
-    void undo() override { fDoc->SetState(fBefore); }
+    void redo() override {
+        if (fDone)
+            fDone = false;
+        else
+            fDoc->Apply(fAfter, text());
+    }
+    void undo() override { fDoc->Apply(fBefore, text()); }
 
 private:
     TSpriteDocument* fDoc;
     TSpriteDocument::TState fBefore;
     TSpriteDocument::TState fAfter;
+    bool fDone = true;
 };
 
 TSpriteDocument::TSpriteDocument(QObject* Parent) : QObject(Parent) {
+    fPalletteSwapper.Init(TMyArray());
     connect(&fUndoStack, &QUndoStack::cleanChanged, this,
             [this](bool Clean) { emit ModifiedChanged(!Clean); });
 }
@@ -55,17 +77,18 @@ bool TSpriteDocument::ChangedOnDisk() const {
 void TSpriteDocument::Load(const QString& FileName, const std::optional<TPalletteArray>& Mapping,
                            bool Apply) {
     const TFileStamp Stamp = MyTypes::FileStampOf(FileName);
+    const TPalletteArray NewMapping = Mapping ? *Mapping : fPalSet;
+    const TPalletteArray Applied = Mapping && Apply ? *Mapping : MyTypes::IdentityPallette();
     TPalletteSwapper Swapper;
     TSpriteInfo Sprite;
-    const TPalletteArray NewMapping = Mapping ? *Mapping : fPalSet;
-    const bool Recoloured = Mapping && Apply;
+    TSpriteForm Form = TSpriteForm::Plain;
     try {
         TSpriteInfo Read;
         if (!FileName.isEmpty())
             Read.Init(FileName);
+        Form = Read.Form;
         Swapper.Init(std::move(Read.Bytes));
-        Sprite = SpriteOf(Recoloured ? Swapper.GetCalculate(NewMapping) : Swapper.Bytes());
-        Sprite.Form = Read.Form;
+        Sprite = SpriteOf(Swapper.GetCalculate(Applied));
     } catch (const std::bad_alloc&) {
         throw EFOpenError(MyTypes::ExpandFileName(FileName), QStringLiteral("Out of memory"));
     }
@@ -73,9 +96,10 @@ void TSpriteDocument::Load(const QString& FileName, const std::optional<TPallett
     fPalletteSwapper = std::move(Swapper);
     fSpriteInfo = std::move(Sprite);
     fPalSet = NewMapping;
-    fDerived = Recoloured || IsIdentity(NewMapping);
+    fApplied = Applied;
+    fFileBase = fPalletteSwapper.SharedBytes();
     fFileName = FileName;
-    fForm = Sprite.Form;
+    fForm = Form;
     fStamp = Stamp;
     emit SpriteLoaded(fFileName);
     emit MappingChanged();
@@ -83,51 +107,89 @@ void TSpriteDocument::Load(const QString& FileName, const std::optional<TPallett
 }
 
 TSpriteDocument::TState TSpriteDocument::State() const {
-    TState s;
-    s.Mapping = fPalSet;
-    s.Derived = fDerived;
-    if (!fDerived)
-        s.Words = fSpriteInfo.Bytes;
-    return s;
+    return TState{fPalletteSwapper.SharedBytes(), fPalSet, fApplied};
 }
 
 void TSpriteDocument::SetState(const TState& s) {
-    TSpriteInfo Sprite = SpriteOf(s.Derived ? fPalletteSwapper.GetCalculate(s.Mapping) : s.Words);
-    fSpriteInfo = std::move(Sprite);
+    // Everything that can fail comes first, so that a state that does not fit changes nothing.
+    TPalletteSwapper Swapper = fPalletteSwapper;
+    if (s.Base != Swapper.SharedBytes())
+        Swapper.InitShared(s.Base);
+    TMyArray Words = Swapper.GetCalculate(s.Applied);
+    if (Words.size() / 16 == fSpriteInfo.BlocksArray.size()) {
+        // The same tiles recoloured: the blocks are rewritten where they are, so the sprite
+        // needs no second set of blocks on the way.
+        FillBlocks(Words, fSpriteInfo.BlocksArray);
+        fSpriteInfo.Bytes = std::move(Words);
+    } else {
+        fSpriteInfo = SpriteOf(std::move(Words));
+    }
+    fPalletteSwapper = std::move(Swapper);
     const bool NewMapping = s.Mapping != fPalSet;
     fPalSet = s.Mapping;
-    fDerived = s.Derived;
+    fApplied = s.Applied;
     if (NewMapping)
         emit MappingChanged();
     emit WordsChanged();
 }
 
+void TSpriteDocument::Apply(const TState& s, const QString& Text) {
+    try {
+        SetState(s);
+    } catch (const std::bad_alloc&) {
+        throw Exception(QStringLiteral("Out of memory: \"%1\" of \"%2\" was not done.")
+                            .arg(Text, fFileName.isEmpty() ? QStringLiteral("the sprite")
+                                                           : MyTypes::ExpandFileName(fFileName)));
+    }
+}
+
 void TSpriteDocument::Push(TState After, const QString& Text) {
-    fUndoStack.push(new TSpriteCommand(this, State(), std::move(After), Text));
+    auto Command = std::make_unique<TSpriteCommand>(this, State(), After, Text);
+    Apply(After, Text);
+    fUndoStack.push(Command.release());
 }
 
 void TSpriteDocument::Recolour(const TPalletteArray& Mapping) {
-    TState After;
+    TState After = State();
     After.Mapping = Mapping;
+    After.Applied = Mapping;
+    if (After == State())
+        return;
     Push(std::move(After), QStringLiteral("Recolour"));
 }
 
 void TSpriteDocument::Reset() {
-    TSpriteInfo Read;
-    if (!fFileName.isEmpty())
-        Read.Init(fFileName);
-    TState After;
+    TState After = State();
     After.Mapping = MyTypes::IdentityPallette();
-    After.Derived = false;
-    After.Words = std::move(Read.Bytes);
-    Push(std::move(After), QStringLiteral("Reset"));
+    After.Applied = MyTypes::IdentityPallette();
+    // The file another program wrote is what Reset shows; a file that is gone leaves the base.
+    const TFileStamp Stamp = MyTypes::FileStampOf(fFileName);
+    const bool Reread = !fFileName.isEmpty() && Stamp.Exists && Stamp != fStamp;
+    TSpriteForm Form = fForm;
+    if (Reread) {
+        TSpriteInfo Read;
+        Read.Init(fFileName);
+        Form = Read.Form;
+        After.Base = std::make_shared<const TMyArray>(std::move(Read.Bytes));
+    } else if (After == State()) {
+        return;
+    }
+    Push(After, QStringLiteral("Reset"));
+    if (Reread) {
+        fFileBase = After.Base;
+        fStamp = Stamp;
+        fForm = Form;
+        emit FormChanged();
+    }
+    if (After.Base == fFileBase)
+        fUndoStack.setClean();
 }
 
-void TSpriteDocument::Import(TMyArray Words, const QString& Text) {
+void TSpriteDocument::ChangeWords(TMyArray Words, const QString& Text) {
     TState After;
-    After.Mapping = fPalSet;
-    After.Derived = false;
-    After.Words = std::move(Words);
+    After.Base = std::make_shared<const TMyArray>(std::move(Words));
+    After.Mapping = MyTypes::IdentityPallette();
+    After.Applied = MyTypes::IdentityPallette();
     Push(std::move(After), Text);
 }
 
@@ -152,6 +214,9 @@ void TSpriteDocument::Save(bool Compressed, bool DropPartial) {
     }
     fStamp = MyTypes::FileStampOf(fFileName);
     fUndoStack.setClean();
+    fForm = Compressed ? TSpriteForm::Compressed : TSpriteForm::Uncompressed;
+    fFileBase = IsIdentity(fApplied) ? fPalletteSwapper.SharedBytes() : nullptr;
+    emit FormChanged();
 }
 
 void TSpriteDocument::SetPalettes(int32_t First, int32_t Second) {

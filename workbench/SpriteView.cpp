@@ -1,6 +1,8 @@
 #include "workbench/SpriteView.h"
 
 #include <algorithm>
+#include <cmath>
+#include <vector>
 
 namespace velkora {
 
@@ -34,7 +36,8 @@ int64_t TSpriteLayoutView::GroupsPerBand() const {
 int64_t TSpriteLayoutView::Groups() const {
     if (!fBlocks)
         return 0;
-    return int64_t(fBlocks->size()) / (int64_t(fBlockSize.x()) * fBlockSize.y());
+    const int64_t PerGroup = int64_t(fBlockSize.x()) * fBlockSize.y();
+    return (int64_t(fBlocks->size()) + PerGroup - 1) / PerGroup;
 }
 
 int64_t TSpriteLayoutView::Bands() const {
@@ -46,30 +49,29 @@ int64_t TSpriteLayoutView::ContentHeight() const {
     return Bands() * 8 * fBlockSize.y() * fZoom;
 }
 
-bool TSpriteLayoutView::IsTile(int64_t x, int64_t y) const {
-    if (x < 0 || y < 0 || x >= LayoutWidth())
-        return false;
-    const int64_t Band = y / (8 * fBlockSize.y());
+int64_t TSpriteLayoutView::BlockAt(int64_t x, int64_t y) const {
+    if (!fBlocks || x < 0 || y < 0 || x >= LayoutWidth())
+        return -1;
+    const int64_t X = fBlockSize.x();
+    const int64_t Y = fBlockSize.y();
     const int64_t n = GroupsPerBand();
-    const int64_t InBand = std::min(n, Groups() - Band * n);
-    return Band < Bands() && x / (8 * fBlockSize.x()) < InBand;
+    const int64_t InBand = x / (8 * X);
+    if (InBand >= n)
+        return -1;
+    const int64_t Group = y / (8 * Y) * n + InBand;
+    const int64_t bJ = x % (8 * X) / 8;
+    const int64_t bI = y % (8 * Y) / 8;
+    const int64_t Block = Group * X * Y + (fIsCW ? bI * X + bJ : bJ * Y + bI);
+    return Block < int64_t(fBlocks->size()) ? Block : -1;
 }
 
 QRgb TSpriteLayoutView::CheckerColor(int x, int y) {
     return ((x / 4 + y / 4) & 1) ? qRgb(0x9A, 0x9A, 0x9A) : qRgb(0xC8, 0xC8, 0xC8);
 }
 
-QImage TSpriteLayoutView::Render(QPoint Scroll) const {
+QImage TSpriteLayoutView::Render(QPoint Scroll, qreal Ratio) const {
     if (!fBlocks || fBlocks->empty() || fView.isEmpty())
         return QImage();
-    if (Groups() == 0) {
-        // Tiles, but not one whole group: nothing is drawn, as in the bitmap maker's picture.
-        QImage Empty(fView, QImage::Format_RGB32);
-        for (int y = 0; y < fView.height(); ++y)
-            for (int x = 0; x < fView.width(); ++x)
-                Empty.setPixel(x, y, CheckerColor(x, y));
-        return Empty;
-    }
     const int z = fZoom;
     const int64_t BandH = 8 * fBlockSize.y();
     const int64_t n = GroupsPerBand();
@@ -83,24 +85,39 @@ QImage TSpriteLayoutView::Render(QPoint Scroll) const {
     const int64_t B1 = std::min(Bottom / BandH, Bands() - 1);
     const int64_t G0 = B0 * n;
     const int64_t G1 = std::min((B1 + 1) * n, Groups());
-    const TBlocksArray Slice(fBlocks->begin() + G0 * PerGroup, fBlocks->begin() + G1 * PerGroup);
+    // A last group with blocks missing is drawn whole from a slice padded with empty blocks;
+    // the places of the missing ones show the checkerboard.
+    const int64_t Last = std::min(G1 * PerGroup, int64_t(fBlocks->size()));
+    TBlocksArray Slice(fBlocks->begin() + G0 * PerGroup, fBlocks->begin() + Last);
+    Slice.resize(size_t((G1 - G0) * PerGroup));
     TMyByteArray Pixels;
     const int SliceH = int((B1 - B0 + 1) * BandH);
     BmpMaker::MakeBMPPixels(Pixels, Slice, fBlockSize, fIsCW, W, SliceH);
 
-    QImage Image(fView, QImage::Format_RGB32);
+    // One picture pixel a device pixel, each taking the colour of the view pixel it lies in: no
+    // device pixel blends two view pixels, whatever the ratio.
+    Ratio = std::max<qreal>(Ratio, 1);
+    const QSize Device(int(std::ceil(fView.width() * Ratio - 1e-9)),
+                       int(std::ceil(fView.height() * Ratio - 1e-9)));
+    QImage Image(Device, QImage::Format_RGB32);
     if (Image.isNull())
         throw std::bad_alloc();
-    for (int vy = 0; vy < fView.height(); ++vy) {
-        QRgb* Line = reinterpret_cast<QRgb*>(Image.scanLine(vy));
+    Image.setDevicePixelRatio(Ratio);
+    std::vector<int> ViewX(size_t(Device.width()));
+    for (int dx = 0; dx < Device.width(); ++dx)
+        ViewX[size_t(dx)] = std::min(int(dx / Ratio + 1e-9), fView.width() - 1);
+    for (int dy = 0; dy < Device.height(); ++dy) {
+        QRgb* Line = reinterpret_cast<QRgb*>(Image.scanLine(dy));
+        const int vy = std::min(int(dy / Ratio + 1e-9), fView.height() - 1);
         const int64_t sy = (int64_t(Scroll.y()) + vy) / z;
         const int64_t Row = sy - B0 * BandH;
-        for (int vx = 0; vx < fView.width(); ++vx) {
+        for (int dx = 0; dx < Device.width(); ++dx) {
+            const int vx = ViewX[size_t(dx)];
             const int64_t sx = (int64_t(Scroll.x()) + vx) / z;
-            if (Row >= 0 && Row < SliceH && IsTile(sx, sy))
-                Line[vx] = fColors.value(Pixels[size_t(Row) * size_t(W) + size_t(sx)] & 15);
+            if (Row >= 0 && Row < SliceH && BlockAt(sx, sy) >= 0)
+                Line[dx] = fColors.value(Pixels[size_t(Row) * size_t(W) + size_t(sx)] & 15);
             else
-                Line[vx] = CheckerColor(vx, vy);
+                Line[dx] = CheckerColor(vx, vy);
         }
     }
     return Image;
@@ -111,18 +128,12 @@ bool TSpriteLayoutView::PixelAt(QPoint P, QPoint Scroll, TPixel& Pixel) const {
         return false;
     const int64_t sx = (int64_t(Scroll.x()) + P.x()) / fZoom;
     const int64_t sy = (int64_t(Scroll.y()) + P.y()) / fZoom;
-    if (!IsTile(sx, sy))
+    const int64_t Block = BlockAt(sx, sy);
+    if (Block < 0)
         return false;
-    const int64_t X = fBlockSize.x();
-    const int64_t Y = fBlockSize.y();
-    const int64_t Group = (sy / (8 * Y)) * GroupsPerBand() + sx / (8 * X);
-    const int64_t gx = sx % (8 * X);
-    const int64_t gy = sy % (8 * Y);
-    const int64_t bJ = gx / 8;
-    const int64_t bI = gy / 8;
-    Pixel.Block = Group * X * Y + (fIsCW ? bI * X + bJ : bJ * Y + bI);
-    Pixel.X = int(gx % 8);
-    Pixel.Y = int(gy % 8);
+    Pixel.Block = Block;
+    Pixel.X = int(sx % 8);
+    Pixel.Y = int(sy % 8);
     const uint8_t b = (*fBlocks)[size_t(Pixel.Block)][size_t(Pixel.Y)][size_t(Pixel.X / 2)];
     Pixel.Index = (Pixel.X & 1) ? (b & 15) : (b >> 4);
     Pixel.Color = fColors.value(Pixel.Index);

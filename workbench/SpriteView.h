@@ -29,7 +29,7 @@ public:
     int Zoom() const { return fZoom; }
 
     // The layout, in sprite pixels: its width (the view's width at the zoom, at least one
-    // group) and the tile groups of each band.
+    // group) and the tile groups of each band; a last group with blocks missing counts.
     int LayoutWidth() const;
     int64_t GroupsPerBand() const;
     int64_t Groups() const;
@@ -39,9 +39,11 @@ public:
     int64_t ContentHeight() const;
 
     // The view's picture with the layout's top left corner at -Scroll: the tiles' colours, a
-    // grey checkerboard wherever no tile is drawn (everywhere when there is no whole group). A
-    // null image for a sprite without a tile.
-    QImage Render(QPoint Scroll) const;
+    // grey checkerboard wherever no tile is drawn (the places of a last group's missing blocks
+    // too). A null image for a sprite without a tile. Ratio: device pixels to a view pixel; the
+    // picture has one pixel a device pixel (and that ratio), each the colour of the view pixel
+    // it lies in, so that a screen of any density shows it sharp.
+    QImage Render(QPoint Scroll, qreal Ratio = 1) const;
 
     // The sprite pixel under point P of the view; false where no tile is drawn.
     struct TPixel {
@@ -59,7 +61,8 @@ public:
     static QRgb CheckerColor(int x, int y);
 
 private:
-    bool IsTile(int64_t x, int64_t y) const;
+    // The block drawn at sprite pixel (x, y) of the layout, or -1 where none is.
+    int64_t BlockAt(int64_t x, int64_t y) const;
 
     const TBlocksArray* fBlocks = nullptr;
     QPoint fBlockSize{1, 1};

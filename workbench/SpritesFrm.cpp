@@ -4,11 +4,12 @@
 
 #include "palettes/BmpMaker.h"
 #include "palettes/ChangePalletteFrm.h"
-#include "palettes/ErrorReport.h"
-#include "palettes/Questions.h"
 #include "palettes/SpritePng.h"
 #include "shell/FileDialogs.h"
 #include "shell/Session.h"
+#include "widgets/ErrorReport.h"
+#include "widgets/Questions.h"
+#include "workbench/PngLayoutDialog.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -49,6 +50,18 @@ const char* FormName(TSpriteForm Form) {
 QString ProposedName(const QString& SpriteFile, const QString& Suffix) {
     const QString Base = QFileInfo(SpriteFile).completeBaseName();
     return (Base.isEmpty() ? QStringLiteral("Sprite") : Base) + QLatin1Char('.') + Suffix;
+}
+
+// Runs Work, naming FileName (read, or else written) when the memory runs out in it.
+template <typename F> void NamingFile(const QString& FileName, bool Reading, F&& Work) {
+    try {
+        Work();
+    } catch (const std::bad_alloc&) {
+        const QString Full = MyTypes::ExpandFileName(FileName);
+        if (Reading)
+            throw EFOpenError(Full, QStringLiteral("Out of memory"));
+        throw EFCreateError(Full, QStringLiteral("Out of memory"));
+    }
 }
 
 void SelectQuietly(QComboBox* Combo, int Index) {
@@ -139,10 +152,12 @@ TSpriteFrm::TSpriteFrm(TSession& Session, QWidget* Parent) : QWidget(Parent), fS
     connect(&fDocument, &TSpriteDocument::ModifiedChanged, this, &TSpriteFrm::TitleChanged);
     connect(&fDocument, &TSpriteDocument::SpriteLoaded, this, &TSpriteFrm::TitleChanged);
     connect(&fDocument, &TSpriteDocument::SpriteLoaded, this, [this] {
-        // Another sprite is shown from its top left corner.
+        // Another sprite is shown from its top left corner, and saved in the form it was read in.
         VScroll->setValue(0);
         HScroll->setValue(0);
+        ShowForm();
     });
+    connect(&fDocument, &TSpriteDocument::FormChanged, this, [this] { ShowForm(); });
 
     SaveAction = new QAction(QStringLiteral("&Save sprite"), this);
     SaveAction->setShortcuts(QKeySequence::Save);
@@ -174,6 +189,13 @@ TSpriteFrm::TSpriteFrm(TSession& Session, QWidget* Parent) : QWidget(Parent), fS
     PngOpenDialog = [this] {
         return FileDialogs::OpenFile(this, QStringLiteral("Png"), QStringLiteral("Import PNG"),
                                      PngFilter);
+    };
+    PngLayoutDialog = [this](const QString& FileName, QSize Picture, TSpriteLayout& Layout) {
+        TPngLayoutDialog Dialog(QFileInfo(FileName).fileName(), Picture, Layout, this);
+        if (Dialog.exec() != QDialog::Accepted)
+            return false;
+        Layout = Dialog.Choice();
+        return true;
     };
     PngSaveDialog = [this] {
         return FileDialogs::SaveFile(
@@ -334,10 +356,13 @@ void TSpriteFrm::UpdateScrollBars() {
     const QSize View = Image1->size();
     const int64_t W = fView.ContentWidth();
     const int64_t H = fView.Groups() > 0 ? fView.ContentHeight() : 0;
-    const int64_t MaxY = std::max<int64_t>(0, H - View.height());
     const int64_t MaxX = std::max<int64_t>(0, W - View.width());
+    // The horizontal bar lies over the view's bottom rows: the vertical range reaches past them,
+    // so that the last rows can be scrolled above it.
+    const int Covered = MaxX > 0 ? HScroll->height() : 0;
+    const int64_t MaxY = std::max<int64_t>(0, H - (View.height() - Covered));
     VScroll->setRange(0, int(std::min<int64_t>(MaxY, INT32_MAX)));
-    VScroll->setPageStep(View.height());
+    VScroll->setPageStep(View.height() - Covered);
     VScroll->setSingleStep(8 * fView.Zoom());
     VScroll->setVisible(MaxY > 0);
     HScroll->setRange(0, int(std::min<int64_t>(MaxX, INT32_MAX)));
@@ -347,7 +372,7 @@ void TSpriteFrm::UpdateScrollBars() {
 }
 
 void TSpriteFrm::ShowView() {
-    const QImage Picture = fView.Render(Scroll());
+    const QImage Picture = fView.Render(Scroll(), Image1->devicePixelRatioF());
     if (Picture.isNull())
         Image1->clear();
     else
@@ -427,6 +452,13 @@ void TSpriteFrm::UpdateStatus() {
         fStatus->setText(StatusText());
 }
 
+void TSpriteFrm::ShowForm() {
+    // A plain file cannot be written back as it is: the box keeps its choice for it.
+    if (fDocument.Form() != TSpriteForm::Plain)
+        CheckBox1->setChecked(fDocument.Form() == TSpriteForm::Compressed);
+    UpdateStatus();
+}
+
 void TSpriteFrm::SizeCmbChange() {
     if (!fDocument.SpriteInfo().BlocksArray.empty())
         SetImage();
@@ -465,20 +497,19 @@ void TSpriteFrm::LoadFromIdaBtnClick() {
     const QString FileName = OpenDialog1 ? OpenDialog1() : QString();
     if (FileName.isEmpty())
         return;
-    // The words as read become the current sprite; the loaded words stay, so a later set change
-    // recolours those instead.
+    // The words as read become the current sprite and what later recolouring starts from.
     TSpriteInfo Imported;
-    Imported.LoadAfterEdt(FileName);
+    NamingFile(FileName, true, [&] { Imported.LoadAfterEdt(FileName); });
     if (!MayImportEditFile(this, FileName, fDocument))
         return;
-    fDocument.Import(std::move(Imported.Bytes), QStringLiteral("Import edit file"));
+    fDocument.ChangeWords(std::move(Imported.Bytes), QStringLiteral("Import edit file"));
 }
 
 void TSpriteFrm::SaveToIdaBtnClick() {
     const QString FileName = SaveDialog1 ? SaveDialog1() : QString();
     if (FileName.isEmpty())
         return;
-    fDocument.SpriteInfo().SaveToEdit(FileName);
+    NamingFile(FileName, false, [&] { fDocument.SpriteInfo().SaveToEdit(FileName); });
 }
 
 void TSpriteFrm::ExportPngClick() {
@@ -489,22 +520,54 @@ void TSpriteFrm::ExportPngClick() {
     if (FileName.isEmpty())
         return;
     const int Size = std::clamp(SizeCmb->currentIndex(), 0, int(SpriteSize.size()) - 1);
-    SpritePng::ExportSpritePng(
-        FileName, Sprite.BlocksArray, Size, CwCmb->currentIndex() == 0,
-        SpritePng::DefaultSpriteColumns(Size),
-        BmpMaker::ColorTable(fSession.PalletteArray(), fDocument.SecondPalIndex()));
+    NamingFile(FileName, false, [&] {
+        SpritePng::ExportSpritePng(
+            FileName, Sprite.BlocksArray, Size, CwCmb->currentIndex() == 0,
+            SpritePng::DefaultSpriteColumns(Size),
+            BmpMaker::ColorTable(fSession.PalletteArray(), fDocument.SecondPalIndex()));
+    });
 }
 
 void TSpriteFrm::ImportPngClick() {
     const QString FileName = PngOpenDialog ? PngOpenDialog() : QString();
     if (FileName.isEmpty())
         return;
-    // The layout comes from the picture's own chunk, or else the defaults, as for the tool.
+    TSpritePngPicture Picture;
+    NamingFile(FileName, true, [&] { Picture = SpritePng::ReadSpritePng(FileName); });
+    TSpriteImportOptions Options;
+    // Without palettes there are no colours to match: an indexed picture's indices stand.
+    Options.KeepIndices = fSession.PalletteArray().empty();
+    if (!Picture.Layout) {
+        // A paint program dropped the layout: the size and order shown, and this sprite's block
+        // count where the picture has the size this sprite's export has.
+        TSpriteLayout Shown;
+        Shown.SizeIndex = std::clamp(SizeCmb->currentIndex(), 0, int(SpriteSize.size()) - 1);
+        Shown.IsCW = CwCmb->currentIndex() == 0;
+        Shown.Blocks = int64_t(fDocument.SpriteInfo().BlocksArray.size());
+        Shown.Columns = SpritePng::DefaultSpriteColumns(Shown.SizeIndex);
+        const QSize Size(int(Picture.Png.Width), int(Picture.Png.Height));
+        const bool Whole = int64_t(Picture.Png.Width) % Shown.GroupWidth() == 0 &&
+                           int64_t(Picture.Png.Height) % Shown.GroupHeight() == 0;
+        if (!Whole) {
+            if (Shown.Blocks == 0)
+                Shown.Blocks = int64_t(Picture.Png.Width / 8) * (Picture.Png.Height / 8);
+            if (!PngLayoutDialog || !PngLayoutDialog(FileName, Size, Shown))
+                return;
+            Options.Blocks = Shown.Blocks;
+        } else if (Shown.Blocks > 0 && Shown.Width() == Picture.Png.Width &&
+                   Shown.Height() == Picture.Png.Height) {
+            Options.Blocks = Shown.Blocks;
+        }
+        Options.SizeIndex = Shown.SizeIndex;
+        Options.IsCW = Shown.IsCW;
+    }
     const int Palette = fDocument.SecondPalIndex();
-    TMyArray Words = SpritePng::ImportSpritePng(
-        FileName, TSpriteImportOptions(), BmpMaker::ColorTable(fSession.PalletteArray(), Palette),
-        Palette);
-    fDocument.Import(std::move(Words), QStringLiteral("Import PNG"));
+    TMyArray Words;
+    NamingFile(FileName, true, [&] {
+        Words = SpritePng::SpriteWordsOfPng(
+            Picture, Options, BmpMaker::ColorTable(fSession.PalletteArray(), Palette), Palette);
+    });
+    fDocument.ChangeWords(std::move(Words), QStringLiteral("Import PNG"));
 }
 
 void TSpriteFrm::ChangeFirstPal() {
@@ -520,7 +583,8 @@ void TSpriteFrm::SetPalSwap() {
 }
 
 void TSpriteFrm::ResetbtnClick() {
-    // Back to the library file, read anew; the loaded words stay as they were.
+    // Back to the words recolouring starts from (the file's, unless an import or an edit changed
+    // them), or to the file another program changed.
     fDocument.Reset();
 }
 

@@ -5,8 +5,9 @@
 // What is shown, exported and saved is always the words of the one current sprite; the library
 // file changes only when the user saves into it.
 
-#include "palettes/Workspace.h"
+#include "palettes/SpritePng.h"
 #include "sprites/SpriteEditor.h"
+#include "widgets/Workspace.h"
 #include "workbench/SpriteDocument.h"
 #include "workbench/SpriteView.h"
 
@@ -73,6 +74,12 @@ public:
     // dialog adds ".png" and asks before it replaces a file.
     TFileDialog PngOpenDialog;
     TFileDialog PngSaveDialog;
+    // Asks for the layout of a picture that does not give one: Layout holds the size, order and
+    // block count to offer and receives the choice; false when the user cancels. Tests put
+    // their own answer here.
+    using TLayoutQuestion =
+        std::function<bool(const QString& FileName, QSize Picture, TSpriteLayout& Layout)>;
+    TLayoutQuestion PngLayoutDialog;
 
     // Holds no image; nothing uses it.
     QList<QPixmap> ImageList1;
@@ -103,7 +110,8 @@ public:
     void SaveToIdaBtnClick();
     // File > Export PNG...: the current words as shown (size, order, second palette) as an
     // indexed PNG. File > Import PNG...: a PNG's pixels become the current words, as an edit
-    // file's do.
+    // file's do, read in the layout the picture gives or else the size and order shown (asked
+    // for when the picture is not whole groups of that size), in the second palette's colours.
     void ExportPngClick();
     void ImportPngClick();
 
@@ -150,6 +158,8 @@ private:
     void ShowView();
     void UpdateScrollBars();
     void UpdateStatus();
+    // CheckBox1 and the status bar show the form of the sprite's file.
+    void ShowForm();
     QPoint Scroll() const;
     // The three callbacks bound on the palette-set frame.
     void ChangeFirstPal();

@@ -114,7 +114,10 @@ TEST(PngFile, IndexedPicturesRoundTripAtEveryBitDepth) {
         EXPECT_EQ(Back.BitDepth, c.Depth);
         EXPECT_EQ(Back.Palette, Palette);
         EXPECT_EQ(Back.Pixels, Indices);
-        EXPECT_EQ(Back.Text("velkora-layout"), "blocks=6 size=8x8 order=cw");
+        EXPECT_TRUE(Back.Text("velkora-layout").isNull()); // not asked for
+        EXPECT_EQ(PngFile::DecodePng(File.data(), File.size(), true, "t.png", {"velkora-layout"})
+                      .Text("velkora-layout"),
+                  "blocks=6 size=8x8 order=cw");
         EXPECT_TRUE(Back.Text("other").isNull());
         const TPngPicture Rgba = PngFile::DecodePng(File.data(), File.size(), false, "t.png");
         ASSERT_FALSE(Rgba.Indexed);
@@ -281,7 +284,30 @@ TEST(PngFile, TheReaderGivesRgbaOfEveryColourTypeAndRefusesBrokenFiles) {
     Huge.insert(Huge.end(), File.begin() + 8 + 25, File.end());
     EXPECT_EQ(Raised([&] { PngFile::DecodePng(Huge.data(), Huge.size(), false, "h.png"); }),
               "PNG file \"h.png\": a picture of 1000000 x 1000000 pixels is larger than the "
-              "67108864 pixels that can be read");
+              "268435456 pixels that can be read");
+    // One within the limit whose rows the file cannot hold is refused before its memory is
+    // given: 8000 x 8000 RGBA (256 MB) from a file of some 100 bytes.
+    TMyByteArray Tiny(File.begin(), File.begin() + 8);
+    TMyByteArray Rgba = ParsePngChunks(File)[0].Data;
+    for (size_t k : {0, 4}) // 8000
+        Rgba[k] = 0, Rgba[k + 1] = 0, Rgba[k + 2] = 0x1F, Rgba[k + 3] = 0x40;
+    Rgba[8] = 8;
+    Rgba[9] = 6;
+    const TMyByteArray RgbaChunk = ChunkBytes("IHDR", Rgba);
+    Tiny.insert(Tiny.end(), RgbaChunk.begin(), RgbaChunk.end());
+    const TMyByteArray Idat = ChunkBytes("IDAT", Bytes({0x78, 0x9C, 0x63, 0, 0, 0, 1, 0, 1}));
+    Tiny.insert(Tiny.end(), Idat.begin(), Idat.end());
+    const TMyByteArray End = ChunkBytes("IEND", {});
+    Tiny.insert(Tiny.end(), End.begin(), End.end());
+    QString Message;
+    const auto Decode = [&] { PngFile::DecodePng(Tiny.data(), Tiny.size(), false, "t.png"); };
+    if (MemoryLimitsWork)
+        EXPECT_EQ(RunWithMemoryLimit(uint64_t(64) << 20, Decode, &Message), 1);
+    else
+        Message = QString::fromStdString(Raised(Decode));
+    EXPECT_EQ(Message, QString("PNG file \"t.png\": its %1 bytes cannot hold a picture of 8000 "
+                               "x 8000 pixels")
+                           .arg(Tiny.size()));
 }
 
 TEST(PngFile, AFileIsReplacedOnlyWhenThePictureIsComplete) {
@@ -322,4 +348,88 @@ TEST(PngFile, AFileIsReplacedOnlyWhenThePictureIsComplete) {
         << Message.toStdString();
     EXPECT_EQ(PngFile::ReadPngFile(f, true).Pixels, Indices);
     EXPECT_EQ(QDir(d.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"p.png"});
+}
+
+namespace {
+
+TMyByteArray Deflated(const std::string& Text) {
+    uLongf Size = compressBound(uLong(Text.size()));
+    TMyByteArray Out(Size);
+    compress2(Out.data(), &Size, reinterpret_cast<const Bytef*>(Text.data()), uLong(Text.size()),
+              9);
+    Out.resize(Size);
+    return Out;
+}
+
+// A zTXt (or, with Itxt, a compressed iTXt) chunk's data.
+TMyByteArray CompressedText(const std::string& Keyword, const std::string& Text, bool Itxt) {
+    TMyByteArray d(Keyword.begin(), Keyword.end());
+    d.push_back(0);
+    if (Itxt)
+        d.insert(d.end(), {1, 0, 'e', 'n', 0, 0}); // compressed, method 0, language, no translation
+    else
+        d.push_back(0);
+    const TMyByteArray z = Deflated(Text);
+    d.insert(d.end(), z.begin(), z.end());
+    return d;
+}
+
+} // namespace
+
+TEST(PngFile, TheReaderKeepsTheTextsAskedForAndNoChunkCostsMoreThanItsBytes) {
+    std::vector<uint32_t> Palette;
+    for (uint32_t c = 0; c < 16; ++c)
+        Palette.push_back(c * 0x0F0F0F);
+    const TMyByteArray Indices = RandomIndices(64, 16, 4);
+    // Texts of every kind, a text inflating far beyond the cap, and 400 zTXt chunks of 7.5 MB
+    // each (a 3 MB file that once took 6 GB and 26 s).
+    std::vector<PngChunk> Extra = {
+        {"tEXt", TextChunkData("Comment", "first")},
+        {"zTXt", CompressedText("velkora-layout", "blocks=1 size=8x8 order=cw", false)},
+        {"tEXt", TextChunkData("Comment", "second")},
+        {"iTXt", CompressedText("Title", "not asked for", true)},
+        {"iTXt", CompressedText("big", std::string(3 << 20, 'a'), true)},
+        {"sPLT", Bytes({'p', 0, 8, 1, 2, 3, 4})},
+    };
+    const PngChunk Note{"zTXt", CompressedText("note", std::string(7500000, 'n'), false)};
+    Extra.insert(Extra.end(), 400, Note);
+    const TMyByteArray File = RawIndexedPng(8, 8, 4, Palette, Indices, Extra);
+    ASSERT_LT(File.size(), size_t(4) << 20);
+    const TPngPicture p = PngFile::DecodePng(File.data(), File.size(), true, "t.png",
+                                             {"velkora-layout", "Comment", "big"});
+    EXPECT_EQ(p.Pixels, Indices);
+    ASSERT_EQ(p.Texts.size(), 3u);
+    EXPECT_EQ(p.Texts[0].Keyword, "Comment");
+    EXPECT_EQ(p.Texts[0].Text, "first");
+    EXPECT_EQ(p.Texts[1].Keyword, "velkora-layout");
+    EXPECT_EQ(p.Texts[1].Text, "blocks=1 size=8x8 order=cw");
+    EXPECT_EQ(p.Text("big"), QByteArray(int(PngMaxTextBytes), 'a'));
+    EXPECT_TRUE(PngFile::DecodePng(File.data(), File.size(), false, "t.png").Texts.empty());
+
+    // A chunk whose length claims 2 GB, or 1 GiB, of a file of 150 bytes: nothing is allocated
+    // for it, whatever its type; the file is cut short.
+    for (const char* Type :
+         {"tEXt", "zTXt", "iTXt", "sPLT", "pCAL", "sCAL", "iCCP", "eXIf", "ruSt"})
+        for (uint32_t Claim : {0x7FFFFF00u, 0x40000000u}) {
+            TMyByteArray Hostile(File.begin(), File.begin() + 8 + 25 + 12 + 48);
+            for (int s = 24; s >= 0; s -= 8)
+                Hostile.push_back(uint8_t(Claim >> s));
+            Hostile.insert(Hostile.end(), Type, Type + 4);
+            const TMyByteArray Body = TextChunkData("Comment", std::string(40, 'x'));
+            Hostile.insert(Hostile.end(), Body.begin(), Body.end());
+            const auto Decode = [&] {
+                PngFile::DecodePng(Hostile.data(), Hostile.size(), true, "h.png", {"Comment"});
+            };
+            QString Message;
+            if (MemoryLimitsWork) {
+                EXPECT_EQ(RunWithMemoryLimit(uint64_t(64) << 20, Decode, &Message), 1) << Type;
+            } else {
+                try {
+                    Decode();
+                } catch (const Exception& e) {
+                    Message = e.Message();
+                }
+            }
+            EXPECT_EQ(Message, "PNG file \"h.png\": the file ends before the picture does") << Type;
+        }
 }

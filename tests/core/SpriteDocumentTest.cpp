@@ -9,6 +9,7 @@
 #include "tests/support/TestSupport.h"
 
 #include <QDateTime>
+#include <QDir>
 #include <QFile>
 #include <QSignalSpy>
 
@@ -47,43 +48,113 @@ TEST(SpriteDocument, EditsUndoToTheExactWordsAndMapping) {
     EXPECT_EQ(Renders.size(), 1); // one load, one picture
     EXPECT_EQ(d.SpriteInfo().Bytes, Mapped(Words, Rotated(1)));
     EXPECT_EQ(d.SpriteInfo().BlocksArray.size(), 40u);
-    EXPECT_EQ(d.LoadedWords(), Words);
+    EXPECT_EQ(d.BaseWords(), Words);
     EXPECT_FALSE(d.IsModified());
 
+    // A change of the words is the new base of recolouring, with the identity mapping; a save
+    // keeps it so.
     d.Recolour(Rotated(5));
     const TMyArray Imported = PatternWords(7, 9);
-    d.Import(Imported, "Import");
-    d.Recolour(Rotated(2)); // from the loaded words, not the imported ones
-    EXPECT_EQ(d.SpriteInfo().Bytes, Mapped(Words, Rotated(2)));
-    Root.AddSprite("A1.spr", PatternWords(3, 4)); // Reset reads the file anew
+    d.ChangeWords(Imported, "Import");
+    EXPECT_EQ(d.SpriteInfo().Bytes, Imported);
+    EXPECT_EQ(d.PalletteSet(), MyTypes::IdentityPallette());
+    EXPECT_EQ(d.BaseWords(), Imported);
+    d.Recolour(Rotated(2));
+    EXPECT_EQ(d.SpriteInfo().Bytes, Mapped(Imported, Rotated(2)));
+    d.Save(true);
+    EXPECT_EQ(ReadBytes(Root.SpritePath("A1.spr")),
+              CompDecompUnit::Compress(Mapped(Imported, Rotated(2))));
+    d.Recolour(Rotated(3));
+    EXPECT_EQ(d.SpriteInfo().Bytes, Mapped(Imported, Rotated(3)));
+    EXPECT_EQ(d.SpriteInfo().BlocksArray.size(), 7u);
+    // Reset goes back to that base; the file holds it recoloured, so the sprite is modified.
     d.Reset();
-    EXPECT_EQ(d.SpriteInfo().Bytes, PatternWords(3, 4));
+    EXPECT_EQ(d.SpriteInfo().Bytes, Imported);
     EXPECT_EQ(d.PalletteSet(), MyTypes::IdentityPallette());
     EXPECT_TRUE(d.IsModified());
 
-    const std::vector<std::pair<TMyArray, TPalletteArray>> Back = {
-        {Mapped(Words, Rotated(2)), Rotated(2)},
-        {Imported, Rotated(5)},
-        {Mapped(Words, Rotated(5)), Rotated(5)},
-        {Mapped(Words, Rotated(1)), Rotated(1)}};
-    for (const auto& [W, M] : Back) {
+    // Every undo gives back the words, the mapping and the base before it.
+    struct Step {
+        TMyArray Shown;
+        TPalletteArray Mapping;
+        TMyArray Base;
+        bool Modified;
+    };
+    const std::vector<Step> Back = {{Mapped(Imported, Rotated(3)), Rotated(3), Imported, true},
+                                    {Mapped(Imported, Rotated(2)), Rotated(2), Imported, false},
+                                    {Imported, MyTypes::IdentityPallette(), Imported, true},
+                                    {Mapped(Words, Rotated(5)), Rotated(5), Words, true},
+                                    {Mapped(Words, Rotated(1)), Rotated(1), Words, true}};
+    for (const Step& s : Back) {
         d.UndoStack()->undo();
-        ASSERT_EQ(d.SpriteInfo().Bytes, W);
-        ASSERT_EQ(d.PalletteSet(), M);
+        ASSERT_EQ(d.SpriteInfo().Bytes, s.Shown);
+        ASSERT_EQ(d.SpriteInfo().BlocksArray, CompDecompUnit::MakeBlockArray(s.Shown));
+        ASSERT_EQ(d.PalletteSet(), s.Mapping);
+        ASSERT_EQ(d.BaseWords(), s.Base);
+        ASSERT_EQ(d.IsModified(), s.Modified);
     }
-    EXPECT_FALSE(d.IsModified());
-
-    // Saving writes the current words into the file they came from and clears the state.
-    d.UndoStack()->redo();
-    d.Save(true);
-    EXPECT_FALSE(d.IsModified());
-    EXPECT_EQ(ReadBytes(Root.SpritePath("A1.spr")),
-              CompDecompUnit::Compress(Mapped(Words, Rotated(5))));
+    // Redo goes the same way forward; a recolour after it starts from the imported words.
+    for (int i = 0; i < 3; ++i)
+        d.UndoStack()->redo();
+    EXPECT_EQ(d.SpriteInfo().Bytes, Mapped(Imported, Rotated(2)));
+    d.Recolour(Rotated(4));
+    EXPECT_EQ(d.SpriteInfo().Bytes, Mapped(Imported, Rotated(4)));
 
     // A load that fails changes nothing.
+    const int Steps = d.UndoStack()->count();
     EXPECT_THROW(d.Load(Root.SpritePath("none.spr"), std::nullopt, true), EFOpenError);
-    EXPECT_EQ(d.SpriteInfo().Bytes, Mapped(Words, Rotated(5)));
-    EXPECT_EQ(d.UndoStack()->count(), 4);
+    EXPECT_EQ(d.SpriteInfo().Bytes, Mapped(Imported, Rotated(4)));
+    EXPECT_EQ(d.UndoStack()->count(), Steps);
+}
+
+TEST(SpriteDocument, ResetShowsTheFileWithoutMarkingWhatIsNotChanged) {
+    TempDir Dir;
+    DataRoot Root(Dir.path());
+    const TMyArray Words = PatternWords(12, 5);
+    Root.AddSprite("A1.spr", Words);
+    TSpriteDocument d;
+
+    // Nothing to go back to: no step, not modified.
+    d.Load(Root.SpritePath("A1.spr"), MyTypes::IdentityPallette(), true);
+    d.Reset();
+    EXPECT_EQ(d.UndoStack()->count(), 0);
+    EXPECT_FALSE(d.IsModified());
+    // Loaded recoloured, Reset shows the file's words: one step, and the sprite is the file.
+    d.Load(Root.SpritePath("A1.spr"), Rotated(6), true);
+    d.Reset();
+    EXPECT_EQ(d.SpriteInfo().Bytes, Words);
+    EXPECT_FALSE(d.IsModified());
+    d.UndoStack()->undo();
+    EXPECT_EQ(d.SpriteInfo().Bytes, Mapped(Words, Rotated(6)));
+    EXPECT_TRUE(d.IsModified());
+    // Recoloured by hand, then back.
+    d.UndoStack()->redo();
+    d.Recolour(Rotated(2));
+    EXPECT_TRUE(d.IsModified());
+    d.Reset();
+    EXPECT_FALSE(d.IsModified());
+
+    // Another program wrote the file: Reset shows its words as the base, and a save writes over
+    // it without counting it as changed any more.
+    d.Recolour(Rotated(2));
+    const TMyArray Theirs = PatternWords(5, 8);
+    Root.AddSprite("A1.spr", Theirs, false);
+    ASSERT_TRUE(d.ChangedOnDisk());
+    d.Reset();
+    EXPECT_EQ(d.SpriteInfo().Bytes, Theirs);
+    EXPECT_EQ(d.BaseWords(), Theirs);
+    EXPECT_EQ(d.Form(), TSpriteForm::Uncompressed);
+    EXPECT_FALSE(d.ChangedOnDisk());
+    EXPECT_FALSE(d.IsModified());
+    d.Recolour(Rotated(1));
+    EXPECT_EQ(d.SpriteInfo().Bytes, Mapped(Theirs, Rotated(1)));
+    d.UndoStack()->undo();
+    d.UndoStack()->undo();
+    EXPECT_EQ(d.SpriteInfo().Bytes, Mapped(Words, Rotated(2)));
+    EXPECT_EQ(d.BaseWords(), Words);
+    // The form follows the last save.
+    d.Save(true);
+    EXPECT_EQ(d.Form(), TSpriteForm::Compressed);
 }
 
 TEST(Session, ReadsTheParametersFileOnceAndReportsOneError) {
@@ -158,6 +229,50 @@ TEST(SpriteDocument, ALoadedSpriteHoldsAtMostThreeTimesItsWords) {
                   &Message),
               1);
     EXPECT_EQ(Message, QString("Cannot open file \"%1\". Out of memory").arg(Dir.file("big.spr")));
+
+    // Loaded and recoloured, and the recolouring undone, within four times its words: the
+    // blocks are rewritten in place.
+    EXPECT_EQ(RunWithMemoryLimit(
+                  uint64_t(4 * WordBytes + (int64_t(8) << 20)),
+                  [&] {
+                      TSpriteDocument Small;
+                      Small.Load(Dir.file("big.spr"), Rotated(3), true);
+                      Small.Recolour(Rotated(5));
+                      Small.UndoStack()->undo();
+                      if (Small.SpriteInfo().Bytes.front() != Mapped({0}, Rotated(3)).front())
+                          throw Exception("wrong words");
+                  },
+                  &Message),
+              0)
+        << Message.toStdString();
+    // A recolouring the memory does not hold names the sprite's file and changes nothing.
+    EXPECT_EQ(RunWithMemoryLimit(
+                  uint64_t(3 * WordBytes + (int64_t(4) << 20)),
+                  [&] {
+                      TSpriteDocument Small;
+                      Small.Load(Dir.file("big.spr"), Rotated(3), true);
+                      try {
+                          Small.Recolour(Rotated(5));
+                      } catch (const Exception&) {
+                          if (Small.PalletteSet() != Rotated(3) || Small.UndoStack()->count() != 0)
+                              throw Exception("changed");
+                          throw;
+                      }
+                  },
+                  &Message),
+              1);
+    EXPECT_EQ(
+        Message,
+        QString("Out of memory: \"Recolour\" of \"%1\" was not done.").arg(Dir.file("big.spr")));
+    // The library's sprite names its file too when its blocks do not fit.
+    ASSERT_TRUE(QDir(Dir.path()).mkdir("Sprites"));
+    WriteBytes(Dir.file("Sprites/big.spr"), File);
+    const TSpriteContainer Library(Dir.path());
+    EXPECT_EQ(RunWithMemoryLimit(
+                  uint64_t(WordBytes * 3 / 2), [&] { Library.SpriteInfo(0); }, &Message),
+              1);
+    EXPECT_TRUE(Message.startsWith("Cannot open file \"")) << Message.toStdString();
+    EXPECT_TRUE(Message.endsWith("big.spr\". Out of memory")) << Message.toStdString();
 }
 
 TEST(Documents, KnowWhenTheirFileWasChangedOnDisk) {

@@ -3,7 +3,6 @@
 
 #include "palettes/SpritePng.h"
 #include "palettes/BmpMaker.h"
-#include "sprites/CompDecompUnit.h"
 #include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -16,13 +15,12 @@ namespace {
 // Blocks whose pixels are 1 to 15 (never 0), so that every pixel of a block shows.
 TBlocksArray SeededBlocks(int64_t n, unsigned Seed) {
     Rng r(Seed);
-    TMyArray Words(size_t(n) * 16);
-    for (uint16_t& w : Words) {
-        w = 0;
-        for (int k = 0; k < 4; ++k)
-            w = uint16_t(w << 4 | (1 + r() % 15));
-    }
-    return CompDecompUnit::MakeBlockArray(Words);
+    TBlocksArray Blocks(static_cast<size_t>(n));
+    for (TBlock& b : Blocks)
+        for (auto& Row : b)
+            for (uint8_t& Byte : Row)
+                Byte = uint8_t((1 + r() % 15) << 4 | (1 + r() % 15));
+    return Blocks;
 }
 
 int PixelOf(const TBlock& b, int x, int y) {
@@ -113,12 +111,4 @@ TEST(SpritePng, PlacementAndItsInverseForEverySizeOrderAndColumnCount) {
                     EXPECT_EQ(SpritePng::TakeSpriteBlocks(Picture.data(), L), BA);
                 }
     }
-}
-
-TEST(SpritePng, WordsOfBlocksIsTheInverseOfMakeBlockArray) {
-    Rng r(3);
-    TMyArray Words(16 * 9);
-    for (uint16_t& w : Words)
-        w = uint16_t(r());
-    EXPECT_EQ(SpritePng::WordsOfBlocks(CompDecompUnit::MakeBlockArray(Words)), Words);
 }

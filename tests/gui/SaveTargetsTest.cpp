@@ -122,6 +122,9 @@ private slots:
         StartWorkbench();
         QCOMPARE(fFrm->SpriteInfo().Bytes, Words);
 
+        // A1.spr is uncompressed, and so is its save unless the box is ticked.
+        QVERIFY(!fFrm->CheckBox1->isChecked());
+        fFrm->CheckBox1->setChecked(true);
         const TMyByteArray Before = ReadBytes(Notes);
         AnswerWith("Cancel");
         QTest::mouseClick(fFrm->BitBtn4, Qt::LeftButton);
@@ -139,6 +142,7 @@ private slots:
         // A link that stays inside the root is written through without a word.
         fAsked.clear();
         Choose(fFrm->ComboBox1, 1);
+        fFrm->CheckBox1->setChecked(true);
         QTest::mouseClick(fFrm->BitBtn4, Qt::LeftButton);
         QVERIFY2(fAsked.isEmpty(), qPrintable(fAsked.join('\n')));
         QCOMPARE(ReadBytes(fRoot->Root() + "/Other/b.spr"), CompDecompUnit::Compress(Words));
@@ -220,6 +224,9 @@ private slots:
         Back.Init(fRoot->SpritePath("P1.spr"));
         QCOMPARE(Back.Bytes, Partial);
 
+        // The box now shows the file's uncompressed form; ticked again, the question comes back.
+        QVERIFY(!fFrm->CheckBox1->isChecked());
+        fFrm->CheckBox1->setChecked(true);
         AnswerWith("Drop them");
         QTest::mouseClick(fFrm->BitBtn4, Qt::LeftButton);
         QCOMPARE(ReadBytes(fRoot->SpritePath("P1.spr")), CompDecompUnit::Compress(Tile));

@@ -265,6 +265,39 @@ private slots:
         QCOMPARE(fErrors.first(), QString("Cannot open file \"/x\". No such file or directory"));
     }
 
+    void aFirstSpriteNeitherWorkspaceCanReadIsReportedOnce() {
+        fErrors.clear();
+        test::TempDir Dir;
+        test::DataRoot Root(Dir.path());
+        Root.Palettes = {test::DistinctPalette(0)};
+        Root.WriteParams();
+        Root.AddSprite("B1.spr", test::PatternWords(9, 2));
+        // The first sprite, and so the first texture of the map workspace, cannot be read.
+        QVERIFY(QDir(Root.SpritePath(QString())).mkdir("A0.spr"));
+        TSession Session(Dir.path());
+        TMainFrm w(Session);
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        QCOMPARE(fErrors.size(), 1);
+        QVERIFY2(fErrors.first().startsWith(
+                     QString("Cannot open file \"%1\".").arg(Root.SpritePath("A0.spr"))),
+                 qPrintable(fErrors.first()));
+        // Met again later, it is reported again.
+        QTest::keyClick(w.SpritesFrm()->ComboBox1, Qt::Key_Down);
+        QTest::keyClick(w.SpritesFrm()->ComboBox1, Qt::Key_Up);
+        QCOMPARE(fErrors.size(), 2);
+    }
+
+    void anErrorBoxShowsNoMoreThanTheFirstLinesOfALongMessage() {
+        fErrors.clear();
+        RunReported(
+            [] { throw Exception("The text \"" + QString(8 << 20, QChar('x')) + "\" is wrong"); });
+        RunReported([] { throw Exception(QString("line\n").repeated(100)); });
+        QCOMPARE(fErrors.size(), 2);
+        QCOMPARE(fErrors[0], "The text \"" + QString(600 - 10, QChar('x')) + "...");
+        QCOMPARE(fErrors[1], QString("line\n").repeated(8).chopped(1) + "...");
+    }
+
     void anErrorInACreateHandlerIsReportedAndTheWindowStillCreated() {
         fErrors.clear();
         bool After = false;

@@ -11,8 +11,10 @@
 #include "tests/gui/GuiTestMain.h"
 #include "tests/support/DataRoot.h"
 #include "tests/support/TestSupport.h"
+#include "workbench/PngLayoutDialog.h"
 #include "workbench/SpriteView.h"
 
+#include <QAbstractItemView>
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
@@ -26,7 +28,9 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QSpinBox>
 #include <QTimer>
+#include <QUndoStack>
 #include <QWheelEvent>
 
 #include <memory>
@@ -218,7 +222,18 @@ class SpritesFrmTest : public QObject {
                      fChPalFrm->SecondPalIndex(), fFrm->CwCmb->currentIndex() == 0);
         const QString d = IndexedDifference(fFrm->BMP(), Want);
         QVERIFY2(d.isEmpty(), qPrintable(d));
-        const QString s = ShownDifference(fFrm->Image1, Want);
+        // The view draws a last group with blocks missing, too: its picture is that of the words
+        // padded to a whole group, the missing blocks' places on the checkerboard.
+        const int PerGroup = SpriteSize[size_t(fFrm->SizeCmb->currentIndex())].x() *
+                             SpriteSize[size_t(fFrm->SizeCmb->currentIndex())].y();
+        TMyArray Padded(Words.begin(), Words.begin() + long(Words.size() / 16 * 16));
+        Padded.resize((Padded.size() / 16 + size_t(PerGroup) - 1) / size_t(PerGroup) *
+                          size_t(PerGroup) * 16,
+                      0);
+        const QImage WantShown =
+            Rendered(Padded, fFrm->SizeCmb->currentIndex(), fSession->PalletteArray(),
+                     fChPalFrm->SecondPalIndex(), fFrm->CwCmb->currentIndex() == 0);
+        const QString s = ShownDifference(fFrm->Image1, WantShown);
         QVERIFY2(s.isEmpty(), qPrintable(s));
         QCOMPARE(fFrm->Image1->size(), QSize(230, 96));
     }
@@ -388,27 +403,55 @@ private slots:
         QVERIFY2(fErrors.isEmpty(), qPrintable(fErrors.join('\n')));
     }
 
-    void anImportIsShownUntilASetChangeOrResetBringsBackTheLibrarySprite() {
+    void anImportIsWhatLaterRecolouringStartsFromAlsoAfterASave() {
         Start();
+        SelectSet(1);
         const TMyArray Edited = test::PatternWords(40, 9);
         const QString EditFile = fDir->file("sprite.edt");
         test::WriteBytes(EditFile, SpriteEditor::EditFileImage(Edited));
         ImportFile(EditFile);
         VERIFY_SHOWS(Edited);
+        // The import took the identity mapping with it, and the set list shows that set.
+        QCOMPARE(fChPalFrm->PalletteSet(), MyTypes::IdentityPallette());
+        QCOMPARE(fChPalFrm->PalCmb->currentIndex(), 0);
 
         // Cancelling the dialog changes nothing.
         ImportFile(QString());
         VERIFY_SHOWS(Edited);
 
-        // The swapper still holds the library sprite.
-        SelectSet(1);
-        VERIFY_SHOWS(Mapped(LibraryWords, Reversed()));
-
-        // "Reset" reloads the library file.
-        ImportFile(EditFile);
-        VERIFY_SHOWS(Edited);
+        // Saved, then recoloured: the imported words recoloured, never the sprite as loaded,
+        // and the next save writes them.
+        QTest::mouseClick(fFrm->BitBtn4, Qt::LeftButton);
+        QCOMPARE(test::ReadBytes(fRoot->SpritePath("A1.spr")), CompDecompUnit::Compress(Edited));
+        SelectSet(2);
+        VERIFY_SHOWS(Mapped(Edited, Rotated()));
+        QTest::mouseClick(fFrm->BitBtn4, Qt::LeftButton);
+        QCOMPARE(test::ReadBytes(fRoot->SpritePath("A1.spr")),
+                 CompDecompUnit::Compress(Mapped(Edited, Rotated())));
+        // "Reset" goes back to the imported words, not to the file's.
         QTest::mouseClick(fChPalFrm->Resetbtn, Qt::LeftButton);
-        VERIFY_SHOWS(LibraryWords);
+        VERIFY_SHOWS(Edited);
+        QVERIFY(fFrm->IsModified());
+
+        // Undo steps back through the Reset, the sets the list passed, the import and the set
+        // before it, each with its mapping; the set list follows.
+        QUndoStack* Undo = fFrm->Document().UndoStack();
+        Undo->undo();
+        VERIFY_SHOWS(Mapped(Edited, Rotated()));
+        QCOMPARE(fChPalFrm->PalCmb->currentIndex(), 2);
+        Undo->undo();
+        VERIFY_SHOWS(Mapped(Edited, Reversed()));
+        QCOMPARE(fChPalFrm->PalCmb->currentIndex(), 1);
+        Undo->undo();
+        VERIFY_SHOWS(Edited);
+        QCOMPARE(fChPalFrm->PalCmb->currentIndex(), 0);
+        Undo->undo();
+        VERIFY_SHOWS(Mapped(LibraryWords, Reversed()));
+        QCOMPARE(fChPalFrm->PalletteSet(), Reversed());
+        QCOMPARE(fChPalFrm->PalCmb->currentIndex(), 1);
+        Undo->redo();
+        SelectSet(1);
+        VERIFY_SHOWS(Mapped(Edited, Reversed()));
 
         // An edit file of odd length loses its last byte.
         TMyByteArray Odd = SpriteEditor::EditFileImage(Edited);
@@ -416,6 +459,95 @@ private slots:
         test::WriteBytes(EditFile, Odd);
         ImportFile(EditFile);
         VERIFY_SHOWS(Edited);
+        QVERIFY2(fErrors.isEmpty(), qPrintable(fErrors.join('\n')));
+    }
+
+    void theSetListShowsWhatIsAppliedAndChoosingItAgainAppliesIt() {
+        Start();
+        SelectSet(1);
+        SelectSet(2);
+        VERIFY_SHOWS(Mapped(LibraryWords, Rotated()));
+        // An entry edited by hand in the chooser keeps the set selected.
+        QTest::mouseClick(fChPalFrm->fPalSel->Item(3), Qt::LeftButton);
+        QTest::mouseClick(fChPalFrm->fComboSel->Item(9), Qt::LeftButton);
+        TPalletteArray Edit = Rotated();
+        Edit[3] = 9;
+        VERIFY_SHOWS(Mapped(LibraryWords, Edit));
+        QCOMPARE(fChPalFrm->PalCmb->currentIndex(), 2);
+        // Undo: the list names the set now applied, or none; choosing a set applies it.
+        QUndoStack* Undo = fFrm->Document().UndoStack();
+        Undo->undo();
+        QCOMPARE(fChPalFrm->PalCmb->currentIndex(), 2);
+        Undo->undo();
+        VERIFY_SHOWS(Mapped(LibraryWords, Reversed()));
+        QCOMPARE(fChPalFrm->PalCmb->currentIndex(), 1);
+        Undo->redo();
+        QCOMPARE(fChPalFrm->PalCmb->currentIndex(), 2);
+        Undo->redo();
+        VERIFY_SHOWS(Mapped(LibraryWords, Edit));
+        QCOMPARE(fChPalFrm->PalCmb->currentIndex(), -1);
+        SelectSet(2);
+        VERIFY_SHOWS(Mapped(LibraryWords, Rotated()));
+        QVERIFY2(fErrors.isEmpty(), qPrintable(fErrors.join('\n')));
+    }
+
+    void choosingTheSetTheListShowsAppliesIt() {
+        // At the first show the selected set is shown but not applied; choosing it applies it.
+        fRoot->PalSets = {Reversed(), MyTypes::IdentityPallette()};
+        fRoot->WriteParams();
+        Start();
+        VERIFY_SHOWS(LibraryWords);
+        QCOMPARE(fChPalFrm->PalCmb->currentIndex(), 0);
+        QTest::mouseClick(fChPalFrm->PalCmb, Qt::LeftButton);
+        QAbstractItemView* List = fChPalFrm->PalCmb->view();
+        QTRY_VERIFY(List->isVisible());
+        QTest::keyClick(List, Qt::Key_Return);
+        VERIFY_SHOWS(Mapped(LibraryWords, Reversed()));
+        QVERIFY(fFrm->IsModified());
+        // Chosen again, nothing changes: no second step.
+        QTest::mouseClick(fChPalFrm->PalCmb, Qt::LeftButton);
+        QTRY_VERIFY(List->isVisible());
+        QTest::keyClick(List, Qt::Key_Return);
+        QCOMPARE(fFrm->Document().UndoStack()->count(), 1);
+        QVERIFY2(fErrors.isEmpty(), qPrintable(fErrors.join('\n')));
+    }
+
+    void theCompressedBoxAndTheStatusFollowTheFormOfTheFile() {
+        Start();
+        QVERIFY(fFrm->CheckBox1->isChecked());
+        QVERIFY(fFrm->StatusText().startsWith("A1.spr, compressed,"));
+        Choose(fFrm->ComboBox1, 1);
+        QVERIFY(!fFrm->CheckBox1->isChecked());
+        QVERIFY(fFrm->StatusText().startsWith("A2.spr, uncompressed,"));
+        // Saved compressed: the status bar says so, and the box stays.
+        QTest::mouseClick(fFrm->CheckBox1, Qt::LeftButton);
+        QTest::mouseClick(fFrm->BitBtn4, Qt::LeftButton);
+        QVERIFY(fFrm->StatusText().startsWith("A2.spr, compressed,"));
+        QVERIFY(fFrm->CheckBox1->isChecked());
+        QCOMPARE(test::ReadBytes(fRoot->SpritePath("A2.spr")),
+                 CompDecompUnit::Compress(SecondWords));
+        // A plain file leaves the box as the user set it.
+        test::WriteBytes(fRoot->SpritePath("B7.spr"), test::Bytes({0, 0, 0, 0, 0, 0x12, 0x34}));
+        QTest::mouseClick(fFrm->CheckBox1, Qt::LeftButton);
+        Choose(fFrm->ComboBox1, 2);
+        QVERIFY(!fFrm->CheckBox1->isChecked());
+        QVERIFY(fFrm->StatusText().startsWith("B7.spr, plain,"));
+
+        // Another program rewrites A1 uncompressed: Reset shows it, and saving asks nothing.
+        Choose(fFrm->ComboBox1, 0);
+        SelectSet(1);
+        const TMyArray Theirs = test::PatternWords(9, 8);
+        fRoot->AddSprite("A1.spr", Theirs, false);
+        QTest::mouseClick(fChPalFrm->Resetbtn, Qt::LeftButton);
+        VERIFY_SHOWS(Theirs);
+        QVERIFY(!fFrm->IsModified());
+        QVERIFY(!fFrm->CheckBox1->isChecked());
+        SelectSet(2);
+        AnswerWith("Cancel");
+        QTest::mouseClick(fFrm->BitBtn4, Qt::LeftButton);
+        QVERIFY(fAsked.isEmpty());
+        QCOMPARE(test::ReadBytes(fRoot->SpritePath("A1.spr")),
+                 SpriteEditor::UncompressedSpriteImage(Mapped(Theirs, Rotated()), 9));
         QVERIFY2(fErrors.isEmpty(), qPrintable(fErrors.join('\n')));
     }
 
@@ -679,13 +811,21 @@ private slots:
                  CompDecompUnit::Compress(Mapped(LibraryWords, Reversed())));
         VERIFY_SHOWS(Mapped(SecondWords, Reversed()));
         QVERIFY(!fFrm->IsModified());
-        // Discard: a reload throws the recolouring away; nothing is written.
+        // Reset of a sprite that is its file marks nothing modified; the list shows the set
+        // now applied.
         QTest::mouseClick(fChPalFrm->Resetbtn, Qt::LeftButton);
+        VERIFY_SHOWS(SecondWords);
+        QVERIFY(!fFrm->IsModified());
+        QCOMPARE(fChPalFrm->PalCmb->currentIndex(), 0);
+        // Discard: a reload throws the recolouring away; nothing is written.
+        SelectSet(1);
         AnswerWith("Discard");
         fFrm->hide();
         fFrm->show();
         VERIFY_SHOWS(Mapped(SecondWords, Reversed()));
         QCOMPARE(fAsked.size(), 3);
+        QCOMPARE(test::ReadBytes(fRoot->SpritePath("A2.spr")),
+                 SpriteEditor::UncompressedSpriteImage(SecondWords, SecondWords.size() / 16));
         // Nothing modified: nothing asks.
         Choose(fFrm->ComboBox1, 0);
         QCOMPARE(fAsked.size(), 3);
@@ -769,6 +909,65 @@ private slots:
         QVERIFY2(fErrors.isEmpty(), qPrintable(fErrors.join('\n')));
     }
 
+    void aLastGroupWithBlocksMissingIsDrawnAndNoRowHidesUnderTheScrollBar() {
+        Start();
+        const QVector<QRgb> Colours = BmpMaker::ColorTable(fSession->PalletteArray(), 0);
+        // 100 blocks in 96x32 groups of 48, two to a band: the third group holds 4, drawn in
+        // their places (cw: the first four of its top row), its other places on the
+        // checkerboard.
+        Choose(fFrm->SizeCmb, 4);
+        VERIFY_SHOWS(LibraryWords);
+        const int Top = 32;
+        QImage Shown = fFrm->Image1->pixmap().toImage();
+        for (int Block = 96; Block < 100; ++Block)
+            for (int y = 0; y < 8; ++y)
+                for (int x = 0; x < 8; ++x) {
+                    const uint16_t Word = LibraryWords[size_t(16 * Block + 2 * y + x / 4)];
+                    const int Index = (Word >> (12 - 4 * (x % 4))) & 15;
+                    QCOMPARE(Shown.pixel(8 * (Block - 96) + x, Top + y), Colours[Index]);
+                }
+        QCOMPARE(Shown.pixel(40, Top + 3), TSpriteLayoutView::CheckerColor(40, Top + 3));
+        QCOMPARE(Shown.pixel(3, Top + 12), TSpriteLayoutView::CheckerColor(3, Top + 12));
+        // The pointer over a drawn block of it names the block.
+        QTest::mouseMove(fFrm->Image1, QPoint(8 * 3 + 1, Top + 2));
+        QVERIFY2(fFrm->StatusText().contains("tile 99 (1, 2)"), qPrintable(fFrm->StatusText()));
+        QTest::mouseMove(fFrm->Image1, QPoint(40, Top + 3));
+        QVERIFY(!fFrm->StatusText().contains("tile"));
+
+        // At 3x a group is wider than the view: the horizontal bar shows over the view's last 16
+        // rows, and the vertical range reaches past them, so the last row can be seen above it.
+        // In ccw order block 99 ends the third group's first column, on the layout's last row.
+        Choose(fFrm->CwCmb, 1);
+        fFrm->SetZoom(3);
+        QVERIFY(fFrm->HScroll->isVisible());
+        const QRect Bar = fFrm->HScroll->geometry();
+        QCOMPARE(Bar.bottom(), fFrm->Image1->geometry().bottom());
+        const int Visible = Bar.top() - fFrm->Image1->y();
+        QCOMPARE(fFrm->VScroll->maximum(), 3 * 3 * 32 - Visible);
+        fFrm->VScroll->setValue(fFrm->VScroll->maximum());
+        Shown = fFrm->Image1->pixmap().toImage();
+        const uint16_t Last = LibraryWords[size_t(16 * 99 + 2 * 7)];
+        QCOMPARE(Shown.pixel(1, Visible - 1), Colours[(Last >> 12) & 15]);
+        QCOMPARE(Shown.pixel(1, Visible - 3), Colours[(Last >> 12) & 15]);
+        QVERIFY2(fErrors.isEmpty(), qPrintable(fErrors.join('\n')));
+    }
+
+    void aSpriteSmallerThanOneGroupIsDrawn() {
+        fRoot->AddSprite("A1.spr", test::PatternWords(32, 6), true);
+        Start();
+        Choose(fFrm->SizeCmb, 3);
+        // 32 of a 48x48 group's 36 places (ccw: six columns of six) hold blocks.
+        Choose(fFrm->CwCmb, 1);
+        VERIFY_SHOWS(test::PatternWords(32, 6));
+        const QImage Shown = fFrm->Image1->pixmap().toImage();
+        QCOMPARE(Shown.pixel(44, 44), TSpriteLayoutView::CheckerColor(44, 44));
+        QVERIFY(Shown.pixel(44, 4) != TSpriteLayoutView::CheckerColor(44, 4) ||
+                Shown.pixel(45, 5) != TSpriteLayoutView::CheckerColor(45, 5));
+        QTest::mouseMove(fFrm->Image1, QPoint(44, 4));
+        QVERIFY2(fFrm->StatusText().contains("tile 30 (4, 4)"), qPrintable(fFrm->StatusText()));
+        QVERIFY2(fErrors.isEmpty(), qPrintable(fErrors.join('\n')));
+    }
+
     void aPngExportedAndImportedGivesTheWordsBackAsAnUndoableEdit() {
         Start();
         Choose(fFrm->SizeCmb, 1);
@@ -797,6 +996,84 @@ private slots:
         VERIFY_SHOWS(LibraryWords);
         QVERIFY(!fFrm->IsModified());
         QVERIFY2(fErrors.isEmpty(), qPrintable(fErrors.join('\n')));
+    }
+
+    void aPngAPaintProgramRewroteIsReadAsShownOrAsTheUserSays() {
+        Start();
+        Choose(fFrm->SizeCmb, 1);
+        Choose(fFrm->CwCmb, 1);
+        const QString Exported = fDir->file("a1.png");
+        fFrm->PngSaveDialog = [Exported] { return Exported; };
+        fFrm->ExportPngAction->trigger();
+        // What a paint program leaves of it: the same pixels (read by Qt), the palette in
+        // another order, no text chunks.
+        const QImage Picture(Exported);
+        QCOMPARE(Picture.size(), QSize(128, 64));
+        const QVector<QRgb> Colours = Picture.colorTable();
+        std::vector<uint32_t> Reordered(16);
+        for (int c = 0; c < 16; ++c)
+            Reordered[size_t((c * 7 + 2) % 16)] = Colours[c] & 0xFFFFFF;
+        TMyByteArray Indices;
+        for (int y = 0; y < Picture.height(); ++y)
+            for (int x = 0; x < Picture.width(); ++x)
+                Indices.push_back(uint8_t((Picture.pixelIndex(x, y) * 7 + 2) % 16));
+        const QString Painted = fDir->file("painted.png");
+        test::WriteBytes(Painted, test::RawIndexedPng(128, 64, 4, Reordered, Indices));
+        fFrm->PngOpenDialog = [Painted] { return Painted; };
+        bool Asked = false;
+        TSpriteLayout Offered;
+        fFrm->PngLayoutDialog = [&](const QString&, QSize, TSpriteLayout& Layout) {
+            Asked = true;
+            Offered = Layout;
+            Layout.SizeIndex = 1;
+            return true;
+        };
+
+        // The size and order shown, and the sprite's 100 blocks, as the picture has the size of
+        // this sprite's export (it holds 128 places).
+        fFrm->Document().ChangeWords(test::PatternWords(100, 4), "Other words");
+        fFrm->ImportPngAction->trigger();
+        QVERIFY(!Asked);
+        VERIFY_SHOWS(LibraryWords);
+        // Not whole groups of the size shown: the user is asked, with what is shown offered.
+        Choose(fFrm->SizeCmb, 2);
+        fFrm->Document().ChangeWords(test::PatternWords(100, 4), "Other words");
+        fFrm->ImportPngAction->trigger();
+        QVERIFY(Asked);
+        QCOMPARE(Offered.SizeIndex, 2);
+        QVERIFY(!Offered.IsCW);
+        QCOMPARE(Offered.Blocks, int64_t(100));
+        VERIFY_SHOWS(LibraryWords);
+        // Cancelled: nothing is imported.
+        fFrm->PngLayoutDialog = [](const QString&, QSize, TSpriteLayout&) { return false; };
+        const int Steps = fFrm->Document().UndoStack()->count();
+        fFrm->ImportPngAction->trigger();
+        QCOMPARE(fFrm->Document().UndoStack()->count(), Steps);
+        QVERIFY2(fErrors.isEmpty(), qPrintable(fErrors.join('\n')));
+    }
+
+    void theLayoutDialogOffersItsValuesAndTakesTheUsers() {
+        TSpriteLayout Start;
+        Start.SizeIndex = 1;
+        Start.IsCW = true;
+        Start.Blocks = 7;
+        TPngLayoutDialog Dialog("art.png", QSize(100, 48), Start);
+        Dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&Dialog));
+        QCOMPARE(Dialog.SizeBox->currentText(), QString("16x16"));
+        QCOMPARE(Dialog.OrderBox->currentText(), QString("CW"));
+        QCOMPARE(Dialog.BlocksBox->value(), 7);
+        QTest::keyClick(Dialog.SizeBox, Qt::Key_Up);
+        QTest::keyClick(Dialog.OrderBox, Qt::Key_Down);
+        Dialog.BlocksBox->setFocus();
+        QTest::keyClick(Dialog.BlocksBox, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClicks(Dialog.BlocksBox, "74");
+        QTest::keyClick(&Dialog, Qt::Key_Return);
+        QCOMPARE(Dialog.result(), int(QDialog::Accepted));
+        const TSpriteLayout Chosen = Dialog.Choice();
+        QCOMPARE(Chosen.SizeIndex, 0);
+        QVERIFY(!Chosen.IsCW);
+        QCOMPARE(Chosen.Blocks, int64_t(74));
     }
 
     void aFrameThatOutlivesTheWorkbenchReachesItNoMore() {

@@ -234,4 +234,65 @@ std::vector<PngChunk> ParsePngChunks(const TMyByteArray& File) {
     return Chunks;
 }
 
+TMyByteArray PngChunkBytes(const std::string& Type, const TMyByteArray& Data) {
+    TMyByteArray c;
+    for (int s = 24; s >= 0; s -= 8)
+        c.push_back(uint8_t(Data.size() >> s));
+    c.insert(c.end(), Type.begin(), Type.end());
+    c.insert(c.end(), Data.begin(), Data.end());
+    const uint32_t Crc = uint32_t(crc32(0, c.data() + 4, uInt(c.size() - 4)));
+    for (int s = 24; s >= 0; s -= 8)
+        c.push_back(uint8_t(Crc >> s));
+    return c;
+}
+
+TMyByteArray TextChunkData(const std::string& Keyword, const std::string& Text) {
+    TMyByteArray d(Keyword.begin(), Keyword.end());
+    d.push_back(0);
+    d.insert(d.end(), Text.begin(), Text.end());
+    return d;
+}
+
+TMyByteArray RawIndexedPng(uint32_t Width, uint32_t Height, int Depth,
+                           const std::vector<uint32_t>& Palette, const TMyByteArray& Indices,
+                           const std::vector<PngChunk>& Extra) {
+    TMyByteArray File = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
+    const auto Append = [&](const std::string& Type, const TMyByteArray& Data) {
+        const TMyByteArray c = PngChunkBytes(Type, Data);
+        File.insert(File.end(), c.begin(), c.end());
+    };
+    TMyByteArray Ihdr;
+    for (uint32_t v : {Width, Height})
+        for (int s = 24; s >= 0; s -= 8)
+            Ihdr.push_back(uint8_t(v >> s));
+    Ihdr.insert(Ihdr.end(), {uint8_t(Depth), 3, 0, 0, 0});
+    Append("IHDR", Ihdr);
+    TMyByteArray Plte;
+    for (uint32_t c : Palette)
+        Plte.insert(Plte.end(), {uint8_t(c >> 16), uint8_t(c >> 8), uint8_t(c)});
+    Append("PLTE", Plte);
+    for (const PngChunk& c : Extra)
+        Append(c.Type, c.Data);
+    // Each row: filter type 0, then the indices packed high bits first.
+    const size_t RowBytes = (size_t(Width) * size_t(Depth) + 7) / 8;
+    TMyByteArray Raw;
+    for (uint32_t y = 0; y < Height; ++y) {
+        Raw.push_back(0);
+        TMyByteArray Row(RowBytes, 0);
+        for (uint32_t x = 0; x < Width; ++x) {
+            const size_t Bit = size_t(x) * size_t(Depth);
+            Row[Bit / 8] |= uint8_t(Indices[size_t(y) * Width + x] << (8 - Depth - Bit % 8));
+        }
+        Raw.insert(Raw.end(), Row.begin(), Row.end());
+    }
+    uLongf Size = compressBound(uLong(Raw.size()));
+    TMyByteArray Idat(Size);
+    if (compress(Idat.data(), &Size, Raw.data(), uLong(Raw.size())) != Z_OK)
+        throw std::runtime_error("zlib failed");
+    Idat.resize(Size);
+    Append("IDAT", Idat);
+    Append("IEND", {});
+    return File;
+}
+
 } // namespace velkora::test

@@ -91,6 +91,16 @@ std::vector<PngChunk> ParsePngChunks(const TMyByteArray& File);
 // Big-endian 32-bit number at p.
 uint32_t ReadBE32(const uint8_t* p);
 
+// PNG files written here chunk by chunk with zlib, independent of the project's writer, as a
+// paint program would leave them. One chunk's bytes: length, type, data, CRC.
+TMyByteArray PngChunkBytes(const std::string& Type, const TMyByteArray& Data);
+TMyByteArray TextChunkData(const std::string& Keyword, const std::string& Text);
+// An indexed PNG (colour type 3) of Width x Height indices (one a byte, packed at Depth bits),
+// with PLTE Palette (the RGB of each entry) and, between PLTE and IDAT, the chunks Extra.
+TMyByteArray RawIndexedPng(uint32_t Width, uint32_t Height, int Depth,
+                           const std::vector<uint32_t>& Palette, const TMyByteArray& Indices,
+                           const std::vector<PngChunk>& Extra = {});
+
 // A deterministic random generator for seeded random cases.
 using Rng = std::mt19937;
 

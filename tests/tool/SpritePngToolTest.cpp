@@ -102,6 +102,11 @@ TEST_F(SpritePngTool, ExportThenImportGivesBackTheWordsForEverySizeOrderAndColum
                 EXPECT_EQ(std::string(Chunks[2].Data.begin(), Chunks[2].Data.end()),
                           std::string("velkora-layout") + '\0' + "blocks=" + std::to_string(Tiles) +
                               " size=" + Sizes[s] + " order=" + Order);
+                // And in the comment, which paint programs keep.
+                ASSERT_EQ(Chunks[3].Type, "tEXt");
+                EXPECT_EQ(std::string(Chunks[3].Data.begin(), Chunks[3].Data.end()),
+                          std::string("Comment") + '\0' + "velkora-layout blocks=" +
+                              std::to_string(Tiles) + " size=" + Sizes[s] + " order=" + Order);
 
                 // The pixels, read by Qt: each tile where the layout puts it, 0 elsewhere.
                 const QImage Png(Dir.file("out.png"));
@@ -124,16 +129,19 @@ TEST_F(SpritePngTool, ExportThenImportGivesBackTheWordsForEverySizeOrderAndColum
                         ASSERT_EQ(Png.pixelIndex(int(x), int(y)), Expected[y * w + x])
                             << x << ", " << y;
 
-                // Back, with the layout taken from the chunk.
+                // Back, with the layout taken from the chunk and the palette it was drawn in.
                 QByteArray Out;
-                ASSERT_EQ(Run({"sprite", "import-png", "out.png", "back.spr"}, &Out), 0)
+                ASSERT_EQ(
+                    Run({"sprite", "import-png", "out.png", "back.spr", "--palette", "1"}, &Out), 0)
                     << Err.toStdString();
+                EXPECT_TRUE(Err.isEmpty()) << Err.toStdString();
                 EXPECT_EQ(Out, QByteArray::number(Tiles) + "\n");
                 EXPECT_EQ(DecodedWords("back.spr"), Words);
             }
     }
     // Uncompressed: the uncompressed sprite file's layout, and the same words.
-    ASSERT_EQ(Run({"sprite", "import-png", "out.png", "u.spr", "--uncompressed"}), 0);
+    ASSERT_EQ(Run({"sprite", "import-png", "out.png", "u.spr", "--uncompressed", "--palette", "1"}),
+              0);
     const TMyByteArray u = ReadBytes(Dir.file("u.spr"));
     ASSERT_GE(u.size(), 4u);
     EXPECT_EQ(u[0], 0);
@@ -195,7 +203,7 @@ TEST_F(SpritePngTool, RefusalsSayWhatIsWrongAndWriteNothing) {
     Indexed.fill(3);
     Indexed.setPixel(5, 2, 17);
     ASSERT_TRUE(Indexed.save(Dir.file("i17.png")));
-    ExpectRefused({"sprite", "import-png", "i17.png", "keep.spr"},
+    ExpectRefused({"sprite", "import-png", "i17.png", "keep.spr", "--keep-indices"},
                   "Pixel (5, 2) has colour index 17; a sprite has 16 colours");
 
     // A colour the palette does not hold.
@@ -227,6 +235,15 @@ TEST_F(SpritePngTool, RefusalsSayWhatIsWrongAndWriteNothing) {
     ASSERT_TRUE(Tagged.save(Dir.file("tagged.png")));
     ExpectRefused({"sprite", "import-png", "tagged.png", "keep.spr", "--palette", "2"},
                   "The velkora-layout text \"blocks=2 size=8x8\" of");
+    // A long one is quoted in part: its first line, and not all of that.
+    Tagged.setText("velkora-layout", "blocks=2 size=8x8 " + QString(100000, 'y') + "\nmore");
+    ASSERT_TRUE(Tagged.save(Dir.file("tagged.png")));
+    ExpectRefused({"sprite", "import-png", "tagged.png", "keep.spr", "--palette", "2"},
+                  QString("The velkora-layout text \"blocks=2 size=8x8 %1...\" of")
+                      .arg(QString(42, 'y'))
+                      .toUtf8()
+                      .constData());
+    EXPECT_LT(Err.size(), 300) << Err.size();
     WriteBytes(Dir.file("not.png"), Bytes({'G', 'I', 'F', '8', '9', 'a', 0, 0, 0, 0}));
     ExpectRefused({"sprite", "import-png", "not.png", "keep.spr"}, "is not a PNG file");
     ExpectRefused({"sprite", "import-png", "none.png", "keep.spr"}, "Cannot open file");
@@ -270,4 +287,115 @@ TEST_F(SpritePngTool, SpriteRenderWritesAnIndexedPngOfThePalettesSixteenColours)
     ASSERT_EQ(Chunks[1].Type, "PLTE");
     ASSERT_EQ(Chunks[1].Data.size(), 48u);
     EXPECT_EQ(Chunks[1].Data[3 * 5], DistinctPalette(2)[5] >> 16);
+}
+
+namespace {
+
+// The words of a picture of 8x8 tiles side by side (cw, one row of tiles), from its indices.
+TMyArray WordsOfTiles(const TMyByteArray& Indices, int Width) {
+    TMyArray w(size_t(Width / 8) * 16);
+    for (int t = 0; t < Width / 8; ++t)
+        for (int y = 0; y < 8; ++y)
+            for (int x = 0; x < 8; ++x)
+                w[size_t(16 * t + 2 * y + x / 4)] |=
+                    uint16_t(Indices[size_t(y * Width + 8 * t + x)] << (12 - 4 * (x % 4)));
+    return w;
+}
+
+} // namespace
+
+TEST_F(SpritePngTool, AnIndexedPictureWhosePaletteWasRewrittenIsReadByItsColours) {
+    // Palette 2 holds one colour twice, at 6 and 11.
+    Root->Palettes[2][11] = Root->Palettes[2][6];
+    Root->WriteParams();
+    const TestPalette Pal = Root->Palettes[2];
+    // 16 x 8 pixels, every index used, 11 as well as 6.
+    TMyByteArray Indices(16 * 8);
+    for (size_t i = 0; i < Indices.size(); ++i)
+        Indices[i] = uint8_t((i * 7 + i / 16) % 16);
+    const std::vector<uint32_t> Same(Pal.begin(), Pal.end());
+    const auto Import = [&](const TMyByteArray& Png, QStringList Extra = {}) {
+        WriteBytes(Dir.file("in.png"), Png);
+        return Run(QStringList{"sprite", "import-png", "in.png", "out.spr", "--palette", "2"} +
+                   Extra);
+    };
+
+    // The palette as exported (or cut after the last index used, as optipng leaves it): the
+    // indices stand, the twin colours keep their own.
+    for (size_t Entries : {16, 12}) {
+        TMyByteArray Low = Indices;
+        for (uint8_t& v : Low)
+            v = uint8_t(v % Entries);
+        ASSERT_EQ(
+            Import(RawIndexedPng(16, 8, 4, {Same.begin(), Same.begin() + long(Entries)}, Low)), 0)
+            << Err.toStdString();
+        EXPECT_TRUE(Err.isEmpty()) << Err.toStdString();
+        EXPECT_EQ(DecodedWords("out.spr"), WordsOfTiles(Low, 16)) << Entries;
+    }
+
+    // Reordered as ImageMagick, GIMP or PIL leave it: matched by colour, the twin colour taking
+    // the lower index, and the tool says so.
+    std::vector<uint32_t> Reordered(16);
+    TMyByteArray Moved(Indices.size());
+    for (size_t c = 0; c < 16; ++c)
+        Reordered[(c * 5 + 3) % 16] = Pal[c];
+    for (size_t i = 0; i < Indices.size(); ++i)
+        Moved[i] = uint8_t((Indices[i] * 5 + 3) % 16);
+    TMyByteArray Expected = Indices;
+    for (uint8_t& v : Expected)
+        v = v == 11 ? 6 : v;
+    ASSERT_EQ(Import(RawIndexedPng(16, 8, 4, Reordered, Moved)), 0) << Err.toStdString();
+    EXPECT_EQ(DecodedWords("out.spr"), WordsOfTiles(Expected, 16));
+    EXPECT_TRUE(Err.contains("is not palette 2 at the indices its pixels use; its colours were "
+                             "matched to palette 2"))
+        << Err.toStdString();
+    // --keep-indices, or no parameters file, reads the indices as they stand.
+    ASSERT_EQ(Import(RawIndexedPng(16, 8, 4, Reordered, Moved), {"--keep-indices"}), 0);
+    EXPECT_EQ(DecodedWords("out.spr"), WordsOfTiles(Moved, 16));
+    TempDir Bare;
+    WriteBytes(Bare.file("in.png"), RawIndexedPng(16, 8, 4, Reordered, Moved));
+    ASSERT_EQ(RunTool({"sprite", "import-png", "in.png", "out.spr"}, nullptr, &Err, Bare.path()),
+              0);
+    EXPECT_FALSE(Err.contains("matched")) << Err.toStdString();
+    TMyArray BareWords;
+    CompDecompUnit::DeCompress(ReadBytes(Bare.file("out.spr")), BareWords);
+    EXPECT_EQ(BareWords, WordsOfTiles(Moved, 16));
+
+    // A colour palette 2 does not hold is refused with the first pixel that has it.
+    Reordered.push_back(0xFF00FF);
+    Moved[3 * 16 + 12] = 16;
+    Moved[5 * 16 + 1] = 16;
+    const TMyByteArray Kept = ReadBytes(Dir.file("out.spr"));
+    EXPECT_EQ(Import(RawIndexedPng(16, 8, 8, Reordered, Moved)), 1);
+    EXPECT_TRUE(Err.contains("Pixel (12, 3) is #FF00FF, which palette 2 does not hold"))
+        << Err.toStdString();
+    EXPECT_EQ(ReadBytes(Dir.file("out.spr")), Kept);
+}
+
+TEST_F(SpritePngTool, TheLayoutComesFromTheCommentWhenTheLayoutChunkIsGone) {
+    // 32 x 16 pixels, two groups of 16 x 16 side by side, the way GIMP leaves an export: the
+    // layout only in the comment.
+    const TestPalette Pal = Root->Palettes[0];
+    const std::vector<uint32_t> Colours(Pal.begin(), Pal.end());
+    TMyByteArray Indices(32 * 16);
+    for (size_t i = 0; i < Indices.size(); ++i)
+        Indices[i] = uint8_t((i / 8 + i / 32) % 16);
+    const auto Import = [&](const std::vector<PngChunk>& Texts) {
+        WriteBytes(Dir.file("c.png"), RawIndexedPng(32, 16, 4, Colours, Indices, Texts));
+        QByteArray Out;
+        EXPECT_EQ(Run({"sprite", "import-png", "c.png", "c.spr"}, &Out), 0) << Err.toStdString();
+        return Out;
+    };
+    EXPECT_EQ(Import({{"tEXt", TextChunkData("Comment", "velkora-layout blocks=5 size=16x16 "
+                                                        "order=ccw")}}),
+              "5\n");
+    // Block 2 of a ccw group is its top right tile.
+    const TMyArray Words = DecodedWords("c.spr");
+    ASSERT_EQ(Words.size(), 5u * 16);
+    EXPECT_EQ(Words[2 * 16] >> 12, Indices[8]);
+    // The layout chunk wins over the comment; a comment that is no layout is not read.
+    EXPECT_EQ(Import({{"tEXt", TextChunkData("Comment", "blocks=5 size=16x16 order=ccw")},
+                      {"tEXt", TextChunkData("velkora-layout", "blocks=3 size=8x8 order=cw")}}),
+              "3\n");
+    EXPECT_EQ(Import({{"tEXt", TextChunkData("Comment", "Created with GIMP")}}), "8\n");
 }

@@ -12,8 +12,21 @@ namespace velkora {
 
 // Reports the exception being handled (call from a catch block).
 void ReportException();
-// Shows one error message the way the editor reports errors.
+// Shows one error message the way the editor reports errors, cut to ReportedMessageLength
+// characters and ReportedMessageLines lines (a message may quote a file's own words).
 void ReportError(const QString& Message);
+constexpr int ReportedMessageLength = 600;
+constexpr int ReportedMessageLines = 8;
+
+// While one lives, a message is reported once: the same failure met again (the two workspaces
+// reading the same file at start-up, say) is not shown a second time.
+class TReportOnce {
+public:
+    TReportOnce();
+    ~TReportOnce();
+    TReportOnce(const TReportOnce&) = delete;
+    TReportOnce& operator=(const TReportOnce&) = delete;
+};
 
 // Where error messages go; by default a modal message box. Tests install their own sink.
 using TErrorSink = std::function<void(const QString&)>;
