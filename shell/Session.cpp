@@ -41,6 +41,15 @@ void TSession::ReadParameters() {
         throw Exception(Errors.join(QLatin1Char('\n')));
 }
 
+void TSession::AddPalSet(const TPalletteArray& Mapping) {
+    ParamsFile::AppendPalSet(fXMLDocument, Mapping);
+    // A palette set list is taken whole or not at all, as at start-up.
+    TPalSetArray Sets;
+    ParamsFile::ReadPalSets(fXMLDocument, Sets);
+    fPalSets = std::move(Sets);
+    emit PalSetsChanged();
+}
+
 QString TSession::SpritePath(const QString& Name) const {
     return MyTypes::DataPath(fRoot, SpriteFolderName, Name);
 }

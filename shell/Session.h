@@ -2,14 +2,20 @@
 // One data root as the editor works on it: the root, its sprite library, its parameters document
 // and what was read from that file. main() makes the session for the root it starts on and every
 // window is given it when it is made; opening another root makes a new session.
+//
+// The palette sets live here and nowhere else: a window that shows them reads them from the
+// session and follows its signal, and adds a set through it.
 
 #include "palettes/BmpMaker.h"
 #include "shell/ParamsFile.h"
 #include "sprites/SpriteEditor.h"
 
+#include <QObject>
+
 namespace velkora {
 
-class TSession {
+class TSession : public QObject {
+    Q_OBJECT
 public:
     // The session of Root (made absolute, without a trailing separator): lists and sorts
     // Root/Sprites at once (the list is final for the session's life) and names the parameters
@@ -36,9 +42,19 @@ public:
     // parts with the same message).
     void ReadParameters();
 
+    // Appends a palette set of Mapping to the parameters file (ParamsFile::AppendPalSet: only the
+    // new element's bytes are written, its number chosen under the file's lock), then reads the
+    // palette sets from the file again and signals the change. Raises the errors of either step;
+    // when the reading fails, the palette sets stay as they were.
+    void AddPalSet(const TPalletteArray& Mapping);
+
     // Root/Sprites/Name and Root/Maps/Name.
     QString SpritePath(const QString& Name) const;
     QString MapPath(const QString& Name) const;
+
+signals:
+    // The list of palette sets changed.
+    void PalSetsChanged();
 
 private:
     QString fRoot;
