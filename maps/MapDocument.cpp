@@ -167,10 +167,7 @@ private:
 
 // ---- TMapDocument ---------------------------------------------------------------------------
 
-TMapDocument::TMapDocument(QObject* Parent) : QObject(Parent) {
-    connect(&fUndoStack, &QUndoStack::cleanChanged, this,
-            [this](bool Clean) { emit ModifiedChanged(!Clean); });
-}
+TMapDocument::TMapDocument(QObject* Parent) : TDocument(Parent) {}
 
 TMapDocument::~TMapDocument() {
     // The commands refer to this document: they go before anything else of it.
@@ -182,10 +179,6 @@ size_t TMapDocument::UndoMemoryUsed() const {
     for (int i = 0; i < fUndoStack.count(); ++i)
         n += static_cast<const TMapCommand*>(fUndoStack.command(i))->MemoryUsed();
     return n;
-}
-
-bool TMapDocument::ChangedOnDisk() const {
-    return !fFileName.isEmpty() && MyTypes::FileStampOf(fFileName) != fStamp;
 }
 
 bool TMapDocument::Load(const QString& FileName, const TProgress& Progress,

@@ -3,13 +3,12 @@
 // edits made since, each an undo command. Views repaint from its signals.
 
 #include "maps/MapLoader.h"
+#include "shell/Document.h"
 #include "shell/MyTypes.h"
 #include "shell/Progress.h"
 
-#include <QObject>
 #include <QPoint>
 #include <QRect>
-#include <QUndoStack>
 
 #include <functional>
 #include <utility>
@@ -79,7 +78,7 @@ private:
     QRect fBounds;
 };
 
-class TMapDocument : public QObject {
+class TMapDocument : public TDocument {
     Q_OBJECT
 public:
     explicit TMapDocument(QObject* Parent = nullptr);
@@ -94,17 +93,11 @@ public:
     uint8_t Value(QPoint Cell) const { return fMapParams.GetValue(Cell.y(), Cell.x()); }
     // The pack type of the file the map was read from (0 for a map made here).
     int32_t PackType() const { return fPackType; }
-    // The file the map was read from or last saved to; empty for a new map and before a load.
-    const QString& FileName() const { return fFileName; }
+    // FileName(): the file the map was read from or last saved to; empty for a new map and
+    // before a load.
 
-    QUndoStack* UndoStack() { return &fUndoStack; }
     // The memory the edit history holds, in bytes.
     size_t UndoMemoryUsed() const;
-    // True while the map has edits that are not in its file.
-    bool IsModified() const { return !fUndoStack.isClean(); }
-    // True when FileName() is no longer the file as it was read or last saved here (another
-    // program changed, replaced or removed it).
-    bool ChangedOnDisk() const;
 
     // Reads FileName as the map. A file that cannot be read raises its error and leaves
     // everything as it was; so does a load stopped through Progress (which counts the cells
@@ -154,7 +147,6 @@ signals:
     void CellsChanged(const QRect& Cells);
     // A different map (size and cells) took the place of the one before.
     void MapReplaced();
-    void ModifiedChanged(bool Modified);
     void FileNameChanged(const QString& FileName);
 
 private:
@@ -165,11 +157,8 @@ private:
 
     TMapParams fMapParams;
     int32_t fPackType = 0;
-    QString fFileName;
     QString fNewName;
     QString fTmxFileName;
-    TFileStamp fStamp;
-    QUndoStack fUndoStack;
     int fStroke = 0;
 };
 

@@ -72,12 +72,19 @@ TChPalFrm::TChPalFrm(TSession& Session, TSpriteDocument* Document, QWidget* Pare
     // Wheel notifications over any part of the frame, whichever child is under the pointer and
     // whether or not that child uses the wheel itself.
     qApp->installEventFilter(this);
+    // The palettes start as the first two of the session's.
+    if (fDocument)
+        fDocument->SetPalettes(0, 0);
     RunReported([&] { FormCreate(); });
+    // The set list follows the session's palette sets.
+    connect(&fSession, &TSession::PalSetsChanged, this, [this] { FillPalCmb(); });
     if (fDocument) {
         connect(fDocument, &TSpriteDocument::MappingChanged, this,
                 &TChPalFrm::DocumentMappingChanged);
+        connect(fDocument, &TSpriteDocument::PalettesChanged, this, &TChPalFrm::ShowDocument);
         connect(fDocument, &TSpriteDocument::SpriteLoaded, this, &TChPalFrm::DocumentLoaded);
-        fDocument->SetPalettes(fFirstCMBII, fSecondCMBII);
+        // Without its document the frame shows the palettes and mapping it falls back on.
+        connect(fDocument, &QObject::destroyed, this, [this] { ShowDocument(); });
     }
 }
 
@@ -90,15 +97,36 @@ const TPalletteList& TChPalFrm::Palettes() const {
     return fSession.PalletteArray();
 }
 
-void TChPalFrm::FormCreate() {
-    fPalSet = MyTypes::IdentityPallette();
-    fFocusedCmb = -1;
-    fFirstCMBII = 0;
-    fSecondCMBII = 0;
-    wc = 0;
+int32_t TChPalFrm::FirstPalIndex() const {
+    return fDocument ? fDocument->FirstPalIndex() : 0;
+}
 
-    for (TImageControl* Icon : {CmbIcon, SecondCmbIcon})
-        WritePalNumber(Icon, 1);
+int32_t TChPalFrm::SecondPalIndex() const {
+    return fDocument ? fDocument->SecondPalIndex() : 0;
+}
+
+const TPalletteArray& TChPalFrm::PalletteSet() const {
+    static const TPalletteArray Identity = MyTypes::IdentityPallette();
+    return fDocument ? fDocument->PalletteSet() : Identity;
+}
+
+void TChPalFrm::SetPalletteSet(const TPalletteArray& Value) {
+    Recolour(Value);
+}
+
+void TChPalFrm::Recolour(const TPalletteArray& Mapping) {
+    if (fDocument)
+        fDocument->Recolour(Mapping);
+}
+
+const TPalSetArray& TChPalFrm::PalSetArray() const {
+    return fSession.PalSets();
+}
+
+void TChPalFrm::FormCreate() {
+    fFocusedCmb = -1;
+    wc = 0;
+    fStripShowsFirst = true;
 
     const int32_t N = int32_t(Palettes().size());
     fFirstPalCMB = new TPalSel(this);
@@ -110,21 +138,19 @@ void TChPalFrm::FormCreate() {
     fFirstPalCMB->SetOnSelectItem([this](TImageControl* Item) { FirstPalCMBSelectItem(Item); });
     fFirstPalCMB->hide();
 
+    // The three strips take their colours from the document whenever ShowDocument repaints them.
     fFirstPal = new TPalSel(FirstPalPanel);
     fFirstPal->Init(1, 16);
-    fFirstPal->SetfColorProc(PaletteColors(0));
     fFirstPal->SetSelecteble(false);
     fFirstPal->hide();
 
     fPalSel = new TPalSel(Panel1);
     fPalSel->Init(1, 16);
-    fPalSel->SetfColorProc(PaletteColors(0));
     fPalSel->SetOnSelectItem([this](TImageControl* Item) { PalSelSelectItem(Item); });
     fPalSel->SetOnChangeHL([this](TImageControl* Item) { PalSelChangeHL(Item); });
 
     fComboSel = new TPalSel(this);
     fComboSel->Init(4, 4);
-    fComboSel->SetfColorProc(PaletteColors(0));
     fComboSel->SetOnSelectItem([this](TImageControl* Item) { ComboSelSelectItem(Item); });
     fComboSel->SetCloseAfterSelect(true);
     fComboSel->hide();
@@ -142,13 +168,13 @@ void TChPalFrm::FormCreate() {
         Selector->setToolTip(QString::fromUtf8(Text.second));
     }
 
+    ShowDocument();
     for (TImageControl* Icon : {CmbIcon, SecondCmbIcon})
         DrawChevron(Icon, 0);
 
     // The sets as the session holds them (a list that could not be read was reported at start-up
-    // and holds what was read before the error), again whenever a set is added.
+    // and holds what was read before the error).
     FillPalCmb();
-    connect(&fSession, &TSession::PalSetsChanged, this, [this] { FillPalCmb(); });
 }
 
 // ---- Colours --------------------------------------------------------------------------------
@@ -161,20 +187,32 @@ QColor TChPalFrm::PalColor(int32_t p, int32_t c) const {
     return QColor(Col.R, Col.G, Col.B);
 }
 
-TGetColorFunc TChPalFrm::PaletteColors(int32_t p) const {
-    return [this, p](int32_t i) { return PalColor(p, i); };
-}
-
 QColor TChPalFrm::SecondColorFunc(int32_t i) const {
     if (i < 0 || i > 15)
         return palette().color(QPalette::Base);
-    return PalColor(fSecondCMBII, fPalSet[size_t(i)]);
+    return PalColor(SecondPalIndex(), PalletteSet()[size_t(i)]);
 }
 
-void TChPalFrm::ShowChooserColors() {
+void TChPalFrm::ShowDocument() {
+    if (!fPalSel)
+        return;
+    WritePalNumber(CmbIcon, FirstPalIndex() + 1);
+    WritePalNumber(SecondCmbIcon, SecondPalIndex() + 1);
+    const int32_t First = FirstPalIndex();
+    const int32_t Second = SecondPalIndex();
+    fFirstPal->SetfColorProc([this, First](int32_t i) { return PalColor(First, i); });
+    if (fStripShowsFirst)
+        fPalSel->SetfColorProc([this, First](int32_t i) { return PalColor(First, i); });
+    else
+        fPalSel->SetfColorProc([this](int32_t i) { return SecondColorFunc(i); });
     // Chooser item t stands for colour index t - 1, so it shows that colour of the palette the
     // sprite is drawn in, whatever the mapping is.
-    fComboSel->SetfColorProc(PaletteColors(fSecondCMBII));
+    fComboSel->SetfColorProc([this, Second](int32_t i) { return PalColor(Second, i); });
+}
+
+void TChPalFrm::ShowMappedStrip() {
+    fStripShowsFirst = false;
+    ShowDocument();
 }
 
 // ---- Palette selectors ----------------------------------------------------------------------
@@ -234,22 +272,23 @@ void TChPalFrm::PlacePaletteList(const QWidget* Panel) {
 void TChPalFrm::FirstPalCMBSelectItem(TImageControl* Item) {
     const int32_t t = Item->Tag();
     if (fFocusedCmb == 1) {
-        WritePalNumber(CmbIcon, t);
-        fFirstPal->SetfColorProc(PaletteColors(t - 1));
         // The mapping strip shows the first palette unmapped until the mapping changes.
-        fPalSel->SetfColorProc(PaletteColors(t - 1));
-        fFirstCMBII = t - 1;
-        PalettesChosen();
+        fStripShowsFirst = true;
+        ChoosePalettes(t - 1, SecondPalIndex());
     } else if (fFocusedCmb == 2) {
-        fSecondCMBII = t - 1;
-        WritePalNumber(SecondCmbIcon, t);
-        fPalSel->SetfColorProc([this](int32_t i) { return SecondColorFunc(i); });
-        ShowChooserColors();
-        PalettesChosen();
-        fPalSel->update();
+        fStripShowsFirst = false;
+        ChoosePalettes(FirstPalIndex(), t - 1);
     }
     fFirstPalCMB->hide();
     fFocusedCmb = -1;
+}
+
+void TChPalFrm::ChoosePalettes(int32_t First, int32_t Second) {
+    if (fDocument)
+        fDocument->SetPalettes(First, Second);
+    // Shown also when the document had them already (its PalettesChanged shows a change).
+    ShowDocument();
+    CallIfSet(fOnChangeFirstPal);
 }
 
 // ---- Mouse wheel ----------------------------------------------------------------------------
@@ -292,33 +331,14 @@ void TChPalFrm::FormMouseWheel(int WheelDelta) {
     if (N == 0)
         return;
     const int32_t Step = WheelDelta < 0 ? 1 : -1;
+    fStripShowsFirst = false;
     if (fFocusedCmb == 1) {
-        fFirstCMBII = std::max(std::min(fFirstCMBII + Step, N - 1), 0);
-        WritePalNumber(CmbIcon, fFirstCMBII + 1);
-        fFirstPal->SetfColorProc(PaletteColors(fFirstCMBII));
-        fPalSel->SetfColorProc([this, p = fFirstCMBII](int32_t i) {
-            return i < 0 || i > 15 ? PalColor(-1, 0) : PalColor(p, fPalSet[size_t(i)]);
-        });
-        fFirstPal->update();
         // The first selector's wheel moves both palettes together.
-        fSecondCMBII = fFirstCMBII;
-        WritePalNumber(SecondCmbIcon, fSecondCMBII + 1);
-        ShowChooserColors();
-        PalettesChosen();
+        const int32_t Both = std::max(std::min(FirstPalIndex() + Step, N - 1), 0);
+        ChoosePalettes(Both, Both);
     } else {
-        fSecondCMBII = std::max(std::min(fSecondCMBII + Step, N - 1), 0);
-        WritePalNumber(SecondCmbIcon, fSecondCMBII + 1);
-        fPalSel->SetfColorProc([this](int32_t i) { return SecondColorFunc(i); });
-        ShowChooserColors();
-        fPalSel->update();
-        PalettesChosen();
+        ChoosePalettes(FirstPalIndex(), std::max(std::min(SecondPalIndex() + Step, N - 1), 0));
     }
-}
-
-void TChPalFrm::PalettesChosen() {
-    if (fDocument)
-        fDocument->SetPalettes(fFirstCMBII, fSecondCMBII);
-    CallIfSet(fOnChangeFirstPal);
 }
 
 // ---- Editing one mapping entry --------------------------------------------------------------
@@ -338,13 +358,17 @@ void TChPalFrm::ComboSelSelectItem(TImageControl* Item) {
     const int32_t t = Item->Tag();
     if (fCurSelpalIndex < 1 || fCurSelpalIndex > 16)
         return;
-    fPalSet[size_t(fCurSelpalIndex - 1)] = t - 1;
-    // An entry edited by hand leaves the set list as it is: the selected set is what the next
-    // sprite is loaded with.
-    fEditingEntry = true;
-    const auto Edited = qScopeGuard([this] { fEditingEntry = false; });
+    TPalletteArray Mapping = PalletteSet();
+    Mapping[size_t(fCurSelpalIndex - 1)] = t - 1;
+    {
+        // An entry edited by hand leaves the set list as it is: the selected set is what the
+        // next sprite is loaded with.
+        fEditingEntry = true;
+        const auto Edited = qScopeGuard([this] { fEditingEntry = false; });
+        Recolour(Mapping);
+    }
+    ShowMappedStrip();
     CallIfSet(fOnSetPalSwap, fCurSelpalIndex, t);
-    fPalSel->SetfColorProc([this](int32_t i) { return SecondColorFunc(i); });
 }
 
 void TChPalFrm::FormClick() {
@@ -382,13 +406,12 @@ void TChPalFrm::FormPaint() {
 // ---- Palette sets ---------------------------------------------------------------------------
 
 void TChPalFrm::PalCmbChange() {
-    const int Index = PalCmb->currentIndex();
-    if (Index < 0 || size_t(Index) >= PalSetArray().size())
+    const std::optional<TPalletteArray> Set = SelectedSet();
+    if (!Set)
         return;
-    fPalSet = PalSetArray()[size_t(Index)].pal;
+    Recolour(*Set);
+    ShowMappedStrip();
     CallIfSet(fOnSetPalSwap, 0, 0);
-    fPalSel->SetfColorProc([this](int32_t i) { return SecondColorFunc(i); });
-    fPalSel->update();
 }
 
 std::optional<TPalletteArray> TChPalFrm::SelectedSet() const {
@@ -399,20 +422,14 @@ std::optional<TPalletteArray> TChPalFrm::SelectedSet() const {
 }
 
 void TChPalFrm::DocumentMappingChanged() {
-    if (!fDocument)
-        return;
     if (!fEditingEntry)
         ShowAppliedSet();
-    if (fDocument->PalletteSet() == fPalSet)
-        return;
-    fPalSet = fDocument->PalletteSet();
-    fPalSel->SetfColorProc([this](int32_t i) { return SecondColorFunc(i); });
-    fPalSel->update();
+    ShowMappedStrip();
 }
 
 void TChPalFrm::ShowAppliedSet() {
     // The selected set when it is the mapping, else the first set that is, else none.
-    const TPalletteArray& Mapping = fDocument->PalletteSet();
+    const TPalletteArray& Mapping = PalletteSet();
     const TPalSetArray& Sets = PalSetArray();
     const int Selected = PalCmb->currentIndex();
     if (Selected >= 0 && size_t(Selected) < Sets.size() && Sets[size_t(Selected)].pal == Mapping)
@@ -432,10 +449,8 @@ bool TChPalFrm::SetIsApplied(int Index) const {
 
 void TChPalFrm::DocumentLoaded() {
     // A load takes the selected set as the mapping, as a change of the set list does.
-    if (!SelectedSet())
-        return;
-    fPalSel->SetfColorProc([this](int32_t i) { return SecondColorFunc(i); });
-    fPalSel->update();
+    if (SelectedSet())
+        ShowMappedStrip();
 }
 
 void TChPalFrm::FillPalCmb() {
@@ -448,7 +463,7 @@ void TChPalFrm::FillPalCmb() {
 
 void TChPalFrm::AddbtnClick() {
     TPalSet cSet;
-    cSet.pal = fPalSet;
+    cSet.pal = PalletteSet();
     // A parameters file that leads outside the data root is written only when the user says so.
     if (!MayWriteOutsideRoot(this, fSession.CurrentDir(), fSession.XMLDocument()->FileName))
         return;
@@ -456,13 +471,14 @@ void TChPalFrm::AddbtnClick() {
 }
 
 void TChPalFrm::ResetbtnClick() {
-    ResetPalSet();
-    fPalSel->SetfColorProc([this](int32_t i) { return SecondColorFunc(i); });
+    if (fDocument)
+        fDocument->Reset();
+    ShowMappedStrip();
     CallIfSet(fOnResetbtnClick);
 }
 
 void TChPalFrm::ResetPalSet() {
-    fPalSet = MyTypes::IdentityPallette();
+    Recolour(MyTypes::IdentityPallette());
 }
 
 namespace {
@@ -480,14 +496,9 @@ void TChPalFrm::LoadPalSets(TPalSetArray& sa, TXMLDocument* XMLDoc) const {
 }
 
 void TChPalFrm::AddPalSet(const TPalSet& cSet, TXMLDocument* XMLDoc) const {
-    // Through the session, which reads the sets again and tells every window that shows them (the
-    // list keeps its entries when the file cannot be read back).
+    // The session's document is the one the frame was given.
     Q_UNUSED(XMLDoc);
     fSession.AddPalSet(cSet.pal);
-}
-
-const TPalSetArray& TChPalFrm::PalSetArray() const {
-    return fSession.PalSets();
 }
 
 } // namespace velkora

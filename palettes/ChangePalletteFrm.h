@@ -1,8 +1,9 @@
 #pragma once
-// The palette-set frame: two palettes chosen by number, the 16-entry colour mapping edited entry
-// by entry, palette sets applied from and stored into the parameters file. It gives the sprite
-// document the two palettes chosen and shows the document's mapping; a change of the mapping (a
-// colour chosen, a set applied, Reset) goes to its owner through three callbacks.
+// The palette-set frame: the view and the controls of a sprite document's two palettes and its
+// 16-entry colour mapping. A palette chosen here, a mapping entry edited, a palette set applied
+// and Reset are edits of the document, made here; the palettes, the mapping and the palette sets
+// it shows are the document's and the session's, and it repaints from their signals. Its owner
+// hears of each change afterwards through three callbacks.
 
 #include "palettes/BmpMaker.h"
 #include "palettes/PalFrm.h"
@@ -48,19 +49,19 @@ public:
     QComboBox* PalCmb = nullptr;
     QPushButton* Addbtn = nullptr;
 
-    // The frame of Session's palettes and palette sets, editing Document (when given): the frame
-    // shows the document's mapping and gives it the palettes chosen here.
+    // The frame of Session's palettes and palette sets, editing Document. Once the document is
+    // gone the frame shows palette 0 unmapped and its controls change nothing.
     TChPalFrm(TSession& Session, TSpriteDocument* Document, QWidget* Parent = nullptr);
     ~TChPalFrm() override;
 
-    // Index of the first / second palette in PalletteArray, from 0.
-    int32_t FirstPalIndex() const { return fFirstCMBII; }
-    int32_t SecondPalIndex() const { return fSecondCMBII; }
-    // The current colour mapping.
-    const TPalletteArray& PalletteSet() const { return fPalSet; }
-    void SetPalletteSet(const TPalletteArray& Value) { fPalSet = Value; }
+    // Index of the first / second palette in PalletteArray, from 0: the document's.
+    int32_t FirstPalIndex() const;
+    int32_t SecondPalIndex() const;
+    // The document's colour mapping. Setting it recolours the document (one undo step).
+    const TPalletteArray& PalletteSet() const;
+    void SetPalletteSet(const TPalletteArray& Value);
 
-    // Callbacks to the owner; each is called only when set.
+    // Callbacks to the owner, each called only when set, after the change they report.
     const TRefProc& OnChangeFirstPal() const { return fOnChangeFirstPal; }
     void SetOnChangeFirstPal(TRefProc Value) { fOnChangeFirstPal = std::move(Value); }
     const TOnSetPalSwap& OnSetPalSwap() const { return fOnSetPalSwap; }
@@ -68,8 +69,8 @@ public:
     const TRefProc& OnResetbtnClick() const { return fOnResetbtnClick; }
     void SetOnResetbtnClick(TRefProc Value) { fOnResetbtnClick = std::move(Value); }
 
-    // Takes the selected palette set as the mapping and reports it through OnSetPalSwap(0, 0).
-    // No selected set: nothing happens.
+    // Recolours the document with the selected palette set and reports it through
+    // OnSetPalSwap(0, 0). No selected set: nothing happens.
     void PalCmbChange();
     // The mapping of the selected palette set; none when no set is selected. The workbench
     // loads every sprite with it.
@@ -78,16 +79,17 @@ public:
     // "Add current": stores the mapping as a new set through the session, which reads the set
     // list again.
     void AddbtnClick();
-    // "Reset": the identity mapping, reported through OnResetbtnClick only.
+    // "Reset": the document's Reset (its own words, the identity mapping), then OnResetbtnClick.
     void ResetbtnClick();
-    // The mapping becomes the identity.
+    // Recolours the document with the identity mapping.
     void ResetPalSet();
-    // Colour fPalSet[i] of the second palette: what the sprite's colour index i looks like now.
+    // Colour PalletteSet()[i] of the second palette: what the sprite's colour index i looks like
+    // now.
     QColor SecondColorFunc(int32_t i) const;
     // Reads the palette sets of the parameters file into sa; on an error sa holds the sets read
-    // before it. Appends cSet's mapping as set number "the sets the file holds" (counted under
-    // the file's lock) through the session, which then holds the sets read again; cSet.Name is
-    // not stored. Both raise the parameters file's errors.
+    // before it; raises the file's errors. Appends cSet's mapping as set number "the sets the file
+    // holds" (counted under the file's lock) through the session, which then holds the sets read
+    // again (XMLDoc is the session's document); cSet.Name is not stored.
     void LoadPalSets(TPalSetArray& sa, TXMLDocument* XMLDoc) const;
     void AddPalSet(const TPalSet& cSet, TXMLDocument* XMLDoc) const;
 
@@ -138,19 +140,20 @@ private:
     // Colour c of palette p; the window background colour (the background of window content)
     // when there is no such colour, as when no palette was read.
     QColor PalColor(int32_t p, int32_t c) const;
-    // Item i gets colour i of palette p.
-    TGetColorFunc PaletteColors(int32_t p) const;
-    // The chooser shows the 16 colours of the second palette.
-    void ShowChooserColors();
     // Writes a 1-based palette number at the left of a palette selector.
     void WritePalNumber(TImageControl* Icon, int32_t Number);
     void DrawChevron(TImageControl* Icon, int Picture);
     // Opens the palette list below a selector's panel, no taller than the frame leaves room for.
     void PlacePaletteList(const QWidget* Panel);
     void FillPalCmb();
-    void ChangeFirstPal();
-    // Gives the document the palettes chosen here and reports the change.
-    void PalettesChosen();
+    // Gives the document the palettes First and Second, shows them and reports the change.
+    void ChoosePalettes(int32_t First, int32_t Second);
+    // The one repaint of what the frame shows of the document: both palette numbers, the first
+    // palette's strip, the mapping strip and the chooser, each from the document as it is now.
+    void ShowDocument();
+    // What the mapping strip shows: the first palette unmapped (at first, and after a first
+    // palette is chosen in the list), or else the second palette through the mapping.
+    void ShowMappedStrip();
     // The document's mapping changed (an edit, its undo, a load).
     void DocumentMappingChanged();
     // Selects, without applying it, the set whose mapping the document shows, or none.
@@ -158,21 +161,21 @@ private:
     // True when set Index is the document's mapping, shown and applied (or there is no document).
     bool SetIsApplied(int Index) const;
     void DocumentLoaded();
-    // Colour c of palette p of the session.
+    // Recolours the document with Mapping, when there is a document.
+    void Recolour(const TPalletteArray& Mapping);
     const TPalletteList& Palettes() const;
 
     TSession& fSession;
     QPointer<TSpriteDocument> fDocument;
 
     int32_t fFocusedCmb = -1;
-    int32_t fFirstCMBII = 0;
-    int32_t fSecondCMBII = 0;
     int64_t wc = 0;
     TRefProc fOnChangeFirstPal;
     TOnSetPalSwap fOnSetPalSwap;
     int32_t fCurSelpalIndex = 0;
-    TPalletteArray fPalSet = MyTypes::IdentityPallette();
     TRefProc fOnResetbtnClick;
+    // The mapping strip shows the first palette unmapped.
+    bool fStripShowsFirst = true;
 
     // Telling one wheel notification from its travel up the parents (see eventFilter).
     QPointer<QWidget> fWheelReceiver;

@@ -26,9 +26,9 @@ QString CommandLineVersion();
 TCommandLine ParseCommandLine(const QStringList& Args);
 
 // main()'s use of the above: prints the help, the version or the error (on stderr, exit status
-// 2) and returns the exit status; or makes the data root the current directory, so that every
-// start-up step reads it as it would the folder the editor was started in, puts it into
-// NamedRoot (when given; empty when the arguments named none) and returns -1.
+// 2) and returns the exit status; or puts the data root, absolute and as it was named, into
+// NamedRoot (when given; empty when the arguments named none) and returns -1. The root is also
+// made the process's current directory, which refuses a folder that cannot be entered.
 // Needs no application object, so it works without a display.
 int HandleCommandLine(int argc, char** argv, QString* NamedRoot = nullptr);
 

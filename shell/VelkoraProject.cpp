@@ -25,13 +25,13 @@ int main(int argc, char** argv) {
     QApplication::setApplicationDisplayName(QStringLiteral("Velkora"));
     QApplication::setDesktopFileName(QStringLiteral("org.velkora.Velkora"));
 
-    // The data root is the one the argument named (now the current directory), or else the
-    // folder the editor was started in when it is a data root, or else the one used last; its
-    // sprite library is listed before any window exists. Without any, the window opens on the
-    // start page.
+    // The data root is the one the argument named, as it was named, or else the folder the
+    // editor was started in when it is a data root, or else the one used last; its sprite
+    // library is listed before any window exists. Without any, the window opens on the start
+    // page.
     const QString Root = NamedRoot.isEmpty()
                              ? velkora::Settings::StartDataRoot(velkora::MyTypes::GetCurrentDir())
-                             : velkora::MyTypes::GetCurrentDir();
+                             : NamedRoot;
     std::unique_ptr<velkora::TSession> Session;
     if (!Root.isEmpty()) {
         QDir::setCurrent(Root);

@@ -60,18 +60,13 @@ private:
     bool fDone = true;
 };
 
-TSpriteDocument::TSpriteDocument(QObject* Parent) : QObject(Parent) {
+TSpriteDocument::TSpriteDocument(QObject* Parent) : TDocument(Parent) {
     fPalletteSwapper.Init(TMyArray());
-    connect(&fUndoStack, &QUndoStack::cleanChanged, this,
-            [this](bool Clean) { emit ModifiedChanged(!Clean); });
 }
 
 TSpriteDocument::~TSpriteDocument() {
+    // The commands refer to this document: they go before anything else of it.
     fUndoStack.clear();
-}
-
-bool TSpriteDocument::ChangedOnDisk() const {
-    return !fFileName.isEmpty() && MyTypes::FileStampOf(fFileName) != fStamp;
 }
 
 void TSpriteDocument::Load(const QString& FileName, const std::optional<TPalletteArray>& Mapping,
@@ -95,6 +90,7 @@ void TSpriteDocument::Load(const QString& FileName, const std::optional<TPallett
     fUndoStack.clear();
     fPalletteSwapper = std::move(Swapper);
     fSpriteInfo = std::move(Sprite);
+    const bool MappingDiffers = NewMapping != fPalSet;
     fPalSet = NewMapping;
     fApplied = Applied;
     fFileBase = fPalletteSwapper.SharedBytes();
@@ -102,7 +98,8 @@ void TSpriteDocument::Load(const QString& FileName, const std::optional<TPallett
     fForm = Form;
     fStamp = Stamp;
     emit SpriteLoaded(fFileName);
-    emit MappingChanged();
+    if (MappingDiffers)
+        emit MappingChanged();
     emit WordsChanged();
 }
 

@@ -5,17 +5,15 @@
 // are undo commands; views repaint from the signals.
 
 #include "palettes/PalSwapper.h"
+#include "shell/Document.h"
 #include "sprites/SpriteEditor.h"
-
-#include <QObject>
-#include <QUndoStack>
 
 #include <memory>
 #include <optional>
 
 namespace velkora {
 
-class TSpriteDocument : public QObject {
+class TSpriteDocument : public TDocument {
     Q_OBJECT
 public:
     explicit TSpriteDocument(QObject* Parent = nullptr);
@@ -33,15 +31,10 @@ public:
     // The first palette (shown on its own) and the second (the sprite is drawn in it).
     int32_t FirstPalIndex() const { return fFirstPal; }
     int32_t SecondPalIndex() const { return fSecondPal; }
-    // The file the sprite was read from; empty before a load (or in an empty library).
-    const QString& FileName() const { return fFileName; }
+    // FileName(): the file the sprite was read from; empty before a load (or in an empty
+    // library).
     // The layout of the file: as it was loaded, then as it was last saved here.
     TSpriteForm Form() const { return fForm; }
-
-    QUndoStack* UndoStack() { return &fUndoStack; }
-    bool IsModified() const { return !fUndoStack.isClean(); }
-    // True when FileName() is no longer the file as it was read or last saved here.
-    bool ChangedOnDisk() const;
 
     // Reads FileName as the sprite; its words become the base. With a Mapping it becomes the
     // mapping, and the words are the base recoloured by it when Apply is true, the base as it is
@@ -76,9 +69,9 @@ public:
 signals:
     // The current words changed (a load, an edit, its undo or redo).
     void WordsChanged();
+    // The mapping changed (a load that brought another, an edit, its undo or redo).
     void MappingChanged();
     void PalettesChanged();
-    void ModifiedChanged(bool Modified);
     // Another sprite (or none) was loaded.
     void SpriteLoaded(const QString& FileName);
     // Form() changed, or may have: a save, or a Reset that read the file anew.
@@ -113,10 +106,7 @@ private:
     TWords fFileBase;
     int32_t fFirstPal = 0;
     int32_t fSecondPal = 0;
-    QString fFileName;
     TSpriteForm fForm = TSpriteForm::Plain;
-    TFileStamp fStamp;
-    QUndoStack fUndoStack;
 };
 
 } // namespace velkora

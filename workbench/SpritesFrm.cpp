@@ -264,17 +264,14 @@ void TSpriteFrm::DockPalFrm(TChPalFrm* Frame) {
     Frame->hide();
     Frame->show();
     // The callbacks reach this workbench only while it exists: the frame may outlive it.
-    // A palette choice reaches the workbench as the document's PalettesChanged, which repaints.
     const std::shared_ptr<TSpriteFrm*> Self = fSelf;
-    Frame->SetOnChangeFirstPal([] {});
-    Frame->SetOnSetPalSwap([Self](int32_t, int32_t) {
+    const auto Changed = [Self] {
         if (*Self)
-            (*Self)->SetPalSwap();
-    });
-    Frame->SetOnResetbtnClick([Self] {
-        if (*Self)
-            (*Self)->ResetbtnClick();
-    });
+            (*Self)->PalFrmChanged();
+    };
+    Frame->SetOnChangeFirstPal(Changed);
+    Frame->SetOnSetPalSwap([Changed](int32_t, int32_t) { Changed(); });
+    Frame->SetOnResetbtnClick(Changed);
 }
 
 TChPalFrm* TSpriteFrm::ChPalFrm() const {
@@ -334,14 +331,8 @@ void TSpriteFrm::SetImage() {
     const bool IsCW = CwCmb->currentIndex() == 0;
     const QVector<QRgb> Colors =
         BmpMaker::ColorTable(fSession.PalletteArray(), fDocument.SecondPalIndex());
-    if (Sprite.BlocksArray.empty()) {
-        // A sprite without a whole tile has no picture; keeping the last one would show another
-        // sprite under this one's name.
-        fBMP = QImage();
-    } else {
-        BmpMaker::MakeBMPImage(fBMP, Sprite.BlocksArray, SpriteSize[size_t(Size)], Colors, IsCW,
-                               Image1->width(), Image1->height());
-    }
+    // A sprite without a whole tile has no picture: the view shows none rather than keep the
+    // last one, which would show another sprite under this one's name.
     fView.SetSprite(&Sprite.BlocksArray, SpriteSize[size_t(Size)], IsCW, Colors);
     UpdateScrollBars();
     ShowView();
@@ -378,6 +369,9 @@ void TSpriteFrm::ShowView() {
     else
         Image1->setPixmap(QPixmap::fromImage(Picture));
     Image1->repaint();
+    // The pixel under the pointer may be another one, or show another colour, now.
+    if (fHasPixel)
+        fHasPixel = fView.PixelAt(fPointer, Scroll(), fPixel);
     UpdateStatus();
 }
 
@@ -420,8 +414,8 @@ bool TSpriteFrm::eventFilter(QObject* Watched, QEvent* Event) {
         return true;
     }
     if (Event->type() == QEvent::MouseMove) {
-        fHasPixel =
-            fView.PixelAt(static_cast<QMouseEvent*>(Event)->position().toPoint(), Scroll(), fPixel);
+        fPointer = static_cast<QMouseEvent*>(Event)->position().toPoint();
+        fHasPixel = fView.PixelAt(fPointer, Scroll(), fPixel);
         UpdateStatus();
     } else if (Event->type() == QEvent::Leave) {
         fHasPixel = false;
@@ -575,17 +569,8 @@ void TSpriteFrm::ChangeFirstPal() {
         SetImage();
 }
 
-void TSpriteFrm::SetPalSwap() {
-    // The frame's arguments are not needed: its whole current mapping is applied to the words as
-    // loaded.
-    if (fChPalFrm)
-        fDocument.Recolour(fChPalFrm->PalletteSet());
-}
-
-void TSpriteFrm::ResetbtnClick() {
-    // Back to the words recolouring starts from (the file's, unless an import or an edit changed
-    // them), or to the file another program changed.
-    fDocument.Reset();
+void TSpriteFrm::PalFrmChanged() {
+    UpdateStatus();
 }
 
 } // namespace velkora

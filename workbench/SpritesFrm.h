@@ -87,7 +87,8 @@ public:
     // The sprite being worked on; the palette-set frame edits the same one.
     TSpriteDocument& Document() { return fDocument; }
     // Places the palette-set frame into PalPanel, where it fills the panel, and binds its three
-    // callbacks to this workbench (once: they act on the workbench while it lives).
+    // callbacks to this workbench (once: they reach the workbench while it lives). The frame
+    // edits the document itself; the callbacks only tell the workbench it did.
     void DockPalFrm(TChPalFrm* Frame);
     TChPalFrm* ChPalFrm() const;
 
@@ -115,9 +116,8 @@ public:
     void ExportPngClick();
     void ImportPngClick();
 
-    // The current sprite and its rendering, as shown in Image1.
+    // The current sprite; Image1 shows it.
     const TSpriteInfo& SpriteInfo() const { return fDocument.SpriteInfo(); }
-    const QImage& BMP() const { return fBMP; }
 
     // The workspace's part of the main window.
     QUndoStack* UndoStack() override { return fDocument.UndoStack(); }
@@ -151,8 +151,8 @@ protected:
     bool eventFilter(QObject* Watched, QEvent* Event) override;
 
 private:
-    // Renders the current sprite into fBMP (the bitmap maker's picture of the designed view) and
-    // shows every tile group of it in Image1 at the zoom.
+    // Shows every tile group of the current sprite in Image1 at the zoom, in the size, order and
+    // second palette chosen.
     void SetImage();
     // Shows the view's window at the scroll bars' place.
     void ShowView();
@@ -161,19 +161,20 @@ private:
     // CheckBox1 and the status bar show the form of the sprite's file.
     void ShowForm();
     QPoint Scroll() const;
-    // The three callbacks bound on the palette-set frame.
+    // A palette change shows when there is a tile to show.
     void ChangeFirstPal();
-    void SetPalSwap();
-    void ResetbtnClick();
+    // What the three callbacks bound on the palette-set frame do: the frame changed the
+    // document, whose signals repainted the picture and the status.
+    void PalFrmChanged();
 
     TSession& fSession;
     TSpriteDocument fDocument;
     QPointer<TChPalFrm> fChPalFrm;
-    QImage fBMP;
     QLabel* fStatus = nullptr;
     TSpriteLayoutView fView;
-    // The pixel under the pointer over Image1, if any.
+    // The pixel under the pointer over Image1, if any, and where the pointer is.
     bool fHasPixel = false;
+    QPoint fPointer;
     TSpriteLayoutView::TPixel fPixel;
     // The position in ComboBox1 of the sprite in memory (-1: none).
     int fSpriteIndex = -1;

@@ -15,6 +15,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 using namespace velkora;
 using namespace velkora::test;
 
@@ -299,4 +301,58 @@ TEST(Documents, KnowWhenTheirFileWasChangedOnDisk) {
     EXPECT_FALSE(Map.ChangedOnDisk());
     QFile::remove(Root.MapPath("M.Map"));
     EXPECT_TRUE(Map.ChangedOnDisk());
+}
+
+TEST(Documents, ShowTheirFileHistoryAndModifiedStateThroughOneBase) {
+    // What shows a document's name, history and modified state (a title, the Edit menu, the
+    // unsaved-changes question) works on the base alone, whichever document it is.
+    TempDir Dir;
+    DataRoot Root(Dir.path());
+    Root.AddSprite("A1.spr", PatternWords(4, 1));
+    Root.AddMap("M.Map", 2, 2, Bytes({1, 2, 3, 4}));
+    TSpriteDocument Sprite;
+    Sprite.Load(Root.SpritePath("A1.spr"), std::nullopt, true);
+    TMapDocument Map;
+    Map.Load(Root.MapPath("M.Map"));
+    const std::vector<std::pair<TDocument*, std::function<void()>>> Documents = {
+        {&Sprite, [&] { Sprite.Recolour(Rotated(2)); }},
+        {&Map, [&] { Map.PaintCell(Map.BeginStroke(), QPoint(1, 1), 9); }}};
+    for (const auto& [Document, Edit] : Documents) {
+        QSignalSpy Modified(Document, &TDocument::ModifiedChanged);
+        EXPECT_TRUE(Document->FileName().startsWith(Root.Root()));
+        EXPECT_FALSE(Document->IsModified());
+        Edit();
+        EXPECT_TRUE(Document->IsModified());
+        EXPECT_EQ(Document->UndoStack()->count(), 1);
+        Document->UndoStack()->undo();
+        EXPECT_FALSE(Document->IsModified());
+        ASSERT_EQ(Modified.size(), 2);
+        EXPECT_TRUE(Modified[0][0].toBool());
+        EXPECT_FALSE(Modified[1][0].toBool());
+        EXPECT_FALSE(Document->ChangedOnDisk());
+    }
+}
+
+TEST(Session, AddsAPaletteSetForEveryWindowThatShowsThem) {
+    TempDir Dir;
+    DataRoot Root(Dir.path());
+    Root.Palettes = {DistinctPalette(0)};
+    Root.PalSets = {MyTypes::IdentityPallette()};
+    Root.WriteParams();
+    TSession s(Dir.path());
+    s.ReadParameters();
+    QSignalSpy Changed(&s, &TSession::PalSetsChanged);
+    s.AddPalSet(Rotated(3));
+    ASSERT_EQ(s.PalSets().size(), 2u);
+    EXPECT_EQ(s.PalSets()[1].pal, Rotated(3));
+    EXPECT_EQ(s.PalSets()[1].Name, "1");
+    EXPECT_EQ(Changed.size(), 1);
+    // A file that cannot be read back: the error is raised and the sets stay as they were.
+    TPalletteArray Bad = MyTypes::IdentityPallette();
+    Bad[0] = 16;
+    Root.PalSets = {Bad};
+    Root.WriteParams();
+    EXPECT_THROW(s.AddPalSet(Rotated(4)), Exception);
+    EXPECT_EQ(s.PalSets().size(), 2u);
+    EXPECT_EQ(Changed.size(), 1);
 }

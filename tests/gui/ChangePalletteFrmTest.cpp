@@ -504,6 +504,68 @@ private slots:
         QCOMPARE(r.Errors, QStringList());
     }
 
+    void theFrameEditsTheDocumentAndShowsWhatItHolds() {
+        TPalletteArray Set = Identity();
+        Set[1] = 6;
+        Rig r(3, {Identity(), Set});
+        r.Create();
+        TChPalFrm& f = *r.Frm;
+        // No owner to do it: the frame edits the document itself.
+        f.SetOnChangeFirstPal({});
+        f.SetOnSetPalSwap({});
+        f.SetOnResetbtnClick({});
+        const QImage One = NumberField(f.CmbIcon);
+        const TMyArray Words(16, 0x0123);
+        r.Sprite.ChangeWords(Words, "Words");
+        const auto Mapped = [&](const TPalletteArray& m) {
+            TMyArray Out(Words.size());
+            for (size_t i = 0; i < Words.size(); ++i)
+                for (int k = 3; k >= 0; --k)
+                    Out[i] = uint16_t((Out[i] << 4) | m[size_t((Words[i] >> (4 * k)) & 15)]);
+            return Out;
+        };
+        f.PalCmb->setCurrentIndex(1);
+        QCOMPARE(r.Sprite.SpriteInfo().Bytes, Mapped(Set));
+        TImageControl* Entry3 = f.fPalSel->Item(2);
+        r.Hover(Entry3);
+        r.Click(Entry3);
+        r.Hover(f.fComboSel->Item(7));
+        r.Click(f.fComboSel->Item(7));
+        TPalletteArray Edited = Set;
+        Edited[2] = 7;
+        QCOMPARE(r.Sprite.PalletteSet(), Edited);
+        QCOMPARE(r.Sprite.SpriteInfo().Bytes, Mapped(Edited));
+        // The second palette chosen here is the document's.
+        r.Hover(f.SecondCmbIcon);
+        r.Click(f.SecondCmbIcon);
+        r.Hover(f.fFirstPalCMB->Item(2));
+        r.Click(f.fFirstPalCMB->Item(2));
+        QCOMPARE(r.Sprite.SecondPalIndex(), 2);
+        r.Click(f.Resetbtn);
+        QCOMPARE(r.Sprite.SpriteInfo().Bytes, Words);
+        QCOMPARE(r.Sprite.UndoStack()->count(), 4);
+
+        // What the document holds is what the frame shows, however it got there.
+        r.Sprite.UndoStack()->undo();
+        QCOMPARE(f.PalletteSet(), Edited);
+        QCOMPARE(Colours(f.fPalSel), PaletteColours(2, Edited));
+        const QImage Three = NumberField(f.SecondCmbIcon);
+        QVERIFY(Three != One);
+        r.Sprite.SetPalettes(1, 0);
+        QCOMPARE(f.FirstPalIndex(), 1);
+        QCOMPARE(f.SecondPalIndex(), 0);
+        QCOMPARE(Colours(f.fFirstPal), PaletteColours(1));
+        QCOMPARE(Colours(f.fPalSel), PaletteColours(0, Edited));
+        QCOMPARE(Colours(f.fComboSel), PaletteColours(0));
+        QCOMPARE(NumberField(f.SecondCmbIcon), One);
+        QVERIFY(NumberField(f.CmbIcon) != One && NumberField(f.CmbIcon) != Three);
+        // A set another window adds through the session is in the list at once.
+        r.Session->AddPalSet(Edited);
+        QCOMPARE(f.PalCmb->count(), 3);
+        QCOMPARE(f.PalSetArray().back().pal, Edited);
+        QCOMPARE(r.Errors, QStringList());
+    }
+
     void unreadableSetsAreReportedAtCreation_data() {
         QTest::addColumn<bool>("RemoveFile");
         QTest::addColumn<QString>("Mentions");

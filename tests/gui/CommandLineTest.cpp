@@ -16,6 +16,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QProcess>
+#include <QSettings>
 
 #include <memory>
 #include <utility>
@@ -230,6 +231,28 @@ private slots:
         }
         TApplication::SetErrorSink(nullptr);
         QVERIFY(QDir::setCurrent(fDir->path()));
+    }
+
+    // The root goes to the editor as it was named: a link to a data root stays the root the
+    // editor works on and remembers, not the folder the link leads to.
+    void aLinkedDataRootIsWorkedOnAsItWasNamed() {
+        const QString Linked = Path("linked");
+        QVERIFY(QFile::link(Path("root"), Linked));
+        QProcess p;
+        QProcessEnvironment Env = QProcessEnvironment::systemEnvironment();
+        Env.insert("QT_QPA_PLATFORM", "offscreen");
+        Env.insert("XDG_CONFIG_HOME", Path("config-linked"));
+        p.setProcessEnvironment(Env);
+        p.setWorkingDirectory(Path("elsewhere"));
+        p.start(QStringLiteral(VELKORA_EDITOR), {Linked});
+        QVERIFY(p.waitForStarted());
+        const auto Remembered = [&] {
+            QSettings Stored(Path("config-linked/velkora/velkora.conf"), QSettings::IniFormat);
+            return Stored.value("RecentRoots").toStringList();
+        };
+        QTRY_COMPARE_WITH_TIMEOUT(Remembered(), QStringList({Linked}), 10000);
+        p.kill();
+        p.waitForFinished();
     }
 };
 

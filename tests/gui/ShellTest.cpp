@@ -17,6 +17,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFrame>
+#include <QLabel>
 #include <QMenuBar>
 #include <QMouseEvent>
 #include <QPushButton>
@@ -121,7 +122,7 @@ private slots:
                 fChPalFrm->OnResetbtnClick());
         QCOMPARE(w.SpritesFrm()->SpriteInfo().Bytes,
                  fSession->SpriteContainer().SpriteInfo(0).Bytes);
-        QVERIFY(!w.SpritesFrm()->BMP().isNull());
+        QVERIFY(!w.SpritesFrm()->Image1->pixmap().isNull());
         // A second show of the main window builds nothing new.
         TSpriteFrm* const First = w.SpritesFrm();
         w.hide();
@@ -199,8 +200,12 @@ private slots:
         QVERIFY2(fErrors.first().contains("XMLParams.xml"), qPrintable(fErrors.first()));
         // No palettes and no sets: the sprite shows in the grey ramp, the map opens, and both
         // can be saved.
-        QVERIFY(!w.SpritesFrm()->BMP().isNull());
-        QCOMPARE(w.SpritesFrm()->BMP().colorTable(), BmpMaker::GreyRamp());
+        const QImage Shown = w.SpritesFrm()->Image1->pixmap().toImage();
+        QVERIFY(!Shown.isNull());
+        for (int y = 0; y < Shown.height(); ++y)
+            for (int x = 0; x < Shown.width(); ++x)
+                QVERIFY(BmpMaker::GreyRamp().contains(Shown.pixel(x, y)) ||
+                        Shown.pixel(x, y) == TSpriteLayoutView::CheckerColor(x, y));
         QTest::mouseClick(w.SpritesFrm()->BitBtn4, Qt::LeftButton);
         QTest::mouseClick(w.MapEditFrame, Qt::LeftButton);
         QCOMPARE(w.MapFrm()->MapParams().Width, 3);
