@@ -4,6 +4,7 @@
 // window is given it when it is made; opening another root makes a new session.
 
 #include "palettes/BmpMaker.h"
+#include "palettes/PaletteDocument.h"
 #include "shell/ParamsFile.h"
 #include "sprites/SpriteEditor.h"
 
@@ -24,16 +25,19 @@ public:
     const TSpriteContainer& SpriteContainer() const { return fSpriteContainer; }
     // The parameters document; every reader and writer of the parameters file goes through it.
     TXMLDocument* XMLDocument() { return &fXMLDocument; }
-    // The palettes, the map texture sets and the palette sets as ReadParameters last read them.
-    const TPalletteList& PalletteArray() const { return fPalletteArray; }
+    // The palettes as edited: read by ReadParameters, changed and saved through the document,
+    // whose PalettesChanged every view that draws with them repaints from.
+    TPaletteDocument& Palettes() { return fPalettes; }
+    const TPalletteList& PalletteArray() const { return fPalettes.Palettes(); }
+    // The map texture sets and the palette sets as ReadParameters last read them.
     const TSetArray& MapSets() const { return fMapSets; }
     const TPalSetArray& PalSets() const { return fPalSets; }
 
-    // Reads the palettes, the map texture sets and the palette sets of the parameters file, each
-    // by itself: the palettes and texture sets keep what was read of them before an error, the
-    // palette sets stay empty, and the other parts are read all the same. Then raises one Exception
-    // holding each distinct message once (a file that cannot be opened or parsed fails all three
-    // parts with the same message).
+    // Reads the palettes (into Palettes(), whose undo history goes), the map texture sets and the
+    // palette sets of the parameters file, each by itself: the palettes and texture sets keep
+    // what was read of them before an error, the palette sets stay empty, and the other parts
+    // are read all the same. Then raises one Exception holding each distinct message once (a file
+    // that cannot be opened or parsed fails all three parts with the same message).
     void ReadParameters();
 
     // Root/Sprites/Name and Root/Maps/Name.
@@ -44,7 +48,7 @@ private:
     QString fRoot;
     TSpriteContainer fSpriteContainer;
     TXMLDocument fXMLDocument;
-    TPalletteList fPalletteArray;
+    TPaletteDocument fPalettes{fXMLDocument};
     TSetArray fMapSets;
     TPalSetArray fPalSets;
 };
