@@ -5,8 +5,8 @@
 #include "maps/LongTask.h"
 #include "maps/MapEditing.h"
 #include "maps/MapLoader.h"
-#include "maps/TmxExport.h"
 #include "maps/MapNavigator.h"
+#include "maps/TmxExport.h"
 #include "maps/TmxFile.h"
 #include "palettes/BmpMaker.h"
 #include "palettes/ErrorReport.h"
@@ -165,6 +165,12 @@ TMainForm::TMainForm(TSession& Session, QWidget* Parent)
     connect(&fDocument, &TMapDocument::MapReplaced, this, &TMainForm::MapReplaced);
     connect(&fDocument, &TMapDocument::ModifiedChanged, this, &TMainForm::TitleChanged);
     connect(&fDocument, &TMapDocument::FileNameChanged, this, &TMainForm::TitleChanged);
+    // A palette's colours changed: the items and the cells drawn in it are drawn anew.
+    connect(&fSession.Palettes(), &TPaletteDocument::PalettesChanged, this, [this](int P) {
+        for (const int Texture : {0, 1})
+            if (P < 0 || (Texture == 0 ? FirstPalCmb : SecPalCmb)->currentIndex() == P)
+                RunReported([&] { ApplyTexture(Texture); });
+    });
 
     MakeActions();
     MakeToolStrip();

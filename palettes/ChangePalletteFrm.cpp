@@ -73,6 +73,8 @@ TChPalFrm::TChPalFrm(TSession& Session, TSpriteDocument* Document, QWidget* Pare
     // whether or not that child uses the wheel itself.
     qApp->installEventFilter(this);
     RunReported([&] { FormCreate(); });
+    connect(&fSession.Palettes(), &TPaletteDocument::PalettesChanged, this,
+            &TChPalFrm::RepaintSwatches);
     if (fDocument) {
         connect(fDocument, &TSpriteDocument::MappingChanged, this,
                 &TChPalFrm::DocumentMappingChanged);
@@ -252,9 +254,41 @@ void TChPalFrm::FirstPalCMBSelectItem(TImageControl* Item) {
     fFocusedCmb = -1;
 }
 
+std::optional<std::pair<int32_t, int32_t>> TChPalFrm::SwatchColour(const QObject* Swatch) const {
+    for (int i = 0; fFirstPal && i < fFirstPal->ItemCount(); ++i)
+        if (fFirstPal->Item(i) == Swatch)
+            return std::pair(fFirstCMBII, int32_t(i));
+    for (int i = 0; fPalSel && i < fPalSel->ItemCount(); ++i) {
+        if (fPalSel->Item(i) != Swatch)
+            continue;
+        // The mapping strip shows entry i of the mapping in the second palette, or, just after a
+        // first palette is chosen, that palette's colour i.
+        const QColor Shown = fPalSel->ColorProc() ? fPalSel->ColorProc()(i) : QColor();
+        if (Shown != PalColor(fSecondCMBII, fPalSet[size_t(i)]) &&
+            Shown == PalColor(fFirstCMBII, i))
+            return std::pair(fFirstCMBII, int32_t(i));
+        return std::pair(fSecondCMBII, fPalSet[size_t(i)]);
+    }
+    return std::nullopt;
+}
+
+void TChPalFrm::RepaintSwatches() {
+    for (TPalSel* Strip : {fFirstPal, fPalSel, fComboSel})
+        if (Strip && Strip->ColorProc())
+            Strip->SetfColorProc(Strip->ColorProc());
+}
+
 // ---- Mouse wheel ----------------------------------------------------------------------------
 
 bool TChPalFrm::eventFilter(QObject* Watched, QEvent* Event) {
+    if (Event->type() == QEvent::MouseButtonDblClick) {
+        const auto Swatch = SwatchColour(Watched);
+        if (!Swatch || static_cast<const QMouseEvent*>(Event)->button() != Qt::LeftButton)
+            return false;
+        fComboSel->hide();
+        emit EditColour(Swatch->first, Swatch->second);
+        return true;
+    }
     if (Event->type() != QEvent::Wheel || !Watched->isWidgetType())
         return false;
     auto* Receiver = static_cast<QWidget*>(Watched);

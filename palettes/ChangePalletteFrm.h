@@ -112,11 +112,19 @@ public:
     // The palette selectors' chevron: 0 normal, 1 under the pointer.
     std::array<QImage, 2> ImageList1;
 
+    // Palette and colour number of what a swatch of the first palette's strip or of the mapping
+    // strip shows; none for another widget.
+    std::optional<std::pair<int32_t, int32_t>> SwatchColour(const QObject* Swatch) const;
+
     // State shown for inspection.
     int32_t FocusedCmb() const { return fFocusedCmb; }
     int32_t CurSelpalIndex() const { return fCurSelpalIndex; }
     int64_t WheelCount() const { return wc; }
     const TPalSetArray& PalSetArray() const { return fPalSetArray; }
+
+signals:
+    // A swatch was double-clicked: colour Colour of palette Palette is to be edited.
+    void EditColour(int Palette, int Colour);
 
 protected:
     bool eventFilter(QObject* Watched, QEvent* Event) override;
@@ -155,6 +163,8 @@ private:
     // True when set Index is the document's mapping, shown and applied (or there is no document).
     bool SetIsApplied(int Index) const;
     void DocumentLoaded();
+    // The palettes' colours changed: every strip shows them anew.
+    void RepaintSwatches();
     // Colour c of palette p of the session.
     const TPalletteList& Palettes() const;
 
