@@ -5,7 +5,9 @@
 #   ./dev.sh bench   build and run the benchmarks
 #   ./dev.sh asan    build the core, the tool and the corpus replays with ASan + UBSan and test them
 #   ./dev.sh deb     make the Debian package build/velkora_VERSION_ARCH.deb with dpkg-buildpackage
-# Each command installs the Debian packages it needs when they are missing.
+#   ./dev.sh format  check that every tracked C++ file is formatted as clang-format formats it
+# Each command installs the Debian packages it needs when they are missing. VELKORA_WERROR=ON
+# makes every warning of the builds an error (CI).
 set -euo pipefail
 cd "$(dirname "$0")"
 ROOT=$(pwd)
@@ -38,7 +40,8 @@ need() {
 
 configure() { # build-dir extra-cmake-args...
     local dir=$1; shift
-    cmake -S "$ROOT" -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null
+    cmake -S "$ROOT" -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+        -DVELKORA_WERROR="${VELKORA_WERROR:-OFF}" "$@" >/dev/null
 }
 
 cmd_run() {
@@ -108,14 +111,24 @@ cmd_deb() {
     echo "Built $BUILD/velkora_${version}_${arch}.deb"
 }
 
+# The formatting check of CI: clang-format over the C++ files git tracks, changing nothing.
+cmd_format() {
+    need clang-format git
+    local files=()
+    mapfile -t files < <(git ls-files '*.cpp' '*.h')
+    echo "clang-format $(clang-format --version | sed 's/.*version //'): ${#files[@]} files"
+    clang-format --dry-run --Werror "${files[@]}"
+}
+
 case "${1:-}" in
 run) cmd_run ;;
 test) cmd_test ;;
 bench) cmd_bench ;;
 asan) cmd_asan ;;
 deb) cmd_deb ;;
+format) cmd_format ;;
 *)
-    sed -n '2,9p' "$0"
+    sed -n '2,12p' "$0"
     exit 2
     ;;
 esac

@@ -6,12 +6,12 @@
 // whole-map fills.
 
 #include "bench/GuiBenchSupport.h"
-#include "maps/DrawGrid.h"
 #include "maps/MapFrm.h"
-#include "palettes/Questions.h"
 #include "shell/Session.h"
 #include "shell/VelkoraProjectEditor.h"
 #include "sprites/SpriteEditor.h"
+#include "widgets/DrawGrid.h"
+#include "widgets/Questions.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -2,7 +2,16 @@
 # Builds the libFuzzer targets with clang (ASan + UBSan) and runs each for a while on a working
 # copy of its seed corpus. Usage: fuzz/run-fuzzers.sh [SECONDS-PER-TARGET] [PARALLEL]
 # Findings are written as crash-*/timeout-*/oom-* files in build-fuzz/findings/<target>/.
+# `fuzz/run-fuzzers.sh --list BUILD-DIR` prints the targets of a configured build and ends.
 set -euo pipefail
+# The targets, one a line, as fuzz/CMakeLists.txt defines them and CMake writes them.
+targets() {
+    cat "$1/fuzz/fuzz-targets.txt"
+}
+if [ "${1:-}" = --list ]; then
+    targets "${2:?--list needs a configured build folder}"
+    exit 0
+fi
 cd "$(dirname "$0")/.."
 SECONDS_EACH=${1:-600}
 PARALLEL=${2:-2}
@@ -10,7 +19,6 @@ BUILD=build-fuzz
 CC=clang CXX=clang++ cmake -S . -B "$BUILD" -DVELKORA_FUZZ=ON -DVELKORA_GUI=OFF \
     -DVELKORA_TESTS=OFF -DVELKORA_BENCH=OFF -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build "$BUILD" -j "$PARALLEL"
-targets=$(sed -n '/^set(VELKORA_FUZZ_TARGETS/,/)/p' fuzz/CMakeLists.txt | tr -d '()' | tail -n +2)
 run() {
     local t=$1
     local work="$BUILD/work/$t" out="$BUILD/findings/$t"
@@ -26,4 +34,4 @@ run() {
 }
 export -f run
 export BUILD SECONDS_EACH
-printf '%s\n' $targets | xargs -P "$PARALLEL" -I{} bash -c 'run {}'
+targets "$BUILD" | xargs -P "$PARALLEL" -I{} bash -c 'run {}'

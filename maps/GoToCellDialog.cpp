@@ -1,6 +1,6 @@
 #include "maps/GoToCellDialog.h"
 
-#include "maps/LimitedBox.h"
+#include "widgets/LimitedBox.h"
 
 #include <QDialogButtonBox>
 #include <QFormLayout>

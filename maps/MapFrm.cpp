@@ -2,18 +2,18 @@
 
 #include "ui_MapFrm.h"
 
-#include "maps/LongTask.h"
 #include "maps/MapEditing.h"
 #include "maps/MapLoader.h"
 #include "maps/MapNavigator.h"
 #include "maps/TmxExport.h"
 #include "maps/TmxFile.h"
 #include "palettes/BmpMaker.h"
-#include "palettes/ErrorReport.h"
-#include "palettes/Questions.h"
 #include "shell/FileDialogs.h"
 #include "shell/Session.h"
 #include "sprites/SpriteEditor.h"
+#include "widgets/ErrorReport.h"
+#include "widgets/LongTask.h"
+#include "widgets/Questions.h"
 
 #include <QAction>
 #include <QActionGroup>

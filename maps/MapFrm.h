@@ -2,15 +2,15 @@
 // The map workspace: choose a map, paint its cells with items of two textures (brush,
 // rectangle, flood fill, pick), zoom, pan and scroll, undo, save; make new maps.
 
-#include "maps/DrawGrid.h"
 #include "maps/MapDocument.h"
 #include "maps/MapImageItems.h"
 #include "maps/MapTools.h"
 #include "maps/NewMapDialog.h"
-#include "maps/StatusField.h"
 #include "maps/ZoomedPictures.h"
-#include "palettes/Workspace.h"
 #include "shell/ParamsFile.h"
+#include "widgets/DrawGrid.h"
+#include "widgets/StatusField.h"
+#include "widgets/Workspace.h"
 
 #include <QPoint>
 #include <QStringList>

@@ -1,9 +1,9 @@
 #include "maps/MapNavigator.h"
 
-#include "maps/DrawGrid.h"
 #include "maps/GoToCellDialog.h"
 #include "maps/MapDocument.h"
 #include "maps/MapOverviewWindow.h"
+#include "widgets/DrawGrid.h"
 
 #include <QAction>
 #include <QEvent>

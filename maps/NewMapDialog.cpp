@@ -1,7 +1,7 @@
 #include "maps/NewMapDialog.h"
 
-#include "maps/LimitedBox.h"
 #include "maps/MapEditing.h"
+#include "widgets/LimitedBox.h"
 
 #include <QDialogButtonBox>
 #include <QFormLayout>

@@ -3,9 +3,9 @@
 #include "ui_ChangePalletteFrm.h"
 
 #include "palettes/BmpMaker.h"
-#include "palettes/ErrorReport.h"
-#include "palettes/Questions.h"
 #include "shell/Session.h"
+#include "widgets/ErrorReport.h"
+#include "widgets/Questions.h"
 #include "workbench/SpriteDocument.h"
 
 #include <QApplication>

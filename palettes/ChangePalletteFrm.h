@@ -1,7 +1,8 @@
 #pragma once
 // The palette-set frame: two palettes chosen by number, the 16-entry colour mapping edited entry
-// by entry, palette sets applied from and stored into the parameters file. It recolours nothing
-// itself: every change is reported to its owner through three callbacks.
+// by entry, palette sets applied from and stored into the parameters file. It gives the sprite
+// document the two palettes chosen and shows the document's mapping; a change of the mapping (a
+// colour chosen, a set applied, Reset) goes to its owner through three callbacks.
 
 #include "palettes/BmpMaker.h"
 #include "palettes/PalFrm.h"

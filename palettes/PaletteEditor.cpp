@@ -1,11 +1,11 @@
 #include "palettes/PaletteEditor.h"
 
 #include "palettes/ChangePalletteFrm.h"
-#include "palettes/ErrorReport.h"
 #include "palettes/PaletteFiles.h"
-#include "palettes/Questions.h"
 #include "shell/FileDialogs.h"
 #include "shell/Session.h"
+#include "widgets/ErrorReport.h"
+#include "widgets/Questions.h"
 
 #include <QAction>
 #include <QColorDialog>

@@ -1,9 +1,9 @@
 #pragma once
 // The application object: an exception that escapes any event handler is shown through the
-// general error report (palettes/ErrorReport) and the program goes on with the state that was
+// general error report (widgets/ErrorReport) and the program goes on with the state that was
 // reached. Handlers therefore need no try/catch of their own.
 
-#include "palettes/ErrorReport.h"
+#include "widgets/ErrorReport.h"
 
 #include <QApplication>
 
@@ -15,9 +15,7 @@ public:
 
     bool notify(QObject* Receiver, QEvent* Event) override;
 
-    // The error report, under the names the application object has always offered.
-    static void HandleException() { ReportException(); }
-    static void ShowException(const QString& Message) { ReportError(Message); }
+    // Where the error report goes instead of a message box (tests collect the messages).
     using TErrorSink = velkora::TErrorSink;
     static void SetErrorSink(TErrorSink Sink) { velkora::SetErrorSink(std::move(Sink)); }
 };

@@ -42,12 +42,13 @@ public:
     QStringList AttributeNames(const QDomElement& E) const;
 
 private:
-    // The attribute order of each element as read, keyed by where the element starts in the
-    // file (elements made since have no entry).
+    // The text Save writes (see there): a fresh UTF-8 declaration, the document type, the nodes.
     QByteArray Serialize() const;
     void WriteNode(QString& Out, const QDomNode& Node, int Depth) const;
 
     QDomDocument fDocument;
+    // The attribute order of each element as read, keyed by where the element starts in the
+    // file (elements made since have no entry).
     QHash<qint64, QStringList> fAttributeOrder;
     bool fActive = false;
 };

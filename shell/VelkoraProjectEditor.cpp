@@ -4,15 +4,15 @@
 
 #include "maps/MapFrm.h"
 #include "palettes/ChangePalletteFrm.h"
-#include "palettes/ErrorReport.h"
 #include "palettes/PaletteEditor.h"
-#include "palettes/Questions.h"
 #include "shell/FileDialogs.h"
 #include "shell/HelpWindows.h"
 #include "shell/Session.h"
 #include "shell/Settings.h"
 #include "shell/StartPage.h"
 #include "tools/demo/Demo.h"
+#include "widgets/ErrorReport.h"
+#include "widgets/Questions.h"
 #include "workbench/SpritesFrm.h"
 
 #include <QAction>

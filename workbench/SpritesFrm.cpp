@@ -4,11 +4,11 @@
 
 #include "palettes/BmpMaker.h"
 #include "palettes/ChangePalletteFrm.h"
-#include "palettes/ErrorReport.h"
-#include "palettes/Questions.h"
 #include "palettes/SpritePng.h"
 #include "shell/FileDialogs.h"
 #include "shell/Session.h"
+#include "widgets/ErrorReport.h"
+#include "widgets/Questions.h"
 #include "workbench/PngLayoutDialog.h"
 
 #include <QAction>

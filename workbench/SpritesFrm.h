@@ -6,8 +6,8 @@
 // file changes only when the user saves into it.
 
 #include "palettes/SpritePng.h"
-#include "palettes/Workspace.h"
 #include "sprites/SpriteEditor.h"
+#include "widgets/Workspace.h"
 #include "workbench/SpriteDocument.h"
 #include "workbench/SpriteView.h"
 

@@ -2,7 +2,6 @@
 
 #include "shell/MyTypes.h"
 #include "shell/SaveFile.h"
-#include "sprites/SpriteEditor.h"
 #include "tests/support/TestSupport.h"
 
 #include <QDir>
@@ -328,14 +327,6 @@ void Link(const QString& Target, const QString& Name) {
               0);
 }
 
-// Makes a file under a name given as raw bytes.
-void WriteRaw(const QByteArray& Name, const QByteArray& Data) {
-    const int fd = ::open(Name.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    ASSERT_GE(fd, 0);
-    ASSERT_EQ(::write(fd, Data.constData(), size_t(Data.size())), Data.size());
-    ::close(fd);
-}
-
 } // namespace
 
 TEST(Paths, DotDotAfterALinkIsTheFolderAboveTheLinksTarget) {
@@ -371,75 +362,6 @@ TEST(Paths, DotDotAfterALinkIsTheFolderAboveTheLinksTarget) {
     EXPECT_TRUE(SaveFile::LiesWithin(Real + "/far/x.spr", Real + "/here/sym/../.."));
     EXPECT_FALSE(SaveFile::LiesWithin(Real + "/far/x.spr", Real + "/root"));
     EXPECT_FALSE(SaveFile::LiesWithin(Real + "/rootless", Real + "/root"));
-}
-
-TEST(Paths, NamesThatAreNotUtf8StayApartAndAreRefusedSayingWhy) {
-    TempDir d;
-    const QString Folder = QDir(d.path()).canonicalPath();
-    const QByteArray Native = QFile::encodeName(Folder);
-    WriteRaw(Native + "/A\xff"
-                      "1.spr",
-             "one");
-    WriteRaw(Native + "/A\xfe"
-                      "1.spr",
-             "two");
-    WriteRaw(Native + "/A\xef\xbf\xbd"
-                      "1.spr",
-             "three"); // U+FFFD itself is a valid name
-    QStringList Names = SpriteEditor::FindFiles(Folder, ".spr");
-    Names.sort();
-    ASSERT_EQ(Names.size(), 3);
-    EXPECT_EQ(Names.removeDuplicates(), 0);
-    const QString Bad = Names.filter(QChar(0xDCFF)).value(0);
-    ASSERT_FALSE(Bad.isEmpty());
-    EXPECT_TRUE(MyTypes::HasUndecodableBytes(Bad));
-    EXPECT_EQ(MyTypes::PrintableFileName(Bad), "A\\xFF1.spr");
-    EXPECT_EQ(MyTypes::EncodeFileName(Bad), QByteArray("A\xff"
-                                                       "1.spr"));
-    const QString Good = QString::fromUtf8("A\xef\xbf\xbd"
-                                           "1.spr");
-    EXPECT_TRUE(Names.contains(Good));
-    EXPECT_FALSE(MyTypes::HasUndecodableBytes(Good));
-    EXPECT_EQ(MyTypes::ReadFileBytes(Folder + "/" + Good), Bytes({'t', 'h', 'r', 'e', 'e'}));
-    // A valid name of four bytes a character is not taken for escaped bytes.
-    EXPECT_FALSE(MyTypes::HasUndecodableBytes(MyTypes::DecodeFileName("\xf0\x9f\x98\x80")));
-
-    const QString Reason =
-        "The name is not valid UTF-8, so the file cannot be opened under it; rename it";
-    try {
-        MyTypes::ReadFileBytes(Folder + "/" + Bad);
-        FAIL() << "no error";
-    } catch (const EFOpenError& e) {
-        EXPECT_EQ(e.Message(),
-                  QString("Cannot open file \"%1/A\\xFF1.spr\". %2").arg(Folder, Reason));
-    }
-    try {
-        MyTypes::WriteFileAtomically(Folder + "/" + Bad, Bytes({1}));
-        FAIL() << "no error";
-    } catch (const EFCreateError& e) {
-        EXPECT_EQ(e.Message(),
-                  QString("Cannot create file \"%1/A\\xFF1.spr\". %2").arg(Folder, Reason));
-    }
-    // Nothing was written, under that name or another.
-    EXPECT_EQ(SpriteEditor::FindFiles(Folder, "").size(), 3);
-    EXPECT_EQ(MyTypes::ReadFileBytes(Folder + "/" + Good), Bytes({'t', 'h', 'r', 'e', 'e'}));
-
-    // The library lists every entry, and the one that cannot be opened says why when chosen.
-    ASSERT_TRUE(QDir(Folder).mkdir("Sprites"));
-    WriteRaw(Native + "/Sprites/B\x80.spr", "x");
-    const TSpriteContainer Library(Folder);
-    ASSERT_EQ(Library.SpriteNames().size(), 1);
-    try {
-        Library.SpriteInfo(0);
-        FAIL() << "no error";
-    } catch (const EFOpenError& e) {
-        EXPECT_EQ(e.Message(),
-                  QString("Cannot open file \"%1/Sprites/B\\x80.spr\". %2").arg(Folder, Reason));
-    }
-    // The temporary folder cannot remove names it cannot spell.
-    for (const QString& Sub : {Folder, Folder + "/Sprites"})
-        for (const QString& Name : SpriteEditor::FindFiles(Sub, ".spr"))
-            ::unlink(MyTypes::EncodeFileName(Sub + "/" + Name).constData());
 }
 
 TEST(FileStamp, AChangeThatKeepsSizeAndModificationTimeIsStillAChange) {

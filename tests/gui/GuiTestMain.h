@@ -4,8 +4,8 @@
 // wait on a modal box: unless a test answers them itself, they are answered "Discard" (or the
 // first answer where there is no Discard) and recorded in AskedQuestions().
 
-#include "palettes/Questions.h"
 #include "shell/Application.h"
+#include "widgets/Questions.h"
 
 #include <QSettings>
 #include <QTemporaryDir>

@@ -1,7 +1,6 @@
 // What the editor tells its user: the Help menu's windows, the words on the controls, the keys,
 // and the question before a file that is no edit file replaces a sprite.
 
-#include "maps/DrawGrid.h"
 #include "maps/MapFrm.h"
 #include "palettes/ChangePalletteFrm.h"
 #include "palettes/PalFrm.h"
@@ -13,6 +12,7 @@
 #include "tests/gui/GuiTestMain.h"
 #include "tests/support/DataRoot.h"
 #include "tests/support/TestSupport.h"
+#include "widgets/DrawGrid.h"
 #include "workbench/SpritesFrm.h"
 
 #include <QAbstractButton>

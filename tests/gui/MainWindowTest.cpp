@@ -12,8 +12,8 @@
 
 #include <QAction>
 #include <QComboBox>
-#include <QPushButton>
 #include <QDir>
+#include <QPushButton>
 #include <QScreen>
 #include <QStatusBar>
 #include <QToolButton>

@@ -1,7 +1,6 @@
 // The map workspace's view: what the pointer previews and names, the rectangle's preview, the
 // new-map dialog's limits, navigation on large maps, and long loads and saves.
 
-#include "maps/LongTask.h"
 #include "maps/MapFrm.h"
 #include "maps/MapLoader.h"
 #include "maps/MapNavigator.h"
@@ -11,6 +10,7 @@
 #include "tests/gui/GuiTestMain.h"
 #include "tests/support/DataRoot.h"
 #include "tests/support/TestSupport.h"
+#include "widgets/LongTask.h"
 
 #include <QAction>
 #include <QComboBox>

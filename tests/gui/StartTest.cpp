@@ -2,7 +2,6 @@
 // data roots, the window and the views kept at close, the file dialogs' folders, the demo.
 
 #include "maps/MapFrm.h"
-#include "palettes/Questions.h"
 #include "shell/FileDialogs.h"
 #include "shell/Session.h"
 #include "shell/Settings.h"
@@ -11,6 +10,7 @@
 #include "tests/gui/GuiTestMain.h"
 #include "tests/support/DataRoot.h"
 #include "tests/support/TestSupport.h"
+#include "widgets/Questions.h"
 #include "workbench/SpritesFrm.h"
 
 #include <QAction>

@@ -1,4 +1,4 @@
-#include "maps/DrawGrid.h"
+#include "widgets/DrawGrid.h"
 
 #include <QKeyEvent>
 #include <QMouseEvent>

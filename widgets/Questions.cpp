@@ -1,4 +1,4 @@
-#include "palettes/Questions.h"
+#include "widgets/Questions.h"
 
 #include "shell/SaveFile.h"
 
@@ -70,7 +70,6 @@ bool AskProceed(QWidget* Parent, const QString& Question, const QString& Detail,
                {{Proceed, QMessageBox::AcceptRole},
                 {QStringLiteral("Cancel"), QMessageBox::RejectRole}}) == 0;
 }
-
 
 bool MayWriteOutsideRoot(QWidget* Parent, const QString& Root, const QString& FileName) {
     QString Target;

@@ -1,7 +1,7 @@
-#include "palettes/Workspace.h"
+#include "widgets/Workspace.h"
 
-#include "palettes/ErrorReport.h"
-#include "palettes/Questions.h"
+#include "widgets/ErrorReport.h"
+#include "widgets/Questions.h"
 
 namespace velkora {
 

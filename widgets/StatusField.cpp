@@ -1,4 +1,4 @@
-#include "maps/StatusField.h"
+#include "widgets/StatusField.h"
 
 #include <QPainter>
 

@@ -1,4 +1,4 @@
-#include "maps/LongTask.h"
+#include "widgets/LongTask.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

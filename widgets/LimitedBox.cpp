@@ -1,4 +1,4 @@
-#include "maps/LimitedBox.h"
+#include "widgets/LimitedBox.h"
 
 #include <algorithm>
 

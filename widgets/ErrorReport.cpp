@@ -1,4 +1,4 @@
-#include "palettes/ErrorReport.h"
+#include "widgets/ErrorReport.h"
 
 #include "shell/MyTypes.h"
 
