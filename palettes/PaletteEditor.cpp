@@ -8,7 +8,6 @@
 #include "widgets/Questions.h"
 
 #include <QAction>
-#include <QColorDialog>
 #include <QFileInfo>
 
 #include <algorithm>
@@ -30,13 +29,6 @@ QColor ToColor(const TCol& c) {
 TPaletteEditor::TPaletteEditor(TSession& Session, TChPalFrm* Frame, QWidget* Window)
     : QObject(Window), fSession(Session), fFrame(Frame), fWindow(Window) {
     TPaletteDocument& Palettes = fSession.Palettes();
-    ColourDialog = [this](const QColor& Initial, const QString& Title) -> std::optional<QColor> {
-        const QColor Chosen = QColorDialog::getColor(Initial, fWindow, Title);
-        if (!Chosen.isValid())
-            return std::nullopt;
-        return Chosen;
-    };
-
     SaveAction = Action(QStringLiteral("Save &palettes"), &TPaletteEditor::SaveClick);
     SaveAction->setShortcut(QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_S));
     EditColourAction =
@@ -91,12 +83,15 @@ void TPaletteEditor::EditColour(int p, int c) {
     TPaletteDocument& Palettes = fSession.Palettes();
     if (p < 0 || p >= Palettes.Count() || c < 0 || c > 15)
         return;
+    QList<QColor> Swatches;
+    for (const TCol& Col : Palettes.Palettes()[size_t(p)].Col)
+        Swatches << ToColor(Col);
     const std::optional<QColor> Chosen =
-        ColourDialog(ToColor(Palettes.Colour(p, c)),
-                     QStringLiteral("Colour %1 of palette %2").arg(c).arg(p + 1));
-    if (!Chosen || !Chosen->isValid())
+        AskColour(fWindow, ToColor(Palettes.Colour(p, c)),
+                  QStringLiteral("Colour %1 of palette %2").arg(c).arg(p + 1), Swatches);
+    if (!Chosen)
         return;
-    const QColor Rgb = Chosen->toRgb();
+    const QColor& Rgb = *Chosen;
     Palettes.SetColour(p, c, {uint8_t(Rgb.red()), uint8_t(Rgb.green()), uint8_t(Rgb.blue())});
 }
 

@@ -8,11 +8,7 @@
 #include <QObject>
 #include <QPointer>
 
-#include <functional>
-#include <optional>
-
 class QAction;
-class QColor;
 class QWidget;
 
 namespace velkora {
@@ -39,13 +35,8 @@ public:
     // The Palette menu's actions in menu order, separators included.
     QList<QAction*> MenuActions() const { return fMenuActions; }
 
-    // The colour dialog: the colour shown first and the dialog's title; returns the colour
-    // chosen, or none for Cancel. Tests put their own answer here.
-    using TColourDialog =
-        std::function<std::optional<QColor>(const QColor& Initial, const QString& Title)>;
-    TColourDialog ColourDialog;
-
-    // Asks for a new colour for colour c of palette p; the change is one undoable step.
+    // Asks for a new colour for colour c of palette p (AskColour, with the palette's colours
+    // beside it); the change is one undoable step.
     void EditColour(int p, int c);
     // Palette > Edit colour...: the colour the mapping strip's entry chosen last (the first
     // before any) shows.
