@@ -136,8 +136,10 @@ std::optional<QColor> AskColour(QWidget* Parent, const QColor& Initial, const QS
     if (ColourSink()) {
         Chosen = ColourSink()(Initial, Title);
     } else {
-        for (int i = 0; i < int(Swatches.size()) && i < QColorDialog::customCount(); ++i)
-            QColorDialog::setCustomColor(i, Swatches[i]);
+        // The custom colours are two rows of eight, numbered down the columns: the swatches go
+        // in reading order, eight to a row.
+        for (int i = 0; i < int(Swatches.size()) && i < 16; ++i)
+            QColorDialog::setCustomColor(i % 8 * 2 + i / 8, Swatches[i]);
         const QColor c = QColorDialog::getColor(Initial, Parent, Title);
         if (c.isValid())
             Chosen = c;

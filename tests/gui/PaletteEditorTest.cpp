@@ -159,8 +159,13 @@ private slots:
             AskedQuestions() << Question;
             return int(Answers.indexOf("Cancel"));
         });
+        TempDir Other;
+        DataRoot OtherRoot(Other.path());
+        w.OpenRootDialog = [&] { return Other.path(); };
+        w.OpenRootAction->trigger();
+        QCOMPARE(w.Session().CurrentDir(), Session.CurrentDir());
         QVERIFY(!w.close());
-        QCOMPARE(AskedQuestions(), QStringList({"Save the changes to \"XMLParams.xml\"?"}));
+        QCOMPARE(AskedQuestions(), QStringList(2, "Save the changes to \"XMLParams.xml\"?"));
         QVERIFY(w.isVisible());
         AnswerDiscard();
         QVERIFY(w.close());
@@ -216,6 +221,17 @@ private slots:
         Editor->UndoAction->trigger();
         QCOMPARE(w.SpritesFrm()->BMP(), Before);
         QVERIFY(!Editor->IsModified());
+
+        // Palette > Edit colour... edits the mapping strip's entry chosen last, the first before
+        // any.
+        AskedQuestions().clear();
+        Editor->EditColourAction->trigger();
+        const auto First = w.ChPalFrm()->SwatchColour(w.ChPalFrm()->fPalSel->Item(0));
+        QVERIFY(First);
+        QCOMPARE(
+            AskedQuestions(),
+            QStringList(
+                {QString("Colour %1 of palette %2").arg(First->second).arg(First->first + 1)}));
 
         // Seventeen colours are refused with the count; nothing changes.
         Write(Dir.file("dusk.gpl"), Gimp + "1 2 3\n");
