@@ -158,6 +158,20 @@ TEST(PaletteTool, ImportRefusesOtherCountsAndWrongArguments) {
     EXPECT_TRUE(Err.contains("17.gpl\" holds 17 colours; a palette has 16")) << Err.toStdString();
     EXPECT_EQ(RunTool({"palette", "import", "17.gpl", "--append"}, &Out, &Err, d.path()), 1);
     EXPECT_EQ(ReadText(File), Params());
+    // A PNG's colour table: 16 entries are taken, one entry more after them is refused.
+    std::vector<uint32_t> Plte;
+    for (uint32_t c = 0; c < 16; ++c)
+        Plte.push_back(c << 16 | 0x0700 | (255 - c));
+    WriteBytes(d.file("16.png"), RawIndexedPng(4, 1, 4, Plte, TMyByteArray{0, 1, 2, 3}));
+    Plte.push_back(0xABCDEF);
+    WriteBytes(d.file("17.png"), RawIndexedPng(4, 1, 8, Plte, TMyByteArray{0, 1, 2, 16}));
+    EXPECT_EQ(RunTool({"palette", "import", "17.png", "--palette", "1"}, &Out, &Err, d.path()), 1);
+    EXPECT_TRUE(Err.contains("17.png\" holds 17 colours; a palette has 16")) << Err.toStdString();
+    EXPECT_EQ(ReadText(File), Params());
+    EXPECT_EQ(RunTool({"palette", "import", "16.png", "--palette", "1"}, &Out, &Err, d.path()), 0)
+        << Err.toStdString();
+    EXPECT_EQ(PaletteLines(File).at(1).left(13), QByteArray("0007FF 0107FE"));
+    WriteText(File, Params());
 
     struct TCase {
         QStringList Args;
