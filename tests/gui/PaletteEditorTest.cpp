@@ -21,6 +21,7 @@
 #include <QComboBox>
 #include <QFile>
 #include <QMenu>
+#include <QPainter>
 #include <QToolButton>
 
 #include <memory>
@@ -45,9 +46,23 @@ QList<QByteArray> Lines(const QString& File) {
     return Read(File).split('\n');
 }
 
-// The map workspace's item grid as it shows now.
+// The map workspace's map and item grid as they show now.
 QImage MapItems(TMainForm& f) {
-    return f.DrawGrid2->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    const QImage Map = f.DrawGrid1->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    const QImage Items = f.DrawGrid2->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    QImage Both(Map.width() + Items.width(), std::max(Map.height(), Items.height()),
+                QImage::Format_RGB32);
+    Both.fill(Qt::black);
+    QPainter p(&Both);
+    p.drawImage(0, 0, Map);
+    p.drawImage(Map.width(), 0, Items);
+    return Both;
+}
+
+// Whether the map's cells (Col, Row) differ between two pictures of MapItems.
+bool CellDiffers(TMainForm& f, const QImage& a, const QImage& b, int Col, int Row) {
+    const QRect r = f.DrawGrid1->CellRect(Col, Row);
+    return a.copy(r) != b.copy(r);
 }
 
 } // namespace
@@ -73,7 +88,7 @@ private slots:
         Root.AddSprite("A1.spr", PatternWords(225, 1));
         Root.Palettes = {DistinctPalette(0), DistinctPalette(1)};
         Root.MapSets = {{"Level", 0, 0}};
-        Root.AddMap("Level1.Map", 4, 3, TMyByteArray(12, 0));
+        Root.AddMap("Level1.Map", 4, 3, Bytes({0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11}));
         Root.WriteParams();
         const QString Params = Dir.file("XMLParams.xml");
         const QList<QByteArray> Original = Lines(Params);
@@ -122,7 +137,15 @@ private slots:
         QCOMPARE(w.windowTitle(), QString("A1.spr[*] \u2014 XMLParams.xml*"));
         // So do the map's items, drawn in the same palette.
         QTest::mouseClick(w.MapEditFrame, Qt::LeftButton);
-        QVERIFY(MapItems(*w.MapFrm()) != MapBefore);
+        const QImage MapAfter = MapItems(*w.MapFrm());
+        bool CellsFollow = false;
+        for (int Cell = 0; Cell < 12; ++Cell)
+            CellsFollow |= CellDiffers(*w.MapFrm(), MapBefore, MapAfter, Cell % 4, Cell / 4);
+        QVERIFY(CellsFollow);
+        QVERIFY(MapAfter.copy(MapBefore.width() - w.MapFrm()->DrawGrid2->width(), 0,
+                              w.MapFrm()->DrawGrid2->width(), w.MapFrm()->DrawGrid2->height()) !=
+                MapBefore.copy(MapBefore.width() - w.MapFrm()->DrawGrid2->width(), 0,
+                               w.MapFrm()->DrawGrid2->width(), w.MapFrm()->DrawGrid2->height()));
         QTest::mouseClick(w.SpriteLoadFrame, Qt::LeftButton);
         QCOMPARE(Lines(Params), Original);
 
