@@ -5,6 +5,7 @@
 #include "maps/MapEditing.h"
 #include "maps/MapNavigator.h"
 #include "maps/MapStatus.h"
+#include "palettes/PaletteDocument.h"
 #include "shell/Session.h"
 #include "widgets/ErrorReport.h"
 #include "widgets/Questions.h"
@@ -120,6 +121,12 @@ void TMainForm::Wire() {
         fStatus->ShowZoom(Zoom);
     });
     connect(&fSession, &TSession::MapSetsChanged, this, &TMainForm::FillSetsCMB);
+    // A palette's colours changed: the items and the cells drawn in it are drawn anew.
+    connect(&fSession.Palettes(), &TPaletteDocument::PalettesChanged, this, [this](int P) {
+        for (const int Texture : {0, 1})
+            if (P < 0 || fTextures.Palette(Texture) == P)
+                RunReported([&] { fTextures.Choose(Texture, -1, fTextures.Palette(Texture)); });
+    });
 }
 
 QAction* TMainForm::MakeAction(const QString& Text, const QList<QKeySequence>& Keys,

@@ -78,6 +78,8 @@ TChPalFrm::TChPalFrm(TSession& Session, TSpriteDocument* Document, QWidget* Pare
     RunReported([&] { FormCreate(); });
     // The set list follows the session's palette sets.
     connect(&fSession, &TSession::PalSetsChanged, this, [this] { FillPalCmb(); });
+    connect(&fSession.Palettes(), &TPaletteDocument::PalettesChanged, this,
+            &TChPalFrm::RepaintSwatches);
     if (fDocument) {
         connect(fDocument, &TSpriteDocument::MappingChanged, this,
                 &TChPalFrm::DocumentMappingChanged);
@@ -291,9 +293,39 @@ void TChPalFrm::ChoosePalettes(int32_t First, int32_t Second) {
     CallIfSet(fOnChangeFirstPal);
 }
 
+std::optional<std::pair<int32_t, int32_t>> TChPalFrm::SwatchColour(const QObject* Swatch) const {
+    for (int i = 0; fFirstPal && i < fFirstPal->ItemCount(); ++i)
+        if (fFirstPal->Item(i) == Swatch)
+            return std::pair(FirstPalIndex(), int32_t(i));
+    for (int i = 0; fPalSel && i < fPalSel->ItemCount(); ++i) {
+        if (fPalSel->Item(i) != Swatch)
+            continue;
+        // The mapping strip shows entry i of the mapping in the second palette, or, just after a
+        // first palette is chosen, that palette's colour i.
+        if (fStripShowsFirst)
+            return std::pair(FirstPalIndex(), int32_t(i));
+        return std::pair(SecondPalIndex(), PalletteSet()[size_t(i)]);
+    }
+    return std::nullopt;
+}
+
+void TChPalFrm::RepaintSwatches() {
+    for (TPalSel* Strip : {fFirstPal, fPalSel, fComboSel})
+        if (Strip && Strip->ColorProc())
+            Strip->SetfColorProc(Strip->ColorProc());
+}
+
 // ---- Mouse wheel ----------------------------------------------------------------------------
 
 bool TChPalFrm::eventFilter(QObject* Watched, QEvent* Event) {
+    if (Event->type() == QEvent::MouseButtonDblClick) {
+        const auto Swatch = SwatchColour(Watched);
+        if (!Swatch || static_cast<const QMouseEvent*>(Event)->button() != Qt::LeftButton)
+            return false;
+        fComboSel->hide();
+        emit EditColour(Swatch->first, Swatch->second);
+        return true;
+    }
     if (Event->type() != QEvent::Wheel || !Watched->isWidgetType())
         return false;
     auto* Receiver = static_cast<QWidget*>(Watched);

@@ -116,12 +116,20 @@ public:
     // The palette selectors' chevron: 0 normal, 1 under the pointer.
     std::array<QImage, 2> ImageList1;
 
+    // Palette and colour number of what a swatch of the first palette's strip or of the mapping
+    // strip shows; none for another widget.
+    std::optional<std::pair<int32_t, int32_t>> SwatchColour(const QObject* Swatch) const;
+
     // State shown for inspection.
     int32_t FocusedCmb() const { return fFocusedCmb; }
     int32_t CurSelpalIndex() const { return fCurSelpalIndex; }
     int64_t WheelCount() const { return wc; }
     // The palette sets, as the session holds them.
     const TPalSetArray& PalSetArray() const;
+
+signals:
+    // A swatch was double-clicked: colour Colour of palette Palette is to be edited.
+    void EditColour(int Palette, int Colour);
 
 protected:
     bool eventFilter(QObject* Watched, QEvent* Event) override;
@@ -163,6 +171,9 @@ private:
     void DocumentLoaded();
     // Recolours the document with Mapping, when there is a document.
     void Recolour(const TPalletteArray& Mapping);
+    // The palettes' colours changed: every strip shows them anew.
+    void RepaintSwatches();
+    // Colour c of palette p of the session.
     const TPalletteList& Palettes() const;
 
     TSession& fSession;

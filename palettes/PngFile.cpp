@@ -583,6 +583,43 @@ TPngPicture PngFile::DecodePng(const uint8_t* Data, size_t Size, bool KeepIndice
     return Picture;
 }
 
+std::vector<QRgb> PngFile::DecodePngPalette(const uint8_t* Data, size_t Size, const QString& Name) {
+    if (Size < 8 || png_sig_cmp(Data, 0, 8) != 0)
+        throw EFormatError(QStringLiteral("\"%1\" is not a PNG file").arg(Name));
+    TReadState s;
+    s.Data = Data;
+    s.Size = Size;
+    const std::vector<QByteArray> NoTexts;
+    s.Keywords = &NoTexts;
+    s.Png = png_create_read_struct(PNG_LIBPNG_VER_STRING, &s, &OnError, &OnWarning);
+    if (!s.Png)
+        throw std::bad_alloc();
+    const TReadStructs Owner{&s};
+    s.Info = png_create_info_struct(s.Png);
+    if (!s.Info)
+        throw std::bad_alloc();
+    if (!Guarded(&s, &ReadHeader, 0))
+        throw EFormatError(
+            QStringLiteral("PNG file \"%1\": %2").arg(Name, QString::fromLatin1(s.Message)));
+    // libpng has checked every chunk up to the first IDAT; the PLTE's own length tells how many
+    // entries it holds.
+    std::vector<QRgb> Palette;
+    for (size_t At = 8; At + 12 <= s.Pos;) {
+        const uint32_t Length = uint32_t(Data[At]) << 24 | uint32_t(Data[At + 1]) << 16 |
+                                uint32_t(Data[At + 2]) << 8 | uint32_t(Data[At + 3]);
+        if (Length > s.Pos - At - 12)
+            break;
+        if (std::memcmp(Data + At + 4, "PLTE", 4) == 0) {
+            const uint8_t* p = Data + At + 8;
+            for (uint32_t i = 0; i + 3 <= Length; i += 3)
+                Palette.push_back(qRgb(p[i], p[i + 1], p[i + 2]));
+            break;
+        }
+        At += 12 + size_t(Length);
+    }
+    return Palette;
+}
+
 TPngPicture PngFile::ReadPngFile(const QString& FileName, bool KeepIndices,
                                  const std::vector<QByteArray>& TextKeywords) {
     const TMyByteArray Data = MyTypes::ReadFileBytes(FileName);

@@ -128,6 +128,11 @@ namespace PngFile {
 // besides the picture is bounded: a few chunks of PngMaxChunkBytes at most.
 TPngPicture DecodePng(const uint8_t* Data, size_t Size, bool KeepIndices, const QString& Name,
                       const std::vector<QByteArray>& TextKeywords = {});
+// The PLTE of a PNG held in memory, read with the header by libpng and without the pixels: every
+// entry the chunk holds, in order, also those beyond the 2^depth an indexed picture can use (which
+// libpng itself drops). Empty when the file has no PLTE. Raises EFormatError for anything that is
+// not a valid PNG up to its first IDAT.
+std::vector<QRgb> DecodePngPalette(const uint8_t* Data, size_t Size, const QString& Name);
 // Reads and decodes a PNG file (ReadFileBytes, then DecodePng with the file's full name).
 TPngPicture ReadPngFile(const QString& FileName, bool KeepIndices,
                         const std::vector<QByteArray>& TextKeywords = {});

@@ -275,6 +275,25 @@ QByteArray TXMLDocument::Serialize() const {
     return Out.toUtf8();
 }
 
+QStringList TXMLDocument::AttributeNames(const QDomElement& E) const {
+    QStringList Names;
+    const QDomNamedNodeMap Attrs = E.attributes();
+    for (int i = 0; i < Attrs.count(); ++i)
+        Names.append(Attrs.item(i).nodeName());
+    std::sort(Names.begin(), Names.end(), NaturalLess);
+    const auto Known = fAttributeOrder.constFind(PositionKey(E));
+    if (Known == fAttributeOrder.constEnd())
+        return Names;
+    QStringList Ordered;
+    for (const QString& a : *Known)
+        if (Names.contains(a))
+            Ordered.append(a);
+    for (const QString& a : Names)
+        if (!Ordered.contains(a))
+            Ordered.append(a);
+    return Ordered;
+}
+
 // Depth < 0 writes the node inline, adding no whitespace (inside mixed content).
 void TXMLDocument::WriteNode(QString& Out, const QDomNode& Node, int Depth) const {
     const QString Indent = Depth > 0 ? QString(2 * Depth, QLatin1Char(' ')) : QString();
@@ -282,23 +301,7 @@ void TXMLDocument::WriteNode(QString& Out, const QDomNode& Node, int Depth) cons
     if (Node.isElement()) {
         const QDomElement E = Node.toElement();
         Out += Indent + QLatin1Char('<') + E.tagName();
-        QStringList Names;
-        const QDomNamedNodeMap Attrs = E.attributes();
-        for (int i = 0; i < Attrs.count(); ++i)
-            Names.append(Attrs.item(i).nodeName());
-        std::sort(Names.begin(), Names.end(), NaturalLess);
-        const auto Known = fAttributeOrder.constFind(PositionKey(E));
-        if (Known != fAttributeOrder.constEnd()) {
-            QStringList Ordered;
-            for (const QString& a : *Known)
-                if (Names.contains(a))
-                    Ordered.append(a);
-            for (const QString& a : Names)
-                if (!Ordered.contains(a))
-                    Ordered.append(a);
-            Names = Ordered;
-        }
-        for (const QString& a : Names) {
+        for (const QString& a : AttributeNames(E)) {
             const QString Value = E.attribute(a);
             CheckXmlText(Value, E, QStringLiteral("attribute \"%1\"").arg(a));
             Out += QLatin1Char(' ') + a + QStringLiteral("=\"") + EscapeText(Value, true) +

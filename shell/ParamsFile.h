@@ -37,6 +37,9 @@ public:
     bool Active() const { return fActive; }
     QDomDocument& Document() { return fDocument; }
     QDomElement DocumentElement() const { return fDocument.documentElement(); }
+    // The names of E's attributes in the order the file has them; attributes the file did not
+    // have (and those of elements made since it was read) follow in natural order.
+    QStringList AttributeNames(const QDomElement& E) const;
 
 private:
     // The text Save writes (see there): a fresh UTF-8 declaration, the document type, the nodes.

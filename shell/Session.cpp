@@ -29,7 +29,16 @@ void TSession::ReadParameters() {
                 Errors << e.Message();
         }
     };
-    Read([&] { BmpMaker::Init(fXMLDocument, fPalletteArray); });
+    Read([&] {
+        TPalletteList Palettes;
+        try {
+            BmpMaker::Init(fXMLDocument, Palettes);
+        } catch (...) {
+            fPalettes.Reset(Palettes);
+            throw;
+        }
+        fPalettes.Reset(Palettes);
+    });
     Read([&] { ParamsFile::ReadMapSets(fXMLDocument, fMapSets); });
     // A palette set list is taken whole or not at all: a set read wrongly would recolour sprites.
     Read([&] {

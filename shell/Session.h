@@ -7,6 +7,7 @@
 // them from the session and follows its signals, and adds a set through it.
 
 #include "palettes/BmpMaker.h"
+#include "palettes/PaletteDocument.h"
 #include "shell/ParamsFile.h"
 #include "sprites/SpriteEditor.h"
 
@@ -30,16 +31,19 @@ public:
     const TSpriteContainer& SpriteContainer() const { return fSpriteContainer; }
     // The parameters document; every reader and writer of the parameters file goes through it.
     TXMLDocument* XMLDocument() { return &fXMLDocument; }
-    // The palettes, the map texture sets and the palette sets as ReadParameters last read them.
-    const TPalletteList& PalletteArray() const { return fPalletteArray; }
+    // The palettes as edited: read by ReadParameters, changed and saved through the document,
+    // whose PalettesChanged every view that draws with them repaints from.
+    TPaletteDocument& Palettes() { return fPalettes; }
+    const TPalletteList& PalletteArray() const { return fPalettes.Palettes(); }
+    // The map texture sets and the palette sets as ReadParameters last read them.
     const TSetArray& MapSets() const { return fMapSets; }
     const TPalSetArray& PalSets() const { return fPalSets; }
 
-    // Reads the palettes, the map texture sets and the palette sets of the parameters file, each
-    // by itself: the palettes and texture sets keep what was read of them before an error, the
-    // palette sets stay empty, and the other parts are read all the same. Then raises one Exception
-    // holding each distinct message once (a file that cannot be opened or parsed fails all three
-    // parts with the same message).
+    // Reads the palettes (into Palettes(), whose undo history goes), the map texture sets and the
+    // palette sets of the parameters file, each by itself: the palettes and texture sets keep
+    // what was read of them before an error, the palette sets stay empty, and the other parts
+    // are read all the same. Then raises one Exception holding each distinct message once (a file
+    // that cannot be opened or parsed fails all three parts with the same message).
     void ReadParameters();
 
     // Appends a set to the parameters file (ParamsFile::AppendMapSet, AppendPalSet: only the new
@@ -63,7 +67,7 @@ private:
     QString fRoot;
     TSpriteContainer fSpriteContainer;
     TXMLDocument fXMLDocument;
-    TPalletteList fPalletteArray;
+    TPaletteDocument fPalettes{fXMLDocument};
     TSetArray fMapSets;
     TPalSetArray fPalSets;
 };

@@ -4,6 +4,7 @@
 
 #include "maps/MapFrm.h"
 #include "palettes/ChangePalletteFrm.h"
+#include "palettes/PaletteEditor.h"
 #include "shell/FileDialogs.h"
 #include "shell/HelpWindows.h"
 #include "shell/Session.h"
@@ -114,6 +115,9 @@ void TMainFrm::MakeBars() {
     FileMenu = MenuBar->addMenu(QStringLiteral("&File"));
     EditMenu = MenuBar->addMenu(QStringLiteral("&Edit"));
     ViewMenu = MenuBar->addMenu(QStringLiteral("&View"));
+    // The palettes are shared by both workspaces: their menu is there in each.
+    PaletteMenu = MenuBar->addMenu(QStringLiteral("&Palette"));
+    PaletteMenu->menuAction()->setVisible(false);
 
     UndoAction = fUndoGroup.createUndoAction(this, QStringLiteral("&Undo"));
     UndoAction->setShortcuts(QKeySequence::Undo);
@@ -203,8 +207,15 @@ void TMainFrm::WorkspaceShown() {
 
 void TMainFrm::UpdateTitle() {
     TWorkspace* Workspace = VisibleWorkspace();
-    const QString Title = Workspace ? Workspace->DocumentTitle() : QString();
-    setWindowTitle(Title.isEmpty() ? QString() : Title + QStringLiteral("[*]"));
+    QString Title = Workspace ? Workspace->DocumentTitle() : QString();
+    if (!Title.isEmpty())
+        Title += QStringLiteral("[*]");
+    // Palettes changed and not saved show beside the workspace's document, as the parameters
+    // file they are saved into.
+    if (fPaletteEditor && fPaletteEditor->IsModified())
+        Title += (Title.isEmpty() ? QString() : QStringLiteral(" \u2014 ")) +
+                 fPaletteEditor->Title() + QLatin1Char('*');
+    setWindowTitle(Title);
     setWindowModified(Workspace && Workspace->IsModified());
 }
 
@@ -212,7 +223,7 @@ bool TMainFrm::MayDiscard() {
     for (const auto& w : fWorkspaces)
         if (!w.second->MayDiscard())
             return false;
-    return true;
+    return !fPaletteEditor || fPaletteEditor->MayDiscard();
 }
 
 void TMainFrm::OpenDataRootClick() {
@@ -246,6 +257,9 @@ void TMainFrm::OpenDataRoot(const QString& Root) {
     }
     fWorkspaces.clear();
     fVisibleFrm = nullptr;
+    delete fPaletteEditor;
+    fPaletteEditor = nullptr;
+    PaletteMenu->menuAction()->setVisible(false);
     delete fSpritesFrm;
     delete fMapFrm;
     fSpritesFrm = nullptr;
@@ -324,6 +338,11 @@ void TMainFrm::FormShow() {
 
     AddWorkspace(fSpritesFrm, fSpritesFrm);
     AddWorkspace(fMapFrm, fMapFrm);
+    fPaletteEditor = new TPaletteEditor(*fSession, fChPalFrm, this);
+    FileMenu->insertAction(fFileSeparator, fPaletteEditor->SaveAction);
+    PaletteMenu->addActions(fPaletteEditor->MenuActions());
+    PaletteMenu->menuAction()->setVisible(true);
+    connect(fPaletteEditor, &TPaletteEditor::ModifiedChanged, this, &TMainFrm::UpdateTitle);
     connect(fSpritesFrm, &TSpriteFrm::TitleChanged, this, &TMainFrm::UpdateTitle);
     connect(fMapFrm, &TMainForm::TitleChanged, this, &TMainFrm::UpdateTitle);
     ApplyViewSettings();
@@ -431,7 +450,7 @@ void TMainFrm::ShowShortcuts() {
     QList<QAction*> OfWorkspaces;
     for (const auto& w : fWorkspaces)
         OfWorkspaces << w.second->FileActions << w.second->EditActions << w.second->ViewActions;
-    for (QMenu* Menu : {FileMenu, EditMenu, ViewMenu, HelpMenu})
+    for (QMenu* Menu : {FileMenu, EditMenu, ViewMenu, PaletteMenu, HelpMenu})
         for (QAction* a : Menu->actions())
             if (!OfWorkspaces.contains(a))
                 Own << a;

@@ -33,6 +33,7 @@ namespace velkora {
 
 class TChPalFrm;
 class TMainForm;
+class TPaletteEditor;
 class TWorkspace;
 class TSession;
 class TSpriteFrm;
@@ -63,6 +64,8 @@ public:
     TSpriteFrm* SpritesFrm() const { return fSpritesFrm; }
     TMainForm* MapFrm() const { return fMapFrm; }
     TChPalFrm* ChPalFrm() const { return fChPalFrm; }
+    // The palettes' menu, save and question; null while no data root is open.
+    TPaletteEditor* PaletteEditor() const { return fPaletteEditor; }
     QWidget* VisibleFrm() const { return fVisibleFrm; }
 
     // The toolbar's images: 0 a folder with a picture, 1 a map, 2 colour swatches.
@@ -74,6 +77,7 @@ public:
     QMenu* FileMenu = nullptr;
     QMenu* EditMenu = nullptr;
     QMenu* ViewMenu = nullptr;
+    QMenu* PaletteMenu = nullptr;
     QMenu* HelpMenu = nullptr;
     QStatusBar* StatusBar = nullptr;
     QAction* UndoAction = nullptr;
@@ -111,7 +115,8 @@ public:
     // Closes the root worked on (asking about unsaved changes first; Cancel keeps everything)
     // and opens Root with a fresh session. A Root that is not a folder raises EFOpenError.
     void OpenDataRoot(const QString& Root);
-    // Asks every workspace about its unsaved changes; false when one answer is Cancel.
+    // Asks every workspace, and then the palettes, about unsaved changes; false when one answer
+    // is Cancel.
     bool MayDiscard();
     TSession& Session() const { return *fSession; }
     bool HasSession() const { return fSession != nullptr; }
@@ -159,6 +164,7 @@ private:
     TSpriteFrm* fSpritesFrm = nullptr;
     TMainForm* fMapFrm = nullptr;
     TChPalFrm* fChPalFrm = nullptr;
+    TPaletteEditor* fPaletteEditor = nullptr;
     QWidget* fVisibleFrm = nullptr;
     bool fFormShown = false;
     std::vector<std::pair<QWidget*, TWorkspace*>> fWorkspaces;

@@ -75,6 +75,7 @@ extern const CommandGroup SpriteGroup;   // sprite decode|encode|pack|render|exp
 extern const CommandGroup LibraryGroup;  // library list
 extern const CommandGroup MapGroup;      // map decode|encode|info|render|export-tmx|import-tmx
 extern const CommandGroup PalettesGroup; // palettes
+extern const CommandGroup PaletteGroup;  // palette export|import
 extern const CommandGroup DemoGroup;     // make-demo
 
 // Commands that the groups above list but that are defined beside related ones:

@@ -16,8 +16,8 @@ using namespace velkora::tool;
 
 namespace {
 
-const CommandGroup* const Groups[] = {&SpriteGroup, &LibraryGroup, &MapGroup, &PalettesGroup,
-                                      &DemoGroup};
+const CommandGroup* const Groups[] = {&SpriteGroup,  &LibraryGroup,  &MapGroup,
+                                      &PaletteGroup, &PalettesGroup, &DemoGroup};
 
 void PrintOverview(FILE* To) {
     QTextStream Out(To);

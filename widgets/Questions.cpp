@@ -3,6 +3,7 @@
 #include "shell/SaveFile.h"
 
 #include <QApplication>
+#include <QColorDialog>
 #include <QFileInfo>
 #include <QMessageBox>
 #include <QPushButton>
@@ -18,6 +19,11 @@ TQuestionSink& Sink() {
 
 // Asks Question with Answers (QMessageBox roles beside them); the last answer is the default
 // and the escape answer. Returns the index of the answer chosen.
+TColourSink& ColourSink() {
+    static TColourSink s;
+    return s;
+}
+
 int Ask(QWidget* Parent, const QString& Question, const QString& Detail,
         const QList<QPair<QString, QMessageBox::ButtonRole>>& Answers) {
     QStringList Names;
@@ -122,6 +128,30 @@ bool AskOpenSparseMap(QWidget* Parent, const QString& Text) {
 
 void SetQuestionSink(TQuestionSink NewSink) {
     Sink() = std::move(NewSink);
+}
+
+std::optional<QColor> AskColour(QWidget* Parent, const QColor& Initial, const QString& Title,
+                                const QList<QColor>& Swatches) {
+    std::optional<QColor> Chosen;
+    if (ColourSink()) {
+        Chosen = ColourSink()(Initial, Title);
+    } else {
+        // The custom colours are two rows of eight, numbered down the columns: the swatches go
+        // in reading order, eight to a row.
+        for (int i = 0; i < int(Swatches.size()) && i < 16; ++i)
+            QColorDialog::setCustomColor(i % 8 * 2 + i / 8, Swatches[i]);
+        const QColor c = QColorDialog::getColor(Initial, Parent, Title);
+        if (c.isValid())
+            Chosen = c;
+    }
+    if (!Chosen || !Chosen->isValid())
+        return std::nullopt;
+    const QColor Rgb = Chosen->toRgb();
+    return QColor(Rgb.red(), Rgb.green(), Rgb.blue());
+}
+
+void SetColourSink(TColourSink NewSink) {
+    ColourSink() = std::move(NewSink);
 }
 
 } // namespace velkora

@@ -3,11 +3,14 @@
 // changed under it. Each is a modal message box by default; tests answer through a sink instead
 // of waiting on a modal.
 
+#include <QColor>
+#include <QList>
 #include <QString>
 #include <QStringList>
 
 #include <cstddef>
 #include <functional>
+#include <optional>
 
 class QWidget;
 
@@ -48,5 +51,16 @@ bool AskOpenSparseMap(QWidget* Parent, const QString& Text);
 // returns the index of the answer chosen. Null restores the message boxes.
 using TQuestionSink = std::function<int(const QString& Question, const QStringList& Answers)>;
 void SetQuestionSink(TQuestionSink Sink);
+
+// A colour dialog titled Title showing Initial first, with Swatches (up to 16: the palette the
+// colour belongs to) among its custom colours for comparison. The colour chosen (opaque), or none
+// for Cancel.
+std::optional<QColor> AskColour(QWidget* Parent, const QColor& Initial, const QString& Title,
+                                const QList<QColor>& Swatches = {});
+// Where colour dialogs go: the sink gets the colour shown first and the title, and returns the
+// answer. Null restores the dialog.
+using TColourSink =
+    std::function<std::optional<QColor>(const QColor& Initial, const QString& Title)>;
+void SetColourSink(TColourSink Sink);
 
 } // namespace velkora

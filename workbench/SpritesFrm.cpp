@@ -149,6 +149,9 @@ TSpriteFrm::TSpriteFrm(TSession& Session, QWidget* Parent) : QWidget(Parent), fS
     // shows when there is a tile to show.
     connect(&fDocument, &TSpriteDocument::WordsChanged, this, [this] { SetImage(); });
     connect(&fDocument, &TSpriteDocument::PalettesChanged, this, [this] { ChangeFirstPal(); });
+    // The colours of a palette changed (an edit, its undo): the picture is drawn anew.
+    connect(&Session.Palettes(), &TPaletteDocument::PalettesChanged, this,
+            [this] { RunReported([this] { SetImage(); }); });
     connect(&fDocument, &TSpriteDocument::ModifiedChanged, this, &TSpriteFrm::TitleChanged);
     connect(&fDocument, &TSpriteDocument::SpriteLoaded, this, &TSpriteFrm::TitleChanged);
     connect(&fDocument, &TSpriteDocument::SpriteLoaded, this, [this] {
@@ -185,7 +188,9 @@ TSpriteFrm::TSpriteFrm(TSession& Session, QWidget* Parent) : QWidget(Parent), fS
                  QStringLiteral("The next or the previous palette")},
                 {QStringLiteral("Click a palette number"), QStringLiteral("The list of palettes")},
                 {QStringLiteral("Click a colour of the lower strip"),
-                 QStringLiteral("Choose the colour that colour index becomes")}};
+                 QStringLiteral("Choose the colour that colour index becomes")},
+                {QStringLiteral("Double-click a colour of either strip"),
+                 QStringLiteral("Change that colour of its palette")}};
     PngOpenDialog = [this] {
         return FileDialogs::OpenFile(this, QStringLiteral("Png"), QStringLiteral("Import PNG"),
                                      PngFilter);

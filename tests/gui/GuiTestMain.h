@@ -2,7 +2,8 @@
 // main() for the Qt Test programs: the application object is the editor's own, so errors that
 // escape handlers are reported as in the editor (to a sink the tests can read). Questions never
 // wait on a modal box: unless a test answers them itself, they are answered "Discard" (or the
-// first answer where there is no Discard) and recorded in AskedQuestions().
+// first answer where there is no Discard) and recorded in AskedQuestions(); colour dialogs are
+// answered Cancel and their titles recorded there too.
 
 #include "shell/Application.h"
 #include "widgets/Questions.h"
@@ -23,6 +24,10 @@ inline void AnswerDiscard() {
         AskedQuestions() << Question;
         const int Discard = int(Answers.indexOf(QStringLiteral("Discard")));
         return Discard >= 0 ? Discard : 0;
+    });
+    SetColourSink([](const QColor&, const QString& Title) -> std::optional<QColor> {
+        AskedQuestions() << Title;
+        return std::nullopt;
     });
 }
 } // namespace velkora::test

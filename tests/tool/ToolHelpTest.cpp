@@ -37,7 +37,7 @@ QStringList ListedCommands() {
 // the overview's order (a decode before the encode that reads its output), succeeds.
 TEST(ToolHelp, EveryCommandHasAHelpOfItsOwnWithAnExampleThatRuns) {
     const QStringList Commands = ListedCommands();
-    ASSERT_EQ(Commands.size(), 15) << Commands.join(", ").toStdString();
+    ASSERT_EQ(Commands.size(), 17) << Commands.join(", ").toStdString();
     TempDir Dir;
     ASSERT_EQ(RunTool({"make-demo", Dir.path(), "--force"}), 0);
     for (const QString& Command : Commands) {
@@ -92,9 +92,12 @@ TEST(ToolHelp, WrongCommandsGetOneLineAndTheHintToTheirHelp) {
         {{"library", "list", "--bogus"}, "unknown option --bogus", "library list"},
         {{"palettes", "extra"}, "expected: palettes [--params FILE]", "palettes"},
         {{"make-demo"}, "expected: velkora-tool make-demo [--force] DIR", "make-demo"},
+        {{"palette", "import", "a.gpl"},
+         "give either --palette N (the palette to replace) or --append (a new palette)",
+         "palette import"},
         {{"frobnicate"},
-         "unknown command \"frobnicate\"; the commands are sprite, library, map, palettes, "
-         "make-demo",
+         "unknown command \"frobnicate\"; the commands are sprite, library, map, palette, "
+         "palettes, make-demo",
          ""},
     };
     for (const TCase& c : Cases) {
