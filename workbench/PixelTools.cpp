@@ -40,25 +40,26 @@ void TPixelCanvas::Set(QPoint P, int Value) {
     uint16_t& w = fSprite.Bytes[size_t(Block) * 16 + size_t(y) * 2 + size_t(x / 4)];
     const int Shift = (3 - x % 4) * 4;
     w = uint16_t((w & ~(15 << Shift)) | (Value << Shift));
-    fLog.push_back({P, Old});
-    fDirty |= QRect(P, QSize(1, 1));
+    if (fLogging)
+        fLog.push_back({P, Old});
     fChanged = true;
-}
-
-QRect TPixelCanvas::TakeDirty() {
-    return std::exchange(fDirty, QRect());
 }
 
 void TPixelCanvas::Mark() {
     fLog.clear();
+    fLogging = true;
 }
 
 void TPixelCanvas::RestoreMark() {
     std::vector<TWrite> Log;
     Log.swap(fLog);
+    fLogging = false;
     for (auto i = Log.rbegin(); i != Log.rend(); ++i)
         Set(i->P, i->Old);
-    fLog.clear();
+    fLogging = true;
+    Log.clear();
+    // The log's memory serves the next gesture step.
+    fLog.swap(Log);
 }
 
 std::vector<QPoint> TPixelCanvas::LinePoints(QPoint A, QPoint B) {

@@ -34,10 +34,8 @@ public:
     void Set(QPoint P, int Index);
     // True once a write changed a pixel.
     bool Changed() const { return fChanged; }
-    // The rectangle of layout pixels that writes changed since the last TakeDirty.
-    QRect TakeDirty();
-
-    // Forgets the log: what is drawn so far stays.
+    // Starts the log (writes before the first Mark are not logged) or forgets it: what is drawn
+    // so far stays.
     void Mark();
     // Takes back every write since the last Mark.
     void RestoreMark();
@@ -53,7 +51,7 @@ private:
         int Old;
     };
     std::vector<TWrite> fLog;
-    QRect fDirty;
+    bool fLogging = false;
     bool fChanged = false;
 };
 

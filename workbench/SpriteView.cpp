@@ -4,7 +4,9 @@
 #include <QPainter>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
+#include <cstring>
 #include <vector>
 
 namespace velkora {
@@ -108,18 +110,39 @@ QImage TSpriteLayoutView::Render(QPoint Scroll, qreal Ratio) const {
     std::vector<int> ViewX(size_t(Device.width()));
     for (int dx = 0; dx < Device.width(); ++dx)
         ViewX[size_t(dx)] = std::min(int(dx / Ratio + 1e-9), fView.width() - 1);
+    std::array<QRgb, 16> Table{};
+    for (int i = 0; i < 16; ++i)
+        Table[size_t(i)] = fColors.value(i);
+    int64_t PrevSy = -1;
+    int PrevChecker = -1;
     for (int dy = 0; dy < Device.height(); ++dy) {
         QRgb* Line = reinterpret_cast<QRgb*>(Image.scanLine(dy));
         const int vy = std::min(int(dy / Ratio + 1e-9), fView.height() - 1);
         const int64_t sy = (int64_t(Scroll.y()) + vy) / z;
+        // A row shows what the row above shows when it lies in the same sprite row and the same
+        // row of checkerboard squares.
+        const int Checker = (vy / 4) & 1;
+        if (sy == PrevSy && Checker == PrevChecker) {
+            std::memcpy(Line, Image.constScanLine(dy - 1), size_t(Device.width()) * sizeof(QRgb));
+            continue;
+        }
+        PrevSy = sy;
+        PrevChecker = Checker;
         const int64_t Row = sy - B0 * BandH;
+        const bool RowDrawn = Row >= 0 && Row < SliceH;
+        int64_t LastSx = -1;
+        bool Drawn = false;
+        QRgb Colour = 0;
         for (int dx = 0; dx < Device.width(); ++dx) {
             const int vx = ViewX[size_t(dx)];
             const int64_t sx = (int64_t(Scroll.x()) + vx) / z;
-            if (Row >= 0 && Row < SliceH && BlockAt(sx, sy) >= 0)
-                Line[dx] = fColors.value(Pixels[size_t(Row) * size_t(W) + size_t(sx)] & 15);
-            else
-                Line[dx] = CheckerColor(vx, vy);
+            if (sx != LastSx) {
+                LastSx = sx;
+                Drawn = RowDrawn && BlockAt(sx, sy) >= 0;
+                if (Drawn)
+                    Colour = Table[Pixels[size_t(Row) * size_t(W) + size_t(sx)] & 15];
+            }
+            Line[dx] = Drawn ? Colour : CheckerColor(vx, vy);
         }
     }
     if (fShowGrid || (fShowNumbers && z >= NumbersZoom))

@@ -803,9 +803,13 @@ bool TSpriteFrm::PictureEvent(QEvent* Event) {
             if (Button == 0) {
                 const TFloating f = *fFloating;
                 fFloating.reset();
+                // The placed picture stays selected; the edit shows it.
+                fSelection = QRect(P, f.Size) & LayoutRect();
+                const int Steps = fDocument.UndoStack()->index();
                 EditPixels(QStringLiteral("Paste"),
                            [&](TPixelCanvas& c) { PixelArea::Put(c, P, f.Size, f.Indices); });
-                fSelection = QRect(P, f.Size) & LayoutRect();
+                if (fDocument.UndoStack()->index() != Steps)
+                    return true;
             } else {
                 fFloating.reset();
             }
@@ -930,12 +934,16 @@ void TSpriteFrm::EndGesture() {
     const bool Changed = fCanvas->Changed();
     fCanvas.reset();
     // The view shows the copy until the document's words replace it.
-    const auto Done = qScopeGuard([this] {
+    auto Done = qScopeGuard([this] {
         SetImage();
         fWorking.reset();
     });
-    if (Changed)
+    if (Changed) {
         fDocument.ChangeWords(std::move(fWorking->Bytes), fTool->EditName());
+        // The document's new words are shown already.
+        Done.dismiss();
+        fWorking.reset();
+    }
 }
 
 void TSpriteFrm::CancelGesture() {
@@ -966,14 +974,17 @@ void TSpriteFrm::DrawMarks(QImage& Picture) const {
         return QRect(Origin + r.topLeft() * z, r.size() * z).adjusted(0, 0, -1, -1);
     };
     if (fFloating) {
+        // The floating picture, each pixel a square of the zoom (no smoothing).
+        QImage Float(fFloating->Size, QImage::Format_ARGB32);
         const QVector<QRgb> Colours = DrawingPanel->Colours();
-        for (int y = 0; y < fFloating->Size.height(); ++y)
-            for (int x = 0; x < fFloating->Size.width(); ++x) {
-                const int i = fFloating->Indices[size_t(y * fFloating->Size.width() + x)];
-                if (i >= 0)
-                    p.fillRect(QRect(Origin + (fFloating->At + QPoint(x, y)) * z, QSize(z, z)),
-                               QColor(Colours.value(i)));
+        for (int y = 0; y < Float.height(); ++y) {
+            QRgb* Line = reinterpret_cast<QRgb*>(Float.scanLine(y));
+            for (int x = 0; x < Float.width(); ++x) {
+                const int i = fFloating->Indices[size_t(y * Float.width() + x)];
+                Line[x] = i >= 0 ? Colours.value(i) : qRgba(0, 0, 0, 0);
             }
+        }
+        p.drawImage(QRect(Origin + fFloating->At * z, fFloating->Size * z), Float);
     }
     const auto Dashed = [&](QRect r) {
         p.setPen(QPen(Qt::white, 0));
