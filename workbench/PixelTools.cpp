@@ -92,8 +92,14 @@ std::vector<QPoint> TPixelCanvas::LinePoints(QPoint A, QPoint B) {
 
 namespace {
 
+// The rectangle with corners A and B, both included, whichever way it was dragged.
+QRect Span(QPoint A, QPoint B) {
+    return QRect(QPoint(std::min(A.x(), B.x()), std::min(A.y(), B.y())),
+                 QPoint(std::max(A.x(), B.x()), std::max(A.y(), B.y())));
+}
+
 void DrawRectangle(TPixelCanvas& Canvas, QPoint A, QPoint B, int Colour, bool Filled) {
-    const QRect r = QRect(A, B).normalized();
+    const QRect r = Span(A, B);
     for (int y = r.top(); y <= r.bottom(); ++y) {
         if (Filled || y == r.top() || y == r.bottom()) {
             for (int x = r.left(); x <= r.right(); ++x)
@@ -190,7 +196,7 @@ void TSelectTool::Press(TPixelCanvas&, QPoint P, int, bool) {
 }
 
 void TSelectTool::Move(TPixelCanvas&, QPoint P, bool) {
-    fRect = QRect(fStart, P).normalized();
+    fRect = Span(fStart, P);
 }
 
 std::unique_ptr<TPixelTool> MakePixelTool(TPixelToolKind Kind) {

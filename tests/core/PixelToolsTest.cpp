@@ -97,8 +97,9 @@ TEST(PixelTools, PencilStrokesHaveNoGapsAndLinesAndRectanglesFollowThePointer) {
         Rect.Press(c, QPoint(16, 0), 4, false);
         Rect.Move(c, QPoint(31, 15), false);
         Rect.Release(c, QPoint(20, 3), false);
-        Rect.Press(c, QPoint(24, 8), 6, true);
-        Rect.Release(c, QPoint(26, 9), true);
+        // Dragged up and to the left.
+        Rect.Press(c, QPoint(26, 9), 6, true);
+        Rect.Release(c, QPoint(24, 8), true);
     }
     EXPECT_EQ(t.Painted(3).size(), 8u);
     EXPECT_EQ(t.At(QPoint(4, 0)), 3);
@@ -106,7 +107,14 @@ TEST(PixelTools, PencilStrokesHaveNoGapsAndLinesAndRectanglesFollowThePointer) {
     EXPECT_EQ(t.Painted(4).size(), 14u); // the 5 x 4 outline
     EXPECT_EQ(t.At(QPoint(18, 2)), 0);
     EXPECT_EQ(t.Painted(6).size(), 6u);
+    EXPECT_EQ(t.At(QPoint(24, 8)), 6);
     EXPECT_TRUE(t.Consistent());
+    // A selection dragged up and to the left holds both corners.
+    TPixelCanvas c(t.Info, t.Layout);
+    TSelectTool Select;
+    Select.Press(c, QPoint(9, 7), 0, false);
+    Select.Release(c, QPoint(2, 3), false);
+    EXPECT_EQ(Select.Marked(), QRect(2, 3, 8, 5));
 }
 
 TEST(PixelTools, FillStaysWithinItsRegionOrItsTileAndPickReads) {

@@ -237,6 +237,74 @@ private slots:
         QCOMPARE(Doc().UndoStack()->count(), 2);
     }
 
+    void anEditOfRecolouredWordsBecomesTheBaseAndEscapeDropsAGesture() {
+        // A recoloured sprite: every index i shows as 15 - i.
+        TPalletteArray Reversed{};
+        for (int c = 0; c < 16; ++c)
+            Reversed[size_t(c)] = 15 - c;
+        Doc().Recolour(Reversed);
+        const TMyArray Recoloured = Now();
+        QVERIFY(Recoloured != Words);
+        fFrm->ToolActions[int(TPixelToolKind::Rectangle)]->trigger();
+        ClickSwatch(9, Qt::LeftButton);
+        // Shift: a filled rectangle over pixels (1, 0) to (3, 1). (A point (0, 0) would stand
+        // for the widget's centre.)
+        QTest::mousePress(fFrm->Image1, Qt::LeftButton, Qt::ShiftModifier, QPoint(3, 1));
+        QTest::mouseMove(fFrm->Image1, QPoint(2, 1));
+        QTest::mouseRelease(fFrm->Image1, Qt::LeftButton, Qt::ShiftModifier, QPoint(1, 0));
+        for (int y = 0; y < 2; ++y)
+            for (int x = 1; x < 4; ++x)
+                QCOMPARE(IndexOf(Now(), 0, x, y), 9);
+        QCOMPARE(IndexOf(Now(), 0, 4, 0), IndexOf(Recoloured, 0, 4, 0));
+        // The words shown, the rectangle in them, are what recolouring starts from now.
+        QCOMPARE(Doc().BaseWords(), Now());
+        QCOMPARE(Doc().PalletteSet(), MyTypes::IdentityPallette());
+        Doc().UndoStack()->undo();
+        QCOMPARE(Now(), Recoloured);
+        QCOMPARE(Doc().PalletteSet(), Reversed);
+
+        // Esc in the middle of a line drops it: nothing changes, nothing to undo.
+        fFrm->ToolActions[int(TPixelToolKind::Line)]->trigger();
+        const int Steps = Doc().UndoStack()->index();
+        QTest::mousePress(fFrm->Image1, Qt::LeftButton, {}, QPoint(0, 5));
+        QTest::mouseMove(fFrm->Image1, QPoint(20, 5));
+        QCOMPARE(fFrm->Image1->pixmap().toImage().pixel(10, 5), Colour(9));
+        QTest::keyClick(fFrm->Image1, Qt::Key_Escape);
+        QTest::mouseRelease(fFrm->Image1, Qt::LeftButton, {}, QPoint(20, 5));
+        QCOMPARE(Now(), Recoloured);
+        QCOMPARE(Doc().UndoStack()->index(), Steps);
+        QCOMPARE(fFrm->Image1->pixmap().toImage().pixel(10, 5) & 0xFFFFFF,
+                 Colour(IndexOf(Recoloured, 1, 2, 5)) & 0xFFFFFF);
+
+        // The swatches are the palette the sprite is drawn in, whichever it is.
+        Doc().SetPalettes(0, 3);
+        QCOMPARE(fFrm->DrawingPanel->Colours(), BmpMaker::ColorTable(fSession->PalletteArray(), 3));
+    }
+
+    void aSelectionFlipsAndTurns() {
+        fFrm->ToolActions[int(TPixelToolKind::Select)]->trigger();
+        // Pixels (8, 0) to (15, 7): tile 1, on the tile edges.
+        QTest::mousePress(fFrm->Image1, Qt::LeftButton, {}, QPoint(8, 0));
+        QTest::mouseRelease(fFrm->Image1, Qt::LeftButton, {}, QPoint(15, 7));
+        QCOMPARE(fFrm->Selection(), QRect(8, 0, 8, 8));
+        fFrm->FlipHorizontallyAction->trigger();
+        for (int x = 0; x < 8; ++x)
+            QCOMPARE(IndexOf(Now(), 1, x, 3), IndexOf(Words, 1, 7 - x, 3));
+        fFrm->RotateAction->trigger();
+        // Flipped, then turned clockwise: pixel (x, y) comes from the flipped (y, 7 - x).
+        for (int y = 0; y < 8; ++y)
+            for (int x = 0; x < 8; ++x)
+                QCOMPARE(IndexOf(Now(), 1, x, y), IndexOf(Words, 1, 7 - y, 7 - x));
+        QVERIFY(std::equal(Now().begin(), Now().begin() + 16, Words.begin()));
+        QCOMPARE(Doc().UndoStack()->count(), 2);
+        // Without a selection the commands change nothing.
+        QTest::keyClick(fFrm->Image1, Qt::Key_Escape);
+        QVERIFY(!fFrm->Selection());
+        fFrm->FlipVerticallyAction->trigger();
+        fFrm->DeleteAction->trigger();
+        QCOMPARE(Doc().UndoStack()->count(), 2);
+    }
+
     void thePictureGrowsWithTheFormAndShowsTheGrid() {
         const QSize Rest = fFrm->size();
         QCOMPARE(fFrm->Image1->size(), QSize(230, 96));
