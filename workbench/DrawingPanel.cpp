@@ -32,8 +32,11 @@ TDrawingPanel::TDrawingPanel(const QList<QAction*>& ToolActions, QWidget* Parent
 }
 
 void TDrawingPanel::SetColours(const QVector<QRgb>& Colours) {
-    fColours = Colours;
-    fColours.resize(16);
+    QVector<QRgb> New = Colours;
+    New.resize(16);
+    if (New == fColours)
+        return;
+    fColours = std::move(New);
     update();
 }
 

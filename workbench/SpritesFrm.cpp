@@ -676,7 +676,10 @@ void TSpriteFrm::MakeDrawingActions() {
         ShowView();
     });
     ViewActions << ShowGridAction << ShowNumbersAction;
+    MakeEditActions();
+}
 
+void TSpriteFrm::MakeEditActions() {
     const auto Make = [this](const char* Text, QKeySequence Key, auto Slot) {
         auto* a = new QAction(QString::fromUtf8(Text), this);
         a->setShortcut(Key);
@@ -791,133 +794,142 @@ QRect TSpriteFrm::Target() const {
 bool TSpriteFrm::PictureEvent(QEvent* Event) {
     switch (Event->type()) {
     case QEvent::MouseButtonPress:
-    case QEvent::MouseButtonDblClick: {
-        const auto* Mouse = static_cast<QMouseEvent*>(Event);
-        Image1->setFocus(Qt::MouseFocusReason);
-        if (fView.Groups() == 0 || fCanvas)
-            return true;
-        const QPoint P = fView.LayoutPixel(Mouse->position().toPoint(), Scroll());
-        const int Button = Mouse->button() == Qt::RightButton ? 1 : 0;
-        if (fFloating) {
-            // A click places the floating paste; the right button drops it.
-            if (Button == 0) {
-                const TFloating f = *fFloating;
-                fFloating.reset();
-                // The placed picture stays selected; the edit shows it.
-                fSelection = QRect(P, f.Size) & LayoutRect();
-                const int Steps = fDocument.UndoStack()->index();
-                EditPixels(QStringLiteral("Paste"),
-                           [&](TPixelCanvas& c) { PixelArea::Put(c, P, f.Size, f.Indices); });
-                if (fDocument.UndoStack()->index() != Steps)
-                    return true;
-            } else {
-                fFloating.reset();
-            }
-            ShowView();
-            return true;
-        }
-        if (Mouse->modifiers() & Qt::AltModifier) {
-            TSpriteLayoutView::TPixel Pixel;
-            if (fView.PixelAt(Mouse->position().toPoint(), Scroll(), Pixel))
-                DrawingPanel->SetColour(Button, Pixel.Index);
-            return true;
-        }
-        if (Mouse->button() != Qt::LeftButton && Mouse->button() != Qt::RightButton)
-            return true;
-        fCursor = P;
-        BeginGesture();
-        fTool->Press(*fCanvas, P, DrawingPanel->Colour(Button),
-                     Mouse->modifiers() & Qt::ShiftModifier);
-        if (const auto Picked = fTool->Picked())
-            DrawingPanel->SetColour(Button, *Picked);
-        fSelection = fTool->Marked();
-        ShowView();
-        return true;
-    }
-    case QEvent::MouseMove: {
-        const auto* Mouse = static_cast<QMouseEvent*>(Event);
-        const QPoint P = fView.LayoutPixel(Mouse->position().toPoint(), Scroll());
-        if (fFloating) {
-            fFloating->At = P;
-            ShowView();
-        } else if (fCanvas) {
-            fTool->Move(*fCanvas, P, Mouse->modifiers() & Qt::ShiftModifier);
-            if (const auto Picked = fTool->Picked())
-                DrawingPanel->SetColour(Mouse->buttons() & Qt::RightButton ? 1 : 0, *Picked);
-            if (fTool->Marked())
-                fSelection = fTool->Marked();
-            ShowView();
-        }
-        return false;
-    }
-    case QEvent::MouseButtonRelease: {
-        const auto* Mouse = static_cast<QMouseEvent*>(Event);
-        if (!fCanvas)
-            return true;
-        const QPoint P = fView.LayoutPixel(Mouse->position().toPoint(), Scroll());
-        fTool->Release(*fCanvas, P, Mouse->modifiers() & Qt::ShiftModifier);
-        if (fTool->Marked())
-            fSelection = *fTool->Marked() & LayoutRect();
-        RunReported([&] { EndGesture(); });
-        return true;
-    }
-    case QEvent::KeyPress: {
-        const auto* Key = static_cast<QKeyEvent*>(Event);
-        QPoint Step;
-        switch (Key->key()) {
-        case Qt::Key_Left:
-            Step = QPoint(-1, 0);
-            break;
-        case Qt::Key_Right:
-            Step = QPoint(1, 0);
-            break;
-        case Qt::Key_Up:
-            Step = QPoint(0, -1);
-            break;
-        case Qt::Key_Down:
-            Step = QPoint(0, 1);
-            break;
-        case Qt::Key_Space: {
-            const QPoint At = fCursor;
-            const int Colour = DrawingPanel->Colour(0);
-            fCursorShown = true;
-            RunReported([&] {
-                EditPixels(QStringLiteral("Pencil"), [&](TPixelCanvas& c) { c.Set(At, Colour); });
-            });
-            return true;
-        }
-        case Qt::Key_Escape:
-            if (fCanvas)
-                CancelGesture();
-            else if (fFloating)
-                fFloating.reset();
-            else
-                fSelection.reset();
-            ShowView();
-            return true;
-        default:
-            return false;
-        }
-        const QRect Bounds = LayoutRect();
-        fCursor = QPoint(std::clamp(fCursor.x() + Step.x(), 0, std::max(0, Bounds.right())),
-                         std::clamp(fCursor.y() + Step.y(), 0, std::max(0, Bounds.bottom())));
-        fCursorShown = true;
-        // The cursor stays in sight.
-        const int z = fView.Zoom();
-        const QRect Shown(Scroll(), Image1->size());
-        const QRect Pixel(fCursor * z, QSize(z, z));
-        if (!Shown.contains(Pixel)) {
-            if (Pixel.left() < Shown.left() || Pixel.right() > Shown.right())
-                HScroll->setValue(Pixel.center().x() - Shown.width() / 2);
-            if (Pixel.top() < Shown.top() || Pixel.bottom() > Shown.bottom())
-                VScroll->setValue(Pixel.center().y() - Shown.height() / 2);
-        }
-        ShowView();
-        return true;
-    }
+    case QEvent::MouseButtonDblClick:
+        return PicturePress(static_cast<QMouseEvent*>(Event));
+    case QEvent::MouseMove:
+        return PictureMove(static_cast<QMouseEvent*>(Event));
+    case QEvent::MouseButtonRelease:
+        return PictureRelease(static_cast<QMouseEvent*>(Event));
+    case QEvent::KeyPress:
+        return PictureKey(static_cast<QKeyEvent*>(Event));
     default:
         return false;
     }
+}
+
+bool TSpriteFrm::PicturePress(const QMouseEvent* Mouse) {
+    Image1->setFocus(Qt::MouseFocusReason);
+    if (fView.Groups() == 0 || fCanvas)
+        return true;
+    const QPoint P = fView.LayoutPixel(Mouse->position().toPoint(), Scroll());
+    const int Button = Mouse->button() == Qt::RightButton ? 1 : 0;
+    if (fFloating) {
+        // A click places the floating paste; the right button drops it.
+        if (Button == 0) {
+            const TFloating f = *fFloating;
+            fFloating.reset();
+            // The placed picture stays selected; the edit shows it.
+            fSelection = QRect(P, f.Size) & LayoutRect();
+            const int Steps = fDocument.UndoStack()->index();
+            RunReported([&] {
+                EditPixels(QStringLiteral("Paste"),
+                           [&](TPixelCanvas& c) { PixelArea::Put(c, P, f.Size, f.Indices); });
+            });
+            if (fDocument.UndoStack()->index() != Steps)
+                return true;
+        } else {
+            fFloating.reset();
+        }
+        ShowView();
+        return true;
+    }
+    if (Mouse->modifiers() & Qt::AltModifier) {
+        TSpriteLayoutView::TPixel Pixel;
+        if (fView.PixelAt(Mouse->position().toPoint(), Scroll(), Pixel))
+            DrawingPanel->SetColour(Button, Pixel.Index);
+        return true;
+    }
+    if (Mouse->button() != Qt::LeftButton && Mouse->button() != Qt::RightButton)
+        return true;
+    fCursor = P;
+    BeginGesture();
+    fTool->Press(*fCanvas, P, DrawingPanel->Colour(Button), Mouse->modifiers() & Qt::ShiftModifier);
+    if (const auto Picked = fTool->Picked())
+        DrawingPanel->SetColour(Button, *Picked);
+    fSelection = fTool->Marked();
+    ShowView();
+    return true;
+}
+
+bool TSpriteFrm::PictureMove(const QMouseEvent* Mouse) {
+    const QPoint P = fView.LayoutPixel(Mouse->position().toPoint(), Scroll());
+    if (fFloating) {
+        fFloating->At = P;
+        ShowView();
+    } else if (fCanvas) {
+        fTool->Move(*fCanvas, P, Mouse->modifiers() & Qt::ShiftModifier);
+        if (const auto Picked = fTool->Picked())
+            DrawingPanel->SetColour(Mouse->buttons() & Qt::RightButton ? 1 : 0, *Picked);
+        if (fTool->Marked())
+            fSelection = fTool->Marked();
+        ShowView();
+    }
+    return false;
+}
+
+bool TSpriteFrm::PictureRelease(const QMouseEvent* Mouse) {
+    if (!fCanvas)
+        return true;
+    const QPoint P = fView.LayoutPixel(Mouse->position().toPoint(), Scroll());
+    fTool->Release(*fCanvas, P, Mouse->modifiers() & Qt::ShiftModifier);
+    if (fTool->Marked())
+        fSelection = *fTool->Marked() & LayoutRect();
+    RunReported([&] { EndGesture(); });
+    return true;
+}
+
+bool TSpriteFrm::PictureKey(const QKeyEvent* Key) {
+    QPoint Step;
+    switch (Key->key()) {
+    case Qt::Key_Left:
+        Step = QPoint(-1, 0);
+        break;
+    case Qt::Key_Right:
+        Step = QPoint(1, 0);
+        break;
+    case Qt::Key_Up:
+        Step = QPoint(0, -1);
+        break;
+    case Qt::Key_Down:
+        Step = QPoint(0, 1);
+        break;
+    case Qt::Key_Space: {
+        const QPoint At = fCursor;
+        const int Colour = DrawingPanel->Colour(0);
+        fCursorShown = true;
+        RunReported([&] {
+            EditPixels(QStringLiteral("Pencil"), [&](TPixelCanvas& c) { c.Set(At, Colour); });
+        });
+        return true;
+    }
+    case Qt::Key_Escape:
+        if (fCanvas)
+            CancelGesture();
+        else if (fFloating)
+            fFloating.reset();
+        else
+            fSelection.reset();
+        ShowView();
+        return true;
+    default:
+        return false;
+    }
+    const QRect Bounds = LayoutRect();
+    fCursor = QPoint(std::clamp(fCursor.x() + Step.x(), 0, std::max(0, Bounds.right())),
+                     std::clamp(fCursor.y() + Step.y(), 0, std::max(0, Bounds.bottom())));
+    fCursorShown = true;
+    // The cursor stays in sight.
+    const int z = fView.Zoom();
+    const QRect Shown(Scroll(), Image1->size());
+    const QRect Pixel(fCursor * z, QSize(z, z));
+    if (!Shown.contains(Pixel)) {
+        if (Pixel.left() < Shown.left() || Pixel.right() > Shown.right())
+            HScroll->setValue(Pixel.center().x() - Shown.width() / 2);
+        if (Pixel.top() < Shown.top() || Pixel.bottom() > Shown.bottom())
+            VScroll->setValue(Pixel.center().y() - Shown.height() / 2);
+    }
+    ShowView();
+    return true;
 }
 
 void TSpriteFrm::BeginGesture() {

@@ -27,6 +27,8 @@
 class QCheckBox;
 class QComboBox;
 class QFrame;
+class QKeyEvent;
+class QMouseEvent;
 class QLabel;
 class QMenu;
 class QPushButton;
@@ -211,10 +213,16 @@ private:
 
     // The drawing actions and menus.
     void MakeDrawingActions();
+    // The Edit menu's selection commands and the Tile menu.
+    void MakeEditActions();
     // Places the picture, its scroll bars, the drawing panel and the palette panel for the size.
     void Relayout();
     // The picture's mouse and keys.
     bool PictureEvent(QEvent* Event);
+    bool PicturePress(const QMouseEvent* Mouse);
+    bool PictureMove(const QMouseEvent* Mouse);
+    bool PictureRelease(const QMouseEvent* Mouse);
+    bool PictureKey(const QKeyEvent* Key);
     // A gesture of the current tool on a copy of the sprite; its end gives the copy's words to
     // the document as one edit.
     void BeginGesture();
