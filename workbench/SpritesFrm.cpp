@@ -237,34 +237,7 @@ TSpriteFrm::TSpriteFrm(TSession& Session, QWidget* Parent) : QWidget(Parent), fS
         Bar->hide();
         connect(Bar, &QScrollBar::valueChanged, this, [this] { ShowView(); });
     }
-    // The drawing controls sit right of the picture's scroll bar; the picture takes what the
-    // form grows by beyond its resting size, the palette panel staying below it.
-    Image1->setFocusPolicy(Qt::StrongFocus);
-    DrawingPanel = new TDrawingPanel(QList<QAction*>(ToolActions.begin(), ToolActions.end()), this);
-    connect(DrawingPanel, &TDrawingPanel::ColoursChosen, this, [this] { UpdateStatus(); });
-    fDesignedPanel4 = Panel4->geometry();
-    fDesignedPalPanel = PalPanel->geometry();
-    fRestingSize = size();
-    InsertTilesDialog = [this](int Most, int& Count) {
-        bool Ok = false;
-        Count = QInputDialog::getInt(this, QStringLiteral("Insert tiles"),
-                                     QStringLiteral("Empty tiles to insert before the cursor's:"),
-                                     1, 1, Most, 1, &Ok);
-        return Ok;
-    };
-    // An edit made elsewhere during a gesture ends the gesture unapplied.
-    connect(&fDocument, &TSpriteDocument::WordsChanged, this, [this] {
-        if (fCanvas)
-            CancelGesture();
-    });
-    connect(&fDocument, &TSpriteDocument::SpriteLoaded, this, [this] {
-        fSelection.reset();
-        fFloating.reset();
-        fCursor = QPoint(0, 0);
-    });
-    connect(&fDocument, &TSpriteDocument::PalettesChanged, this,
-            [this] { UpdateDrawingColours(); });
-    Relayout();
+    SetUpDrawing();
 
     RunReported([&] { FormCreate(); });
 
@@ -733,6 +706,37 @@ void TSpriteFrm::MakeEditActions() {
     TileMenu->addActions({InsertTilesAction, DeleteTilesAction, DuplicateGroupAction,
                           MoveEarlierAction, MoveLaterAction});
     Menus = {ToolsMenu, TileMenu};
+}
+
+void TSpriteFrm::SetUpDrawing() {
+    // The drawing controls sit right of the picture's scroll bar; the picture takes what the
+    // form grows by beyond its resting size, the palette panel staying below it.
+    Image1->setFocusPolicy(Qt::StrongFocus);
+    DrawingPanel = new TDrawingPanel(QList<QAction*>(ToolActions.begin(), ToolActions.end()), this);
+    connect(DrawingPanel, &TDrawingPanel::ColoursChosen, this, [this] { UpdateStatus(); });
+    fDesignedPanel4 = Panel4->geometry();
+    fDesignedPalPanel = PalPanel->geometry();
+    fRestingSize = size();
+    InsertTilesDialog = [this](int Most, int& Count) {
+        bool Ok = false;
+        Count = QInputDialog::getInt(this, QStringLiteral("Insert tiles"),
+                                     QStringLiteral("Empty tiles to insert before the cursor's:"),
+                                     1, 1, Most, 1, &Ok);
+        return Ok;
+    };
+    // An edit made elsewhere during a gesture ends the gesture unapplied.
+    connect(&fDocument, &TSpriteDocument::WordsChanged, this, [this] {
+        if (fCanvas)
+            CancelGesture();
+    });
+    connect(&fDocument, &TSpriteDocument::SpriteLoaded, this, [this] {
+        fSelection.reset();
+        fFloating.reset();
+        fCursor = QPoint(0, 0);
+    });
+    connect(&fDocument, &TSpriteDocument::PalettesChanged, this,
+            [this] { UpdateDrawingColours(); });
+    Relayout();
 }
 
 void TSpriteFrm::SetTool(TPixelToolKind Kind) {

@@ -215,6 +215,8 @@ private:
     void MakeDrawingActions();
     // The Edit menu's selection commands and the Tile menu.
     void MakeEditActions();
+    // The drawing panel, the picture's part in drawing and its place in a grown form.
+    void SetUpDrawing();
     // Places the picture, its scroll bars, the drawing panel and the palette panel for the size.
     void Relayout();
     // The picture's mouse and keys.
