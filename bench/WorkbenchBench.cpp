@@ -7,6 +7,7 @@
 #include "bench/GuiBenchSupport.h"
 #include "palettes/ChangePalletteFrm.h"
 #include "palettes/PalSwapper.h"
+#include "shell/ParamsFile.h"
 #include "shell/Session.h"
 #include "shell/VelkoraProjectEditor.h"
 #include "sprites/CompDecompUnit.h"
@@ -70,6 +71,19 @@ struct TEditor {
             SpriteFile = QDir(Root.Path()).filePath(QStringLiteral("Sprites/A0.spr"));
             const TMyByteArray Bytes = CompDecompUnit::Compress(Words);
             MyTypes::WriteFileAtomically(SpriteFile, Bytes.data(), Bytes.size());
+        } catch (const Exception& e) {
+            Error = e.Message();
+            return;
+        }
+        try {
+            // Three palette sets at least: the identity and two more.
+            TXMLDocument Params;
+            Params.FileName = QDir(Root.Path()).filePath(QStringLiteral("XMLParams.xml"));
+            TPalletteArray Map = MyTypes::IdentityPallette();
+            for (int k = 1; k <= 2; ++k) {
+                std::swap(Map[size_t(k)], Map[size_t(k + 2)]);
+                ParamsFile::AppendPalSet(Params, Map);
+            }
         } catch (const Exception& e) {
             Error = e.Message();
             return;

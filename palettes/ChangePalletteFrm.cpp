@@ -83,7 +83,7 @@ TChPalFrm::TChPalFrm(TSession& Session, TSpriteDocument* Document, QWidget* Pare
     if (fDocument) {
         connect(fDocument, &TSpriteDocument::MappingChanged, this,
                 &TChPalFrm::DocumentMappingChanged);
-        connect(fDocument, &TSpriteDocument::PalettesChanged, this, &TChPalFrm::ShowDocument);
+        connect(fDocument, &TSpriteDocument::PalettesChanged, this, &TChPalFrm::ShowPalettes);
         connect(fDocument, &TSpriteDocument::SpriteLoaded, this, &TChPalFrm::DocumentLoaded);
         // Without its document the frame shows the palettes and mapping it falls back on.
         connect(fDocument, &QObject::destroyed, this, [this] { ShowDocument(); });
@@ -196,25 +196,44 @@ QColor TChPalFrm::SecondColorFunc(int32_t i) const {
 }
 
 void TChPalFrm::ShowDocument() {
+    fShownFirst = fShownSecond = -1;
+    ShowPalettes();
+}
+
+void TChPalFrm::ShowPalettes() {
     if (!fPalSel)
         return;
-    WritePalNumber(CmbIcon, FirstPalIndex() + 1);
-    WritePalNumber(SecondCmbIcon, SecondPalIndex() + 1);
+    // What shows a palette that is shown already is left as it is.
     const int32_t First = FirstPalIndex();
     const int32_t Second = SecondPalIndex();
-    fFirstPal->SetfColorProc([this, First](int32_t i) { return PalColor(First, i); });
+    if (First != fShownFirst) {
+        WritePalNumber(CmbIcon, First + 1);
+        fFirstPal->SetfColorProc([this, First](int32_t i) { return PalColor(First, i); });
+    }
+    if (Second != fShownSecond) {
+        WritePalNumber(SecondCmbIcon, Second + 1);
+        // Chooser item t stands for colour index t - 1, so it shows that colour of the palette
+        // the sprite is drawn in, whatever the mapping is.
+        fComboSel->SetfColorProc([this, Second](int32_t i) { return PalColor(Second, i); });
+    }
+    fShownFirst = First;
+    fShownSecond = Second;
+    ShowMapping();
+}
+
+void TChPalFrm::ShowMapping() {
+    if (!fPalSel)
+        return;
+    const int32_t First = FirstPalIndex();
     if (fStripShowsFirst)
         fPalSel->SetfColorProc([this, First](int32_t i) { return PalColor(First, i); });
     else
         fPalSel->SetfColorProc([this](int32_t i) { return SecondColorFunc(i); });
-    // Chooser item t stands for colour index t - 1, so it shows that colour of the palette the
-    // sprite is drawn in, whatever the mapping is.
-    fComboSel->SetfColorProc([this, Second](int32_t i) { return PalColor(Second, i); });
 }
 
 void TChPalFrm::ShowMappedStrip() {
     fStripShowsFirst = false;
-    ShowDocument();
+    ShowMapping();
 }
 
 // ---- Palette selectors ----------------------------------------------------------------------
@@ -286,10 +305,13 @@ void TChPalFrm::FirstPalCMBSelectItem(TImageControl* Item) {
 }
 
 void TChPalFrm::ChoosePalettes(int32_t First, int32_t Second) {
+    // A change shows through the document's PalettesChanged; the same palettes chosen again
+    // are shown here (the mapping strip may show another palette now).
+    const bool Same = First == FirstPalIndex() && Second == SecondPalIndex();
     if (fDocument)
         fDocument->SetPalettes(First, Second);
-    // Shown also when the document had them already (its PalettesChanged shows a change).
-    ShowDocument();
+    if (!fDocument || Same)
+        ShowPalettes();
     CallIfSet(fOnChangeFirstPal);
 }
 
@@ -399,7 +421,9 @@ void TChPalFrm::ComboSelSelectItem(TImageControl* Item) {
         const auto Edited = qScopeGuard([this] { fEditingEntry = false; });
         Recolour(Mapping);
     }
-    ShowMappedStrip();
+    // A changed mapping showed through the document's MappingChanged.
+    if (fStripShowsFirst)
+        ShowMappedStrip();
     CallIfSet(fOnSetPalSwap, fCurSelpalIndex, t);
 }
 
@@ -442,7 +466,8 @@ void TChPalFrm::PalCmbChange() {
     if (!Set)
         return;
     Recolour(*Set);
-    ShowMappedStrip();
+    if (fStripShowsFirst)
+        ShowMappedStrip();
     CallIfSet(fOnSetPalSwap, 0, 0);
 }
 
@@ -505,7 +530,8 @@ void TChPalFrm::AddbtnClick() {
 void TChPalFrm::ResetbtnClick() {
     if (fDocument)
         fDocument->Reset();
-    ShowMappedStrip();
+    if (fStripShowsFirst)
+        ShowMappedStrip();
     CallIfSet(fOnResetbtnClick);
 }
 

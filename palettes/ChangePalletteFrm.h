@@ -162,6 +162,10 @@ private:
     // What the mapping strip shows: the first palette unmapped (at first, and after a first
     // palette is chosen in the list), or else the second palette through the mapping.
     void ShowMappedStrip();
+    // The mapping strip alone, as the document's mapping is now.
+    void ShowMapping();
+    // ShowDocument for a change of the palettes: what shows a palette already shown stays.
+    void ShowPalettes();
     // The document's mapping changed (an edit, its undo, a load).
     void DocumentMappingChanged();
     // Selects, without applying it, the set whose mapping the document shows, or none.
@@ -187,6 +191,9 @@ private:
     TRefProc fOnResetbtnClick;
     // The mapping strip shows the first palette unmapped.
     bool fStripShowsFirst = true;
+    // The palettes the number fields, the first strip and the chooser show (-1: none yet).
+    int32_t fShownFirst = -1;
+    int32_t fShownSecond = -1;
 
     // Telling one wheel notification from its travel up the parents (see eventFilter).
     QPointer<QWidget> fWheelReceiver;

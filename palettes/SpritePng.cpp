@@ -237,6 +237,93 @@ TSpritePngPicture SpritePng::ReadSpritePng(const QString& FileName) {
     return Picture;
 }
 
+TMyByteArray SpritePng::PictureIndices(const TPngPicture& Picture, bool KeepIndices,
+                                       const QVector<QRgb>& Colours, int PaletteNumber,
+                                       bool* ColoursMatched) {
+    const int64_t w = Picture.Width;
+    const int64_t h = Picture.Height;
+    if (Picture.Pixels.size() != size_t(w * h) * (Picture.Indexed ? 1 : 4))
+        throw EFormatError(QStringLiteral("The picture of %1 x %2 pixels holds %3 bytes")
+                               .arg(w)
+                               .arg(h)
+                               .arg(Picture.Pixels.size()));
+    const auto Refuse = [&](size_t i, QRgb c) {
+        return EFormatError(QStringLiteral("Pixel (%1, %2) is %3, which palette %4 does not hold")
+                                .arg(int64_t(i) % w)
+                                .arg(int64_t(i) / w)
+                                .arg(ColourName(c))
+                                .arg(PaletteNumber));
+    };
+    // The index of palette N that holds colour c: the lowest, for a colour held twice; 0 for a
+    // fully transparent pixel; -1 for none.
+    const auto IndexOf = [&](QRgb c) {
+        if (qAlpha(c) == 0)
+            return 0;
+        const int i = qAlpha(c) == 255 ? int(Colours.indexOf(c)) : -1;
+        return i > 15 ? -1 : i;
+    };
+
+    // Every pixel of the picture as a colour index, checked in reading order.
+    TMyByteArray Indices(size_t(w * h));
+    bool Matched = false;
+    if (Picture.Indexed) {
+        // The indices stand when the picture's palette (its PLTE colours) is palette N wherever
+        // its pixels use it (a palette of two equal colours keeps which of them each pixel has).
+        std::array<bool, 256> Used{};
+        for (uint8_t v : Picture.Pixels)
+            Used[v] = true;
+        bool ByIndex = true;
+        for (size_t v = 0; v < 256 && !KeepIndices; ++v)
+            if (Used[v] && (v >= Picture.Palette.size() || int(v) >= Colours.size() ||
+                            (Picture.Palette[v] & 0xFFFFFF) != (Colours[int(v)] & 0xFFFFFF)))
+                ByIndex = false;
+        Matched = !ByIndex && !KeepIndices;
+        // What each index of the picture becomes, or -1 (reported with its first pixel).
+        std::array<int, 256> Map{};
+        for (size_t v = 0; v < 256; ++v)
+            Map[v] = Matched ? (v < Picture.Palette.size() ? IndexOf(Picture.Palette[v]) : -1)
+                             : (v <= 15 ? int(v) : -1);
+        for (size_t i = 0; i < Indices.size(); ++i) {
+            const uint8_t v = Picture.Pixels[i];
+            if (Map[v] >= 0) {
+                Indices[i] = uint8_t(Map[v]);
+                continue;
+            }
+            if (!Matched)
+                throw EFormatError(QStringLiteral("Pixel (%1, %2) has colour index %3; a sprite "
+                                                  "has 16 colours")
+                                       .arg(int64_t(i) % w)
+                                       .arg(int64_t(i) / w)
+                                       .arg(v));
+            if (v >= Picture.Palette.size())
+                throw EFormatError(QStringLiteral("Pixel (%1, %2) has colour index %3, beyond the "
+                                                  "%4 colours of the picture's palette")
+                                       .arg(int64_t(i) % w)
+                                       .arg(int64_t(i) / w)
+                                       .arg(v)
+                                       .arg(Picture.Palette.size()));
+            throw Refuse(i, Picture.Palette[v]);
+        }
+    } else {
+        QRgb Last = 0;
+        int LastIndex = -1;
+        for (size_t i = 0; i < Indices.size(); ++i) {
+            const uint8_t* p = &Picture.Pixels[4 * i];
+            const QRgb c = qRgba(p[0], p[1], p[2], p[3]);
+            if (c != Last || LastIndex < 0) {
+                LastIndex = IndexOf(c);
+                Last = c;
+            }
+            if (LastIndex < 0)
+                throw Refuse(i, c);
+            Indices[i] = uint8_t(LastIndex);
+        }
+    }
+    if (ColoursMatched)
+        *ColoursMatched = Matched;
+    return Indices;
+}
+
 TMyArray SpritePng::SpriteWordsOfPng(const TSpritePngPicture& Source,
                                      const TSpriteImportOptions& Options,
                                      const QVector<QRgb>& Colours, int PaletteNumber,
@@ -283,78 +370,9 @@ TMyArray SpritePng::SpriteWordsOfPng(const TSpritePngPicture& Source,
                                .arg(QLatin1String(SpriteSizeNames[Layout.SizeIndex]))
                                .arg(Layout.Blocks));
 
-    const auto Refuse = [&](size_t i, QRgb c) {
-        return EFormatError(QStringLiteral("Pixel (%1, %2) is %3, which palette %4 does not hold")
-                                .arg(int64_t(i) % w)
-                                .arg(int64_t(i) / w)
-                                .arg(ColourName(c))
-                                .arg(PaletteNumber));
-    };
-    // The index of palette N that holds colour c: the lowest, for a colour held twice; 0 for a
-    // fully transparent pixel; -1 for none.
-    const auto IndexOf = [&](QRgb c) {
-        if (qAlpha(c) == 0)
-            return 0;
-        const int i = qAlpha(c) == 255 ? int(Colours.indexOf(c)) : -1;
-        return i > 15 ? -1 : i;
-    };
-
-    // Every pixel of the picture as a colour index, checked in reading order.
-    TMyByteArray Indices(size_t(w * h));
     bool Matched = false;
-    if (Picture.Indexed) {
-        // The indices stand when the picture's palette (its PLTE colours) is palette N wherever
-        // its pixels use it (a palette of two equal colours keeps which of them each pixel has).
-        std::array<bool, 256> Used{};
-        for (uint8_t v : Picture.Pixels)
-            Used[v] = true;
-        bool ByIndex = true;
-        for (size_t v = 0; v < 256 && !Options.KeepIndices; ++v)
-            if (Used[v] && (v >= Picture.Palette.size() || int(v) >= Colours.size() ||
-                            (Picture.Palette[v] & 0xFFFFFF) != (Colours[int(v)] & 0xFFFFFF)))
-                ByIndex = false;
-        Matched = !ByIndex && !Options.KeepIndices;
-        // What each index of the picture becomes, or -1 (reported with its first pixel).
-        std::array<int, 256> Map{};
-        for (size_t v = 0; v < 256; ++v)
-            Map[v] = Matched ? (v < Picture.Palette.size() ? IndexOf(Picture.Palette[v]) : -1)
-                             : (v <= 15 ? int(v) : -1);
-        for (size_t i = 0; i < Indices.size(); ++i) {
-            const uint8_t v = Picture.Pixels[i];
-            if (Map[v] >= 0) {
-                Indices[i] = uint8_t(Map[v]);
-                continue;
-            }
-            if (!Matched)
-                throw EFormatError(QStringLiteral("Pixel (%1, %2) has colour index %3; a sprite "
-                                                  "has 16 colours")
-                                       .arg(int64_t(i) % w)
-                                       .arg(int64_t(i) / w)
-                                       .arg(v));
-            if (v >= Picture.Palette.size())
-                throw EFormatError(QStringLiteral("Pixel (%1, %2) has colour index %3, beyond the "
-                                                  "%4 colours of the picture's palette")
-                                       .arg(int64_t(i) % w)
-                                       .arg(int64_t(i) / w)
-                                       .arg(v)
-                                       .arg(Picture.Palette.size()));
-            throw Refuse(i, Picture.Palette[v]);
-        }
-    } else {
-        QRgb Last = 0;
-        int LastIndex = -1;
-        for (size_t i = 0; i < Indices.size(); ++i) {
-            const uint8_t* p = &Picture.Pixels[4 * i];
-            const QRgb c = qRgba(p[0], p[1], p[2], p[3]);
-            if (c != Last || LastIndex < 0) {
-                LastIndex = IndexOf(c);
-                Last = c;
-            }
-            if (LastIndex < 0)
-                throw Refuse(i, c);
-            Indices[i] = uint8_t(LastIndex);
-        }
-    }
+    const TMyByteArray Indices =
+        PictureIndices(Picture, Options.KeepIndices, Colours, PaletteNumber, &Matched);
     if (Report) {
         Report->Layout = Layout;
         Report->ColoursMatched = Matched;

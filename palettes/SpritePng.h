@@ -110,6 +110,12 @@ namespace SpritePng {
 // Reads a PNG for an import. A velkora-layout chunk that is not a layout text is refused
 // (EFormatError, quoting at most a line of it); a comment that is not one is not a layout.
 TSpritePngPicture ReadSpritePng(const QString& FileName);
+// Every pixel of Picture as a colour index of Colours (palette PaletteNumber), in reading order,
+// read and refused as SpriteWordsOfPng reads them. ColoursMatched, when given, is set when an
+// indexed picture's pixels were matched by colour.
+TMyByteArray PictureIndices(const TPngPicture& Picture, bool KeepIndices,
+                            const QVector<QRgb>& Colours, int PaletteNumber,
+                            bool* ColoursMatched = nullptr);
 // The words of a picture read by ReadSpritePng. An indexed picture is read by its indices when
 // KeepIndices is set, or when at every index its pixels use its palette holds the colour of
 // Colours (palette PaletteNumber) at that index; otherwise, and for any other PNG, each pixel

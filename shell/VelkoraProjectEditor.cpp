@@ -170,6 +170,8 @@ void TMainFrm::AddWorkspace(QWidget* Frm, TWorkspace* Workspace) {
     FileMenu->insertActions(fFileSeparator, Workspace->FileActions);
     EditMenu->addActions(Workspace->EditActions);
     ViewMenu->addActions(Workspace->ViewActions);
+    for (QMenu* Menu : Workspace->Menus)
+        MenuBar->insertMenu(HelpMenu->menuAction(), Menu);
     if (QUndoStack* Stack = Workspace->UndoStack())
         fUndoGroup.addStack(Stack);
     if (QWidget* Status = Workspace->StatusWidget()) {
@@ -197,6 +199,10 @@ void TMainFrm::WorkspaceShown() {
              {&Workspace->FileActions, &Workspace->EditActions, &Workspace->ViewActions})
             for (QAction* a : *List)
                 a->setVisible(Shown);
+        for (QMenu* Menu : Workspace->Menus)
+            Menu->menuAction()->setVisible(Shown);
+        for (QAction* a : Workspace->MenuActions())
+            a->setVisible(Shown);
         if (QWidget* Status = Workspace->StatusWidget())
             Status->setVisible(Shown);
     }
@@ -325,6 +331,8 @@ void TMainFrm::FormShow() {
 
     fSpritesFrm = new TSpriteFrm(*fSession);
     fSpritesFrm->setParent(ClientArea);
+    // At the designed window size the workbench's picture has its designed size.
+    fSpritesFrm->SetRestingSize(MapWorkspaceSize);
     ClientLayout->addWidget(fSpritesFrm, 0, 0);
     fVisibleFrm = fSpritesFrm;
 
@@ -460,7 +468,7 @@ void TMainFrm::ShowShortcuts() {
         g.Title =
             Frm == fMapFrm ? QStringLiteral("Map workspace") : QStringLiteral("Sprite workbench");
         g.Rows = HelpWindows::ActionRows(Workspace->FileActions + Workspace->EditActions +
-                                         Workspace->ViewActions) +
+                                         Workspace->ViewActions + Workspace->MenuActions()) +
                  Workspace->Gestures;
         Groups << g;
     }

@@ -3,7 +3,16 @@
 #include "widgets/ErrorReport.h"
 #include "widgets/Questions.h"
 
+#include <QMenu>
+
 namespace velkora {
+
+QList<QAction*> TWorkspace::MenuActions() const {
+    QList<QAction*> Out;
+    for (const QMenu* Menu : Menus)
+        Out << Menu->actions();
+    return Out;
+}
 
 bool TWorkspace::MayDiscard() {
     if (!IsModified())

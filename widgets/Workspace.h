@@ -9,6 +9,7 @@
 #include <QString>
 
 class QAction;
+class QMenu;
 class QUndoStack;
 class QWidget;
 
@@ -22,6 +23,10 @@ public:
     QList<QAction*> FileActions;
     QList<QAction*> EditActions;
     QList<QAction*> ViewActions;
+    // Menus of its own, placed before the Help menu.
+    QList<QMenu*> Menus;
+    // Every action of Menus.
+    QList<QAction*> MenuActions() const;
     // What the mouse and the keys do beyond the actions, for the list of keyboard shortcuts:
     // {what the user does, what it does}.
     QList<QPair<QString, QString>> Gestures;

@@ -1,6 +1,7 @@
 #include "workbench/SpriteDocument.h"
 
 #include <new>
+#include <set>
 
 namespace velkora {
 
@@ -52,6 +53,10 @@ public:
             fDoc->Apply(fAfter, text());
     }
     void undo() override { fDoc->Apply(fBefore, text()); }
+
+    // The bases of the two states.
+    const TSpriteDocument::TWords& Before() const { return fBefore.Base; }
+    const TSpriteDocument::TWords& After() const { return fAfter.Base; }
 
 private:
     TSpriteDocument* fDoc;
@@ -214,6 +219,22 @@ void TSpriteDocument::Save(bool Compressed, bool DropPartial) {
     fForm = Compressed ? TSpriteForm::Compressed : TSpriteForm::Uncompressed;
     fFileBase = IsIdentity(fApplied) ? fPalletteSwapper.SharedBytes() : nullptr;
     emit FormChanged();
+}
+
+size_t TSpriteDocument::UndoMemoryUsed() const {
+    std::set<const TMyArray*> Seen;
+    size_t n = 0;
+    const auto Count = [&](const TWords& w) {
+        if (w && Seen.insert(w.get()).second)
+            n += w->size() * sizeof(uint16_t) + sizeof(TMyArray);
+    };
+    for (int i = 0; i < fUndoStack.count(); ++i)
+        if (const auto* c = dynamic_cast<const TSpriteCommand*>(fUndoStack.command(i))) {
+            Count(c->Before());
+            Count(c->After());
+            n += sizeof(TSpriteCommand);
+        }
+    return n;
 }
 
 void TSpriteDocument::SetPalettes(int32_t First, int32_t Second) {

@@ -63,6 +63,10 @@ public:
     // unless DropPartial says to leave them out.
     void Save(bool Compressed, bool DropPartial = false);
 
+    // The memory the edit history holds, in bytes: the words of every state it keeps, each
+    // counted once however many steps share it.
+    size_t UndoMemoryUsed() const;
+
     // The palettes it is shown with; not an edit of the sprite.
     void SetPalettes(int32_t First, int32_t Second);
 

@@ -8,6 +8,7 @@
 #include "palettes/SpritePng.h"
 #include "sprites/SpriteEditor.h"
 #include "widgets/Workspace.h"
+#include "workbench/PixelTools.h"
 #include "workbench/SpriteDocument.h"
 #include "workbench/SpriteView.h"
 
@@ -17,13 +18,19 @@
 #include <QPointer>
 #include <QWidget>
 
+#include <array>
 #include <functional>
 #include <memory>
+#include <optional>
+#include <vector>
 
 class QCheckBox;
 class QComboBox;
 class QFrame;
+class QKeyEvent;
+class QMouseEvent;
 class QLabel;
+class QMenu;
 class QPushButton;
 class QScrollBar;
 
@@ -34,6 +41,7 @@ class TSpriteFrm;
 namespace velkora {
 
 class TChPalFrm;
+class TDrawingPanel;
 class TSession;
 
 class TSpriteFrm : public QWidget, public TWorkspace {
@@ -80,6 +88,10 @@ public:
     using TLayoutQuestion =
         std::function<bool(const QString& FileName, QSize Picture, TSpriteLayout& Layout)>;
     TLayoutQuestion PngLayoutDialog;
+    // Asks how many empty tiles Tile > Insert tiles... inserts (1 to Most); false when the user
+    // cancels. Tests put their own answer here.
+    using TCountQuestion = std::function<bool(int Most, int& Count)>;
+    TCountQuestion InsertTilesDialog;
 
     // Holds no image; nothing uses it.
     QList<QPixmap> ImageList1;
@@ -131,6 +143,37 @@ public:
     QAction* ZoomOutAction = nullptr;
     QAction* ActualSizeAction = nullptr;
 
+    // Drawing: the tools (Tools menu and the buttons beside the picture, one key each), the two
+    // current colours, the selection and the tile commands (Edit and Tile menus).
+    QMenu* ToolsMenu = nullptr;
+    QMenu* TileMenu = nullptr;
+    std::array<QAction*, PixelToolCount> ToolActions{};
+    QAction* ShowGridAction = nullptr;
+    QAction* ShowNumbersAction = nullptr;
+    QAction* CopyAction = nullptr;
+    QAction* CutAction = nullptr;
+    QAction* PasteAction = nullptr;
+    QAction* DeleteAction = nullptr;
+    QAction* FlipHorizontallyAction = nullptr;
+    QAction* FlipVerticallyAction = nullptr;
+    QAction* RotateAction = nullptr;
+    QAction* InsertTilesAction = nullptr;
+    QAction* DeleteTilesAction = nullptr;
+    QAction* DuplicateGroupAction = nullptr;
+    QAction* MoveEarlierAction = nullptr;
+    QAction* MoveLaterAction = nullptr;
+    TDrawingPanel* DrawingPanel = nullptr;
+    TPixelToolKind Tool() const { return fToolKind; }
+    void SetTool(TPixelToolKind Kind);
+    // The pixel cursor of the keys and the selection, in pixels of the picture's layout.
+    QPoint Cursor() const { return fCursor; }
+    std::optional<QRect> Selection() const { return fSelection; }
+    // True while a paste floats under the pointer.
+    bool Floating() const { return fFloating.has_value(); }
+    // The form's size at which the picture has its designed size; beyond it the picture takes
+    // what the form grows by. The main window gives its client area at the designed window size.
+    void SetRestingSize(QSize Size);
+
     // The picture's zoom (1x to 8x) and the view of every tile group it shows in Image1.
     int Zoom() const { return fView.Zoom(); }
     void SetZoom(int Zoom, QPoint About = QPoint(-1, -1));
@@ -148,6 +191,7 @@ protected:
     void SaveDocument() override;
     QWidget* QuestionParent() override { return this; }
     void showEvent(QShowEvent* Event) override;
+    void resizeEvent(QResizeEvent* Event) override;
     bool eventFilter(QObject* Watched, QEvent* Event) override;
 
 private:
@@ -167,6 +211,45 @@ private:
     // document, whose signals repainted the picture and the status.
     void PalFrmChanged();
 
+    // The drawing actions and menus.
+    void MakeDrawingActions();
+    // The Edit menu's selection commands and the Tile menu.
+    void MakeEditActions();
+    // The drawing panel, the picture's part in drawing and its place in a grown form.
+    void SetUpDrawing();
+    // Places the picture, its scroll bars, the drawing panel and the palette panel for the size.
+    void Relayout();
+    // The picture's mouse and keys.
+    bool PictureEvent(QEvent* Event);
+    bool PicturePress(const QMouseEvent* Mouse);
+    bool PictureMove(const QMouseEvent* Mouse);
+    bool PictureRelease(const QMouseEvent* Mouse);
+    bool PictureKey(const QKeyEvent* Key);
+    // A gesture of the current tool on a copy of the sprite; its end gives the copy's words to
+    // the document as one edit.
+    void BeginGesture();
+    void EndGesture();
+    void CancelGesture();
+    // One edit of the sprite's pixels as it is shown, named Text; nothing when Edit changes none.
+    void EditPixels(const QString& Text, const std::function<void(TPixelCanvas&)>& Edit);
+    // The selection clipped to the layout; empty without one.
+    QRect Target() const;
+    QRect LayoutRect() const;
+    void CopySelection();
+    void DeleteSelection();
+    void PasteClipboard();
+    // The tile commands act on the selection's tiles, or else on the tile under the cursor.
+    std::pair<int64_t, int64_t> TargetTiles() const;
+    void InsertTiles();
+    void DeleteTiles();
+    void DuplicateGroup();
+    void MoveGroup(bool Earlier);
+    // The selection, the cursor and a floating paste drawn over Picture.
+    void DrawMarks(QImage& Picture) const;
+    // The layout pixel under the pointer while it is over the picture.
+    std::optional<QPoint> Pointer() const;
+    void UpdateDrawingColours();
+
     TSession& fSession;
     TSpriteDocument fDocument;
     QPointer<TChPalFrm> fChPalFrm;
@@ -175,7 +258,25 @@ private:
     // The pixel under the pointer over Image1, if any, and where the pointer is.
     bool fHasPixel = false;
     QPoint fPointer;
+    bool fPointerInside = false;
     TSpriteLayoutView::TPixel fPixel;
+    TPixelToolKind fToolKind = TPixelToolKind::Pencil;
+    std::unique_ptr<TPixelTool> fTool;
+    // The copy a gesture draws on, and the canvas over it; null outside a gesture.
+    std::unique_ptr<TSpriteInfo> fWorking;
+    std::unique_ptr<TPixelCanvas> fCanvas;
+    QPoint fCursor{0, 0};
+    bool fCursorShown = false;
+    std::optional<QRect> fSelection;
+    struct TFloating {
+        QSize Size;
+        std::vector<int> Indices;
+        QPoint At;
+    };
+    std::optional<TFloating> fFloating;
+    QSize fRestingSize;
+    QRect fDesignedPanel4;
+    QRect fDesignedPalPanel;
     // The position in ComboBox1 of the sprite in memory (-1: none).
     int fSpriteIndex = -1;
     bool fShown = false;

@@ -13,6 +13,8 @@
 #include <QAction>
 #include <QComboBox>
 #include <QDir>
+#include <QLabel>
+#include <QMenu>
 #include <QPushButton>
 #include <QScreen>
 #include <QStatusBar>
@@ -98,6 +100,39 @@ private slots:
         const QRect Panel(w.MapFrm()->LeftPanel->mapTo(&w, QPoint(0, 0)),
                           w.MapFrm()->LeftPanel->size());
         QVERIFY(w.rect().contains(Panel));
+        QVERIFY2(fErrors.isEmpty(), qPrintable(fErrors.join('\n')));
+    }
+
+    void theWorkbenchsToolsAnswerTheirKeysAndThePictureGrowsWithTheWindow() {
+        if (!qEnvironmentVariableIsEmpty("QT_SCALE_FACTOR"))
+            QSKIP("run at the designed scale");
+        fErrors.clear();
+        TMainFrm w(*fSession);
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        w.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        // The window opens on the workspace shown last.
+        QTest::mouseClick(w.SpriteLoadFrame, Qt::LeftButton);
+        TSpriteFrm* s = w.SpritesFrm();
+        // At the designed window size the picture has its designed size.
+        QCOMPARE(s->Image1->size(), QSize(230, 96));
+        QVERIFY(s->ToolsMenu->menuAction()->isVisible());
+        QTest::keyClick(&w, Qt::Key_G);
+        QCOMPARE(s->Tool(), TPixelToolKind::Fill);
+        QTest::keyClick(&w, Qt::Key_M);
+        QCOMPARE(s->Tool(), TPixelToolKind::Select);
+        QTest::keyClick(&w, Qt::Key_G, Qt::ControlModifier);
+        QVERIFY(s->ShowGridAction->isChecked());
+        QTest::keyClick(&w, Qt::Key_G, Qt::ControlModifier);
+        QVERIFY(!s->ShowGridAction->isChecked());
+        w.resize(w.size() + QSize(200, 100));
+        QCOMPARE(s->Image1->size(), QSize(430, 196));
+        // The map workspace takes the keys back: the sprite's menus and keys go with it.
+        QTest::mouseClick(w.MapEditFrame, Qt::LeftButton);
+        QVERIFY(!s->ToolsMenu->menuAction()->isVisible());
+        QTest::keyClick(&w, Qt::Key_P);
+        QCOMPARE(s->Tool(), TPixelToolKind::Select);
         QVERIFY2(fErrors.isEmpty(), qPrintable(fErrors.join('\n')));
     }
 
