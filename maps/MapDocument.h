@@ -2,6 +2,7 @@
 // The map being edited, apart from any view of it: its record, the file it came from, and the
 // edits made since, each an undo command. Views repaint from its signals.
 
+#include "maps/CellBlock.h"
 #include "maps/MapLoader.h"
 #include "shell/MyTypes.h"
 #include "shell/Progress.h"
@@ -144,6 +145,21 @@ public:
     void FillRect(QPoint A, QPoint B, uint8_t Value);
     // The 4-connected region of Start's value around Start.
     void FloodFill(QPoint Start, uint8_t Value);
+    // Every cell of the rectangles (which do not overlap), clipped to the map, as one step.
+    void FillRects(const std::vector<QRect>& Rects, uint8_t Value, const QString& Text);
+
+    // Edits with a block of cells; holes of the block leave the cells beneath alone.
+    // Block with its top-left cell at At, clipped to the map. The puts of one stroke merge into
+    // one step.
+    void PutBlock(QPoint At, const TCellBlock& Block, int Stroke = 0,
+                  const QString& Text = QStringLiteral("Paste"));
+    // The rectangle with the corner cells A and B, and the 4-connected region of Start's value,
+    // filled with Stamp repeated from the rectangle's top-left cell / from Start.
+    void FillRect(QPoint A, QPoint B, const TCellBlock& Stamp);
+    void FloodFill(QPoint Start, const TCellBlock& Stamp);
+    // The map made W x H (1 to 65535 each): the cell (x, y) goes to (x + DX, y + DY) where that
+    // lies in it; every other cell is Fill. One step (none when nothing changes).
+    void Resize(int W, int H, int DX, int DY, uint8_t Fill);
 
     // The cells of the segment from A to B, both included, without gaps (every cell a line
     // crosses when the pointer moves from A to B in one step).
@@ -160,6 +176,19 @@ signals:
 private:
     friend class TCellsCommand;
     friend class TReplaceCommand;
+    friend class TBlockCommand;
+    // One row's span of cells [Left, End) in row Row.
+    struct TSpan {
+        int Row;
+        int Left;
+        int End;
+    };
+    // Fills the 4-connected region of Start's value with Mark (not that value), telling Span
+    // each span as it is filled.
+    void ScanFill(QPoint Start, uint8_t Mark, const std::function<void(const TSpan&)>& Span);
+    // Writes Stamp, repeated from Origin, into the spans, as one step (or part of Stroke's).
+    void PutPattern(const std::vector<TSpan>& Spans, const TCellBlock& Stamp, QPoint Origin,
+                    int Stroke, const QString& Text);
     void Push(TCellEdit Edit, int Stroke, const QString& Text);
     void Changed(const TCellEdit& Edit) { emit CellsChanged(Edit.Bounds()); }
 

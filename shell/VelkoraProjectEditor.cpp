@@ -166,6 +166,15 @@ void TMainFrm::AddWorkspace(QWidget* Frm, TWorkspace* Workspace) {
     FileMenu->insertActions(fFileSeparator, Workspace->FileActions);
     EditMenu->addActions(Workspace->EditActions);
     ViewMenu->addActions(Workspace->ViewActions);
+    if (!Workspace->OwnMenuTitle.isEmpty()) {
+        auto* Menu = new QMenu(Workspace->OwnMenuTitle, MenuBar);
+        Menu->addActions(Workspace->OwnMenuActions);
+        MenuBar->insertMenu(HelpMenu->menuAction(), Menu);
+        // The menu goes with its workspace.
+        connect(Frm, &QObject::destroyed, Menu,
+                [Menu = QPointer<QMenu>(Menu)] { delete Menu.data(); });
+        fOwnMenus[Frm] = Menu;
+    }
     if (QUndoStack* Stack = Workspace->UndoStack())
         fUndoGroup.addStack(Stack);
     if (QWidget* Status = Workspace->StatusWidget()) {
@@ -189,10 +198,12 @@ void TMainFrm::WorkspaceShown() {
     // Only the shown workspace's actions are in the menus and answer their keys.
     for (const auto& [Frm, Workspace] : fWorkspaces) {
         const bool Shown = Frm == fVisibleFrm;
-        for (const QList<QAction*>* List :
-             {&Workspace->FileActions, &Workspace->EditActions, &Workspace->ViewActions})
+        for (const QList<QAction*>* List : {&Workspace->FileActions, &Workspace->EditActions,
+                                            &Workspace->ViewActions, &Workspace->OwnMenuActions})
             for (QAction* a : *List)
                 a->setVisible(Shown);
+        if (QMenu* Menu = fOwnMenus.value(Frm))
+            Menu->menuAction()->setVisible(Shown);
         if (QWidget* Status = Workspace->StatusWidget())
             Status->setVisible(Shown);
     }
@@ -430,7 +441,8 @@ void TMainFrm::ShowShortcuts() {
     QList<QAction*> Own;
     QList<QAction*> OfWorkspaces;
     for (const auto& w : fWorkspaces)
-        OfWorkspaces << w.second->FileActions << w.second->EditActions << w.second->ViewActions;
+        OfWorkspaces << w.second->FileActions << w.second->EditActions << w.second->ViewActions
+                     << w.second->OwnMenuActions;
     for (QMenu* Menu : {FileMenu, EditMenu, ViewMenu, HelpMenu})
         for (QAction* a : Menu->actions())
             if (!OfWorkspaces.contains(a))
@@ -441,7 +453,7 @@ void TMainFrm::ShowShortcuts() {
         g.Title =
             Frm == fMapFrm ? QStringLiteral("Map workspace") : QStringLiteral("Sprite workbench");
         g.Rows = HelpWindows::ActionRows(Workspace->FileActions + Workspace->EditActions +
-                                         Workspace->ViewActions) +
+                                         Workspace->ViewActions + Workspace->OwnMenuActions) +
                  Workspace->Gestures;
         Groups << g;
     }

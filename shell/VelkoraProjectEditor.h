@@ -2,6 +2,7 @@
 // The main window: a toolbar of two workspace buttons above the client area in which exactly one
 // workspace (the sprite workbench or the map workspace) is shown at a time.
 
+#include <QHash>
 #include <QList>
 #include <QPixmap>
 #include <QUndoGroup>
@@ -161,6 +162,8 @@ private:
     TChPalFrm* fChPalFrm = nullptr;
     QWidget* fVisibleFrm = nullptr;
     bool fFormShown = false;
+    // The menus of the workspaces' own (TWorkspace::OwnMenuTitle).
+    QHash<QWidget*, QMenu*> fOwnMenus;
     std::vector<std::pair<QWidget*, TWorkspace*>> fWorkspaces;
     QUndoGroup fUndoGroup;
     QAction* fFileSeparator = nullptr;

@@ -73,7 +73,7 @@ TMyByteArray LoadMapFile(const QString& FileName, int32_t& w, int32_t& h,
 // The groups, each defined in its own file.
 extern const CommandGroup SpriteGroup;   // sprite decode|encode|pack|render|export-png|import-png
 extern const CommandGroup LibraryGroup;  // library list
-extern const CommandGroup MapGroup;      // map decode|encode|info|render|export-tmx|import-tmx
+extern const CommandGroup MapGroup;      // map decode|encode|info|resize|render|export-tmx|import-tmx
 extern const CommandGroup PalettesGroup; // palettes
 extern const CommandGroup DemoGroup;     // make-demo
 

@@ -22,6 +22,10 @@ public:
     QList<QAction*> FileActions;
     QList<QAction*> EditActions;
     QList<QAction*> ViewActions;
+    // A menu of the workspace's own (none while the title is empty), after View, shown only while
+    // the workspace is.
+    QString OwnMenuTitle;
+    QList<QAction*> OwnMenuActions;
     // What the mouse and the keys do beyond the actions, for the list of keyboard shortcuts:
     // {what the user does, what it does}.
     QList<QPair<QString, QString>> Gestures;
