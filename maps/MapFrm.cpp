@@ -249,6 +249,7 @@ void TMainForm::MakeStatus() {
     ItemStatus = fStatus->ItemStatus;
     ZoomStatus = fStatus->ZoomStatus;
     SizeStatus = fStatus->SizeStatus;
+    ToolStatus = fStatus->ToolStatus;
     ShowPointerCell();
     fStatus->ShowItem(fTools.Item());
     fStatus->ShowZoom(Zoom());

@@ -178,6 +178,8 @@ public:
     TStatusField* ItemStatus = nullptr;
     TStatusField* ZoomStatus = nullptr;
     TStatusField* SizeStatus = nullptr;
+    // The tool in use, its stamp, its paste or the selection's size.
+    TStatusField* ToolStatus = nullptr;
 
 signals:
     // The name or the modified state of the map changed.
