@@ -363,9 +363,14 @@ void TMainForm::ShowTool() {
     const QString Name = QString(ToolText(fTools.Current())).remove(QLatin1Char('&'));
     QString Text = Name;
     const TCellBlock& Stamp = fTools.Stamp();
-    if (fTools.Pasting())
-        Text = QStringLiteral("Paste: click to put, Esc drops");
-    else if (fTools.Current() != TMapTool::Select && fTools.Current() != TMapTool::Pick &&
+    if (fTools.Pasting()) {
+        const QSize Size = fTools.PasteBlock().Size();
+        fStatus->ShowTool(QStringLiteral("Paste %1 x %2: click puts, Esc drops")
+                              .arg(Size.width())
+                              .arg(Size.height()));
+        return;
+    }
+    if (fTools.Current() != TMapTool::Select && fTools.Current() != TMapTool::Pick &&
              (Stamp.Width() > 1 || Stamp.Height() > 1))
         Text += QStringLiteral(", stamp %1 x %2").arg(Stamp.Width()).arg(Stamp.Height());
     const TMapSelection& Selection = fTools.Selection();

@@ -63,6 +63,10 @@ bool TMapToolBox::Pasting() const {
     return fPaste->Active();
 }
 
+const TCellBlock& TMapToolBox::PasteBlock() const {
+    return fPaste->Block();
+}
+
 TCellTool& TMapToolBox::InUse() const {
     return fPaste->Active() ? *fPaste : *fTools[size_t(fCurrent)];
 }

@@ -50,6 +50,8 @@ public:
     // Makes Block the floating paste, until a press puts it down or a cancel drops it.
     void Paste(const TCellBlock& Block);
     bool Pasting() const;
+    // The floating paste's cells (empty while none floats).
+    const TCellBlock& PasteBlock() const;
 
     void Press(QPoint Cell, Qt::KeyboardModifiers Keys) override;
     void Move(QPoint Cell) override;

@@ -177,6 +177,7 @@ private slots:
         QCOMPARE(f.Zoom(), 2);
         e.Key(Qt::Key_V, Qt::ControlModifier);
         QVERIFY(f.Tools().Pasting());
+        QCOMPARE(f.ToolStatus->text(), QString("Paste 5 x 2: click puts, Esc drops"));
         MoveOver(f, {4, 5});
         QCOMPARE(Shown(f, 5, 5), Rgb(f.CellPictures().Picture(12)));
         QCOMPARE(Shown(f, 4, 6), Rgb(f.CellPictures().Picture(21)));
