@@ -371,7 +371,7 @@ void TMainForm::ShowTool() {
         return;
     }
     if (fTools.Current() != TMapTool::Select && fTools.Current() != TMapTool::Pick &&
-             (Stamp.Width() > 1 || Stamp.Height() > 1))
+        (Stamp.Width() > 1 || Stamp.Height() > 1))
         Text += QStringLiteral(", stamp %1 x %2").arg(Stamp.Width()).arg(Stamp.Height());
     const TMapSelection& Selection = fTools.Selection();
     if (!Selection.IsEmpty()) {
