@@ -103,6 +103,9 @@ TResizeMapDialog::TResizeMapDialog(QSize Old, const TResizeChoice& Start,
         new QLabel(QStringLiteral("Now %1 x %2 cells.").arg(Old.width()).arg(Old.height()), this));
     Main->addLayout(Form);
     Main->addWidget(Preview, 1);
+    Main->addWidget(new QLabel(QStringLiteral("Blue: old cells kept. Grey: old cells cut off. "
+                                              "Framed: the new map."),
+                               this));
     Main->addWidget(Buttons);
     Changed();
 }
