@@ -4,13 +4,18 @@
 
 #include "maps/BrushTool.h"
 #include "maps/FillTool.h"
+#include "maps/MapClipboard.h"
 #include "maps/MapSelection.h"
 #include "maps/MapToolBox.h"
 #include "maps/PasteTool.h"
 #include "maps/RectangleTool.h"
 #include "maps/SelectTool.h"
 
+#include <QMimeData>
+
 #include <gtest/gtest.h>
+
+#include <memory>
 
 using namespace velkora;
 
@@ -257,4 +262,26 @@ TEST(MapDocument, ResizeWithANegativeOffsetIsOneStepThatUndoes) {
     EXPECT_THROW(m.Doc.Resize(0, 2, 0, 0, 7), EFormatError);
     EXPECT_EQ(m.Steps(), 2);
     EXPECT_EQ(m.Doc.UndoStack()->index(), 1);
+}
+
+TEST(MapClipboard, TheCopyReadsBackAsAnotherProgramHandsItOver) {
+    const TCellBlock b(3, 2, {0, 12, 255, 4, 5, 6}, {1, 1, 1, 0, 1, 1});
+    const std::unique_ptr<QMimeData> Own(MapClipboard::ToMimeData(b));
+    EXPECT_TRUE(Own->hasFormat(MapClipboard::CellsMimeType));
+    EXPECT_EQ(Own->text(), "0 12 255\n- 5 6\n");
+    EXPECT_EQ(MapClipboard::FromMimeData(Own.get()), b);
+    // What a second editor gets: the private bytes in a plain container, holes and all.
+    QMimeData Other;
+    Other.setData(MapClipboard::CellsMimeType, Own->data(MapClipboard::CellsMimeType));
+    Other.setText("9 9\n");
+    EXPECT_EQ(MapClipboard::FromMimeData(&Other), b);
+    // Bytes of another shape fall back to the text; text alone pastes; other text does not.
+    Other.setData(MapClipboard::CellsMimeType, "VKCB");
+    EXPECT_EQ(MapClipboard::FromMimeData(&Other), TCellBlock(2, 1, {9, 9}));
+    QMimeData Text;
+    Text.setText("1 2 3\n");
+    EXPECT_EQ(MapClipboard::FromMimeData(&Text), TCellBlock(3, 1, {1, 2, 3}));
+    Text.setText("a map");
+    EXPECT_FALSE(MapClipboard::FromMimeData(&Text));
+    EXPECT_FALSE(MapClipboard::FromMimeData(nullptr));
 }
