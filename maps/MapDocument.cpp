@@ -202,6 +202,7 @@ bool TMapDocument::Load(const QString& FileName, const TProgress& Progress,
     fTmxFileName.clear();
     fStamp = Stamp;
     fUndoStack.setClean();
+    ++fMapNumber;
     emit MapReplaced();
     emit FileNameChanged(fFileName);
     return true;
@@ -223,6 +224,7 @@ void TMapDocument::NewMap(int32_t w, int32_t h, TMyByteArray Cells, const QStrin
     fTmxFileName.clear();
     fStamp = TFileStamp();
     fUndoStack.resetClean();
+    ++fMapNumber;
     emit MapReplaced();
     emit FileNameChanged(fFileName);
 }

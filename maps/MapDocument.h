@@ -53,6 +53,8 @@ public:
     int32_t PackType() const { return fPackType; }
     // The file the map was read from or last saved to; empty for a new map and before a load.
     const QString& FileName() const { return fFileName; }
+    // Counts the maps loaded or made: it changes with another map, never with an edit.
+    int MapNumber() const { return fMapNumber; }
 
     QUndoStack* UndoStack() { return &fUndoStack; }
     // The memory the edit history holds, in bytes.
@@ -156,6 +158,7 @@ private:
     TFileStamp fStamp;
     QUndoStack fUndoStack;
     int fStroke = 0;
+    int fMapNumber = 0;
 };
 
 } // namespace velkora

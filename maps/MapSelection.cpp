@@ -7,8 +7,14 @@
 namespace velkora {
 
 TMapSelection::TMapSelection(TMapDocument& Document, QObject* Parent)
-    : QObject(Parent), fDocument(Document) {
-    connect(&Document, &TMapDocument::MapReplaced, this, [this] { Set(fCells); });
+    : QObject(Parent), fDocument(Document), fMapNumber(Document.MapNumber()) {
+    // Another map (a load, a new map) selects nothing; an edit that replaced the map (a resize)
+    // keeps the selected cells inside it.
+    connect(&Document, &TMapDocument::MapReplaced, this, [this] {
+        const bool Another = fDocument.MapNumber() != fMapNumber;
+        fMapNumber = fDocument.MapNumber();
+        Set(Another ? QRegion() : fCells);
+    });
 }
 
 qint64 TMapSelection::CellCount() const {

@@ -15,7 +15,8 @@ class TMapDocument;
 class TMapSelection : public QObject {
     Q_OBJECT
 public:
-    // Follows Document: a map of another size keeps only the selected cells inside it.
+    // Follows Document: a resized map keeps only the selected cells inside it; another map
+    // selects nothing.
     explicit TMapSelection(TMapDocument& Document, QObject* Parent = nullptr);
 
     const QRegion& Cells() const { return fCells; }
@@ -39,6 +40,8 @@ signals:
 
 private:
     TMapDocument& fDocument;
+    // The document's map the cells belong to.
+    int fMapNumber;
     QRegion fCells;
 };
 

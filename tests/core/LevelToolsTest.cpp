@@ -84,9 +84,13 @@ TEST(SelectTool, ShiftAddsCtrlRemovesAndTheOutlineShowsTheResultWhileDragged) {
     // A smaller map keeps the selected cells inside it.
     m.Doc.Resize(2, 3, 0, 0, 0);
     EXPECT_EQ(Selection.Cells(), QRegion(0, 0, 2, 3));
+    EXPECT_EQ(m.Steps(), 1); // selecting is no edit
+    // Another map selects nothing.
+    m.Doc.NewMap(8, 8, TMyByteArray(64, 0));
+    EXPECT_TRUE(Selection.IsEmpty());
+    Selection.Set(QRect(1, 1, 2, 2));
     Selection.Clear();
     EXPECT_TRUE(Selection.IsEmpty());
-    EXPECT_EQ(m.Steps(), 1); // selecting is no edit
 }
 
 TEST(MapSelection, CopyKeepsTheShapeAndDeleteFillsItAsOneStep) {
