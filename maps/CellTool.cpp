@@ -16,6 +16,10 @@ bool TCellTool::Cancel() {
     return false;
 }
 
+bool TCellTool::Floating() const {
+    return false;
+}
+
 QRect TCellTool::PreviewCells(const std::optional<QPoint>& Pointer) const {
     Q_UNUSED(Pointer);
     return QRect();
@@ -27,12 +31,24 @@ int TCellTool::Preview(QPoint Cell, const std::optional<QPoint>& Pointer) const 
     return -1;
 }
 
+std::optional<QRegion> TCellTool::Outline() const {
+    return std::nullopt;
+}
+
 QRect TPaintTool::PreviewCells(const std::optional<QPoint>& Pointer) const {
-    return Pointer ? QRect(*Pointer, QSize(1, 1)) : QRect();
+    return Pointer ? QRect(*Pointer, fStamp.Size()) : QRect();
 }
 
 int TPaintTool::Preview(QPoint Cell, const std::optional<QPoint>& Pointer) const {
-    return Pointer && Cell == *Pointer ? fItem : -1;
+    if (!Pointer)
+        return -1;
+    return fStamp.At(Cell.x() - Pointer->x(), Cell.y() - Pointer->y());
+}
+
+int TPaintTool::PatternAt(QPoint Cell, QPoint Origin) const {
+    auto Mod = [](int a, int b) { return ((a % b) + b) % b; };
+    return fStamp.At(Mod(Cell.x() - Origin.x(), fStamp.Width()),
+                     Mod(Cell.y() - Origin.y(), fStamp.Height()));
 }
 
 } // namespace velkora

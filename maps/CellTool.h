@@ -5,13 +5,15 @@
 // would do: the view asks it, cell by cell, what to draw in their place. A tool needs the document
 // only; it knows nothing of widgets.
 //
-// A new tool is a new class over TCellTool (or TPaintTool when it paints with the chosen item),
+// A new tool is a new class over TCellTool (or TPaintTool when it paints with the chosen stamp),
 // registered in TMapToolBox.
 
+#include "maps/CellBlock.h"
 #include "maps/MapDocument.h"
 
 #include <QPoint>
 #include <QRect>
+#include <QRegion>
 
 #include <optional>
 
@@ -33,30 +35,45 @@ public:
     // Drops what a press began and has not finished (Escape, another tool, another map); true
     // when something was dropped.
     virtual bool Cancel();
+    // True while the tool holds something that follows the pointer without a button held (a
+    // paste): the right button drops it instead of moving the map.
+    virtual bool Floating() const;
 
     // The preview, with the pointer over the cell Pointer (none while it is off the map view):
     // outside PreviewCells the map shows its own cells; inside it, a cell shows Preview's value, or
     // its own where that is -1.
     virtual QRect PreviewCells(const std::optional<QPoint>& Pointer) const;
     virtual int Preview(QPoint Cell, const std::optional<QPoint>& Pointer) const;
+    // Cells the view outlines instead of the selection while the tool drags (none: the selection).
+    virtual std::optional<QRegion> Outline() const;
 
 protected:
     TMapDocument& fDocument;
 };
 
-// A tool that paints with one item: the pointer's cell previews it.
+// A tool that paints with a stamp: a block of items (a single item is a 1 x 1 stamp), anchored
+// at its top-left cell. The pointer's cell previews the stamp laid there.
 class TPaintTool : public TCellTool {
 public:
     using TCellTool::TCellTool;
 
-    uint8_t Item() const { return fItem; }
-    void SetItem(uint8_t Item) { fItem = Item; }
+    // The item of the stamp's top-left cell.
+    uint8_t Item() const { return fStamp.IsEmpty() ? 0 : fStamp.Value(0, 0); }
+    void SetItem(uint8_t Item) { fStamp = TCellBlock(1, 1, Item); }
+    const TCellBlock& Stamp() const { return fStamp; }
+    void SetStamp(const TCellBlock& Stamp) { fStamp = Stamp; }
+    bool SingleItem() const {
+        return fStamp.Width() == 1 && fStamp.Height() == 1 && !fStamp.HasHoles();
+    }
 
     QRect PreviewCells(const std::optional<QPoint>& Pointer) const override;
     int Preview(QPoint Cell, const std::optional<QPoint>& Pointer) const override;
 
 protected:
-    uint8_t fItem = 0;
+    // The stamp's value for Cell when the stamp repeats from Origin (-1 for a hole).
+    int PatternAt(QPoint Cell, QPoint Origin) const;
+
+    TCellBlock fStamp{1, 1, 0};
 };
 
 } // namespace velkora

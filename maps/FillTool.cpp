@@ -4,7 +4,7 @@ namespace velkora {
 
 void TFillTool::Press(QPoint Cell, Qt::KeyboardModifiers Keys) {
     Q_UNUSED(Keys);
-    fDocument.FloodFill(Cell, fItem);
+    fDocument.FloodFill(Cell, fStamp);
 }
 
 } // namespace velkora

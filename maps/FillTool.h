@@ -1,6 +1,6 @@
 #pragma once
-// The flood fill: a press fills the 4-connected region of the pressed cell's value with the item,
-// one undo step.
+// The flood fill: a press fills the 4-connected region of the pressed cell's value with the stamp
+// repeated from the pressed cell, one undo step.
 
 #include "maps/CellTool.h"
 

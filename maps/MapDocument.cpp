@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 
 namespace velkora {
 
@@ -24,89 +25,11 @@ void TMapParams::SetValue(int W, int H, int Value) {
     DecomBytes[size_t(W) * size_t(Width) + size_t(H)] = uint8_t(Value & 0xFF);
 }
 
-// ---- TCellEdit ------------------------------------------------------------------------------
-
-void TCellEdit::AddOld(uint8_t Value, uint32_t Count) {
-    if (!fOld.empty() && fOld.back().Value == Value)
-        fOld.back().Count += Count;
-    else
-        fOld.push_back({Value, Count});
-}
-
-void TCellEdit::Add(uint32_t Index, int Col, int Row, uint8_t Old) {
-    AddRun(Index, Col, Row, 1, Old);
-}
-
-void TCellEdit::AddRun(uint32_t Index, int Col, int Row, uint32_t Count, uint8_t Old) {
-    if (Count == 0)
-        return;
-    if (!fRuns.empty() && fRuns.back().First + fRuns.back().Count == Index)
-        fRuns.back().Count += Count;
-    else
-        fRuns.push_back({Index, Count});
-    AddOld(Old, Count);
-    fBounds |= QRect(Col, Row, int(Count), 1);
-}
-
-void TCellEdit::Append(const TCellEdit& Later) {
-    for (const TRun& r : Later.fRuns) {
-        if (!fRuns.empty() && fRuns.back().First + fRuns.back().Count == r.First)
-            fRuns.back().Count += r.Count;
-        else
-            fRuns.push_back(r);
-    }
-    for (const TOld& o : Later.fOld)
-        AddOld(o.Value, o.Count);
-    fBounds |= Later.fBounds;
-}
-
-void TCellEdit::Shrink() {
-    fRuns.shrink_to_fit();
-    fOld.shrink_to_fit();
-}
-
-size_t TCellEdit::CellCount() const {
-    size_t n = 0;
-    for (const TRun& r : fRuns)
-        n += r.Count;
-    return n;
-}
-
-size_t TCellEdit::MemoryUsed() const {
-    return sizeof(*this) + fRuns.capacity() * sizeof(TRun) + fOld.capacity() * sizeof(TOld);
-}
-
-void TCellEdit::Apply(TMyByteArray& Cells) const {
-    for (const TRun& r : fRuns)
-        std::memset(Cells.data() + r.First, fNew, r.Count);
-}
-
-void TCellEdit::Revert(TMyByteArray& Cells) const {
-    // Walk the runs and the old values backwards together.
-    size_t o = fOld.size();
-    uint32_t OldLeft = 0;
-    uint8_t OldValue = 0;
-    for (size_t k = fRuns.size(); k-- > 0;) {
-        const TRun& r = fRuns[k];
-        uint32_t End = r.First + r.Count; // cells [r.First, End) still to restore, from the end
-        while (End > r.First) {
-            if (OldLeft == 0) {
-                --o;
-                OldLeft = fOld[o].Count;
-                OldValue = fOld[o].Value;
-            }
-            const uint32_t n = std::min(OldLeft, End - r.First);
-            std::memset(Cells.data() + (End - n), OldValue, n);
-            End -= n;
-            OldLeft -= n;
-        }
-    }
-}
-
 // ---- Commands -------------------------------------------------------------------------------
 
 namespace {
 constexpr int StrokeCommandId = 1;
+constexpr int BlockStrokeCommandId = 2;
 } // namespace
 
 // Every command of a map's history tells the memory it holds.
@@ -165,6 +88,75 @@ private:
     TMapParams fOther;
 };
 
+// Cells that each get a value of their own: spans of cells, with the values they had and the
+// values they get, a byte each. The puts of one stroke merge into the step it began.
+class TBlockCommand : public TMapCommand {
+public:
+    struct TPiece {
+        uint32_t First;
+        uint32_t Count;
+    };
+    TBlockCommand(TMapDocument* Doc, int Stroke, const QString& Text)
+        : TMapCommand(Text), fDoc(Doc), fStroke(Stroke) {}
+
+    void Add(uint32_t First, uint32_t Count, const uint8_t* Old, const uint8_t* New) {
+        fPieces.push_back({First, Count});
+        fOld.insert(fOld.end(), Old, Old + Count);
+        fNew.insert(fNew.end(), New, New + Count);
+        fBounds |= QRect(int(First % uint32_t(fDoc->Width())), int(First / uint32_t(fDoc->Width())),
+                         int(Count), 1);
+    }
+    bool IsEmpty() const { return fPieces.empty(); }
+    void Shrink() {
+        fPieces.shrink_to_fit();
+        fOld.shrink_to_fit();
+        fNew.shrink_to_fit();
+    }
+
+    void redo() override {
+        uint8_t* Cells = fDoc->fMapParams.DecomBytes.data();
+        size_t o = 0;
+        for (const TPiece& p : fPieces) {
+            std::memcpy(Cells + p.First, fNew.data() + o, p.Count);
+            o += p.Count;
+        }
+        emit fDoc->CellsChanged(fBounds);
+    }
+    void undo() override {
+        // The latest first, so that a cell put twice gets its first value back.
+        uint8_t* Cells = fDoc->fMapParams.DecomBytes.data();
+        size_t o = fOld.size();
+        for (size_t k = fPieces.size(); k-- > 0;) {
+            o -= fPieces[k].Count;
+            std::memcpy(Cells + fPieces[k].First, fOld.data() + o, fPieces[k].Count);
+        }
+        emit fDoc->CellsChanged(fBounds);
+    }
+    int id() const override { return fStroke > 0 ? BlockStrokeCommandId : -1; }
+    size_t MemoryUsed() const override {
+        return sizeof(*this) + fPieces.capacity() * sizeof(TPiece) + fOld.capacity() +
+               fNew.capacity();
+    }
+    bool mergeWith(const QUndoCommand* Other) override {
+        const auto* Later = static_cast<const TBlockCommand*>(Other);
+        if (Later->fStroke != fStroke)
+            return false;
+        fPieces.insert(fPieces.end(), Later->fPieces.begin(), Later->fPieces.end());
+        fOld.insert(fOld.end(), Later->fOld.begin(), Later->fOld.end());
+        fNew.insert(fNew.end(), Later->fNew.begin(), Later->fNew.end());
+        fBounds |= Later->fBounds;
+        return true;
+    }
+
+private:
+    TMapDocument* fDoc;
+    int fStroke;
+    std::vector<TPiece> fPieces;
+    TMyByteArray fOld;
+    TMyByteArray fNew;
+    QRect fBounds;
+};
+
 // ---- TMapDocument ---------------------------------------------------------------------------
 
 TMapDocument::TMapDocument(QObject* Parent) : TDocument(Parent) {}
@@ -203,6 +195,7 @@ bool TMapDocument::Load(const QString& FileName, const TProgress& Progress,
     fTmxFileName.clear();
     fStamp = Stamp;
     fUndoStack.setClean();
+    ++fMapNumber;
     emit MapReplaced();
     emit FileNameChanged(fFileName);
     return true;
@@ -224,6 +217,7 @@ void TMapDocument::NewMap(int32_t w, int32_t h, TMyByteArray Cells, const QStrin
     fTmxFileName.clear();
     fStamp = TFileStamp();
     fUndoStack.resetClean();
+    ++fMapNumber;
     emit MapReplaced();
     emit FileNameChanged(fFileName);
 }
@@ -287,27 +281,33 @@ void TMapDocument::Paint(int Stroke, const std::vector<QPoint>& Cells, uint8_t V
 }
 
 void TMapDocument::FillRect(QPoint A, QPoint B, uint8_t Value) {
-    const QRect r = CellSpan(A, B) & QRect(0, 0, fMapParams.Width, fMapParams.Height);
-    if (r.isEmpty() || !HasMap())
+    FillRects({CellSpan(A, B)}, Value, QStringLiteral("Fill rectangle"));
+}
+
+void TMapDocument::FillRects(const std::vector<QRect>& Rects, uint8_t Value, const QString& Text) {
+    if (!HasMap())
         return;
     TCellEdit Edit(Value);
     const TMyByteArray& Bytes = fMapParams.DecomBytes;
     const size_t w = size_t(fMapParams.Width);
-    for (int y = r.top(); y <= r.bottom(); ++y) {
-        const size_t Row = size_t(y) * w;
-        int x = r.left();
-        while (x <= r.right()) {
-            // Runs of equal old values; cells that already hold Value are skipped.
-            const uint8_t Old = Bytes[Row + size_t(x)];
-            int e = x + 1;
-            while (e <= r.right() && Bytes[Row + size_t(e)] == Old)
-                ++e;
-            if (Old != Value)
-                Edit.AddRun(uint32_t(Row + size_t(x)), x, y, uint32_t(e - x), Old);
-            x = e;
+    for (const QRect& Rect : Rects) {
+        const QRect r = Rect & QRect(0, 0, fMapParams.Width, fMapParams.Height);
+        for (int y = r.top(); y <= r.bottom(); ++y) {
+            const size_t Row = size_t(y) * w;
+            int x = r.left();
+            while (x <= r.right()) {
+                // Runs of equal old values; cells that already hold Value are skipped.
+                const uint8_t Old = Bytes[Row + size_t(x)];
+                int e = x + 1;
+                while (e <= r.right() && Bytes[Row + size_t(e)] == Old)
+                    ++e;
+                if (Old != Value)
+                    Edit.AddRun(uint32_t(Row + size_t(x)), x, y, uint32_t(e - x), Old);
+                x = e;
+            }
         }
     }
-    Push(std::move(Edit), 0, QStringLiteral("Fill rectangle"));
+    Push(std::move(Edit), 0, Text);
 }
 
 namespace {
@@ -346,47 +346,153 @@ struct TRunFinder {
 
 } // namespace
 
+void TMapDocument::ScanFill(QPoint Start, uint8_t Mark,
+                            const std::function<void(const TSpan&)>& Span) {
+    TMyByteArray& Bytes = fMapParams.DecomBytes;
+    const uint8_t Old = Bytes[size_t(Start.y()) * size_t(fMapParams.Width) + size_t(Start.x())];
+    const int w = fMapParams.Width;
+    const int h = fMapParams.Height;
+    const TRunFinder Runs(Old);
+    // Scanline fill: each span of the region is filled once (which marks it done) and told; the
+    // rows above and below are searched for spans still to do.
+    std::vector<QPoint> Todo{Start};
+    while (!Todo.empty()) {
+        const QPoint p = Todo.back();
+        Todo.pop_back();
+        uint8_t* Row = Bytes.data() + size_t(p.y()) * size_t(w);
+        if (Row[p.x()] != Old)
+            continue;
+        const int l = Runs.RunStart(Row, p.x());
+        const int e = Runs.RunEnd(Row, p.x(), w); // the span is [l, e)
+        Span({p.y(), l, e});
+        std::memset(Row + l, Mark, size_t(e - l));
+        for (const int y : {p.y() - 1, p.y() + 1}) {
+            if (y < 0 || y >= h)
+                continue;
+            const uint8_t* Next = Bytes.data() + size_t(y) * size_t(w);
+            // One seed per run of Old above or below the span.
+            for (int x = Runs.Find(Next, l, e); x < e;
+                 x = Runs.Find(Next, Runs.RunEnd(Next, x, e), e))
+                Todo.push_back(QPoint(x, y));
+        }
+    }
+}
+
 void TMapDocument::FloodFill(QPoint Start, uint8_t Value) {
     if (!Contains(Start))
         return;
     TMyByteArray& Bytes = fMapParams.DecomBytes;
-    const uint8_t Old = Bytes[size_t(Start.y()) * size_t(fMapParams.Width) + size_t(Start.x())];
+    const size_t w = size_t(fMapParams.Width);
+    const uint8_t Old = Bytes[size_t(Start.y()) * w + size_t(Start.x())];
     if (Old == Value)
         return;
-    const int w = fMapParams.Width;
-    const int h = fMapParams.Height;
-    const TRunFinder Runs(Old);
     TCellEdit Edit(Value);
-    // Scanline fill: each span of the region is filled once (which marks it done) and recorded
-    // as one run; the rows above and below are searched for spans still to do.
-    std::vector<QPoint> Todo{Start};
     try {
-        while (!Todo.empty()) {
-            const QPoint p = Todo.back();
-            Todo.pop_back();
-            uint8_t* Row = Bytes.data() + size_t(p.y()) * size_t(w);
-            if (Row[p.x()] != Old)
-                continue;
-            const int l = Runs.RunStart(Row, p.x());
-            const int e = Runs.RunEnd(Row, p.x(), w); // the span is [l, e)
-            Edit.AddRun(uint32_t(size_t(p.y()) * size_t(w) + size_t(l)), l, p.y(), uint32_t(e - l),
-                        Old);
-            std::memset(Row + l, Value, size_t(e - l));
-            for (const int y : {p.y() - 1, p.y() + 1}) {
-                if (y < 0 || y >= h)
-                    continue;
-                const uint8_t* Next = Bytes.data() + size_t(y) * size_t(w);
-                // One seed per run of Old above or below the span.
-                for (int x = Runs.Find(Next, l, e); x < e;
-                     x = Runs.Find(Next, Runs.RunEnd(Next, x, e), e))
-                    Todo.push_back(QPoint(x, y));
-            }
-        }
+        ScanFill(Start, Value, [&](const TSpan& s) {
+            Edit.AddRun(uint32_t(size_t(s.Row) * w + size_t(s.Left)), s.Left, s.Row,
+                        uint32_t(s.End - s.Left), Old);
+        });
     } catch (...) {
         Edit.Revert(Bytes);
         throw;
     }
     Push(std::move(Edit), 0, QStringLiteral("Fill"));
+}
+
+void TMapDocument::FloodFill(QPoint Start, const TCellBlock& Stamp) {
+    if (!Contains(Start) || Stamp.IsEmpty())
+        return;
+    if (Stamp.Width() == 1 && Stamp.Height() == 1 && !Stamp.HasHoles()) {
+        FloodFill(Start, Stamp.Value(0, 0));
+        return;
+    }
+    TMyByteArray& Bytes = fMapParams.DecomBytes;
+    const size_t w = size_t(fMapParams.Width);
+    const uint8_t Old = Bytes[size_t(Start.y()) * w + size_t(Start.x())];
+    // The region is found by marking it with another value, then given back its own.
+    std::vector<TSpan> Spans;
+    ScanFill(Start, uint8_t(Old ^ 1), [&](const TSpan& s) { Spans.push_back(s); });
+    for (const TSpan& s : Spans)
+        std::memset(Bytes.data() + size_t(s.Row) * w + size_t(s.Left), Old, size_t(s.End - s.Left));
+    PutPattern(Spans, Stamp, Start, 0, QStringLiteral("Fill"));
+}
+
+void TMapDocument::PutPattern(const std::vector<TSpan>& Spans, const TCellBlock& Stamp,
+                              QPoint Origin, int Stroke, const QString& Text) {
+    if (Stamp.IsEmpty() || !HasMap())
+        return;
+    auto Mod = [](int64_t a, int b) { return int(((a % b) + b) % b); };
+    const int sw = Stamp.Width();
+    const int sh = Stamp.Height();
+    const uint8_t* Values = Stamp.Values().data();
+    const uint8_t* Mask = Stamp.HasHoles() ? Stamp.Mask().data() : nullptr;
+    uint8_t* Bytes = fMapParams.DecomBytes.data();
+    const size_t w = size_t(fMapParams.Width);
+    auto Command = std::make_unique<TBlockCommand>(this, Stroke, Text);
+    TMyByteArray Wanted;
+    for (const TSpan& s : Spans) {
+        const size_t StampRow = size_t(Mod(int64_t(s.Row) - Origin.y(), sh)) * size_t(sw);
+        uint8_t* Row = Bytes + size_t(s.Row) * w;
+        int sx = Mod(int64_t(s.Left) - Origin.x(), sw);
+        Wanted.resize(size_t(s.End - s.Left));
+        // Pieces of cells that the stamp holds and that change.
+        int x = s.Left;
+        while (x < s.End) {
+            int e = x;
+            int ex = sx;
+            while (e < s.End && (!Mask || Mask[StampRow + size_t(ex)]) &&
+                   Values[StampRow + size_t(ex)] != Row[e]) {
+                Wanted[size_t(e - x)] = Values[StampRow + size_t(ex)];
+                ++e;
+                ex = ex + 1 == sw ? 0 : ex + 1;
+            }
+            if (e > x) {
+                Command->Add(uint32_t(size_t(s.Row) * w + size_t(x)), uint32_t(e - x), Row + x,
+                             Wanted.data());
+                sx = ex;
+                x = e;
+                continue;
+            }
+            ++x;
+            sx = sx + 1 == sw ? 0 : sx + 1;
+        }
+    }
+    if (Command->IsEmpty())
+        return;
+    Command->Shrink();
+    fUndoStack.push(Command.release());
+}
+
+void TMapDocument::PutBlock(QPoint At, const TCellBlock& Block, int Stroke, const QString& Text) {
+    const QRect r = QRect(At, Block.Size()) & QRect(0, 0, fMapParams.Width, fMapParams.Height);
+    if (r.isEmpty())
+        return;
+    std::vector<TSpan> Spans;
+    Spans.reserve(size_t(r.height()));
+    for (int y = r.top(); y <= r.bottom(); ++y)
+        Spans.push_back({y, r.left(), r.right() + 1});
+    PutPattern(Spans, Block, At, Stroke, Text);
+}
+
+void TMapDocument::FillRect(QPoint A, QPoint B, const TCellBlock& Stamp) {
+    if (Stamp.Width() == 1 && Stamp.Height() == 1 && !Stamp.HasHoles()) {
+        FillRect(A, B, Stamp.Value(0, 0));
+        return;
+    }
+    const QRect Span = CellSpan(A, B);
+    const QRect r = Span & QRect(0, 0, fMapParams.Width, fMapParams.Height);
+    if (r.isEmpty())
+        return;
+    std::vector<TSpan> Spans;
+    for (int y = r.top(); y <= r.bottom(); ++y)
+        Spans.push_back({y, r.left(), r.right() + 1});
+    PutPattern(Spans, Stamp, Span.topLeft(), 0, QStringLiteral("Fill rectangle"));
+}
+
+void TMapDocument::Resize(int W, int H, int DX, int DY, uint8_t Fill) {
+    TMyByteArray Cells = CellBlocks::ResizeCells(fMapParams.DecomBytes, fMapParams.Width,
+                                                 fMapParams.Height, W, H, DX, DY, Fill);
+    ReplaceCells(W, H, std::move(Cells), QStringLiteral("Resize map"));
 }
 
 std::vector<QPoint> TMapDocument::LineCells(QPoint A, QPoint B) {

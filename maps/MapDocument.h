@@ -2,6 +2,8 @@
 // The map being edited, apart from any view of it: its record, the file it came from, and the
 // edits made since, each an undo command. Views repaint from its signals.
 
+#include "maps/CellBlock.h"
+#include "maps/CellEdit.h"
 #include "maps/MapLoader.h"
 #include "shell/Document.h"
 #include "shell/MyTypes.h"
@@ -33,51 +35,6 @@ struct TMapParams {
     }
 };
 
-// The cells one edit changes, in the order it changed them: runs of consecutive cell indices
-// (row by row), the value each cell had before (run-length coded along the runs) and the one
-// value they all get. A fill of a whole 4096 x 4096 map of one value takes a few kilobytes.
-class TCellEdit {
-public:
-    explicit TCellEdit(uint8_t NewValue = 0) : fNew(NewValue) {}
-
-    // Adds cell Index (column Col, row Row) that holds Old now; consecutive indices join a run.
-    void Add(uint32_t Index, int Col, int Row, uint8_t Old);
-    // Adds Count cells from Index on, all in row Row from column Col, all holding Old now.
-    void AddRun(uint32_t Index, int Col, int Row, uint32_t Count, uint8_t Old);
-    // Appends the cells of Later, an edit made after this one.
-    void Append(const TCellEdit& Later);
-    // Gives back the memory that adding reserved beyond what the edit holds.
-    void Shrink();
-
-    bool IsEmpty() const { return fRuns.empty(); }
-    uint8_t NewValue() const { return fNew; }
-    // The bounding rectangle of the cells, in cell coordinates.
-    QRect Bounds() const { return fBounds; }
-    size_t CellCount() const;
-    size_t MemoryUsed() const;
-
-    // Writes the new value into every cell; Revert writes the old values back, the latest first,
-    // so that a cell changed twice gets its first old value.
-    void Apply(TMyByteArray& Cells) const;
-    void Revert(TMyByteArray& Cells) const;
-
-private:
-    struct TRun {
-        uint32_t First;
-        uint32_t Count;
-    };
-    struct TOld {
-        uint8_t Value;
-        uint32_t Count;
-    };
-    void AddOld(uint8_t Value, uint32_t Count);
-
-    std::vector<TRun> fRuns;
-    std::vector<TOld> fOld;
-    uint8_t fNew;
-    QRect fBounds;
-};
-
 class TMapDocument : public TDocument {
     Q_OBJECT
 public:
@@ -95,6 +52,8 @@ public:
     int32_t PackType() const { return fPackType; }
     // FileName(): the file the map was read from or last saved to; empty for a new map and
     // before a load.
+    // Counts the maps loaded or made: it changes with another map, never with an edit.
+    int MapNumber() const { return fMapNumber; }
 
     // The memory the edit history holds, in bytes.
     size_t UndoMemoryUsed() const;
@@ -137,6 +96,21 @@ public:
     void FillRect(QPoint A, QPoint B, uint8_t Value);
     // The 4-connected region of Start's value around Start.
     void FloodFill(QPoint Start, uint8_t Value);
+    // Every cell of the rectangles (which do not overlap), clipped to the map, as one step.
+    void FillRects(const std::vector<QRect>& Rects, uint8_t Value, const QString& Text);
+
+    // Edits with a block of cells; holes of the block leave the cells beneath alone.
+    // Block with its top-left cell at At, clipped to the map. The puts of one stroke merge into
+    // one step.
+    void PutBlock(QPoint At, const TCellBlock& Block, int Stroke = 0,
+                  const QString& Text = QStringLiteral("Paste"));
+    // The rectangle with the corner cells A and B, and the 4-connected region of Start's value,
+    // filled with Stamp repeated from the rectangle's top-left cell / from Start.
+    void FillRect(QPoint A, QPoint B, const TCellBlock& Stamp);
+    void FloodFill(QPoint Start, const TCellBlock& Stamp);
+    // The map made W x H (1 to 65535 each): the cell (x, y) goes to (x + DX, y + DY) where that
+    // lies in it; every other cell is Fill. One step (none when nothing changes).
+    void Resize(int W, int H, int DX, int DY, uint8_t Fill);
 
     // The cells of the segment from A to B, both included, without gaps (every cell a line
     // crosses when the pointer moves from A to B in one step).
@@ -152,6 +126,19 @@ signals:
 private:
     friend class TCellsCommand;
     friend class TReplaceCommand;
+    friend class TBlockCommand;
+    // One row's span of cells [Left, End) in row Row.
+    struct TSpan {
+        int Row;
+        int Left;
+        int End;
+    };
+    // Fills the 4-connected region of Start's value with Mark (not that value), telling Span
+    // each span as it is filled.
+    void ScanFill(QPoint Start, uint8_t Mark, const std::function<void(const TSpan&)>& Span);
+    // Writes Stamp, repeated from Origin, into the spans, as one step (or part of Stroke's).
+    void PutPattern(const std::vector<TSpan>& Spans, const TCellBlock& Stamp, QPoint Origin,
+                    int Stroke, const QString& Text);
     void Push(TCellEdit Edit, int Stroke, const QString& Text);
     void Changed(const TCellEdit& Edit) { emit CellsChanged(Edit.Bounds()); }
 
@@ -160,6 +147,7 @@ private:
     QString fNewName;
     QString fTmxFileName;
     int fStroke = 0;
+    int fMapNumber = 0;
 };
 
 } // namespace velkora

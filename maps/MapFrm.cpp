@@ -4,6 +4,7 @@
 
 #include "maps/MapEditing.h"
 #include "maps/MapNavigator.h"
+#include "maps/MapSelection.h"
 #include "maps/MapStatus.h"
 #include "palettes/PaletteDocument.h"
 #include "shell/Session.h"
@@ -14,6 +15,7 @@
 #include <QActionGroup>
 #include <QComboBox>
 #include <QLabel>
+#include <QMenu>
 #include <QPushButton>
 #include <QResizeEvent>
 #include <QSignalBlocker>
@@ -60,11 +62,13 @@ TMainForm::TMainForm(TSession& Session, QWidget* Parent)
     TakeControls();
     DrawGrid1->Attach(fDocument, fTextures, GridHome);
     DrawGrid1->SetTool(&fTools);
+    DrawGrid1->SetSelection(&fTools.Selection());
     DrawGrid2->Attach(fDocument, fTextures);
     SaveBtn->setEnabled(false);
     LeftPanel->raise();
     DrawGrid1->Layout(QRect(0, 0, width() - LeftPanel->width(), height()));
     fFiles = new TMapFiles(fSession, fDocument, fTextures, *this, this, LevelCmb, *this);
+    fLevel = new TLevelEdit(fDocument, fTools, fTextures, this);
     MakeFileActions();
     MakeToolActions();
     MakeViewActions();
@@ -109,6 +113,10 @@ void TMainForm::Wire() {
     connect(BitBtn1, &QPushButton::clicked, this, [this] { BitBtn1Click(); });
     connect(DrawGrid2, &TItemGrid::ItemClicked, this,
             [this](int Col, int Row) { DrawGrid2SelectCell(Col, Row); });
+    connect(DrawGrid2, &TItemGrid::BlockPicked, this, [this](const QRect& Block) {
+        fTools.SetStamp(TItemGrid::Stamp(Block));
+        DrawGrid2->ShowBlock(Block);
+    });
     connect(&fDocument, &TMapDocument::MapReplaced, this, &TMainForm::MapReplaced);
     connect(&fDocument, &TMapDocument::ModifiedChanged, this, &TMainForm::TitleChanged);
     connect(&fDocument, &TMapDocument::FileNameChanged, this, &TMainForm::TitleChanged);
@@ -126,6 +134,11 @@ void TMainForm::Wire() {
         for (const int Texture : {0, 1})
             if (P < 0 || fTextures.Palette(Texture) == P)
                 RunReported([&] { fTextures.Choose(Texture, -1, fTextures.Palette(Texture)); });
+    });
+    connect(fLevel, &TLevelEdit::Changed, this, [this] {
+        DrawGrid1->RefreshPreview();
+        DrawGrid1->SelectionChanged();
+        ShowTool();
     });
 }
 
@@ -179,6 +192,10 @@ void TMainForm::MakeToolActions() {
         ToolActions[size_t(t)] = a;
         EditActions << a;
     }
+    EditActions << fLevel->EditActions();
+    auto* MapMenu = new QMenu(QStringLiteral("&Map"), this);
+    MapMenu->addActions(fLevel->MapActions());
+    Menus = {MapMenu};
     Gestures = {
         {QStringLiteral("Click or drag on the map"), QStringLiteral("Paint with the tool chosen")},
         {QStringLiteral("Alt+click on the map"), QStringLiteral("Pick the clicked cell's item")},
@@ -187,7 +204,15 @@ void TMainForm::MakeToolActions() {
         {QStringLiteral("Right-button drag"), QStringLiteral("Move the map")},
         {QStringLiteral("Ctrl+wheel"), QStringLiteral("Zoom in or out about the pointer")},
         {QStringLiteral("Wheel, Shift+wheel"), QStringLiteral("Scroll up and down, sideways")},
-        {QStringLiteral("Esc while dragging a rectangle"), QStringLiteral("Drop the rectangle")}};
+        {QStringLiteral("Esc while dragging a rectangle"), QStringLiteral("Drop the rectangle")},
+        {QStringLiteral("Shift+drag, Ctrl+drag with Select"),
+         QStringLiteral("Add cells to the selection, take them away")},
+        {QStringLiteral("Drag across the items beside the map"),
+         QStringLiteral("Choose a block of items as the stamp")},
+        {QStringLiteral("Click while a paste floats"), QStringLiteral("Put the pasted cells")},
+        {QStringLiteral("Esc, right button while a paste floats"),
+         QStringLiteral("Drop the pasted cells")},
+        {QStringLiteral("Esc"), QStringLiteral("Select none")}};
 }
 
 void TMainForm::MakeViewActions() {
@@ -233,10 +258,12 @@ void TMainForm::MakeStatus() {
     ItemStatus = fStatus->ItemStatus;
     ZoomStatus = fStatus->ZoomStatus;
     SizeStatus = fStatus->SizeStatus;
+    ToolStatus = fStatus->ToolStatus;
     ShowPointerCell();
     fStatus->ShowItem(fTools.Item());
     fStatus->ShowZoom(Zoom());
     fStatus->ShowMap(fDocument);
+    ShowTool();
 }
 
 // ---- Start-up ---------------------------------------------------------------------------------
@@ -307,8 +334,14 @@ void TMainForm::wheelEvent(QWheelEvent* Event) {
 }
 
 void TMainForm::keyPressEvent(QKeyEvent* Event) {
-    if (!DrawGrid1->Key(Event))
-        QWidget::keyPressEvent(Event);
+    if (DrawGrid1->Key(Event))
+        return;
+    // Escape with nothing to drop selects none.
+    if (Event->key() == Qt::Key_Escape && !fTools.Selection().IsEmpty()) {
+        fTools.Selection().Clear();
+        return;
+    }
+    QWidget::keyPressEvent(Event);
 }
 
 // ---- The workspace in the main window -----------------------------------------------------------
@@ -333,6 +366,30 @@ void TMainForm::MapReplaced() {
     ExportTmxAction->setEnabled(HasMap);
     ReimportTmxAction->setEnabled(HasMap && !fDocument.TmxFileName().isEmpty());
     fStatus->ShowMap(fDocument);
+}
+
+void TMainForm::ShowTool() {
+    const QString Name = QString(ToolText(fTools.Current())).remove(QLatin1Char('&'));
+    QString Text = Name;
+    const TCellBlock& Stamp = fTools.Stamp();
+    if (fTools.Pasting()) {
+        const QSize Size = fTools.PasteBlock().Size();
+        fStatus->ShowTool(QStringLiteral("Paste %1 x %2: click puts, Esc drops")
+                              .arg(Size.width())
+                              .arg(Size.height()));
+        return;
+    }
+    if (fTools.Current() != TMapTool::Select && fTools.Current() != TMapTool::Pick &&
+        (Stamp.Width() > 1 || Stamp.Height() > 1))
+        Text += QStringLiteral(", stamp %1 x %2").arg(Stamp.Width()).arg(Stamp.Height());
+    const TMapSelection& Selection = fTools.Selection();
+    if (!Selection.IsEmpty()) {
+        const QRect b = Selection.Bounds();
+        Text += QStringLiteral(": %1 x %2 selected").arg(b.width()).arg(b.height());
+        if (Selection.CellCount() != qint64(b.width()) * b.height())
+            Text += QStringLiteral(" (%1 cells)").arg(Selection.CellCount());
+    }
+    fStatus->ShowTool(Text);
 }
 
 void TMainForm::ShowPointerCell() {
@@ -416,6 +473,7 @@ void TMainForm::SetTool(TMapTool Tool) {
     ToolActions[size_t(Tool)]->setChecked(true);
     // The preview depends on the tool.
     DrawGrid1->RefreshPreview();
+    ShowTool();
 }
 
 void TMainForm::SetShowGrid(bool Show) {

@@ -5,6 +5,7 @@
 // textures (MapTextures), the map's files (MapFiles) and the status bar (MapStatus).
 
 #include "maps/ItemGrid.h"
+#include "maps/LevelEdit.h"
 #include "maps/MapDocument.h"
 #include "maps/MapFiles.h"
 #include "maps/MapTextures.h"
@@ -75,6 +76,8 @@ public:
     TMapDocument& Document() { return fDocument; }
     TMapTextures& Textures() { return fTextures; }
     TMapToolBox& Tools() { return fTools; }
+    // The selection's and the clipboard's actions, the stamp's flips, Resize map....
+    TLevelEdit& Level() { return *fLevel; }
     // What the workspace shows, for reading.
     QPoint HLCell() const { return DrawGrid1->HLCell(); }
     int32_t SelImage() const { return fTools.Item(); }
@@ -175,6 +178,8 @@ public:
     TStatusField* ItemStatus = nullptr;
     TStatusField* ZoomStatus = nullptr;
     TStatusField* SizeStatus = nullptr;
+    // The tool in use, its stamp, its paste or the selection's size.
+    TStatusField* ToolStatus = nullptr;
 
 signals:
     // The name or the modified state of the map changed.
@@ -207,6 +212,8 @@ private:
     void ItemChanged(int Item);
     void ShowPointerCell();
     void MapReplaced();
+    // The tool in use in the status bar, with its stamp, its paste or the selection.
+    void ShowTool();
 
     TSession& fSession;
     TMapDocument fDocument;
@@ -214,6 +221,7 @@ private:
     TMapToolBox fTools;
     TMapFiles* fFiles = nullptr;
     TMapStatus* fStatus = nullptr;
+    TLevelEdit* fLevel = nullptr;
     QActionGroup* fToolGroup = nullptr;
 
     std::unique_ptr<Ui::TMainForm> fUi;

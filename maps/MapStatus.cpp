@@ -20,7 +20,8 @@ TMapStatus::TMapStatus(QWidget* Parent) : QWidget(Parent) {
         {&CellStatus, QStringLiteral("Cell (65535, 65535): 255, unknown value 255")},
         {&ItemStatus, QStringLiteral("Selected: 49, texture 2 item 24")},
         {&ZoomStatus, QStringLiteral("Zoom 4x")},
-        {&SizeStatus, QStringLiteral("Map 65535 x 65535")}};
+        {&SizeStatus, QStringLiteral("Map 65535 x 65535")},
+        {&ToolStatus, QStringLiteral("Select: 65535 x 65535 selected")}};
     for (const auto& [Field, Widest] : Fields) {
         *Field = new TStatusField(Widest, this);
         Row->addWidget(*Field);
@@ -54,6 +55,10 @@ void TMapStatus::ShowMap(const TMapDocument& Document) {
         Document.HasMap()
             ? QStringLiteral("Map %1 x %2").arg(Document.Width()).arg(Document.Height())
             : QStringLiteral("No map"));
+}
+
+void TMapStatus::ShowTool(const QString& Text) {
+    ToolStatus->setText(Text);
 }
 
 } // namespace velkora

@@ -16,6 +16,8 @@ QString ToolText(TMapTool Tool) {
         return QStringLiteral("&Flood fill");
     case TMapTool::Pick:
         return QStringLiteral("&Pick item");
+    case TMapTool::Select:
+        return QStringLiteral("&Select");
     }
     return QString();
 }
@@ -30,6 +32,8 @@ QKeySequence ToolKey(TMapTool Tool) {
         return QKeySequence(Qt::Key_G);
     case TMapTool::Pick:
         return QKeySequence(Qt::Key_I);
+    case TMapTool::Select:
+        return QKeySequence(Qt::Key_S);
     }
     return QKeySequence();
 }
@@ -81,6 +85,11 @@ void DrawTool(QPainter& p, TMapTool Tool, const QColor& Color) {
         p.setBrush(Color);
         p.drawEllipse(QRectF(11, 3, 6, 6));
         p.drawLine(QPointF(9.5, 6.5), QPointF(13.5, 10.5));
+        break;
+    case TMapTool::Select:
+        // A dashed rectangle.
+        p.setPen(QPen(Color, 1.5, Qt::DashLine, Qt::FlatCap, Qt::MiterJoin));
+        p.drawRect(QRectF(3.5, 4.5, 13, 11));
         break;
     }
 }

@@ -4,10 +4,13 @@
 #include "maps/MapDocument.h"
 #include "maps/MapEditing.h"
 #include "maps/MapNavigator.h"
+#include "maps/MapSelection.h"
 #include "maps/MapTextures.h"
 
 #include <QKeyEvent>
+#include <QPaintEvent>
 #include <QPainter>
+#include <QPainterPath>
 #include <QWheelEvent>
 
 #include <algorithm>
@@ -27,7 +30,10 @@ int FloorDiv(int a, int b) {
 
 } // namespace
 
-TMapView::TMapView(QWidget* Parent) : TDrawGrid(Parent) {}
+TMapView::TMapView(QWidget* Parent) : TDrawGrid(Parent) {
+    fMarch.setInterval(120);
+    connect(&fMarch, &QTimer::timeout, this, &TMapView::MarchOutline);
+}
 
 TMapView::~TMapView() = default;
 
@@ -62,6 +68,80 @@ void TMapView::Attach(TMapDocument& Document, TMapTextures& Textures, QPoint Hom
     connect(&Document, &TMapDocument::CellsChanged, this, &TMapView::CellsChanged);
     connect(&Document, &TMapDocument::MapReplaced, this, &TMapView::MapReplaced);
     connect(&Textures, &TMapTextures::Changed, this, [this] { PicturesChanged(); });
+}
+
+void TMapView::SetSelection(const TMapSelection* Selection) {
+    fSelection = Selection;
+    SelectionChanged();
+}
+
+void TMapView::SelectionChanged() {
+    std::optional<QRegion> Now = fTool ? fTool->Outline() : std::nullopt;
+    if (!Now)
+        Now = fSelection ? fSelection->Cells() : QRegion();
+    if (*Now == fOutline)
+        return;
+    update(OutlineRect(fOutline));
+    fOutline = *Now;
+    update(OutlineRect(fOutline));
+    if (fOutline.isEmpty())
+        fMarch.stop();
+    else if (!fMarch.isActive())
+        fMarch.start();
+}
+
+QRect TMapView::OutlineRect(const QRegion& Cells) const {
+    if (Cells.isEmpty())
+        return QRect();
+    const QRect b = Cells.boundingRect();
+    const QPoint Origin(BorderWidth(), BorderWidth());
+    return QRect(Origin + b.topLeft() * Pitch(), b.size() * Pitch()).adjusted(-2, -2, 2, 2) &
+           VisibleRect();
+}
+
+void TMapView::MarchOutline() {
+    fDashOffset = (fDashOffset + 1) % 8;
+    // Only the part of the line that can be seen is drawn again.
+    const QRect Visible = VisibleRect();
+    const QRect r = OutlineRect(fOutline);
+    if (r.isEmpty())
+        return;
+    // The edges only: four thin strips along the bounds (and the inner edges of a shape).
+    QRegion Edges;
+    for (const QRect& c : fOutline) {
+        const QRect p(QPoint(BorderWidth(), BorderWidth()) + c.topLeft() * Pitch(),
+                      c.size() * Pitch());
+        const QRect Outer = p.adjusted(-2, -2, 2, 2) & Visible;
+        const QRect Inner = p.adjusted(2, 2, -2, -2);
+        Edges += QRegion(Outer) - QRegion(Inner);
+        if (Edges.rectCount() > 256) {
+            update(r);
+            return;
+        }
+    }
+    update(Edges);
+}
+
+void TMapView::paintEvent(QPaintEvent* Event) {
+    TDrawGrid::paintEvent(Event);
+    if (fOutline.isEmpty())
+        return;
+    QPainter p(this);
+    p.setClipRegion(Event->region() & VisibleRect());
+    p.translate(BorderWidth(), BorderWidth());
+    // The cells' outline, in device pixels at any zoom: black and white dashes that move.
+    QPainterPath Path;
+    const int Step = Pitch();
+    for (const QRect& c : fOutline)
+        Path.addRect(QRectF(c.left() * Step, c.top() * Step, c.width() * Step, c.height() * Step));
+    Path = Path.simplified();
+    p.setPen(QPen(Qt::white, 1));
+    p.drawPath(Path);
+    QPen Dashes(Qt::black, 1, Qt::CustomDashLine);
+    Dashes.setDashPattern({4, 4});
+    Dashes.setDashOffset(fDashOffset);
+    p.setPen(Dashes);
+    p.drawPath(Path);
 }
 
 void TMapView::SetTool(TCellTool* Tool) {
@@ -189,6 +269,13 @@ void TMapView::SetHLCell(QPoint Cell) {
 }
 
 void TMapView::MouseDown(Qt::MouseButton Button, Qt::KeyboardModifiers Shift, int X, int Y) {
+    if (Button == Qt::RightButton && fTool && fTool->Floating()) {
+        // The right button drops a floating paste instead of grabbing the map.
+        fTool->Cancel();
+        fPp = QPoint(X, Y);
+        UpdatePreview();
+        return;
+    }
     if (Button == Qt::RightButton) {
         fPp = QPoint(X, Y);
         fPointer = ToParent(fPp);
@@ -204,6 +291,7 @@ void TMapView::MouseDown(Qt::MouseButton Button, Qt::KeyboardModifiers Shift, in
     if (fTool)
         fTool->Press(fHLCell, Shift);
     UpdatePreview();
+    SelectionChanged();
 }
 
 void TMapView::MouseUp(Qt::MouseButton Button, Qt::KeyboardModifiers Shift, int X, int Y) {
@@ -213,6 +301,7 @@ void TMapView::MouseUp(Qt::MouseButton Button, Qt::KeyboardModifiers Shift, int 
     if (fTool)
         fTool->Release(CellAt(QPoint(X, Y)));
     UpdatePreview();
+    SelectionChanged();
 }
 
 void TMapView::MouseMove(Qt::MouseButtons Buttons, Qt::KeyboardModifiers Shift, int X, int Y) {
@@ -241,8 +330,10 @@ void TMapView::MouseMove(Qt::MouseButtons Buttons, Qt::KeyboardModifiers Shift, 
     }
     if (Old != fHLCell || Entered)
         emit PointerCellChanged();
-    if ((Buttons & Qt::LeftButton) && fTool)
+    if ((Buttons & Qt::LeftButton) && fTool) {
         fTool->Move(fHLCell);
+        SelectionChanged();
+    }
     UpdatePreview();
 }
 
@@ -257,6 +348,7 @@ void TMapView::MouseLeave() {
 bool TMapView::Key(QKeyEvent* Event) {
     if (Event->key() == Qt::Key_Escape && fTool && fTool->Cancel()) {
         UpdatePreview();
+        SelectionChanged();
         return true;
     }
     return fNavigator->PanKey(Event);

@@ -10,6 +10,8 @@
 
 #include <QPoint>
 #include <QRect>
+#include <QRegion>
+#include <QTimer>
 
 #include <optional>
 
@@ -21,6 +23,7 @@ namespace velkora {
 class TCellTool;
 class TMapDocument;
 class TMapNavigator;
+class TMapSelection;
 class TMapTextures;
 
 class TMapView : public TDrawGrid {
@@ -36,6 +39,13 @@ public:
     void SetTool(TCellTool* Tool);
     // The scroll bars, the navigation keys, Go to cell and the overview.
     TMapNavigator* Navigator() const { return fNavigator; }
+    // The selection, outlined by a marching dashed line (or, while the tool drags, the outline the
+    // tool gives); may be null.
+    void SetSelection(const TMapSelection* Selection);
+    // The selection or the tool's outline changed: the outline is drawn anew.
+    void SelectionChanged();
+    // The outline as drawn now, in cells (empty: none).
+    const QRegion& OutlineCells() const { return fOutline; }
 
     // The highlighted cell: the cell last under the pointer ((0, 0) at first; off the map for
     // points beyond its cells). It is highlighted and named only while the pointer is over the
@@ -86,6 +96,7 @@ signals:
 
 protected:
     void keyPressEvent(QKeyEvent* Event) override;
+    void paintEvent(QPaintEvent* Event) override;
 
 private:
     int Pitch() const;
@@ -108,10 +119,18 @@ private:
     void DrawCellPicture(QPainter& Canvas, const QRect& Rect, const QImage& Picture);
     void CellsChanged(const QRect& Cells);
     void MapReplaced();
+    // The widget rectangle of the outline's bounds, a pixel beyond each edge.
+    QRect OutlineRect(const QRegion& Cells) const;
+    void MarchOutline();
 
     TMapDocument* fDocument = nullptr;
     TMapTextures* fTextures = nullptr;
     TCellTool* fTool = nullptr;
+    const TMapSelection* fSelection = nullptr;
+    // The cells outlined, and the dash offset that makes the line march.
+    QRegion fOutline;
+    int fDashOffset = 0;
+    QTimer fMarch;
     TMapNavigator* fNavigator = nullptr;
     QPoint fHome;
     // The grab point of a right-button pan, and the pointer at its current step (client

@@ -20,7 +20,7 @@ void TRectangleTool::Release(QPoint Cell) {
         return;
     fDragging = false;
     fEnd = Cell;
-    fDocument.FillRect(fAnchor, fEnd, fItem);
+    fDocument.FillRect(fAnchor, fEnd, fStamp);
 }
 
 bool TRectangleTool::Cancel() {
@@ -34,7 +34,11 @@ QRect TRectangleTool::PreviewCells(const std::optional<QPoint>& Pointer) const {
 }
 
 int TRectangleTool::Preview(QPoint Cell, const std::optional<QPoint>& Pointer) const {
-    return PreviewCells(Pointer).contains(Cell) ? fItem : -1;
+    if (!fDragging)
+        return TPaintTool::Preview(Cell, Pointer);
+    // The stamp repeated from the rectangle's top-left cell, as the release fills it.
+    const QRect r = CellSpan(fAnchor, fEnd);
+    return r.contains(Cell) ? PatternAt(Cell, r.topLeft()) : -1;
 }
 
 } // namespace velkora

@@ -1,6 +1,7 @@
 #pragma once
 // The rectangle: a press and a drag span a rectangle of cells, shown while it is dragged; the
-// release fills it with the item (one undo step), a cancel drops it.
+// release fills it with the stamp repeated from its top-left cell (one undo step), a cancel drops
+// it.
 
 #include "maps/CellTool.h"
 
@@ -15,7 +16,7 @@ public:
     void Release(QPoint Cell) override;
     bool Cancel() override;
     // While dragged: exactly the cells the release fills (also beyond the map, where nothing
-    // shows); else the pointer's cell.
+    // shows); else the stamp at the pointer's cell.
     QRect PreviewCells(const std::optional<QPoint>& Pointer) const override;
     int Preview(QPoint Cell, const std::optional<QPoint>& Pointer) const override;
 

@@ -2,6 +2,7 @@
 // The main window: a toolbar of two workspace buttons above the client area in which exactly one
 // workspace (the sprite workbench or the map workspace) is shown at a time.
 
+#include <QHash>
 #include <QList>
 #include <QPixmap>
 #include <QUndoGroup>

@@ -1,6 +1,7 @@
 // The "map" commands: map files to raw cells and back, a summary of a map, its picture, and
 // TMX maps.
 
+#include "maps/CellBlock.h"
 #include "maps/MapLoader.h"
 #include "tools/ToolProgress.h"
 #include "tools/ToolSupport.h"
@@ -14,6 +15,7 @@ namespace {
 const char DecodeUsage[] = "map decode IN.Map OUT.cells";
 const char EncodeUsage[] = "map encode IN.cells W H OUT.Map";
 const char InfoUsage[] = "map info IN.Map";
+const char ResizeUsage[] = "map resize IN.Map OUT.Map W H [--offset DX DY] [--fill V]";
 
 int Decode(const QStringList& Args) {
     ExpectArgs(Args, 2, DecodeUsage);
@@ -68,6 +70,32 @@ int Info(const QStringList& Args) {
     return 0;
 }
 
+int Resize(QStringList Args) {
+    int DX = 0;
+    int DY = 0;
+    const int i = Args.indexOf(QStringLiteral("--offset"));
+    if (i >= 0) {
+        if (i + 2 >= Args.size())
+            throw UsageError(QStringLiteral("option --offset needs two values, DX and DY"));
+        DX = int(ParseNumber(Args.at(i + 1), QStringLiteral("DX"), -65535, 65535));
+        DY = int(ParseNumber(Args.at(i + 2), QStringLiteral("DY"), -65535, 65535));
+        Args.remove(i, 3);
+    }
+    const QString FillText = TakeOption(Args, QStringLiteral("--fill"), QStringLiteral("0"));
+    const auto Fill = uint8_t(ParseNumber(FillText, QStringLiteral("V"), 0, 255));
+    ExpectArgs(Args, 4, ResizeUsage);
+    const int W = int(ParseNumber(Args.at(2), QStringLiteral("W"), 1, CellBlocks::MaxSide));
+    const int H = int(ParseNumber(Args.at(3), QStringLiteral("H"), 1, CellBlocks::MaxSide));
+    RefuseOtherFormat(Args.at(0), TInputKind::Map);
+    int32_t w = 0;
+    int32_t h = 0;
+    TToolProgress Progress(QStringLiteral("map resize"));
+    const TMyByteArray Cells = LoadMapFile(Args.at(0), w, h, Progress.Whole());
+    MapLoader::SaveMap(Args.at(1), CellBlocks::ResizeCells(Cells, w, h, W, H, DX, DY, Fill), W, H);
+    PrintLine(QStringLiteral("%1 %2").arg(W).arg(H));
+    return 0;
+}
+
 const SubCommand DecodeCommand = {
     "decode", Decode, DecodeUsage,
     "Writes the map's cells to OUT.cells, W x H bytes row by row, and prints \"W H\".\n",
@@ -78,6 +106,13 @@ const SubCommand EncodeCommand = {
     "Writes the map file for W x H cells (IN.cells must hold exactly W x H bytes).\n",
     "map encode Level1.cells 20 15 Maps/Level1.Map"};
 
+const SubCommand ResizeCommand = {
+    "resize", [](const QStringList& Args) { return Resize(Args); }, ResizeUsage,
+    "Writes the map made W x H cells (1 to 65535 each) to OUT.Map and prints \"W H\". The\n"
+    "cell (x, y) of IN.Map goes to (x + DX, y + DY) where that lies inside the new map (the\n"
+    "offset may be negative); every other cell is V (0 to 255, 0 when not given).\n",
+    "map resize Maps/Level1.Map Level1-wide.Map 40 30 --offset 2 1 --fill 3"};
+
 const SubCommand InfoCommand = {
     "info", Info, InfoUsage,
     "Prints \"pack-type P\", \"width W\" and \"height H\", then one line \"value V: N cells\"\n"
@@ -87,7 +122,7 @@ const SubCommand InfoCommand = {
 } // namespace
 
 const CommandGroup MapGroup = {"map",
-                               {&DecodeCommand, &EncodeCommand, &InfoCommand, &MapRenderCommand,
-                                &MapExportTmxCommand, &MapImportTmxCommand}};
+                               {&DecodeCommand, &EncodeCommand, &InfoCommand, &ResizeCommand,
+                                &MapRenderCommand, &MapExportTmxCommand, &MapImportTmxCommand}};
 
 } // namespace velkora::tool

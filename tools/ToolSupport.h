@@ -71,9 +71,9 @@ TMyByteArray LoadMapFile(const QString& FileName, int32_t& w, int32_t& h,
                          const TProgress& Progress = {});
 
 // The groups, each defined in its own file.
-extern const CommandGroup SpriteGroup;   // sprite decode|encode|pack|render|export-png|import-png
-extern const CommandGroup LibraryGroup;  // library list
-extern const CommandGroup MapGroup;      // map decode|encode|info|render|export-tmx|import-tmx
+extern const CommandGroup SpriteGroup;  // sprite decode|encode|pack|render|export-png|import-png
+extern const CommandGroup LibraryGroup; // library list
+extern const CommandGroup MapGroup; // map decode|encode|info|resize|render|export-tmx|import-tmx
 extern const CommandGroup PalettesGroup; // palettes
 extern const CommandGroup PaletteGroup;  // palette export|import
 extern const CommandGroup DemoGroup;     // make-demo

@@ -93,3 +93,39 @@ TEST(MapTool, HelpAndErrors) {
     EXPECT_EQ(RunTool({"map", "frobnicate"}, &Out, &Err), 2);
     EXPECT_EQ(RunTool({"map"}, &Out, &Err), 2);
 }
+
+TEST(MapTool, ResizeMovesTheOldCellsByTheOffsetAndFillsTheRest) {
+    TempDir Dir;
+    // 3 x 2: 1 2 3 / 4 5 6
+    const QString Map = Dir.file("m.Map");
+    MapLoader::SaveMap(Map, Bytes({1, 2, 3, 4, 5, 6}), 3, 2);
+    QByteArray Out, Err;
+    ASSERT_EQ(RunTool({"map", "resize", Map, Dir.file("big.Map"), "5", "3", "--offset", "1", "1",
+                       "--fill", "9"},
+                      &Out, &Err),
+              0)
+        << Err.data();
+    EXPECT_EQ(Out, "5 3\n");
+    int32_t w = 0, h = 0;
+    EXPECT_EQ(MapLoader::LoadMap(Dir.file("big.Map"), w, h),
+              Bytes({9, 9, 9, 9, 9, 9, 1, 2, 3, 9, 9, 4, 5, 6, 9}));
+    EXPECT_EQ(w, 5);
+    EXPECT_EQ(h, 3);
+
+    // A negative offset cuts the left column and the top row; no --fill is 0.
+    ASSERT_EQ(RunTool({"map", "resize", Map, Dir.file("cut.Map"), "3", "2", "--offset", "-1", "-1"},
+                      &Out, &Err),
+              0)
+        << Err.data();
+    EXPECT_EQ(MapLoader::LoadMap(Dir.file("cut.Map"), w, h), Bytes({5, 6, 0, 0, 0, 0}));
+
+    // Sizes outside 1 to 65535 and a lone offset value are usage errors; nothing is written.
+    for (const QStringList& Size :
+         {QStringList{"0", "3"}, QStringList{"3", "65536"}, QStringList{"3", "3", "--offset", "1"},
+          QStringList{"3", "3", "--fill", "256"}}) {
+        EXPECT_EQ(
+            RunTool(QStringList{"map", "resize", Map, Dir.file("bad.Map")} + Size, &Out, &Err), 2)
+            << Size.join(' ').toStdString();
+        EXPECT_FALSE(QFile::exists(Dir.file("bad.Map")));
+    }
+}
