@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Builds, tests and runs Velkora on a Debian 12 machine.
 #   ./dev.sh run     build and start the editor on the demo data root (build/demo)
 #   ./dev.sh test    build and run every test

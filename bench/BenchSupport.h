@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Benchmarks run each measured operation beside a reference (memcpy of the same bytes, or the
 // simple version of the same algorithm) in the same run, because these machines are noisy: the

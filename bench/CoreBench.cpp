@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Codec, map format, palette swapper and sprite library, each beside a reference.
 
 #include "bench/BenchSupport.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "bench/GuiBenchSupport.h"
 
 #include "maps/MapLoader.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Support of the benchmarks that drive the editor's own widgets offscreen: the application
 // object, the data root they open, and the process's memory figures.

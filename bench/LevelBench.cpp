@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Level building as a user feels it, on a 4096 x 4096 map of random runs in the running editor's
 // 1280 x 800 window: a paste of 256 x 256 cells put by a click and its undo, a stamp-brush move
 // that lays a new 4 x 4 stamp (moves 1-500 and 501-1000 of one drag), the floating paste

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The overview's picture of a 4096 x 4096 map: built whole (shown, a new map, a texture or palette
 // changed) and redrawn over one edited cell, each beside a plain pass over the same cells.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Whole-map pictures: `velkora-tool map render` beside the peer our users also use, the general
 // map editor's `tmxrasterizer` (Debian's `tiled`), on the same cells with the same item
 // pictures: wall time and peak memory of each process, and the size of each PNG. Then the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The map workspace as a user feels it: the whole editor with a 1024 x 1024 map open in a
 // 1280 x 800 window; a full repaint of the visible map (at 1x, at 4x, at 1x with the grid), a
 // mouse move that moves the highlight, a mouse move of a drag stroke, one step of a right-button

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Drawing in the workbench as a user feels it: a 600-tile sprite in a workbench grown to a
 // maximised 1280 x 1000 window, at 8x. A pencil move inside a stroke, a 500-move stroke, a fill of
 // the whole sprite and its undo, a full repaint of the visible picture, a paste of 64 x 64 pixels;

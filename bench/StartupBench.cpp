@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Start-up of the whole editor, in-process: the units' start-up steps, the main window, its
 // first show (which builds both workspaces and opens the first map) and its first paint.
 

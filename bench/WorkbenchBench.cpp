@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The sprite workbench as a user feels it: the whole editor, workbench shown, with a sprite of
 // 4096 tiles first in the library: choosing the sprite (read, decoded, drawn), a palette set
 // chosen in the palette-set frame (recoloured and drawn), a step of the second palette (drawn), a

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Checks the layering the README's "Layout of the source" table describes against the code:
 #   - every unit (a .cpp of a layer target) is named in its target's row of the table;
 #   - every #include "..." of a unit's files names a header of its own target or of a target the

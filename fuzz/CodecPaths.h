@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The sprite codec has three ways through its inner loops: AVX-512, AVX2 and portable code. The
 // codec targets run each input through every way this processor has and require the same result.

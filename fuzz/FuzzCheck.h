@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // A property that fails in a fuzz target aborts, so that libFuzzer and the replays report it.
 

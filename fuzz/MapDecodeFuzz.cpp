@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The map reader on any bytes: never crashes, refuses what it cannot take with an error, and
 // otherwise yields exactly width x height cells.
 

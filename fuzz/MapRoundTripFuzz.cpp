@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Map write then read returns the cells: the first two bytes choose the width, the rest are cells.
 
 #include "fuzz/FuzzCheck.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The palette file readers on any bytes: never crash, refuse what they cannot take with
 // EFormatError, and whatever 16 colours one reads are written by every writer and read back the
 // same.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The parameters file readers (palettes, texture sets, palette sets) on any bytes: each either
 // reads or raises an error; none crashes, and what they read is in range.
 

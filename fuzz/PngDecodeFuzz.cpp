@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The PNG reader on any bytes: never crashes, refuses what it cannot take with EFormatError, and
 // otherwise yields a whole picture (one byte a pixel with its palette, or four bytes a pixel)
 // and only the texts asked for, each within the cap.

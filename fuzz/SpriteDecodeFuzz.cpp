@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The sprite decoder on any bytes: never crashes, never reads outside its input, its output has
 // the shape the header implies, and every path through the codec gives the same words.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The edit-file and uncompressed-file readers: any bytes read as words without a fault, and the
 // uncompressed file written for any words reads back as exactly those words.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Encode then decode returns the words of every whole tile, and every path through the codec
 // writes the same file.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Replays fuzz inputs without libFuzzer: every file named on the command line, or every file in a
 // folder named there, is passed once to LLVMFuzzerTestOneInput. CTest runs this over the corpus,
 // so every target also builds with g++ and its corpus stays a regression test.

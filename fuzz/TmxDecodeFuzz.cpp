@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The map readers (TMX and JSON) on any bytes: never crash, refuse what they cannot take with an
 // error, and otherwise yield width x height cells that the writer writes back to the same cells.
 // The tileset readers (TSX and JSON) take the same bytes: they read or refuse, never crash.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // TMX write then read returns the cells: the first two bytes choose the width, the third the
 // firstgid, the rest are cells; the map's properties are any text.
 

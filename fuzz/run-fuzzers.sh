@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Builds the libFuzzer targets with clang (ASan + UBSan) and runs each for a while on a working
 # copy of its seed corpus. Usage: fuzz/run-fuzzers.sh [SECONDS-PER-TARGET] [PARALLEL]
 # Findings are written as crash-*/timeout-*/oom-* files in build-fuzz/findings/<target>/.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "maps/BrushTool.h"
 
 namespace velkora {

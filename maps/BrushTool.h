@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The brush: a press paints the stamp at the pressed cell, a drag every cell the pointer
 // crosses, however fast it moves; one press to release is one undo step. A stamp of more than one

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // A block of map cells apart from any map: what a copy takes, what a paste lays down and what a
 // stamp paints. It is W x H values row by row; a cell may be a hole (a cell the block does not

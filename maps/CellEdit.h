@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // What one edit of the map's cells changed, compactly, so that it can be undone and done again.
 

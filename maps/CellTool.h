@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // What a tool of the map workspace is: it hears the left button's press, the pointer's moves
 // while the button is held, the release and a cancel, all in cells, and changes the map only

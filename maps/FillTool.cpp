@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "maps/FillTool.h"
 
 namespace velkora {

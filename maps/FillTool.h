@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The flood fill: a press fills the 4-connected region of the pressed cell's value with the stamp
 // repeated from the pressed cell, one undo step.

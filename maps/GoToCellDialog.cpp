@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "maps/GoToCellDialog.h"
 
 #include "widgets/LimitedBox.h"

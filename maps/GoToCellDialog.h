@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // View > Go to cell...: asks for a cell of the map by its column and row.
 

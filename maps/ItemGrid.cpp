@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "maps/ItemGrid.h"
 
 #include "maps/MapDocument.h"

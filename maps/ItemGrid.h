@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The item grid beside the map: the 50 items of both textures, five to a row (rows 0 to 4 the
 // first texture's items 0 to 24, rows 5 to 9 the second's), each stretched over its 25 x 24

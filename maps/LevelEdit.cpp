@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "maps/LevelEdit.h"
 
 #include "maps/MapClipboard.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The map workspace's level building beyond painting: the selection's Edit actions (select all
 // and none, copy, cut, paste, delete), the stamp's flips and Map > Resize map.... Copies go to

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Blocks of cells on the system clipboard: under a private type, which another map of this
 // editor (or a second running editor) pastes exactly, holes and all, and as text (rows of cell

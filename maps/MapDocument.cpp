@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "maps/MapDocument.h"
 
 #include "maps/MapEditing.h"

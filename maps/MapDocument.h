@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The map being edited, apart from any view of it: its record, the file it came from, and the
 // edits made since, each an undo command. Views repaint from its signals.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "maps/MapEditing.h"
 
 #include "shell/MyTypes.h"

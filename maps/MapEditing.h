@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // What editing a map needs apart from any widget: the zoom steps, where the map grid may lie in
 // the view, the words the status bar gives a cell value, and the file name a map is saved under.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "maps/MapFiles.h"
 
 #include "maps/MapDocument.h"

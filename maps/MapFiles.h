@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The map's files as the map workspace offers them: the maps of the Maps folder in the map
 // chooser, opening the one chosen, saving into the map's file or under a new name inside Maps,

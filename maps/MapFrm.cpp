@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "maps/MapFrm.h"
 
 #include "ui_MapFrm.h"

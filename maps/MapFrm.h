@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The map workspace: choose a map, paint its cells with items of two textures, zoom, pan and
 // scroll, undo, save; make new maps. The form lays out the designed controls and wires the parts

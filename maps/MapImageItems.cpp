@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "maps/MapImageItems.h"
 
 #include "palettes/BmpMaker.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Map texture items: a texture sprite rendered as a strip of 24 x 24-pixel items, and the
 // pictures a map cell shows, shared by the map workspace and the command-line renderer.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Map files: a big-endian header (pack type, width, height), the cells run-length encoded
 // (a literal byte, or FE count value), the end marker FF and a pad byte FF to an even size.

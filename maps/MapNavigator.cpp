@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "maps/MapNavigator.h"
 
 #include "maps/GoToCellDialog.h"

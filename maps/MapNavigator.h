@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Ways about a large map besides the wheel and the right-button pan: scroll bars along the map
 // view, the keys (arrows by a cell, Page Up and Page Down by a screen, with Shift sideways),

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The small picture of a whole map that the overview shows: each pixel the mean colour of the
 // cells it covers, one pixel per cell while the map fits, each cell in the mean colour of its

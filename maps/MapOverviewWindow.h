@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // View > Overview: a small window with the picture of the whole map and a frame around the part
 // the map view shows; a click or a drag there moves the view.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The picture of a whole map as an indexed PNG, drawn and written one band of cells at a time,
 // so that its memory grows with the map's width only, never with its height.

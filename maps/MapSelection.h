@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The selected cells of the map: any set of cells (rectangles added and taken away), empty when
 // nothing is selected. Copy takes them as a block, with holes where cells of their bounding

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The map workspace's part of the status bar: the cell under the pointer ("Cell (2, 1): 3,
 // texture 1 item 3"), the item chosen, the zoom, the map's size, and the tool in use with its

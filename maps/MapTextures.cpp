@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "maps/MapTextures.h"
 
 #include "palettes/BmpMaker.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The two textures a map is drawn with. Each is a sprite of the session's library drawn in one of
 // its palettes into a strip of items (TMapImageItems); from both come the pictures of every cell

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "maps/MapToolBox.h"
 
 #include "maps/BrushTool.h"

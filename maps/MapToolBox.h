@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The tools of the map workspace and which one the left button uses: one object of each tool,
 // the chosen tool, the stamp the painting tools paint with (a single item is a 1 x 1 stamp), the

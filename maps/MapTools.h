@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // How the map workspace's tools show in its menus and tool strip: their names, keys and icons.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "maps/MapView.h"
 
 #include "maps/CellTool.h"

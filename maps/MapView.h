@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The map grid as the user sees it: the map drawn cell by cell in the current textures at a zoom
 // of 1 to 4, moved about in the workspace (the right-button drag, the wheel, the keys, and the

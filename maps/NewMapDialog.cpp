@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "maps/NewMapDialog.h"
 
 #include "maps/MapEditing.h"

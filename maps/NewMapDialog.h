@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The question File > New map... asks: the new map's width and height and the item it is filled
 // with.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The floating paste: a block of cells that follows the pointer, its top-left cell on the
 // pointer's cell, drawn where it would land; a press puts it there (clipped to the map) as one

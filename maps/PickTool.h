@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The pick: a press on a cell holding an item (0 to 49) reports that item; it changes no cell and
 // previews nothing.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "maps/RectangleTool.h"
 
 #include "maps/MapEditing.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The rectangle: a press and a drag span a rectangle of cells, shown while it is dragged; the
 // release fills it with the stamp repeated from its top-left cell (one undo step), a cancel drops

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "maps/ResizeMapDialog.h"
 
 #include "maps/CellBlock.h"

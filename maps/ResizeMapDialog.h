@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The question Map > Resize map... asks: the new width and height, where the old cells go (their
 // offset) and the item new cells get, with a picture of where the old map lands in the new one.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "maps/SelectTool.h"
 
 #include "maps/MapEditing.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The select tool: a press and a drag span a rectangle of cells; the release makes it the
 // selection, adds it with Shift held, or takes it away with Ctrl held. While it is dragged the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The general-purpose map editor's JSON maps (.tmj, .json) and tilesets (.tsj), read into the
 // same form as its TMX files (TmxMap), through Qt's JSON classes.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "maps/TmxExport.h"
 
 #include "shell/SaveFile.h"

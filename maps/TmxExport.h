@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Exporting a map for the general-purpose tile map editor: the TMX file, its tileset picture
 // and, when asked for, an external tileset file, written as one save.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "maps/TmxFile.h"
 
 #include "maps/TmjFile.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Maps in TMX, the XML map format of the general-purpose tile map editor, and its tilesets
 // (TSX): one orthogonal map whose global tile ids (gids) are the cell values plus the tileset's

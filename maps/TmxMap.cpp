@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "maps/TmxMap.h"
 
 #include "maps/MapImageItems.h"

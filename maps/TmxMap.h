@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // A tile map as the general-purpose map editor saves it (in TMX or in JSON), apart from the file
 // format: its size, its tilesets, its tile layers and its properties; and how a map's cells are

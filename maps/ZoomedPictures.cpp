@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "maps/ZoomedPictures.h"
 
 #include <cmath>

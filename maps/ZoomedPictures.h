@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The cell pictures as the map grid draws them at a zoom: each 24 x 24 picture scaled to the
 // nearest pixel once, so that drawing a zoomed cell is a plain copy.

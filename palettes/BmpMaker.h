@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The game's palettes in memory, and the rendering of tile blocks into 4-bit pictures.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "palettes/ChangePalletteFrm.h"
 
 #include "ui_ChangePalletteFrm.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The palette-set frame: the view and the controls of a sprite document's two palettes and its
 // 16-entry colour mapping. A palette chosen here, a mapping entry edited, a palette set applied

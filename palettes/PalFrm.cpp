@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "palettes/PalFrm.h"
 
 #include "ui_PalFrm.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The selector popup: a borderless grid of equal, clickable, coloured and labelled items with a
 // hover highlight. It knows nothing of palettes: its owner supplies colours and texts and reads

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "palettes/PalSwapper.h"
 
 #include <array>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Recolouring by colour index: every result is the sprite given to Init with the current mapping
 // applied, never a composition of successive mappings.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "palettes/PaletteDocument.h"
 
 #include "palettes/PaletteParams.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The game's palettes as the editor edits them: the colours read from the parameters file,
 // changed with undo (a colour, or a whole palette taken from a palette file), and saved back into

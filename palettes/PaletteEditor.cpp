@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "palettes/PaletteEditor.h"
 
 #include "palettes/ChangePalletteFrm.h"

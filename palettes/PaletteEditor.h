@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The palettes' part of the main window: the Palette menu and File > Save palettes. A colour is
 // changed with a colour dialog (a swatch of the palette-set frame double-clicked, or Palette >

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "palettes/PaletteFiles.h"
 
 #include "palettes/PngFile.h"

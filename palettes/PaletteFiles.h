@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Palettes as the files other programs read and write: JASC-PAL (.pal), GIMP palettes (.gpl),
 // plain hex (.hex, one RRGGBB a line) and the PLTE of a PNG picture. The formats are pure

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "palettes/PaletteParams.h"
 
 #include "shell/ParamsEdit.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The game's palettes written into the parameters file: colours into their colour elements, a
 // palette replaced, a palette added. Each change is made with TParamsFileEdit, under the file's

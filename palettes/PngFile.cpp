@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "palettes/PngFile.h"
 
 #include <png.h>

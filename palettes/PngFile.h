@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // PNG pictures through libpng: a streaming writer of indexed (palette) PNGs, and a reader that
 // gives either the indices and palette of an indexed PNG or the RGBA pixels of any PNG. libpng's

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "palettes/SpritePng.h"
 
 #include "palettes/BmpMaker.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // A sprite as an indexed PNG for paint programs, and back: every block placed as tile groups,
 // a given number of groups to a row of the picture, the pixel values being the sprite's colour

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "shell/Application.h"
 
 namespace velkora {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The application object: an exception that escapes any event handler is shown through the
 // general error report (widgets/ErrorReport) and the program goes on with the state that was

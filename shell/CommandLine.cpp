@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "shell/CommandLine.h"
 
 #include "shell/MyTypes.h"

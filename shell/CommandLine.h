@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The editor's command line: velkora [--help | --version | DATA-ROOT].
 

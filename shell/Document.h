@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // What every document of the editor has, whatever it holds: the file it belongs to and that
 // file's stamp as it was read or last saved here, the edit history, and the modified state the

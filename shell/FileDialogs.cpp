@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "shell/FileDialogs.h"
 
 #include "shell/Settings.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The editor's file and folder dialogs. Each kind of file has a place ("EditFile", "Png", "Tmx",
 // "DataRoot", ...) whose folder the settings remember: a dialog starts in the folder of the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "shell/HelpWindows.h"
 
 #include "shell/Version.h"

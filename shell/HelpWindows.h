@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The Help menu's windows: the keyboard shortcuts, the user guide and the About box. Each is a
 // window of its own that stays open beside the editor (none is modal).

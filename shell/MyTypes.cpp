@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "shell/MyTypes.h"
 
 #include "shell/SaveFile.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Types and helpers shared by every unit: the sprite and map arrays, the data root,
 // the error classes and the file helpers through which all file traffic goes.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "shell/ParamsEdit.h"
 
 #include "shell/SaveFile.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Changes of the parameters file that touch only what they change. The file is the user's: it may
 // carry a document type, a standalone declaration, comments, character references, its own

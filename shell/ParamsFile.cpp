@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "shell/ParamsFile.h"
 
 #include "shell/ParamsEdit.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The parameters file XMLParams.xml: the game's palettes, the map texture sets and the palette
 // sets, each in a container found by position under the root (first, second, third child).

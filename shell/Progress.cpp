@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "shell/Progress.h"
 
 namespace velkora {

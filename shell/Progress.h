@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Long operations (reading, writing or drawing a large map) tell how far they are through a
 // TProgress, and may be stopped there: the function they are given raises ECancelled to stop them,

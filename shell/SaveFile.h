@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Destinations for bytes that are produced a piece at a time: a file replaced atomically once
 // everything is written, or memory. Writers that stream (the PNG writer) take a TByteSink, so

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // One data root as the editor works on it: the root, its sprite library, its parameters document
 // and what was read from that file. main() makes the session for the root it starts on and every

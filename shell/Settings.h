@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The editor's own settings: what it remembers between runs besides the data root's files.
 // They live where the platform keeps a program's settings (QSettings, user scope, on Linux

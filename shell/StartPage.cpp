@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "shell/StartPage.h"
 
 #include "shell/Settings.h"

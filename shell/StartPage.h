@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The page the main window shows while no data root is open: what a data root is, a way to open
 // one or to make the demo, and the data roots used last.

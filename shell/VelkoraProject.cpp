@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The program body: the session of the data root, the main window, the message loop.
 
 #include "shell/Application.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "shell/VelkoraProjectEditor.h"
 
 #include "ui_VelkoraProjectEditor.h"

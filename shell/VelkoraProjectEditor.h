@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The main window: a toolbar of two workspace buttons above the client area in which exactly one
 // workspace (the sprite workbench or the map workspace) is shown at a time.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "shell/XmlGuard.h"
 
 #include "shell/MyTypes.h"

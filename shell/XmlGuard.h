@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // What an XML file is checked for before any parser sees it, in one linear pass over its bytes:
 // the parsers spend time quadratic in the attributes of one element, and expand declared

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "sprites/CodecAvx2.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Inner loops of the sprite codec for processors with AVX2 and POPCNT but without the AVX-512
 // extensions of CodecAvx512; CompDecompUnit chooses them at run time when those are not there

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "sprites/CodecAvx512.h"
 
 #include <cstring>

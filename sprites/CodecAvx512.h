@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Inner loops of the sprite codec for processors with AVX-512 (F, BW, VBMI, VBMI2, VPOPCNTDQ) and
 // GFNI; CompDecompUnit chooses them at run time and does the rest (headers, the last tiles, other

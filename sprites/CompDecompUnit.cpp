@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "sprites/CompDecompUnit.h"
 
 #include "sprites/CodecAvx2.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The game's sprite codec: the compressed form (four bit planes per tile, a 16-entry code table
 // and a presence map that leaves out zero plane bytes), the uncompressed form written by

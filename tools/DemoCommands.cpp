@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // make-demo: writes the bundled demo data root, drawn by tools/demo.
 
 #include "tools/ToolSupport.h"

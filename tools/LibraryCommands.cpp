@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "sprites/SpriteEditor.h"
 #include "tools/ToolSupport.h"
 

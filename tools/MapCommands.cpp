@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The "map" commands: map files to raw cells and back, a summary of a map, its picture, and
 // TMX maps.
 

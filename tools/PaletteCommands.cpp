@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // "palette export" and "palette import": one palette of a parameters file to and from the palette
 // files of paint programs.
 

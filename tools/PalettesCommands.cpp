@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "palettes/BmpMaker.h"
 #include "tools/ToolSupport.h"
 

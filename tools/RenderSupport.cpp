@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "tools/RenderSupport.h"
 
 #include "tools/ToolSupport.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // What the drawing commands share: the palettes of a parameters file, and the textures and
 // palettes a map is drawn with ("map render", "map export-tmx").

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // "sprite export-png" and "sprite import-png": a sprite as an indexed PNG for paint programs,
 // and back.
 

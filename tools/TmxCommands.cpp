@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // "map export-tmx" and "map import-tmx": maps to and from the general-purpose tile map editor.
 
 #include "maps/MapLoader.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "tools/ToolProgress.h"
 
 #include <csignal>

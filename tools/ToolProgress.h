@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // How far a long command is, on the terminal, and Ctrl+C: the command stops at its next report
 // of progress, before anything is written.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "tools/ToolSupport.h"
 
 #include "maps/MapLoader.h"

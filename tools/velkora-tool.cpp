@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // velkora-tool: the editor's command-line companion for batch work and scripting.
 
 #include "shell/Version.h"

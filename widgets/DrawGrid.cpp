@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "widgets/DrawGrid.h"
 
 #include <QKeyEvent>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // An owner-drawn grid of equal cells: the owner draws each cell through OnDrawCell; the grid
 // draws its border, its grid lines and, when asked, the marking of its selected cell. It never

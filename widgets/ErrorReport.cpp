@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "widgets/ErrorReport.h"
 
 #include "shell/MyTypes.h"

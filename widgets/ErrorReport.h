@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The editor's general error report: an exception that escapes an event handler is shown in a
 // message box with its message, and the program goes on with the state that was reached. The

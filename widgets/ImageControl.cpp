@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "widgets/ImageControl.h"
 
 #include <QEnterEvent>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The owner-drawn picture control the selector popup's items and the palette-set frame's palette
 // selectors are made of.

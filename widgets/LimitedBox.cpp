@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "widgets/LimitedBox.h"
 
 #include <algorithm>

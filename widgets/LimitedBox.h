@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // A number box that holds any number typed into it, of up to eight digits, and steps only within
 // its limits: a value beyond them stays as typed and shows as refused, so that the dialog holding

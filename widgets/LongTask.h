@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Loads and saves that may take long (a map of millions of cells): after a second a modal
 // progress dialog with Cancel shows, and the windows keep painting while the work goes on.

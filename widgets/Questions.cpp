@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "widgets/Questions.h"
 
 #include "shell/SaveFile.h"

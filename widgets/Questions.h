@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The questions the editor asks before it would throw work away or overwrite a file that
 // changed under it. Each is a modal message box by default; tests answer through a sink instead

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // A line of text in the status bar that changes with every mouse move: it keeps the width of
 // the longest text it is meant to show, so that a new text repaints the field alone (no layout

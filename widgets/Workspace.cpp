@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "widgets/Workspace.h"
 
 #include "widgets/ErrorReport.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // What the main window needs of a workspace besides its widget: the actions it adds to the menus
 // (shown and active only while the workspace is), its document's undo stack, the name and state

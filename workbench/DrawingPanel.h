@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The workbench's drawing controls beside the picture: a button for each pixel tool, the 16
 // colours of the palette the sprite is drawn in, and the two current colours (the left and the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The workbench's pixel tools, apart from any widget: each one turns presses, moves and releases
 // at pixels of the picture's layout into colour indices written on a canvas of the sprite's words.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "workbench/PngLayoutDialog.h"
 
 #include <QComboBox>

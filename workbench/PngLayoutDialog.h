@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The question Import PNG... asks about a picture that does not say how its tiles lie: the
 // tile-group size, the order of the tiles in a group and the number of blocks.

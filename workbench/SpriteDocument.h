@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The sprite being worked on, apart from any view of it: the words recolouring starts from (the
 // base), the colour mapping, the current words (the base recoloured) with their tile blocks, and

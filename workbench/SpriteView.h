@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // What the workbench's picture shows of a sprite: every whole tile group, laid
 // out by the bitmap maker's placement rule for the width of the view at a zoom

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "workbench/SpritesFrm.h"
 
 #include "ui_SpritesFrm.h"

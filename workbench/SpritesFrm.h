@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The sprite workbench: pick a library sprite, view it in a size, order and palette, recolour it
 // through the palette-set frame, export and import the edit file, save it back into the library.

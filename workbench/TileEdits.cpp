@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "workbench/TileEdits.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Changes of a sprite's tile count and order, as functions from words to words: a tile is 16
 // words, and words after the last whole tile stay at the end. Each raises EFormatError for a

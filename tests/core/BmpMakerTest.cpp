@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Palettes from the parameters file, and the placement of tile groups in the picture: bands,
 // tile order, odd widths and the clipping that keeps every write inside the buffer.
 

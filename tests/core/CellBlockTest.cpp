@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Blocks of cells apart from a map: the resize of a map's cells, the mirrored stamp, and the two
 // clipboard forms, read back and refused when they are of another shape.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The map workspace's tools without any widget: each is driven by presses, moves, releases and
 // cancels in cells on a document, and checked by the cells it leaves, the undo steps it makes
 // and the preview it gives.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The sprite codec: golden files, the fast codec against the bit-by-bit reference on seeded
 // random input, the uncompressed layout, hostile headers, and the tile block array.
 

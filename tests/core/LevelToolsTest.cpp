@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The level-building tools without widgets: the selection and the select tool, stamps painted by
 // the brush, the rectangle and the fill, the floating paste, and the map's resize, each checked by
 // the cells it leaves, its undo steps and its preview.

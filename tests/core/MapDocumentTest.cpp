@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The map document without any view: every edit is an undo step that restores the exact cells,
 // the paints of one stroke are one step, and the modified state follows saves and undos.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Editing a map apart from the widgets: where the map grid may lie, how a zoom keeps the point
 // under the pointer, what a cell value is called, and which names a map may be saved under.
 

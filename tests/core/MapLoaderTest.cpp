@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Map files: the byte layout, the reader's tolerance of odd streams, sizes up to the format's
 // largest and saves that fail part way.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The overview's picture of a whole map: the mean colour of the cells each pixel covers, kept up
 // to date by rectangles.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The streamed, indexed picture of a whole map: the same RGB, pixel for pixel, as the in-memory
 // RenderMap draws and as the workspace shows; the palette the cells need and no more; the
 // limits of PNG named before anything is drawn.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The textures a map is drawn with, and the sets of textures and palettes the session keeps:
 // both without any widget.
 

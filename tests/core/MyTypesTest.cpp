@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // File helpers: error texts, atomic replacement, failures that must leave old files whole.
 
 #include "shell/MyTypes.h"

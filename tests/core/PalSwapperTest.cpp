@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The palette swapper: every result is the initial sprite under the current mapping, whatever
 // mappings came before, and no mapping value can leak into a neighbouring pixel.
 

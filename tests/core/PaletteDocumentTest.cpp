@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The palettes as a document without any view: every change, undo and redo is heard by the views,
 // the modified state follows the undo stack, and a save writes what differs from the file.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Palette files of paint programs, both ways: files as those programs write them are read
 // (written here by hand, or by PIL), the files written are read back by PIL and by hand, and
 // anything but 16 colours is refused with the count.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Palettes written into a user's parameters file: only the colour elements that change are
 // rewritten, a palette appended lands where the readers take it, every other byte stays.
 

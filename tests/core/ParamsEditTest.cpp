@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Changes of a user's parameters file: every byte but those of the element added or replaced
 // stays, in every layout a hand-edited file may have, and two editors adding sets at once each get
 // a set of their own.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The parameters file: opening and parse errors, counted children, attribute conversion, the set
 // readers and the appends that must keep every other byte of content and never leave half a file.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The workbench's pixel tools, selection commands and tile edits without any widget: what each
 // writes into the words, read back from the words themselves.
 

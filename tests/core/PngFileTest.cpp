@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The PNG unit: indexed pictures written row by row and read back through libpng, through Qt's
 // reader and straight from the file's chunks; every refusal and failure as an exception.
 

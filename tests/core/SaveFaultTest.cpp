@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Every writer of the system under the faults a user meets: a write that fails part way (the disk
 // fills up), a target that is a directory, a missing or vanished folder. Each reports an error
 // and leaves whatever was there before byte for byte as it was.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The session: what belongs to one data root.
 
 #include "shell/Session.h"

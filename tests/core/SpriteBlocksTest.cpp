@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Where the sprite codec and the PNG road meet: the blocks as the codec makes them from the words
 // and as the PNG road gives the words back; the picture of the largest sprite the compressed form
 // holds.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The sprite document and the session without any view: recolouring, Reset and imports undo to
 // the exact words and mapping, and the parameters file is read once with one report.
 

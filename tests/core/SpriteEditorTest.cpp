@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Sprite files (edit files, the compressed and the uncompressed form, errors, saves that fail)
 // and the sprite library (its order, its listing, reading sprites by position).
 

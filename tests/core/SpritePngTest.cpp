@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The placement of a sprite's blocks in its PNG picture and its inverse, for every size, order
 // and column count; the layout text.
 

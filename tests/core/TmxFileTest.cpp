@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // TMX and JSON maps: hand-written files in the shapes the general-purpose map editor writes
 // (every layer encoding, several layers, hidden layers and groups, object layers, inline and
 // external tilesets), the writer's output read back, and the refusals, each with the cell,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The palette-set frame: palette selectors, mouse wheel, the colour chooser, palette sets read
 // from and stored into the parameters file.
 

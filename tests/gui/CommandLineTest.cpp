@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The editor's command line: the parser, the built program as a user runs it, and the start-up
 // on a data root given as its argument.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // main() for the Qt Test programs: the application object is the editor's own, so errors that
 // escape handlers are reported as in the editor (to a sink the tests can read). Questions never

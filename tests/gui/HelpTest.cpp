@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // What the editor tells its user: the Help menu's windows, the words on the controls, the keys,
 // and the question before a file that is no edit file replaces a sprite.
 

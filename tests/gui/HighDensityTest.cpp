@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The editor on a screen of more device pixels than pixels (QT_SCALE_FACTOR, 2 unless set): the
 // sprite picture and the map's cells are drawn pixel by pixel, never smoothed, at every zoom.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Level building in the map workspace, driven with real mouse and key events in the main window:
 // select, copy and paste at another place at 2x and undo; a stamp picked by a drag over the item
 // grid and painted by a drag; a paste between two maps through the clipboard; Resize map....

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The main window's size and status bar across workspace switches and data roots, and its fit on
 // the screen it opens on.
 

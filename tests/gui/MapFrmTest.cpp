@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "maps/MapFrm.h"
 #include "maps/MapLoader.h"
 #include "maps/TmxFile.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The map workspace's view: what the pointer previews and names, the rectangle's preview, the
 // new-map dialog's limits, navigation on large maps, and long loads and saves.
 

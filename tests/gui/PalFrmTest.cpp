@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The selector popup: grid layout, colours and labels, hover highlight, clicks.
 
 #include "palettes/PalFrm.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The palettes edited in the main window: a double-clicked swatch changes a colour through the
 // colour dialog, every picture follows the change and its undo, File > Save palettes writes the
 // colour into the parameters file and nothing else, and unsaved colours are asked about.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // What the editor's saves may touch, driven through the real buttons: a file of the data root
 // that leads outside it is written only when the user says so, words the compressed form cannot
 // hold are dropped only when the user says so, and entries whose names are not valid UTF-8 show

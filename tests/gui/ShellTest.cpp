@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The main window: start-up, workspace switching and the general error report.
 
 #include "maps/MapFrm.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Drawing in the workbench with the real mouse and keys: a pencil stroke, a fill, picking a
 // colour, the clipboard both ways, the tile commands, and the picture growing with the form.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The sprite workbench driven through its controls, with the palette-set frame docked into it as
 // the main window does, on small data roots built with the project's own writers.
 

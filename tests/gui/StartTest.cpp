@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The editor's start and what it remembers: the start page, the data root it opens, the recent
 // data roots, the window and the views kept at close, the file dialogs' folders, the demo.
 

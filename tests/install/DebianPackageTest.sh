@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Builds the Debian package as a packager would, with dpkg-buildpackage -us -uc -b in a clean
 # copy of the source tree, and checks it: Debian's build flags with hardening reached every
 # compile and link, no test or benchmark was built, the package holds the programs, its copyright

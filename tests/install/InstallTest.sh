@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Installs the build with prefix /usr into a temporary DESTDIR and checks what a user gets:
 # exactly the expected files (so no test, benchmark or library), programs that run, the desktop
 # entry and the AppStream file valid and naming each other and the icon, PNG icons of their

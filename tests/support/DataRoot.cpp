@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "tests/support/DataRoot.h"
 
 #include "maps/MapLoader.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Builds small data roots for tests: Sprites/, Maps/ and XMLParams.xml, written with the
 // project's own writers.

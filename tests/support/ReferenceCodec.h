@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // A plain, bit-by-bit sprite codec written for clarity, not speed: the whole plane data is built,
 // and every pixel's code is taken or pushed one bit at a time through big-endian plane words.

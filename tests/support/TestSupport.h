@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Helpers shared by the tests: temporary folders, whole-file bytes, seeded random data,
 // running a piece of code in a child process under a file-size limit.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // velkora-tool make-demo, as a black box: the data root it writes is read back with the
 // project's own readers.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Long runs of velkora-tool: maps that declare far more cells than their data describes, the
 // progress shown on a terminal, and Ctrl+C, after which no output file is left.
 

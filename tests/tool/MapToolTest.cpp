@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // velkora-tool map: run the built tool on map and cell files.
 
 #include "maps/MapLoader.h"

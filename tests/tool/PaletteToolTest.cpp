@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // velkora-tool as a black box: "palette export" writes a palette as paint programs read it,
 // "palette import" puts a palette file's 16 colours into the parameters file, changing only the
 // palette's colours or adding one palette element, and refuses files of other than 16 colours.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // velkora-tool as a black box: "palettes" lists a parameters file's palettes, "sprite render"
 // writes the picture MakeBMPImage draws as an indexed PNG.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // velkora-tool's sprite export-png and import-png, run as a black box: round trips, the file's
 // own chunks, truecolour and grey pictures, every refusal; and sprite render's indexed PNG.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // velkora-tool's sprite and library commands, run as a black box on files.
 
 #include "shell/Version.h"

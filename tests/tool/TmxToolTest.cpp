@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // velkora-tool map export-tmx / import-tmx: the round trip of every cell, the general-purpose
 // editor's own rasterizer against "map render", and refusals that write nothing.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // velkora-tool's help as a user reads it: every command has a help of its own whose example runs,
 // and wrong commands get one line and the way to that help.
 

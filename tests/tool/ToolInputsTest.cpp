@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // What velkora-tool does with inputs that are not what a command reads: files of other formats,
 // palettes a parameters file does not hold, words the compressed form cannot hold, paths with ".."
 // after a link, and names that are not valid UTF-8. Run as a black box.

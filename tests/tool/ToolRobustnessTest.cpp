@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // velkora-tool on broken files: whatever it is given, it ends with status 0 or 1 (never a signal,
 // never a hang), and a failure carries a message on stderr.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Drawing support for the bundled demo data: an indexed-pixel canvas with a few primitives,
 // deterministic noise, ordered dithering, and the conversion of a sheet of tile groups into

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Texture 3: a cave of earth floor and rock, with lava, water and treasure.
 
 #include "tools/demo/Items.h"

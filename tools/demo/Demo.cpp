@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "tools/demo/Demo.h"
 
 #include "maps/MapLoader.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The bundled demo data root: what it holds, as file images built in memory.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Figures of 16 x 16 pixels: the hero, three creatures and the item icons. Colour 0 around them
 // is the game's transparent colour.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The 8 x 8 font and the banners drawn with it.
 
 #include "tools/demo/Sheets.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The items of the demo's terrain textures, by number, and the map cell values that name them.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Texture 1: grass and water with their shores.
 
 #include "tools/demo/Items.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The demo maps: small painted scenes and one large generated world.
 
 #include "tools/demo/Canvas.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "tools/demo/Params.h"
 
 #include "shell/MyTypes.h"

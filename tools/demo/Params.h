@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The palettes, texture sets and palette sets of the demo's parameters file.
 

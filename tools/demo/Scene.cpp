@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "tools/demo/Scene.h"
 
 #include "tools/demo/Canvas.h"

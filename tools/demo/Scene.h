@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // A map under construction: water and sand held at the cells' corners (so that every cell can
 // be given the transition item its four corners ask for), woods and things held per cell.

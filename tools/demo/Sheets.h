@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The pictures of the demo sprites, each drawn as a sheet of tile groups.
 

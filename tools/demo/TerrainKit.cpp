@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "tools/demo/TerrainKit.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Building blocks of the terrain textures: ground patterns that tile every 24 pixels, the
 // corner-mask transitions between two grounds, shaded round shapes and shadows.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Texture 2: sand paths and squares, trees, fields, a house, bridges and a well.
 
 #include "tools/demo/Items.h"
