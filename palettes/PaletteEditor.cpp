@@ -7,6 +7,7 @@
 #include "shell/Session.h"
 #include "widgets/ErrorReport.h"
 #include "widgets/Questions.h"
+#include "widgets/Workspace.h"
 
 #include <QAction>
 #include <QFileInfo>
@@ -160,23 +161,8 @@ QString TPaletteEditor::Title() const {
 }
 
 bool TPaletteEditor::MayDiscard() {
-    if (!IsModified())
-        return true;
-    switch (AskSaveChanges(fWindow, Title())) {
-    case TSaveAnswer::Discard:
-        return true;
-    case TSaveAnswer::Cancel:
-        return false;
-    case TSaveAnswer::Save:
-        break;
-    }
-    try {
-        SaveClick();
-    } catch (...) {
-        ReportException();
-        return false;
-    }
-    return !IsModified();
+    return MayDiscardChanges(
+        fWindow, Title(), [this] { return IsModified(); }, [this] { SaveClick(); });
 }
 
 } // namespace velkora

@@ -15,10 +15,11 @@ QList<QAction*> TWorkspace::MenuActions() const {
     return Out;
 }
 
-bool TWorkspace::MayDiscard() {
+bool MayDiscardChanges(QWidget* Parent, const QString& Title,
+                       const std::function<bool()>& IsModified, const std::function<void()>& Save) {
     if (!IsModified())
         return true;
-    switch (AskSaveChanges(QuestionParent(), DocumentTitle())) {
+    switch (AskSaveChanges(Parent, Title)) {
     case TSaveAnswer::Discard:
         return true;
     case TSaveAnswer::Cancel:
@@ -27,12 +28,18 @@ bool TWorkspace::MayDiscard() {
         break;
     }
     try {
-        SaveDocument();
+        Save();
     } catch (...) {
         ReportException();
         return false;
     }
     return !IsModified();
+}
+
+bool TWorkspace::MayDiscard() {
+    return MayDiscardChanges(
+        QuestionParent(), DocumentTitle(), [this] { return IsModified(); },
+        [this] { SaveDocument(); });
 }
 
 } // namespace velkora

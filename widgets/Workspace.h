@@ -9,12 +9,20 @@
 #include <QPair>
 #include <QString>
 
+#include <functional>
+
 class QAction;
 class QMenu;
 class QUndoStack;
 class QWidget;
 
 namespace velkora {
+
+// The question before unsaved work is thrown away, for any document: true when IsModified says
+// there is none, when the user answers Discard, or answers Save and Save leaves none (its errors
+// are reported, and then the work stays); false on Cancel.
+bool MayDiscardChanges(QWidget* Parent, const QString& Title,
+                       const std::function<bool()>& IsModified, const std::function<void()>& Save);
 
 class TWorkspace {
 public:
