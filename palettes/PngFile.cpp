@@ -504,6 +504,33 @@ struct TReadStructs {
     }
 };
 
+// libpng reading Data, its header read (and the text chunks before the first IDAT whose keywords
+// Keywords names); the structures go with it, also when the header cannot be read.
+struct TOpenPng {
+    TReadState s;
+    TReadStructs Owner{&s};
+
+    TOpenPng(const uint8_t* Data, size_t Size, const QString& Name,
+             const std::vector<QByteArray>& Keywords) {
+        if (Size < 8 || png_sig_cmp(Data, 0, 8) != 0)
+            throw EFormatError(QStringLiteral("\"%1\" is not a PNG file").arg(Name));
+        s.Data = Data;
+        s.Size = Size;
+        s.Keywords = &Keywords;
+        s.Png = png_create_read_struct(PNG_LIBPNG_VER_STRING, &s, &OnError, &OnWarning);
+        if (!s.Png)
+            throw std::bad_alloc();
+        s.Info = png_create_info_struct(s.Png);
+        if (!s.Info)
+            throw std::bad_alloc();
+        if (!Guarded(&s, &ReadHeader, 0))
+            throw EFormatError(
+                QStringLiteral("PNG file \"%1\": %2").arg(Name, QString::fromLatin1(s.Message)));
+    }
+    TOpenPng(const TOpenPng&) = delete;
+    TOpenPng& operator=(const TOpenPng&) = delete;
+};
+
 } // namespace
 
 QByteArray TPngPicture::Text(const QByteArray& Keyword) const {
@@ -518,22 +545,8 @@ TPngPicture PngFile::DecodePng(const uint8_t* Data, size_t Size, bool KeepIndice
     auto Fail = [&](const QString& Why) {
         return EFormatError(QStringLiteral("PNG file \"%1\": %2").arg(Name, Why));
     };
-    if (Size < 8 || png_sig_cmp(Data, 0, 8) != 0)
-        throw EFormatError(QStringLiteral("\"%1\" is not a PNG file").arg(Name));
-
-    TReadState s;
-    s.Data = Data;
-    s.Size = Size;
-    s.Keywords = &TextKeywords;
-    s.Png = png_create_read_struct(PNG_LIBPNG_VER_STRING, &s, &OnError, &OnWarning);
-    if (!s.Png)
-        throw std::bad_alloc();
-    const TReadStructs Owner{&s};
-    s.Info = png_create_info_struct(s.Png);
-    if (!s.Info)
-        throw std::bad_alloc();
-    if (!Guarded(&s, &ReadHeader, 0))
-        throw Fail(QString::fromLatin1(s.Message));
+    TOpenPng Open(Data, Size, Name, TextKeywords);
+    TReadState& s = Open.s;
 
     const uint64_t Pixels = uint64_t(s.Width) * s.Height;
     if (Pixels > PngMaxReadPixels)
@@ -585,23 +598,9 @@ TPngPicture PngFile::DecodePng(const uint8_t* Data, size_t Size, bool KeepIndice
 }
 
 std::vector<QRgb> PngFile::DecodePngPalette(const uint8_t* Data, size_t Size, const QString& Name) {
-    if (Size < 8 || png_sig_cmp(Data, 0, 8) != 0)
-        throw EFormatError(QStringLiteral("\"%1\" is not a PNG file").arg(Name));
-    TReadState s;
-    s.Data = Data;
-    s.Size = Size;
     const std::vector<QByteArray> NoTexts;
-    s.Keywords = &NoTexts;
-    s.Png = png_create_read_struct(PNG_LIBPNG_VER_STRING, &s, &OnError, &OnWarning);
-    if (!s.Png)
-        throw std::bad_alloc();
-    const TReadStructs Owner{&s};
-    s.Info = png_create_info_struct(s.Png);
-    if (!s.Info)
-        throw std::bad_alloc();
-    if (!Guarded(&s, &ReadHeader, 0))
-        throw EFormatError(
-            QStringLiteral("PNG file \"%1\": %2").arg(Name, QString::fromLatin1(s.Message)));
+    TOpenPng Open(Data, Size, Name, NoTexts);
+    const TReadState& s = Open.s;
     // libpng has checked every chunk up to the first IDAT; the PLTE's own length tells how many
     // entries it holds.
     std::vector<QRgb> Palette;
