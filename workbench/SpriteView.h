@@ -19,7 +19,7 @@ namespace velkora {
 class TSpriteLayoutView {
 public:
     static constexpr int MinZoom = 1;
-    static constexpr int MaxZoom = 8;
+    static constexpr int MaxZoom = 16;
 
     // The sprite to show (Blocks is referred to, not copied: it must outlive its
     // use here).
@@ -29,7 +29,7 @@ public:
     bool IsCW() const { return fIsCW; }
     void SetViewSize(QSize Size) { fView = Size; }
     QSize ViewSize() const { return fView; }
-    // Whole steps from 1x to 8x; other values are held within them.
+    // Whole steps from 1x to 16x; other values are held within them.
     void SetZoom(int Zoom);
     int Zoom() const { return fZoom; }
 

@@ -175,7 +175,7 @@ public:
     // what the form grows by. The main window gives its client area at the designed window size.
     void SetRestingSize(QSize Size);
 
-    // The picture's zoom (1x to 8x) and the view of every tile group it shows in Image1.
+    // The picture's zoom (1x to 16x) and the view of every tile group it shows in Image1.
     int Zoom() const { return fView.Zoom(); }
     void SetZoom(int Zoom, QPoint About = QPoint(-1, -1));
     const TSpriteLayoutView& View() const { return fView; }

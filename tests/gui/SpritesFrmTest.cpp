@@ -847,7 +847,7 @@ private slots:
 
     void atFourTimesThePictureShowsThePixelUnderThePointer() {
         Start();
-        // Ctrl+wheel over the picture zooms in and out a step a notch, within 1x and 8x.
+        // Ctrl+wheel over the picture zooms in and out a step a notch, within 1x and 16x.
         QPointF At(30, 30);
         const auto Notches = [&](int Count, int Delta) {
             for (int Notch = 0; Notch < Count; ++Notch) {
@@ -859,8 +859,10 @@ private slots:
         Notches(3, 120);
         QCOMPARE(fFrm->Zoom(), 4);
         Notches(9, 120);
-        QCOMPARE(fFrm->Zoom(), 8);
-        Notches(12, -120);
+        QCOMPARE(fFrm->Zoom(), 13);
+        Notches(9, 120);
+        QCOMPARE(fFrm->Zoom(), 16);
+        Notches(20, -120);
         QCOMPARE(fFrm->Zoom(), 1);
         // The View menu zooms about the top left corner.
         fFrm->ActualSizeAction->trigger();
