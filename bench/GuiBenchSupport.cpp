@@ -197,4 +197,11 @@ int RunGuiBenchmarks(int argc, char** argv) {
     return 0;
 }
 
+bool FixtureUsable(benchmark::State& State, const QString& Error) {
+    if (Error.isEmpty())
+        return true;
+    State.SkipWithError(Error.toUtf8().constData());
+    return false;
+}
+
 } // namespace velkora::bench

@@ -12,6 +12,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 
 class QWidget;
 
@@ -64,6 +65,25 @@ bool ShowAndWaitForFirstPaint(QWidget* Window);
 // fixtures that hold widgets are freed there, not by the static destructors after it is gone.
 // Actions run in the reverse order of their registration.
 void AtBenchmarksEnd(std::function<void()> Action);
+
+// The fixture a GUI benchmark binary drives (an editor and its widgets): made at its first use,
+// BeforeFree run on it and freed after the last benchmark (see AtBenchmarksEnd).
+template <class TFixture> TFixture& SharedFixture(std::function<void(TFixture&)> BeforeFree = {}) {
+    static std::unique_ptr<TFixture> f;
+    if (!f) {
+        f = std::make_unique<TFixture>();
+        AtBenchmarksEnd([BeforeFree] {
+            if (f && BeforeFree)
+                BeforeFree(*f);
+            f.reset();
+        });
+    }
+    return *f;
+}
+
+// False, with State skipped and Error as the reason, when a fixture could not be set up (Error
+// not empty).
+bool FixtureUsable(benchmark::State& State, const QString& Error);
 
 // Runs the benchmarks of a GUI binary: creates the editor's application object (on the
 // offscreen platform unless QT_QPA_PLATFORM names another), sends error reports to

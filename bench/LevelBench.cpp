@@ -108,20 +108,11 @@ struct TEditor {
 };
 
 TEditor& Editor() {
-    static std::unique_ptr<TEditor> e;
-    if (!e) {
-        e = std::make_unique<TEditor>();
-        AtBenchmarksEnd([] { e.reset(); });
-    }
-    return *e;
+    return SharedFixture<TEditor>();
 }
 
 bool Usable(benchmark::State& State) {
-    if (!Editor().Error.isEmpty()) {
-        State.SkipWithError(Editor().Error.toUtf8().constData());
-        return false;
-    }
-    return true;
+    return FixtureUsable(State, Editor().Error);
 }
 
 // ---- Paste of 256 x 256 cells and its undo

@@ -122,20 +122,11 @@ struct TEditor {
 };
 
 TEditor& Editor() {
-    static std::unique_ptr<TEditor> e;
-    if (!e) {
-        e = std::make_unique<TEditor>();
-        AtBenchmarksEnd([] { e.reset(); });
-    }
-    return *e;
+    return SharedFixture<TEditor>();
 }
 
 bool Usable(benchmark::State& State) {
-    if (!Editor().Error.isEmpty()) {
-        State.SkipWithError(Editor().Error.toUtf8().constData());
-        return false;
-    }
-    return true;
+    return FixtureUsable(State, Editor().Error);
 }
 
 // Cells of the grid that can be seen, at least in part: inside its parent and not under the

@@ -77,24 +77,14 @@ struct TBench {
 };
 
 TBench& Bench() {
-    static std::unique_ptr<TBench> b;
-    if (!b) {
-        b = std::make_unique<TBench>();
-        AtBenchmarksEnd([] {
-            if (b && b->Frm)
-                b->Forget();
-            b.reset();
-        });
-    }
-    return *b;
+    return SharedFixture<TBench>([](TBench& b) {
+        if (b.Frm)
+            b.Forget();
+    });
 }
 
 bool Usable(benchmark::State& State) {
-    if (!Bench().Error.isEmpty()) {
-        State.SkipWithError(Bench().Error.toUtf8().constData());
-        return false;
-    }
-    return true;
+    return FixtureUsable(State, Bench().Error);
 }
 
 // The picture rendered alone, as a move that repaints would render it.

@@ -116,24 +116,14 @@ struct TEditor {
 };
 
 TEditor& Editor() {
-    static std::unique_ptr<TEditor> e;
-    if (!e) {
-        e = std::make_unique<TEditor>();
-        AtBenchmarksEnd([] {
-            if (e && e->Sprites)
-                e->Forget();
-            e.reset();
-        });
-    }
-    return *e;
+    return SharedFixture<TEditor>([](TEditor& e) {
+        if (e.Sprites)
+            e.Forget();
+    });
 }
 
 bool Usable(benchmark::State& State) {
-    if (!Editor().Error.isEmpty()) {
-        State.SkipWithError(Editor().Error.toUtf8().constData());
-        return false;
-    }
-    return true;
+    return FixtureUsable(State, Editor().Error);
 }
 
 // ---- Choosing the sprite ----------------------------------------------------------------------
