@@ -8,6 +8,7 @@
 
 #include "bench/GuiBenchSupport.h"
 #include "maps/MapFrm.h"
+#include "maps/MapNavigator.h"
 #include "shell/Session.h"
 #include "shell/VelkoraProjectEditor.h"
 #include "sprites/SpriteEditor.h"
@@ -20,6 +21,7 @@
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
+#include <QScrollBar>
 #include <QToolButton>
 #include <QUndoStack>
 
@@ -130,11 +132,20 @@ bool Usable(benchmark::State& State) {
 }
 
 // Cells of the grid that can be seen, at least in part: inside its parent and not under the
-// workspace's side panel.
+// workspace's side panel or its scroll bars.
 int VisibleCells(const TMainForm* Map) {
     const TDrawGrid* Grid = Map->DrawGrid1;
-    const QRegion Seen =
+    QRegion Seen =
         QRegion(Grid->VisibleRect()) - QRegion(Map->LeftPanel->geometry().translated(-Grid->pos()));
+    // The cells are drawn above and to the left of the scroll bars, the corner between them too.
+    const QScrollBar* Across = Map->Navigator()->HorizontalBar;
+    const QScrollBar* Down = Map->Navigator()->VerticalBar;
+    QRect Drawn = Grid->VisibleRect();
+    if (Across->isVisible())
+        Drawn.setBottom(std::min(Drawn.bottom(), Across->y() - Grid->y() - 1));
+    if (Down->isVisible())
+        Drawn.setRight(std::min(Drawn.right(), Down->x() - Grid->x() - 1));
+    Seen &= QRegion(Drawn);
     const QRect Box = Seen.boundingRect();
     const int Pitch = Grid->DefaultColWidth() + Grid->GridLineWidth();
     const int b = Grid->BorderWidth();
